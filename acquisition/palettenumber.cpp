@@ -1,0 +1,3 @@
+#include "acquisition/palettenumber.h"
+
+std::atomic<int> paletteNumber{0};

@@ -1,0 +1,159 @@
+#include "app/config.h"
+
+#include "board/board.h"
+
+#include <QSettings>
+
+#include <memory>
+
+namespace config {
+namespace {
+
+std::unique_ptr<QSettings> open(const Ini &ini)
+{
+    auto s = std::make_unique<QSettings>(filePath(ini), QSettings::IniFormat);
+    s->beginGroup(QString::fromLatin1(ini.group));
+    return s;
+}
+
+const QList<Choice> &choices()
+{
+    static const QList<Choice> list = {
+        {"color", {"Iron", "Rainbow", "WhiteHot", "RedHot", "BlackHot", "Lava", "RainbowHC"}, 0, false},
+        {"image_mode", {"thermal", "digital", "fusion", "pip", "alignment"}, 0, false},
+        {"center_focus", {"Yes", "No"}, 1, true},
+        {"hilo_focus", {"Yes", "No"}, 0, true},
+        {"zone", {"Yes", "No"}, 1, true},
+        {"temperature_scale", {"high_gain", "low_gain"}, 0, true},
+        {"temp_unit", {"C", "F"}, 0, true},
+        {"high_alert", {"On", "Off"}, 1, true},
+        {"low_alert", {"On", "Off"}, 1, true},
+        {"display_intensity", {"Low", "Medium", "High"}, 1, true},
+        {"auto_power_off", {"5Minutes", "10Minutes", "30Minutes", "Off"}, 2, true},
+        {"auto_save", {"No", "Yes"}, 0, true},
+        {"wifi_switch", {"On", "Off"}, 1, false},
+        {"language", {"English", "Chinese"}, 1, true},
+        {"time_format", {"12H", "24H"}, 1, true},
+        {"usb_mode", {"usbcamera"}, 0, false},
+    };
+    return list;
+}
+
+}  // namespace
+
+QString filePath(const Ini &ini) { return board::path(QString::fromLatin1(ini.file)); }
+
+QVariant value(const Ini &ini, const QString &key)
+{
+    auto s = open(ini);
+    return s->value(key);
+}
+
+QString readString(const Ini &ini, const QString &key) { return value(ini, key).toString(); }
+
+int readInt(const Ini &ini, const QString &key)
+{
+    bool ok = false;
+    const int v = readString(ini, key).trimmed().toInt(&ok);
+    return ok ? v : 0;
+}
+
+float readFloat(const Ini &ini, const QString &key)
+{
+    bool ok = false;
+    const float v = readString(ini, key).trimmed().toFloat(&ok);
+    return ok ? v : 0.0f;
+}
+
+bool contains(const Ini &ini, const QString &key)
+{
+    auto s = open(ini);
+    return s->contains(key);
+}
+
+void write(const Ini &ini, const QString &key, const QVariant &v)
+{
+    auto s = open(ini);
+    s->setValue(key, v);
+    s->endGroup();
+    s->sync();
+}
+
+int readChoice(const Ini &ini, const Choice &c)
+{
+    const QString stored = readString(ini, QString::fromLatin1(c.key));
+    for (int i = 0; i < c.texts.size(); ++i)
+        if (stored == c.texts[i])
+            return i;
+    if (c.writeDefault && c.defaultIndex >= 0 && c.defaultIndex < c.texts.size())
+        write(ini, QString::fromLatin1(c.key), c.texts[c.defaultIndex]);
+    return c.defaultIndex;
+}
+
+int readChoice(const Choice &c) { return readChoice(Main, c); }
+
+const Choice *choice(const QString &key)
+{
+    for (const Choice &c : choices())
+        if (key == QLatin1String(c.key))
+            return &c;
+    return nullptr;
+}
+
+int readTrans()
+{
+    const int v = readInt(Main, QStringLiteral("trans"));
+    return v == 0 ? 50 : v;
+}
+
+int readPipTrans()
+{
+    const int v = readInt(Main, QStringLiteral("piptrans"));
+    return v == 0 ? 100 : v;
+}
+
+float readAlignment()
+{
+    const float v = readFloat(Main, QStringLiteral("alignment"));
+    return v == 0.0f ? 1.0f : v;
+}
+
+const QList<Factory> &factoryValues()
+{
+    static const QList<Factory> list = {
+        {"center_focus", "No"},   {"hilo_focus", "Yes"},     {"low_focus", "No"},
+        {"zone", "No"},           {"color", "Iron"},         {"move_cursor_1", "No"},
+        {"move_cursor_2", "No"},  {"move_cursor_3", "No"},   {"image_mode", "thermal"},
+        {"language", "Chinese"},  {"time_format", "24H"},    {"temp_unit", "C"},
+        {"high_alert", "Off"},    {"low_alert", "Off"},      {"high_temp_c", "130"},
+        {"low_temp_c", "20"},     {"high_temp_f", "266"},    {"low_temp_f", "68"},
+        {"high_temp_k", "403"},   {"low_temp_k", "293"},     {"led_alert", "Off"},
+        {"emissivity", "0.95"},   {"ref_temprature_c", "25"}, {"ref_temprature_f", "77"},
+        {"ref_temprature_k", "298"}, {"meas_distance", "0.25"}, {"display_intensity", "Medium"},
+        {"auto_power_off", "30Minutes"}, {"usb_mode", "usbcamera"}, {"auto_save", "No"},
+        {"factory_reset", "No"},  {"format_sdcard", "No"},   {"trans", "50"},
+        {"alignment", "1.0"},     {"temperature_scale", "high_gain"}, {"wifi_switch", "Off"},
+    };
+    return list;
+}
+
+void writeFactoryValues()
+{
+    {
+        auto s = open(Main);
+        for (const Factory &f : factoryValues())
+            s->setValue(QString::fromLatin1(f.key), QString::fromLatin1(f.text));
+        s->endGroup();
+        s->sync();
+    }
+    {
+        auto s = open(System);
+        s->setValue(QStringLiteral("language"), QStringLiteral("none"));
+        s->setValue(QStringLiteral("nuc_set"), QStringLiteral("No"));
+        s->endGroup();
+        s->sync();
+    }
+    board::run(QStringLiteral("sync"));
+}
+
+}  // namespace config

@@ -1,0 +1,39 @@
+// The entry point: the boot splash first, the main window hidden behind it
+// until the live picture is ready.
+#include "app/bootprogressmenu.h"
+#include "app/norvik7.h"
+#include "app/startup.h"
+#include "board/board.h"
+#include "sim/simscreen.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    std::setbuf(stdout, nullptr);
+    std::fflush(stdout);
+    startup::prepareBoard();
+    QApplication app(argc, argv);
+    startup::prepareApplication();
+
+    Norvik7 w;
+    w.setWindowFlags(w.windowFlags() | Qt::FramelessWindowHint);
+    BootProgressMenu splash;
+    splash.setWindowFlags(splash.windowFlags() | Qt::FramelessWindowHint);
+    startup::placeOnScreen(&w, 0, 0);
+    startup::placeOnScreen(&splash, 0, 0);
+
+    QImage blank(240, 320, QImage::Format_RGB888);
+    blank.fill(Qt::black);
+    w.DisplayLabel->setPixmap(QPixmap::fromImage(blank));
+
+    splash.show();
+    w.hide();
+    QObject::connect(&w, &Norvik7::updateBootProgressValue, &splash, &BootProgressMenu::updateProgressValue,
+                     Qt::DirectConnection);
+    if (board::isSimulated())
+        sim::startSimulatorExtras(&app);
+    return app.exec();
+}

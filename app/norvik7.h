@@ -1,0 +1,93 @@
+#pragma once
+// The main window: the live view and the owner and wiring hub of every menu,
+// timer and worker thread. Its members live with the subsystem they belong to
+// (norvik7.cpp holds construction, start-up and shutdown; the key dispatcher,
+// power, live view, capture and Wi-Fi slots sit in their own folders).
+
+#include <QImage>
+#include <QMainWindow>
+#include <QString>
+
+#include "app/bootreveal.h"
+#include "ui_norvik7.h"
+
+class QLabel;
+class QPushButton;
+class QSocketNotifier;
+class QTimer;
+
+// File-scope state of start-up.
+extern bool showBootSettingsMenu;   // the first-boot language choice is pending
+
+class Norvik7 : public QMainWindow, public Ui::Norvik7 {
+    Q_OBJECT
+public:
+    explicit Norvik7(QMainWindow *parent = nullptr);
+    ~Norvik7() override;
+
+    // How far construction got; a device that fails to open stops it early.
+    enum class Built { KeyDeviceFailed, GpioFailed, Complete };
+    Built built() const { return m_built; }
+
+    int kbdFd = -1;
+    QSocketNotifier *keyNotifier = nullptr;
+    QString keyCodeText;
+    int gpioFd = -1;
+    int adcFd = -1;
+
+    // Invisible click targets of the key dispatcher.
+    QPushButton *saveTriggerButton = nullptr;
+    QPushButton *calTempButton = nullptr;
+    QPushButton *upgradeButton = nullptr;
+    QPushButton *calImageButton = nullptr;
+
+    QLabel *chargingLabel = nullptr;
+    QLabel *cautionLabel = nullptr;
+    QLabel *initializingLabel = nullptr;
+
+    // The five repeating timers, in start order.
+    QTimer *refreshTimer = nullptr;   // 500 ms clock and status refresh
+    QTimer *cursorTimer = nullptr;    // 500 ms cursor temperatures
+    QTimer *secondTimer = nullptr;    // 1 s auto power-off and board temperature
+    QTimer *batteryTimer = nullptr;   // 2 s battery
+    QTimer *releaseTimer = nullptr;   // 30 s processor temperature and cache release
+
+    BootReveal bootReveal;
+
+    // Texts set by code (not by the layout) that follow the language.
+    static QString cautionText();
+    static QString initializingText();
+
+signals:
+    void updateBootProgressValue(int value);
+    void bootOkForThermalCamera();
+
+public slots:
+    void updateThermalCameraImage(QImage thermal, QImage visible, unsigned short centre, unsigned short max,
+                                  unsigned short min, unsigned short zoneMax, int frameCounter);
+    void kbdReadyRead();
+    void releaseMemory();
+    void timerUpdate();
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    // Construction steps, in the order they run.
+    bool openKeyDevice();
+    bool openGpio();
+    void createMenus();
+    void createOverlayWidgets();
+    void hideAtStart();
+    void applyStoredSettings();
+    void readStartupFlags();
+    void readCalibrationValues();
+    void createTimers();
+    void startThreads();
+    void makeConnections();
+
+    // Start-up reveal: true when the frame is to be handled further.
+    void revealOnFrame(int frameCounter);
+
+    Built m_built = Built::KeyDeviceFailed;
+};

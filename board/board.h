@@ -1,0 +1,118 @@
+#pragma once
+// The board layer: the only code that touches the board. Everything else asks
+// here for paths, runs shell commands here and reaches devices through here.
+//
+// On the device every call is the real thing. With NORVIK7_ROOT=DIR in the
+// environment the program runs on a simulated board rooted at DIR: paths live
+// under DIR, shell commands are logged to DIR/sim/commands.log and carried out
+// inside DIR, devices are plain files and FIFOs there.
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+
+namespace board {
+
+// ---- simulated board ------------------------------------------------------
+bool isSimulated();
+// Root folder of the simulated board (empty on the device).
+QString simRoot();
+// Re-reads NORVIK7_ROOT; tests call this after changing the environment.
+void reloadEnvironment();
+// Creates the board tree under the simulated root when it is empty or missing.
+// Does nothing on the device. Returns false when the root cannot be made.
+bool seedIfNeeded();
+// Makes the board's working directory ("/root") the current one.
+void enterWorkingDirectory();
+
+// ---- paths -----------------------------------------------------------------
+// Resolves an absolute board path to where it lives on this machine. Relative
+// paths are taken from the working directory "/root". On the simulated board
+// the result always stays under the root; names under the SD card folder are
+// matched without regard to case, as on the card's FAT volume.
+QString path(const QString &boardPath);
+
+// ---- shell -----------------------------------------------------------------
+// Runs one command line; the result is not meaningful for callers (board
+// commands are not checked). On the simulated board the line is logged and
+// carried out inside the root where it has a meaning there, never by a shell.
+int run(const QString &commandLine);
+// What a simulated "halt" does after logging. Default: flush and exit(0).
+// In-process tests replace it to watch the shutdown without ending.
+void setHaltHandler(std::function<void()> handler);
+
+// ---- GPIO ------------------------------------------------------------------
+// Opens "/dev/gpio"; returns a descriptor or -1.
+int gpioOpen();
+// One request with the line in the low bits and the value in bit 31.
+// Failures print the system error after "ioctl" and are otherwise ignored.
+void gpioSet(int fd, int line, int value);
+int gpioGet(int fd, int line);
+constexpr unsigned long kGpioRequest = 0xC0047800UL;
+constexpr uint32_t gpioWord(int line, int value)
+{
+    return (static_cast<uint32_t>(line) & 0x7fffffffu) | (value ? 0x80000000u : 0u);
+}
+
+// ---- key device --------------------------------------------------------------
+// Opens "/dev/input/event_key" for reading (non-blocking on the simulated
+// board's FIFO, which stays open while writers come and go); -1 on failure.
+int keyDeviceOpen();
+// Sets the driver's auto-repeat delay and period; false on failure.
+bool keyDeviceSetRepeat(int fd, int delayMs, int periodMs);
+// Size in bytes of one native input event record.
+int inputEventSize();
+
+// ---- generic descriptors -------------------------------------------------------
+// Opens a device node (resolved) read-write; -1 on failure.
+int openDevice(const QString &boardPath, bool readWrite = true);
+void closeFd(int fd);
+
+// ---- SD card ---------------------------------------------------------------
+constexpr const char *kCardDevice = "/dev/mmcblk0p1";
+constexpr const char *kCardMount = "/media/mmcblk0p1";
+// Opens the card's block device to test that a card is there; -1 without one.
+int cardOpen();
+bool cardPresent();
+struct DiskSpace {
+    bool ok = false;
+    quint64 totalMb = 0;
+    quint64 freeMb = 0;   // available to the user
+};
+// statfs on the folder; on the simulated board sim/sd_total_mb and
+// sim/sd_free_mb, when present, override what the host reports.
+DiskSpace diskSpace(const QString &boardPath);
+
+// ---- clock -----------------------------------------------------------------
+// The board's clock. On the simulated board it is the host clock plus the
+// offset kept in sim/clock_offset; setting it never touches the host clock.
+QDateTime now();
+std::time_t nowSeconds();
+bool setClock(std::time_t t);
+
+// ---- network identity -------------------------------------------------------
+// Hardware address of wlan0 as "aa:bb:cc:dd:ee:ff", empty when there is none.
+QString wlan0Mac();
+
+// ---- USB control request to the infrared module -------------------------------
+struct UsbControl {
+    uint8_t requestType = 0;
+    uint8_t request = 0;
+    uint16_t value = 0;
+    uint16_t index = 0;
+    uint16_t length = 0;
+    uint32_t timeoutMs = 0;
+    unsigned char *data = nullptr;
+};
+enum class UsbControlResult { Ok, OpenFailed, TransferFailed };
+UsbControlResult usbControl(const QString &boardNode, const UsbControl &req);
+
+// ---- small file helpers used with board paths ---------------------------------
+// Reads a whole (small) board file; empty when it cannot be read.
+QByteArray readFile(const QString &boardPath, bool *ok = nullptr);
+bool writeFile(const QString &boardPath, const QByteArray &data);
+bool exists(const QString &boardPath);
+
+}  // namespace board
