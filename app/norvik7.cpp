@@ -43,6 +43,7 @@ Norvik7::Norvik7(QMainWindow *parent) : QMainWindow(parent)
     createTimers();
     startThreads();
     makeConnections();
+    makeAcquisitionConnections();
     m_built = Built::Complete;
 }
 
@@ -73,12 +74,6 @@ bool Norvik7::openGpio()
         return false;
     }
     return true;
-}
-
-void Norvik7::createMenus()
-{
-    // The menu windows come here, in creation order, each without a parent,
-    // frameless, with its opacity and geometry.
 }
 
 QString Norvik7::cautionText() { return tr("Caution: \n\nHigh Internal Temperature.\nAllow it to cool."); }
@@ -146,14 +141,6 @@ void Norvik7::hideAtStart()
         w->hide();
 }
 
-void Norvik7::applyStoredSettings()
-{
-    // Each menu applies its keys of "/root/Norvik7_config.ini" here; the Wi-Fi
-    // always starts switched off.
-    WifiStatusLabel->hide();
-    board::run(QStringLiteral("/etc/rc.d/wifisetting.sh"));
-}
-
 void Norvik7::readStartupFlags()
 {
     const QString language = config::readString(config::System, QStringLiteral("language"));
@@ -174,22 +161,17 @@ void Norvik7::createTimers()
     batteryTimer = new QTimer(this);
     releaseTimer = new QTimer(this);
     connect(refreshTimer, &QTimer::timeout, this, &Norvik7::timerUpdate);
+    connect(refreshTimer, &QTimer::timeout, this, &Norvik7::usbChargeStatusCheck);
+    connect(secondTimer, &QTimer::timeout, this, &Norvik7::autoPowerOffCheck);
+    connect(secondTimer, &QTimer::timeout, this, &Norvik7::tmp112Read);
+    connect(batteryTimer, &QTimer::timeout, this, &Norvik7::batteryCapacityUpdate);
+    connect(releaseTimer, &QTimer::timeout, this, &Norvik7::cpuInternalTempRead);
     connect(releaseTimer, &QTimer::timeout, this, &Norvik7::releaseMemory);
     refreshTimer->start(500);
     cursorTimer->start(500);
     secondTimer->start(1000);
     batteryTimer->start(2000);
     releaseTimer->start(30000);
-}
-
-void Norvik7::startThreads()
-{
-    // The acquisition and TCP server threads are created and started here.
-}
-
-void Norvik7::makeConnections()
-{
-    // Cross-subsystem connections, in the order of the connection table.
 }
 
 void Norvik7::revealOnFrame(int frameCounter)
@@ -226,17 +208,7 @@ void Norvik7::updateThermalCameraImage(QImage thermal, QImage visible, unsigned 
     }
 }
 
-void Norvik7::kbdReadyRead()
-{
-    // Drain the key device; the dispatcher comes with the key input.
-    char buf[256];
-    while (::read(kbdFd, buf, sizeof buf) > 0) {
-    }
-}
-
 void Norvik7::releaseMemory() { boardcommands::runAll(boardcommands::memoryRelease()); }
-
-void Norvik7::timerUpdate() {}
 
 void Norvik7::changeEvent(QEvent *event)
 {

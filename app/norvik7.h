@@ -63,11 +63,26 @@ signals:
     void bootOkForThermalCamera();
 
 public slots:
+    void releaseMemory();
+
+    // ---- live view (liveview/) -----------------------------------------------
     void updateThermalCameraImage(QImage thermal, QImage visible, unsigned short centre, unsigned short max,
                                   unsigned short min, unsigned short zoneMax, int frameCounter);
+
+    // ---- key input (app/keys.cpp) ----------------------------------------------
     void kbdReadyRead();
-    void releaseMemory();
+
+    // ---- menus and status bar (app/norvik7_menus.cpp) ------------------------------
     void timerUpdate();
+
+    // ---- power, battery and health (app/power.cpp) -----------------------------------
+    void usbChargeStatusCheck();
+    void autoPowerOffCheck();
+    float tmp112Read();
+    void batteryCapacityUpdate();
+    float cpuInternalTempRead();
+
+    // ---- acquisition (acquisition/norvik7_acquisition.cpp) -----------------------------
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -76,15 +91,16 @@ private:
     // Construction steps, in the order they run.
     bool openKeyDevice();
     bool openGpio();
-    void createMenus();
+    void createMenus();          // app/norvik7_menus.cpp
     void createOverlayWidgets();
     void hideAtStart();
-    void applyStoredSettings();
+    void applyStoredSettings();  // app/norvik7_menus.cpp
     void readStartupFlags();
     void readCalibrationValues();
     void createTimers();
-    void startThreads();
-    void makeConnections();
+    void startThreads();               // acquisition/norvik7_acquisition.cpp
+    void makeConnections();            // app/norvik7_menus.cpp
+    void makeAcquisitionConnections(); // acquisition/norvik7_acquisition.cpp
 
     // Start-up reveal: true when the frame is to be handled further.
     void revealOnFrame(int frameCounter);

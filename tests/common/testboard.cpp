@@ -1,0 +1,94 @@
+#include "testboard.h"
+
+#include "board/board.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <linux/input.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+TestBoard::TestBoard(bool seed) : m_dir(std::make_unique<QTemporaryDir>())
+{
+    m_hadRoot = qEnvironmentVariableIsSet("NORVIK7_ROOT");
+    m_oldRoot = qgetenv("NORVIK7_ROOT");
+    m_oldCwd = QDir::currentPath();
+    qputenv("NORVIK7_ROOT", m_dir->path().toLocal8Bit());
+    board::reloadEnvironment();
+    if (seed)
+        board::seedIfNeeded();
+    board::enterWorkingDirectory();
+    board::setHaltHandler([this] { ++m_halts; });
+}
+
+TestBoard::~TestBoard()
+{
+    board::setHaltHandler(nullptr);
+    QDir::setCurrent(m_oldCwd);
+    if (m_hadRoot)
+        qputenv("NORVIK7_ROOT", m_oldRoot);
+    else
+        qunsetenv("NORVIK7_ROOT");
+    board::reloadEnvironment();
+}
+
+QString TestBoard::root() const { return m_dir->path(); }
+
+QString TestBoard::file(const QString &boardPath) const { return board::path(boardPath); }
+
+void TestBoard::write(const QString &boardPath, const QByteArray &data) const
+{
+    const QString p = file(boardPath);
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(data);
+}
+
+QByteArray TestBoard::read(const QString &boardPath) const
+{
+    QFile f(file(boardPath));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void TestBoard::remove(const QString &boardPath) const
+{
+    const QString p = file(boardPath);
+    if (QFileInfo(p).isDir())
+        QDir(p).removeRecursively();
+    else
+        QFile::remove(p);
+}
+
+QStringList TestBoard::commands() const
+{
+    const QString log = QString::fromLocal8Bit(read(QStringLiteral("/sim/commands.log")));
+    return log.split('\n', Qt::SkipEmptyParts);
+}
+
+void TestBoard::clearCommands() const { write(QStringLiteral("/sim/commands.log"), QByteArray()); }
+
+void TestBoard::sendKeyEvent(int type, int code, int value) const
+{
+    const QByteArray fifo = QFile::encodeName(file(QStringLiteral("/dev/input/event_key")));
+    const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    struct input_event ev {};
+    gettimeofday(&ev.time, nullptr);
+    ev.type = static_cast<__u16>(type);
+    ev.code = static_cast<__u16>(code);
+    ev.value = value;
+    const ssize_t n = ::write(fd, &ev, sizeof ev);
+    (void)n;
+    ::close(fd);
+}
+
+void TestBoard::sendKey(int code, int value) const
+{
+    sendKeyEvent(EV_KEY, code, value);
+    sendKeyEvent(EV_SYN, 0, 0);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// A fresh simulated board for one test: a temporary root, NORVIK7_ROOT set,
+// seeded, the working directory inside it, and "halt" recorded instead of
+// ending the test process.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class TestBoard {
+public:
+    explicit TestBoard(bool seed = true);
+    ~TestBoard();
+
+    QString root() const;
+    // Host path of a board path ("/root/x.ini" -> ROOT/root/x.ini).
+    QString file(const QString &boardPath) const;
+    void write(const QString &boardPath, const QByteArray &data) const;
+    QByteArray read(const QString &boardPath) const;
+    void remove(const QString &boardPath) const;
+
+    // The command log, one command a line.
+    QStringList commands() const;
+    void clearCommands() const;
+    int halts() const { return m_halts; }
+
+    // Writes one native input event record to the key device FIFO.
+    void sendKeyEvent(int type, int code, int value) const;
+    // A press or release followed by its synchronisation record.
+    void sendKey(int code, int value) const;
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QByteArray m_oldRoot;
+    bool m_hadRoot = false;
+    QString m_oldCwd;
+    int m_halts = 0;
+};
