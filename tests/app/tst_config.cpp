@@ -1,0 +1,163 @@
+#include "app/config.h"
+#include "common/testboard.h"
+
+#include <QSettings>
+#include <QtTest>
+
+using namespace config;
+
+class TestConfig : public QObject {
+    Q_OBJECT
+private slots:
+    void readChoice_data();
+    void readChoice();
+    void garbledFileGivesDefaults_data();
+    void garbledFileGivesDefaults();
+    void numbersWithDefaults_data();
+    void numbersWithDefaults();
+    void writesAreOnDiskAtOnce();
+    void factoryValues();
+};
+
+void TestConfig::readChoice_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("stored");   // invalid: key absent
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QVariant>("after");    // what the file holds afterwards; invalid: still absent
+
+    const QVariant none;
+    QTest::newRow("auto_power_off absent") << "auto_power_off" << none << 2 << QVariant("30Minutes");
+    QTest::newRow("auto_power_off unknown") << "auto_power_off" << QVariant("7Minutes") << 2 << QVariant("30Minutes");
+    QTest::newRow("auto_power_off Off") << "auto_power_off" << QVariant("Off") << 3 << QVariant("Off");
+    QTest::newRow("auto_power_off 5Minutes") << "auto_power_off" << QVariant("5Minutes") << 0 << QVariant("5Minutes");
+    QTest::newRow("texts are case-sensitive") << "auto_power_off" << QVariant("off") << 2 << QVariant("30Minutes");
+    QTest::newRow("color absent: first, nothing written") << "color" << none << 0 << none;
+    QTest::newRow("color unknown: first, left as is") << "color" << QVariant("Purple") << 0 << QVariant("Purple");
+    QTest::newRow("color RainbowHC") << "color" << QVariant("RainbowHC") << 6 << QVariant("RainbowHC");
+    QTest::newRow("color menu label is not the stored form") << "color" << QVariant("White Hot") << 0 << QVariant("White Hot");
+    QTest::newRow("image_mode alignment") << "image_mode" << QVariant("alignment") << 4 << QVariant("alignment");
+    QTest::newRow("image_mode absent") << "image_mode" << none << 0 << none;
+    QTest::newRow("center_focus absent") << "center_focus" << none << 1 << QVariant("No");
+    QTest::newRow("hilo_focus absent") << "hilo_focus" << none << 0 << QVariant("Yes");
+    QTest::newRow("zone absent") << "zone" << none << 1 << QVariant("No");
+    QTest::newRow("temp_unit F") << "temp_unit" << QVariant("F") << 1 << QVariant("F");
+    QTest::newRow("temp_unit absent") << "temp_unit" << none << 0 << QVariant("C");
+    QTest::newRow("display_intensity absent") << "display_intensity" << none << 1 << QVariant("Medium");
+    QTest::newRow("language absent") << "language" << none << 1 << QVariant("Chinese");
+    QTest::newRow("time_format 12H") << "time_format" << QVariant("12H") << 0 << QVariant("12H");
+    QTest::newRow("time_format absent") << "time_format" << none << 1 << QVariant("24H");
+    QTest::newRow("temperature_scale absent") << "temperature_scale" << none << 0 << QVariant("high_gain");
+    QTest::newRow("auto_save absent") << "auto_save" << none << 0 << QVariant("No");
+    QTest::newRow("high_alert absent") << "high_alert" << none << 1 << QVariant("Off");
+    QTest::newRow("wifi_switch absent: not written") << "wifi_switch" << none << 1 << none;
+}
+
+void TestConfig::readChoice()
+{
+    QFETCH(QString, key);
+    QFETCH(QVariant, stored);
+    QFETCH(int, index);
+    QFETCH(QVariant, after);
+    TestBoard b;
+    if (stored.isValid())
+        write(Main, key, stored);
+    const Choice *c = choice(key);
+    QVERIFY(c);
+    QCOMPARE(config::readChoice(*c), index);
+    QCOMPARE(value(Main, key).isValid(), after.isValid());
+    if (after.isValid())
+        QCOMPARE(readString(Main, key), after.toString());
+}
+
+void TestConfig::garbledFileGivesDefaults_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("binary") << QByteArray("\x00\xff\xfe[config\x01\x02=\x00\x80", 14);
+    QTest::newRow("cut off mid-value") << QByteArray("[config]\nauto_power_off=5Min");
+    QTest::newRow("no group") << QByteArray("auto_power_off=5Minutes\ntrans=70\n");
+    QTest::newRow("wrong group") << QByteArray("[other]\nauto_power_off=5Minutes\ntrans=70\n");
+    QTest::newRow("values that do not parse") << QByteArray("[config]\ntrans=abc\npiptrans=1e\nalignment=x.y\n");
+}
+
+void TestConfig::garbledFileGivesDefaults()
+{
+    QFETCH(QByteArray, content);
+    TestBoard b;
+    b.write(Main.file, content);
+    QCOMPARE(config::readChoice(*choice("auto_power_off")), 2);
+    QCOMPARE(readTrans(), 50);
+    QCOMPARE(readPipTrans(), 100);
+    QCOMPARE(readAlignment(), 1.0f);
+    QCOMPARE(readInt(Main, "image_count"), 0);
+}
+
+void TestConfig::numbersWithDefaults_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");   // empty: absent
+    QTest::addColumn<double>("read");
+    QTest::newRow("trans 0") << "trans" << "0" << 50.0;
+    QTest::newRow("trans absent") << "trans" << "" << 50.0;
+    QTest::newRow("trans 70") << "trans" << "70" << 70.0;
+    QTest::newRow("trans 100") << "trans" << "100" << 100.0;
+    QTest::newRow("piptrans absent") << "piptrans" << "" << 100.0;
+    QTest::newRow("piptrans 0") << "piptrans" << "0" << 100.0;
+    QTest::newRow("piptrans 40") << "piptrans" << "40" << 40.0;
+    QTest::newRow("alignment 0") << "alignment" << "0" << 1.0;
+    QTest::newRow("alignment 0.0") << "alignment" << "0.0" << 1.0;
+    QTest::newRow("alignment 2.5") << "alignment" << "2.5" << 2.5;
+}
+
+void TestConfig::numbersWithDefaults()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(double, read);
+    TestBoard b;
+    if (!stored.isEmpty())
+        write(Main, key, stored);
+    const double got = key == "trans" ? readTrans() : key == "piptrans" ? readPipTrans() : readAlignment();
+    QCOMPARE(got, read);
+}
+
+void TestConfig::writesAreOnDiskAtOnce()
+{
+    TestBoard b;
+    write(Main, "emissivity", "0.95");
+    write(Image, "image_count", 12);
+    QVERIFY(b.read(Main.file).contains("[config]"));
+    QVERIFY(b.read(Main.file).contains("emissivity=0.95"));
+    QVERIFY(b.read(Image.file).contains("image_count=12"));
+    QCOMPARE(readInt(Image, "image_count"), 12);
+    // A file replaced behind our back (a shell copy) is read anew.
+    b.write(Image.file, "[config]\nimage_count=40\n");
+    QCOMPARE(readInt(Image, "image_count"), 40);
+}
+
+void TestConfig::factoryValues()
+{
+    TestBoard b;
+    write(Main, "auto_power_off", "Off");
+    write(Main, "vlc_post_y", "12");   // not a factory key: survives
+    write(System, "language", "English");
+    writeFactoryValues();
+    QSettings s(b.file(Main.file), QSettings::IniFormat);
+    s.beginGroup("config");
+    const QStringList keys = s.childKeys();
+    QCOMPARE(keys.size(), 37);   // 36 factory keys and vlc_post_y
+    QCOMPARE(s.value("auto_power_off").toString(), QString("30Minutes"));
+    QCOMPARE(s.value("emissivity").toString(), QString("0.95"));
+    QCOMPARE(s.value("alignment").toString(), QString("1.0"));
+    QCOMPARE(s.value("ref_temprature_k").toString(), QString("298"));
+    QCOMPARE(s.value("high_temp_k").toString(), QString("403"));
+    QCOMPARE(s.value("vlc_post_y").toString(), QString("12"));
+    QVERIFY(!s.contains("piptrans"));
+    QCOMPARE(readString(System, "language"), QString("none"));
+    QCOMPARE(readString(System, "nuc_set"), QString("No"));
+    QCOMPARE(b.commands(), QStringList{"sync"});
+}
+
+QTEST_GUILESS_MAIN(TestConfig)
+#include "tst_config.moc"
