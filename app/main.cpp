@@ -7,6 +7,8 @@
 #include "sim/simscreen.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -18,7 +20,12 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     startup::prepareApplication();
 
+    // NORVIK7_STARTUP_TIMES=1 prints when the main window is built and the
+    // splash is on screen (wall-clock ms), for the start-up measurement.
+    const bool times = qEnvironmentVariableIsSet("NORVIK7_STARTUP_TIMES");
     Norvik7 w;
+    if (times)
+        std::printf("startup: main window constructed at %lld ms\n", QDateTime::currentMSecsSinceEpoch());
     w.setWindowFlags(w.windowFlags() | Qt::FramelessWindowHint);
     BootProgressMenu splash;
     splash.setWindowFlags(splash.windowFlags() | Qt::FramelessWindowHint);
@@ -31,6 +38,10 @@ int main(int argc, char **argv)
 
     splash.show();
     w.hide();
+    if (times)
+        QTimer::singleShot(0, &splash, [] {
+            std::printf("startup: splash shown at %lld ms\n", QDateTime::currentMSecsSinceEpoch());
+        });
     QObject::connect(&w, &Norvik7::updateBootProgressValue, &splash, &BootProgressMenu::updateProgressValue,
                      Qt::DirectConnection);
     if (board::isSimulated())

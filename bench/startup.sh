@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Start-up on a simulated board: time from process start to the main window
+# constructed and to the splash shown, and resident memory 3 s after start;
+# medians of N runs (default 7). Usage: bench/startup.sh [N]
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+prog="${BUILD_DIR:-$here/build}/norvik7"
+n="${1:-7}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+ctor=(); splash=(); rss=()
+for i in $(seq "$n"); do
+  root="$work/board$i"
+  out="$work/out$i"
+  start=$(date +%s%3N)
+  NORVIK7_ROOT="$root" QT_QPA_PLATFORM=offscreen NORVIK7_STARTUP_TIMES=1 "$prog" >"$out" 2>/dev/null &
+  pid=$!
+  sleep 3
+  rss+=("$(awk '/VmRSS/ {print $2}' /proc/$pid/status)")
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  c=$(sed -n 's/^startup: main window constructed at \([0-9]*\) ms/\1/p' "$out")
+  s=$(sed -n 's/^startup: splash shown at \([0-9]*\) ms/\1/p' "$out")
+  ctor+=($((c - start))); splash+=($((s - start)))
+done
+median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+echo "runs: $n (first one seeds a fresh board each time)"
+echo "main window constructed: median $(median "${ctor[@]}") ms after process start"
+echo "splash shown:            median $(median "${splash[@]}") ms after process start"
+echo "resident memory at 3 s:  median $(median "${rss[@]}") kB"
