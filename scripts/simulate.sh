@@ -31,10 +31,10 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${NORVIK7_HEADLESS:-}" ] && command -v Xephyr 
   xpid=$!
   trap 'kill $xpid 2>/dev/null || true' EXIT
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${nested#:}" ] && break; sleep 0.1; done
-  DISPLAY="$nested" QT_QPA_PLATFORM=xcb "$here/build/norvik7"
+  DISPLAY="$nested" QT_QPA_PLATFORM=xcb "${BUILD_DIR:-$here/build}/norvik7"
   exit $?
 fi
 
 export NORVIK7_SCREEN_PNG="$root/sim/screen.png"
 echo "No display: the screen is written to $NORVIK7_SCREEN_PNG once a second."
-exec xvfb-run -a -s "-screen 0 ${size}x24" env QT_QPA_PLATFORM=xcb "$here/build/norvik7"
+exec xvfb-run -a -s "-screen 0 ${size}x24" env QT_QPA_PLATFORM=xcb "${BUILD_DIR:-$here/build}/norvik7"
