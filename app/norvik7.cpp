@@ -44,6 +44,7 @@ Norvik7::Norvik7(QMainWindow *parent) : QMainWindow(parent)
     startThreads();
     makeConnections();
     makeAcquisitionConnections();
+    setupPower();
     m_built = Built::Complete;
 }
 

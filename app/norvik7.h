@@ -14,6 +14,7 @@
 class QLabel;
 class QPushButton;
 class QSocketNotifier;
+class QSplashScreen;
 class QTimer;
 
 // File-scope state of start-up.
@@ -54,6 +55,16 @@ public:
 
     BootReveal bootReveal;
 
+    // ---- power, battery and health (app/power.cpp) -----------------------------------
+    void gpio_set_value(int fd, int line, int value);
+    int gpio_get_value(int fd, int line);
+    double bcReadyRead();
+    // Delay between the over-temperature warning and the power-off.
+    int overTemperatureGraceMs = 20000;
+    QSplashScreen *lowBatterySplash = nullptr;      // the battery picture
+    QSplashScreen *lowBatteryTextSplash = nullptr;  // "Low battery!" under it
+    QTimer *lowBatterySplashTimer = nullptr;        // closes both 2 s after the last warning
+
     // Texts set by code (not by the layout) that follow the language.
     static QString cautionText();
     static QString initializingText();
@@ -81,6 +92,8 @@ public slots:
     float tmp112Read();
     void batteryCapacityUpdate();
     float cpuInternalTempRead();
+    void resetPowerOffCount();
+    void autoPowerOff();
 
     // ---- acquisition (acquisition/norvik7_acquisition.cpp) -----------------------------
 
@@ -101,6 +114,13 @@ private:
     void startThreads();               // acquisition/norvik7_acquisition.cpp
     void makeConnections();            // app/norvik7_menus.cpp
     void makeAcquisitionConnections(); // acquisition/norvik7_acquisition.cpp
+    void setupPower();                 // app/power.cpp
+
+    // Power (app/power.cpp).
+    int autoPowerOffChoice() const;   // checked button of the auto power-off screen, 0..3
+    void showLowBatteryWarning();
+    void powerOffNow();               // line 1 low, no more frames, line 5 high, shutdown sequence
+    void runShutdownSequence();       // the auto power-off screen's shutdown sequence
 
     // Start-up reveal: true when the frame is to be handled further.
     void revealOnFrame(int frameCounter);

@@ -1,5 +1,11 @@
 #include "sim/simscreen.h"
 
+#include "app/startup.h"
+#include "board/board.h"
+#include "sim/keyinjector.h"
+#include "sim/keypad.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -35,5 +41,16 @@ void startSimulatorExtras(QObject *owner)
     const QString png = qEnvironmentVariable("NORVIK7_SCREEN_PNG");
     if (!png.isEmpty())
         new SimScreen(png, owner);
+
+    // The PC keyboard drives the device wherever the program has the keyboard;
+    // the on-screen keypad only when the simulator script asks for it.
+    auto *injector = new KeyInjector(board::path(QStringLiteral("/dev/input/event_key")), 500, 300, owner);
+    QCoreApplication::instance()->installEventFilter(new PcKeyboard(injector, owner));
+    if (qEnvironmentVariable("NORVIK7_KEYPAD") == QLatin1String("1")) {
+        auto *pad = new Keypad(injector);
+        QObject::connect(owner, &QObject::destroyed, pad, [pad] { delete pad; });
+        startup::placeOnScreen(pad, 240, 0);
+        pad->show();
+    }
 }
 }  // namespace sim

@@ -15,7 +15,8 @@ private:
 };
 
 namespace sim {
-// Starts what the simulator script asks for in the environment
-// (NORVIK7_SCREEN_PNG: the screen file).
+// Starts the simulator's own parts: the PC keyboard as the device's keys, and
+// what the simulator script asks for in the environment (NORVIK7_SCREEN_PNG:
+// the screen file; NORVIK7_KEYPAD=1: the on-screen keypad right of x = 240).
 void startSimulatorExtras(QObject *owner);
 }

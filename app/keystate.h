@@ -1,0 +1,91 @@
+#pragma once
+// The key device's records and the key input's process-wide state (GUI
+// thread only), with the small rules that need no widget: whole records out of
+// a byte stream, two arrows held together, the trigger key's short and long press.
+#include <QByteArray>
+#include <QString>
+
+class QCheckBox;
+class QListWidgetItem;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+// Linux input key codes of the eight keys, and the synchronisation record.
+namespace keycode {
+constexpr int Sync = 0;
+constexpr int Back = 14;      // KEY_BACKSPACE: back one level, manual shutter
+constexpr int Trigger = 20;   // KEY_T: capture
+constexpr int Ok = 28;        // KEY_ENTER
+constexpr int Up = 103;       // KEY_UP
+constexpr int Left = 105;     // KEY_LEFT
+constexpr int Right = 106;    // KEY_RIGHT
+constexpr int Down = 108;     // KEY_DOWN
+constexpr int Gallery = 207;  // KEY_PLAY: gallery, back to the live view
+}  // namespace keycode
+
+// Values of a key record.
+namespace keyvalue {
+constexpr int Release = 0;
+constexpr int Press = 1;
+constexpr int Repeat = 2;
+}  // namespace keyvalue
+
+// ---- process-wide state of the key input ---------------------------------------------
+extern int code;                // code of the record being handled
+extern bool longPressKey;       // the record being handled is an auto-repeat
+extern int up_key_stat;         // arrows: 0 released, 1 pressed, 2 repeating
+extern int down_key_stat;
+extern int left_key_stat;
+extern int right_key_stat;
+extern int key_state1;          // trigger: 1 once pressed, 0 when the press was used
+extern int key_state2;          // trigger: 2 once repeating, else 1
+extern int key_state3;          // trigger: 0 once released, else 1
+extern QWidget *current_focus_w;
+extern QRadioButton *rbtn;
+extern QCheckBox *ckb;
+extern QPushButton *btn;
+extern QListWidgetItem *lwitem;
+
+namespace keys {
+
+// Puts every variable above back to its start value.
+void resetState();
+
+// One key record: the type is carried but not looked at.
+struct KeyRecord {
+    int type = 0;
+    int code = 0;
+    int value = 0;
+};
+
+// Cuts a byte stream from the key device into whole native records
+// (board::inputEventSize() bytes each), keeping a partial record until the
+// rest of it arrives.
+class RecordStream {
+public:
+    RecordStream();
+    void append(const char *data, int n);
+    bool hasRecord() const { return m_buffer.size() >= m_size; }
+    KeyRecord take();
+    // Bytes of a record still incomplete.
+    int pending() const { return static_cast<int>(m_buffer.size()); }
+    int recordSize() const { return m_size; }
+
+private:
+    int m_size;
+    QByteArray m_buffer;
+};
+
+// Two arrows count as held together when one is pressed while the other repeats.
+bool heldTogether(int statA, int statB);
+
+// The trigger key: a short press acts on its release, a long press once on its
+// first repeat. Updates the three states for one record and says what to do.
+enum class TriggerAction { None, ShortPress, LongPress };
+TriggerAction triggerStep(int &state1, int &state2, int &state3, int value);
+
+// Hexadecimal text of a code, as kept in the main window's keyCodeText.
+QString codeText(int code);
+
+}  // namespace keys
