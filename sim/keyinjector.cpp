@@ -15,6 +15,7 @@ KeyInjector::KeyInjector(const QString &device, int repeatDelayMs, int repeatPer
     : QObject(parent), m_device(device), m_delayMs(repeatDelayMs), m_periodMs(repeatPeriodMs)
 {
     m_repeat.setSingleShot(false);
+    m_repeat.setTimerType(Qt::PreciseTimer);
     connect(&m_repeat, &QTimer::timeout, this, &KeyInjector::repeatOnce);
 }
 

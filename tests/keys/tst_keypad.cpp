@@ -1,0 +1,223 @@
+// The simulator's keys: records written into the key device exactly as the
+// board's key driver writes them, from the on-screen keypad and the PC keyboard.
+#include "app/keystate.h"
+#include "board/board.h"
+#include "common/testboard.h"
+#include "sim/keyinjector.h"
+#include "sim/keypad.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <cstring>
+#include <fcntl.h>
+#include <linux/input.h>
+#include <unistd.h>
+
+namespace {
+
+struct Rec {
+    int type, code, value;
+    qint64 usec;
+};
+
+// The reading end of the key device, as the program holds it.
+class Reader {
+public:
+    Reader() { m_fd = ::open(QFile::encodeName(board::path(QStringLiteral("/dev/input/event_key"))).constData(), O_RDWR | O_NONBLOCK); }
+    ~Reader() { ::close(m_fd); }
+    QList<Rec> drain()
+    {
+        QList<Rec> out;
+        struct input_event ev;
+        while (::read(m_fd, &ev, sizeof ev) == static_cast<ssize_t>(sizeof ev))
+            out << Rec{ev.type, ev.code, ev.value, qint64(ev.time.tv_sec) * 1000000 + ev.time.tv_usec};
+        return out;
+    }
+    bool ok() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+// "K103=1 S K103=0 S": key records as code=value, synchronisation records as S.
+QString shape(const QList<Rec> &recs)
+{
+    QStringList parts;
+    for (const Rec &r : recs)
+        parts << (r.type == EV_SYN && r.code == 0 && r.value == 0 ? QStringLiteral("S")
+                                                                   : QStringLiteral("K%1=%2").arg(r.code).arg(r.value));
+    return parts.join(' ');
+}
+
+QString fifo() { return board::path(QStringLiteral("/dev/input/event_key")); }
+
+}  // namespace
+
+class TestKeypad : public QObject {
+    Q_OBJECT
+private slots:
+    void pressAndReleaseWithSync();
+    void heldKeyRepeatsAfterDelayThenPeriod();
+    void onlyTheLastPressedKeyRepeats();
+    void keypadButtonsInject();
+    void pcKeys_data();
+    void pcKeys();
+    void pcAutoRepeatAndOtherKeysPassBy();
+    void noReaderNoHarm();
+};
+
+void TestKeypad::pressAndReleaseWithSync()
+{
+    TestBoard b;
+    Reader r;
+    QVERIFY(r.ok());
+    sim::KeyInjector inj(fifo());
+    inj.press(keycode::Ok);
+    inj.press(keycode::Ok);   // already down: nothing
+    inj.release(keycode::Ok);
+    inj.release(keycode::Ok); // already up: nothing
+    const QList<Rec> recs = r.drain();
+    QCOMPARE(shape(recs), QStringLiteral("K28=1 S K28=0 S"));
+    QCOMPARE(recs[0].type, EV_KEY);
+}
+
+void TestKeypad::heldKeyRepeatsAfterDelayThenPeriod()
+{
+    TestBoard b;
+    Reader r;
+    sim::KeyInjector inj(fifo(), 120, 60);
+    inj.press(keycode::Up);
+    QList<Rec> recs;
+    QTRY_VERIFY_WITH_TIMEOUT((recs += r.drain(), recs.size() >= 8), 3000);   // press, 3 repeats
+    inj.release(keycode::Up);
+    recs += r.drain();
+    const QString s = shape(recs);
+    QVERIFY2(s.startsWith(QStringLiteral("K103=1 S K103=2 S K103=2 S K103=2 S")), qPrintable(s));
+    QVERIFY2(s.endsWith(QStringLiteral("K103=2 S K103=0 S")), qPrintable(s));
+    // First repeat after the delay, the next ones after the period.
+    QVERIFY(recs[2].usec - recs[0].usec >= 119000);
+    QVERIFY(recs[4].usec - recs[2].usec >= 59000);
+    QVERIFY(recs[4].usec - recs[2].usec < 119000);
+    // Nothing after the release.
+    QTest::qWait(150);
+    QVERIFY(r.drain().isEmpty());
+}
+
+void TestKeypad::onlyTheLastPressedKeyRepeats()
+{
+    TestBoard b;
+    Reader r;
+    sim::KeyInjector inj(fifo(), 60, 40);
+    inj.press(keycode::Down);
+    QList<Rec> recs;
+    QTRY_VERIFY_WITH_TIMEOUT((recs += r.drain(), recs.size() >= 4), 3000);   // DOWN repeating
+    inj.press(keycode::Up);
+    recs.clear();
+    QTRY_VERIFY_WITH_TIMEOUT((recs += r.drain(), recs.size() >= 6), 3000);
+    QVERIFY2(shape(recs).startsWith(QStringLiteral("K103=1 S K103=2 S K103=2 S")), qPrintable(shape(recs)));
+    // Releasing UP ends all repeating, though DOWN is still held.
+    inj.release(keycode::Up);
+    QTest::qWait(150);
+    recs = r.drain();
+    QVERIFY2(!shape(recs).contains(QStringLiteral("=2")), qPrintable(shape(recs)));
+    inj.release(keycode::Down);
+    QVERIFY(shape(r.drain()).endsWith(QStringLiteral("K108=0 S")));
+}
+
+void TestKeypad::keypadButtonsInject()
+{
+    TestBoard b;
+    Reader r;
+    sim::KeyInjector inj(fifo());
+    sim::Keypad pad(&inj);
+    pad.show();
+    const QList<int> codes{keycode::Ok, keycode::Up, keycode::Down, keycode::Left, keycode::Right,
+                           keycode::Back, keycode::Trigger, keycode::Gallery};
+    QString expected;
+    for (int c : codes) {
+        QPushButton *key = pad.button(c);
+        QVERIFY(key);
+        QVERIFY(pad.rect().contains(key->geometry()));
+        QTest::mousePress(key, Qt::LeftButton);
+        QTest::mouseRelease(key, Qt::LeftButton);
+        expected += QStringLiteral(" K%1=1 S K%1=0 S").arg(c);
+    }
+    QCOMPARE(shape(r.drain()), expected.trimmed());
+    // A key typed on the PC shows on the keypad.
+    inj.press(keycode::Left);
+    QVERIFY(pad.button(keycode::Left)->isDown());
+    inj.release(keycode::Left);
+    QVERIFY(!pad.button(keycode::Left)->isDown());
+}
+
+void TestKeypad::pcKeys_data()
+{
+    QTest::addColumn<int>("qtKey");
+    QTest::addColumn<int>("code");
+    QTest::newRow("up") << int(Qt::Key_Up) << keycode::Up;
+    QTest::newRow("down") << int(Qt::Key_Down) << keycode::Down;
+    QTest::newRow("left") << int(Qt::Key_Left) << keycode::Left;
+    QTest::newRow("right") << int(Qt::Key_Right) << keycode::Right;
+    QTest::newRow("Enter is OK") << int(Qt::Key_Return) << keycode::Ok;
+    QTest::newRow("keypad Enter is OK") << int(Qt::Key_Enter) << keycode::Ok;
+    QTest::newRow("Backspace is back") << int(Qt::Key_Backspace) << keycode::Back;
+    QTest::newRow("T is the trigger") << int(Qt::Key_T) << keycode::Trigger;
+    QTest::newRow("P is the gallery") << int(Qt::Key_P) << keycode::Gallery;
+}
+
+void TestKeypad::pcKeys()
+{
+    QFETCH(int, qtKey);
+    QFETCH(int, code);
+    TestBoard b;
+    Reader r;
+    sim::KeyInjector inj(fifo());
+    sim::PcKeyboard pc(&inj);
+    qApp->installEventFilter(&pc);
+    QLineEdit edit;   // a widget that would take these keys itself
+    edit.show();
+    QTest::keyPress(&edit, Qt::Key(qtKey));
+    QTest::keyRelease(&edit, Qt::Key(qtKey));
+    qApp->removeEventFilter(&pc);
+    QCOMPARE(shape(r.drain()), QStringLiteral("K%1=1 S K%1=0 S").arg(code));
+    QVERIFY(edit.text().isEmpty());   // the widgets never see the device's keys
+}
+
+void TestKeypad::pcAutoRepeatAndOtherKeysPassBy()
+{
+    TestBoard b;
+    Reader r;
+    sim::KeyInjector inj(fifo());
+    sim::PcKeyboard pc(&inj);
+    qApp->installEventFilter(&pc);
+    QLineEdit edit;
+    edit.show();
+    QTest::keyPress(&edit, Qt::Key_Up);
+    // The PC's own repeats are dropped: the injector repeats as the board does.
+    QKeyEvent rep(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(&edit, &rep);
+    QKeyEvent repUp(QEvent::KeyRelease, Qt::Key_Up, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(&edit, &repUp);
+    QTest::keyRelease(&edit, Qt::Key_Up);
+    QTest::keyClick(&edit, Qt::Key_A);
+    QTest::keyClick(&edit, Qt::Key_T, Qt::ControlModifier);
+    qApp->removeEventFilter(&pc);
+    QCOMPARE(shape(r.drain()), QStringLiteral("K103=1 S K103=0 S"));
+    QCOMPARE(edit.text(), QStringLiteral("a"));
+}
+
+void TestKeypad::noReaderNoHarm()
+{
+    TestBoard b;   // nobody holds the key device open
+    sim::KeyInjector inj(fifo(), 30, 20);
+    inj.press(keycode::Ok);
+    QTest::qWait(80);
+    inj.release(keycode::Ok);
+    QVERIFY(!inj.isHeld(keycode::Ok));
+}
+
+QTEST_MAIN(TestKeypad)
+#include "tst_keypad.moc"
