@@ -4,6 +4,7 @@
 #include "app/config.h"
 #include "board/board.h"
 #include "liveview/viewstate.h"
+#include "settings/menus/bootsettingsmenu.h"
 
 #include <QDebug>
 #include <QEvent>
@@ -146,6 +147,8 @@ void Norvik7::readStartupFlags()
 {
     const QString language = config::readString(config::System, QStringLiteral("language"));
     showBootSettingsMenu = language == QLatin1String("none");
+    if (!showBootSettingsMenu)
+        bootSettingsMenu->close();
 }
 
 void Norvik7::readCalibrationValues()
@@ -185,7 +188,8 @@ void Norvik7::revealOnFrame(int frameCounter)
         initializingLabel->show();
         QTimer::singleShot(3000, initializingLabel, &QLabel::hide);
         emit bootOkForThermalCamera();
-        // The first-boot language screen comes with the settings screens.
+        if (showBootSettingsMenu)
+            bootSettingsMenu->bootSettingsMenuEnable();
     }
     if (step.emitProgress100)
         emit updateBootProgressValue(100);

@@ -5,6 +5,7 @@
 // power, live view, capture and Wi-Fi slots sit in their own folders).
 
 #include <QImage>
+#include <QList>
 #include <QMainWindow>
 #include <QString>
 
@@ -13,12 +14,54 @@
 
 class QLabel;
 class QPushButton;
+
+// The menu windows, each created once by the constructor.
+class MainMenu;
+class AutoPowerOffSetSubMenu;
+class BootSettingsMenu;
+class TempSubMenu;
+class ColorSubMenu;
+class CursorSubMenu;
+class DateTimeSetMenu;
+class DeviceInformationSubMenu;
+class DisplayIntensitySetSubMenu;
+class AlignmentDistanceMenu;
+class FactoryResetSetMenu;
+class UsbConnectModeSubMenu;
+class FormatSdcardSetMenu;
+class LanguageSetSubMenu;
+class TemperatureUnitSetMenu;
+class TemperatureScaleSetMenu;
+class HiLoAlertSetMenu;
+class ImageModeSubMenu;
+class AutoSaveSetSubMenu;
+class WifiSubMenu;
+class WifiOpenStatusMenu;
+class SettingSubMenu;
+class SystemSettingSubMenu;
+class ImageListViewer;
+class ImageViewer;
+class ImageViewerMenu;
+class ImageViewerSubMenu;
+class ImageVideoSaveMenu;
+class DeleteImageMenu;
+class VideoPlayerMenu;
+class VideoDetailInfoMenu;
+class ImageDetailInfoMenu;
+class CalTempSubMenu;
+class CalImageSubMenu;
+class UpgradeSubMenu;
+class MeasurementSetMenu;
+class myWidget;
 class QSocketNotifier;
 class QSplashScreen;
 class QTimer;
 
 // File-scope state of start-up.
 extern bool showBootSettingsMenu;   // the first-boot language choice is pending
+
+// File-scope state of the menus and status bar.
+extern bool sdcardStatus;           // last card presence reported by the device information page
 
 class Norvik7 : public QMainWindow, public Ui::Norvik7 {
     Q_OBJECT
@@ -65,6 +108,48 @@ public:
     QSplashScreen *lowBatteryTextSplash = nullptr;  // "Low battery!" under it
     QTimer *lowBatterySplashTimer = nullptr;        // closes both 2 s after the last warning
 
+    // ---- menus (app/norvik7_menus.cpp), in creation order ----------------------
+    MainMenu *mainMenu = nullptr;
+    AutoPowerOffSetSubMenu *autoPowerOffSetSubMenu = nullptr;
+    BootSettingsMenu *bootSettingsMenu = nullptr;
+    TempSubMenu *tempSubMenu = nullptr;
+    ColorSubMenu *colorSubMenu = nullptr;
+    CursorSubMenu *cursorSubMenu = nullptr;
+    DateTimeSetMenu *dateTimeSetMenu = nullptr;
+    DeviceInformationSubMenu *deviceInformationSubMenu = nullptr;
+    DisplayIntensitySetSubMenu *displayIntensitySetSubMenu = nullptr;
+    AlignmentDistanceMenu *alignmentDistanceMenu = nullptr;
+    FactoryResetSetMenu *factoryResetSetMenu = nullptr;
+    UsbConnectModeSubMenu *usbConnectModeSubMenu = nullptr;
+    FormatSdcardSetMenu *formatSdcardSetMenu = nullptr;
+    LanguageSetSubMenu *languageSetSubMenu = nullptr;
+    TemperatureUnitSetMenu *temperatureUnitSetMenu = nullptr;
+    TemperatureScaleSetMenu *temperatureScaleSetMenu = nullptr;
+    HiLoAlertSetMenu *hiloAlertSetMenu = nullptr;
+    ImageModeSubMenu *imageModeSubMenu = nullptr;
+    AutoSaveSetSubMenu *autoSaveSetSubMenu = nullptr;
+    WifiSubMenu *wifiSubMenu = nullptr;
+    WifiOpenStatusMenu *wifiOpenStatusMenu = nullptr;
+    SettingSubMenu *settingSubMenu = nullptr;
+    SystemSettingSubMenu *systemSettingSubMenu = nullptr;
+    ImageListViewer *imageListViewer = nullptr;
+    ImageViewer *imageViewer = nullptr;
+    ImageViewerMenu *imageViewerMenu = nullptr;
+    ImageViewerSubMenu *imageViewerSubMenu = nullptr;   // for images
+    ImageViewerSubMenu *videoViewerSubMenu = nullptr;   // for videos
+    ImageVideoSaveMenu *imageVideoSaveMenu = nullptr;
+    DeleteImageMenu *deleteImageMenu = nullptr;
+    VideoPlayerMenu *videoPlayerMenu = nullptr;
+    VideoDetailInfoMenu *videoDetailInfoMenu = nullptr;
+    ImageDetailInfoMenu *imageDetailInfoMenu = nullptr;
+    CalTempSubMenu *calTempSubMenu = nullptr;
+    CalImageSubMenu *calImageSubMenu = nullptr;
+    UpgradeSubMenu *upgradeSubMenu = nullptr;
+    MeasurementSetMenu *measurementSetMenu = nullptr;
+    myWidget *videoWidget = nullptr;                     // video playback
+    // Every menu window above, in creation order.
+    QList<QWidget *> menuWindows() const;
+
     // Texts set by code (not by the layout) that follow the language.
     static QString cautionText();
     static QString initializingText();
@@ -85,6 +170,7 @@ public slots:
 
     // ---- menus and status bar (app/norvik7_menus.cpp) ------------------------------
     void timerUpdate();
+    void updateSdcardStatus(bool present);
 
     // ---- power, battery and health (app/power.cpp) -----------------------------------
     void usbChargeStatusCheck();

@@ -2,25 +2,269 @@
 // and the status bar refresh.
 #include "app/norvik7.h"
 
+#include "acquisition/menus/alignmentdistancemenu.h"
+#include "acquisition/menus/temperaturescalesetmenu.h"
+#include "app/config.h"
+#include "app/menus/autopoweroffsetsubmenu.h"
+#include "app/menus/displayintensitysetsubmenu.h"
+#include "app/menus/mainmenu.h"
+#include "app/menus/settingsubmenu.h"
+#include "app/menus/statusbar.h"
 #include "board/board.h"
+#include "calibration/menus/calimagesubmenu.h"
+#include "calibration/menus/caltempsubmenu.h"
+#include "connectivity/menus/usbconnectmodesubmenu.h"
+#include "connectivity/menus/wifisubmenu.h"
+#include "liveview/menus/colorsubmenu.h"
+#include "liveview/menus/cursorsubmenu.h"
+#include "liveview/menus/hiloalertsetmenu.h"
+#include "liveview/menus/imagemodesubmenu.h"
+#include "liveview/menus/measurementsetmenu.h"
+#include "liveview/menus/tempsubmenu.h"
+#include "liveview/viewstate.h"
+#include "media/menus/autosavesetsubmenu.h"
+#include "media/menus/deleteimagemenu.h"
+#include "media/menus/detailinfomenus.h"
+#include "media/menus/imagelistviewer.h"
+#include "media/menus/imageviewer.h"
+#include "media/menus/imageviewermenu.h"
+#include "media/menus/imageviewersubmenu.h"
+#include "media/menus/imagevideosavemenu.h"
+#include "media/menus/videoplayermenu.h"
+#include "media/menus/videowidget.h"
+#include "settings/menus/bootsettingsmenu.h"
+#include "settings/menus/datetimesetmenu.h"
+#include "settings/menus/deviceinformationsubmenu.h"
+#include "settings/menus/factoryresetsetmenu.h"
+#include "settings/menus/formatsdcardsetmenu.h"
+#include "settings/menus/languagesetsubmenu.h"
+#include "settings/menus/temperatureunitsetmenu.h"
+#include "settings/menus/upgradesubmenu.h"
+
+#include <QPushButton>
+
+bool sdcardStatus = false;
+
+namespace {
+
+const QRect kFullScreen(0, 0, 240, 320);
+constexpr qreal kOpacityNotSet = -1.0;
+constexpr bool kTranslucent = true;
+constexpr bool kOpaque = false;
+
+// A menu window: no parent, frameless, at its place and opacity, hidden. It
+// lives as long as the main window.
+template <class M>
+M *createMenu(QObject *owner, const QRect &geometry, qreal opacity, bool translucent)
+{
+    auto *m = new M(nullptr);
+    m->setWindowFlags(m->windowFlags() | Qt::FramelessWindowHint);
+    if (opacity != kOpacityNotSet)
+        m->setWindowOpacity(opacity);
+    if (!geometry.isNull())
+        m->setGeometry(geometry);
+    if (translucent)
+        m->setAttribute(Qt::WA_TranslucentBackground);
+    m->hide();
+    QObject::connect(owner, &QObject::destroyed, m, [m] { delete m; });
+    return m;
+}
+
+// Checks the button of a stored one-of-N choice; returns its index.
+int checkStoredChoice(const QList<QAbstractButton *> &buttons, const char *key)
+{
+    const int index = config::readChoice(*config::choice(QString::fromLatin1(key)));
+    if (index >= 0 && index < buttons.size())
+        buttons[index]->setChecked(true);
+    return index;
+}
+
+}  // namespace
 
 void Norvik7::createMenus()
 {
-    // The menu windows, in creation order, each without a parent, frameless,
-    // with its opacity and geometry.
+    mainMenu = createMenu<MainMenu>(this, {7, 277, 226, 40}, 0.8, kTranslucent);
+    autoPowerOffSetSubMenu = createMenu<AutoPowerOffSetSubMenu>(this, kFullScreen, 1.0, kOpaque);
+    bootSettingsMenu = createMenu<BootSettingsMenu>(this, kFullScreen, 1.0, kOpaque);
+    tempSubMenu = createMenu<TempSubMenu>(this, {7, 203, 94, 72}, 0.8, kTranslucent);
+    colorSubMenu = createMenu<ColorSubMenu>(this, {54, 115, 94, 160}, 0.8, kTranslucent);
+    cursorSubMenu = createMenu<CursorSubMenu>(this, {98, 203, 94, 72}, 0.8, kTranslucent);
+    dateTimeSetMenu = createMenu<DateTimeSetMenu>(this, kFullScreen, 1.0, kOpaque);
+    deviceInformationSubMenu = createMenu<DeviceInformationSubMenu>(this, kFullScreen, 1.0, kOpaque);
+    displayIntensitySetSubMenu = createMenu<DisplayIntensitySetSubMenu>(this, kFullScreen, 1.0, kOpaque);
+    alignmentDistanceMenu = createMenu<AlignmentDistanceMenu>(this, {7, 243, 180, 32}, 0.8, kTranslucent);
+    factoryResetSetMenu = createMenu<FactoryResetSetMenu>(this, kFullScreen, 1.0, kOpaque);
+    usbConnectModeSubMenu = createMenu<UsbConnectModeSubMenu>(this, kFullScreen, 1.0, kOpaque);
+    formatSdcardSetMenu = createMenu<FormatSdcardSetMenu>(this, kFullScreen, 1.0, kOpaque);
+    languageSetSubMenu = createMenu<LanguageSetSubMenu>(this, kFullScreen, 1.0, kOpaque);
+    temperatureUnitSetMenu = createMenu<TemperatureUnitSetMenu>(this, kFullScreen, 1.0, kOpaque);
+    temperatureScaleSetMenu = createMenu<TemperatureScaleSetMenu>(this, kFullScreen, 1.0, kOpaque);
+    hiloAlertSetMenu = createMenu<HiLoAlertSetMenu>(this, kFullScreen, 1.0, kOpaque);
+    imageModeSubMenu = createMenu<ImageModeSubMenu>(this, {92, 157, 94, 118}, 0.8, kTranslucent);
+    autoSaveSetSubMenu = createMenu<AutoSaveSetSubMenu>(this, kFullScreen, 1.0, kOpaque);
+    wifiSubMenu = createMenu<WifiSubMenu>(this, {92, 254, 94, 28}, 0.8, kTranslucent);
+    wifiOpenStatusMenu = createMenu<WifiOpenStatusMenu>(this, {20, 80, 200, 125}, 0.8, kTranslucent);
+    settingSubMenu = createMenu<SettingSubMenu>(this, kFullScreen, 1.0, kOpaque);
+    systemSettingSubMenu = createMenu<SystemSettingSubMenu>(this, kFullScreen, 1.0, kOpaque);
+    imageListViewer = createMenu<ImageListViewer>(this, kFullScreen, 1.0, kOpaque);
+    imageViewer = createMenu<ImageViewer>(this, kFullScreen, kOpacityNotSet, kOpaque);
+    imageViewerMenu = createMenu<ImageViewerMenu>(this, {10, 285, 220, 32}, 0.8, kTranslucent);
+    imageViewerSubMenu = createMenu<ImageViewerSubMenu>(this, {10, 285, 220, 32}, 0.8, kTranslucent);
+    videoViewerSubMenu = createMenu<ImageViewerSubMenu>(this, {10, 285, 220, 32}, 0.8, kTranslucent);
+    imageVideoSaveMenu = createMenu<ImageVideoSaveMenu>(this, {10, 285, 220, 32}, 0.8, kTranslucent);
+    deleteImageMenu = createMenu<DeleteImageMenu>(this, {20, 96, 200, 140}, 0.8, kTranslucent);
+    videoPlayerMenu = createMenu<VideoPlayerMenu>(this, {10, 285, 220, 32}, 0.8, kTranslucent);
+    videoDetailInfoMenu = createMenu<VideoDetailInfoMenu>(this, kFullScreen, 0.9, kOpaque);
+    imageDetailInfoMenu = createMenu<ImageDetailInfoMenu>(this, kFullScreen, 0.9, kTranslucent);
+    calTempSubMenu = createMenu<CalTempSubMenu>(this, {0, 80, 240, 240}, 1.0, kTranslucent);
+    calImageSubMenu = createMenu<CalImageSubMenu>(this, kFullScreen, 1.0, kTranslucent);
+    upgradeSubMenu = createMenu<UpgradeSubMenu>(this, {20, 80, 200, 160}, 0.9, kOpaque);
+    measurementSetMenu = createMenu<MeasurementSetMenu>(this, kFullScreen, 1.0, kOpaque);
+    videoWidget = createMenu<myWidget>(this, QRect(), kOpacityNotSet, kOpaque);
+}
+
+QList<QWidget *> Norvik7::menuWindows() const
+{
+    return {mainMenu, autoPowerOffSetSubMenu, bootSettingsMenu, tempSubMenu, colorSubMenu, cursorSubMenu,
+            dateTimeSetMenu, deviceInformationSubMenu, displayIntensitySetSubMenu, alignmentDistanceMenu,
+            factoryResetSetMenu, usbConnectModeSubMenu, formatSdcardSetMenu, languageSetSubMenu,
+            temperatureUnitSetMenu, temperatureScaleSetMenu, hiloAlertSetMenu, imageModeSubMenu, autoSaveSetSubMenu,
+            wifiSubMenu, wifiOpenStatusMenu, settingSubMenu, systemSettingSubMenu, imageListViewer, imageViewer,
+            imageViewerMenu, imageViewerSubMenu, videoViewerSubMenu, imageVideoSaveMenu, deleteImageMenu,
+            videoPlayerMenu, videoDetailInfoMenu, imageDetailInfoMenu, calTempSubMenu, calImageSubMenu,
+            upgradeSubMenu, measurementSetMenu, videoWidget};
 }
 
 void Norvik7::applyStoredSettings()
 {
-    // Each menu applies its keys of "/root/Norvik7_config.ini" here; the Wi-Fi
-    // always starts switched off.
+    // The settings screens read their own keys when they are built; the
+    // pop-ups of the main menu bar get theirs here.
+    checkStoredChoice(colorSubMenu->buttons(), "color");
+    static const int modeOfButton[] = {0, 1, 2, 3, 2};   // alignment shows the blend
+    const int mode = checkStoredChoice(imageModeSubMenu->buttons(), "image_mode");
+    if (mode >= 0 && mode < 5)
+        image_mode.store(modeOfButton[mode]);
+    const QList<QAbstractButton *> boxes = tempSubMenu->buttons();
+    const char *const boxKeys[] = {"center_focus", "hilo_focus", "zone"};
+    for (int i = 0; i < 3; ++i)
+        boxes[i]->setChecked(config::readChoice(*config::choice(QString::fromLatin1(boxKeys[i]))) == 0);
+
+    // The Wi-Fi always starts switched off.
     WifiStatusLabel->hide();
+    wifiSubMenu->radioButton->setChecked(false);
     board::run(QStringLiteral("/etc/rc.d/wifisetting.sh"));
 }
 
 void Norvik7::makeConnections()
 {
-    // Cross-subsystem connections, in the order of the connection table.
+    // Main menu bar: its pop-ups and the settings list.
+    connect(mainMenu->pushButton, &QPushButton::clicked, tempSubMenu, &TempSubMenu::tempSubMenuEnable);
+    connect(mainMenu->pushButton_2, &QPushButton::clicked, colorSubMenu, &ColorSubMenu::colorSubMenuEnable);
+    connect(mainMenu->pushButton_3, &QPushButton::clicked, cursorSubMenu, &CursorSubMenu::cursorSubMenuEnable);
+    connect(mainMenu->pushButton_4, &QPushButton::clicked, imageModeSubMenu, &ImageModeSubMenu::imageModeSubMenuEnable);
+    connect(mainMenu->pushButton_5, &QPushButton::clicked, settingSubMenu, &SettingSubMenu::settingSubMenuEnable);
+    connect(imageModeSubMenu->radioButton_5, &QRadioButton::clicked, alignmentDistanceMenu,
+            &AlignmentDistanceMenu::alignmentDistanceMenuEnable);
+
+    // The settings tree.
+    const SettingSubMenu *s = settingSubMenu;
+    connect(s->languageButton, &QPushButton::clicked, languageSetSubMenu, &LanguageSetSubMenu::languageSetSubMenuEnable);
+    connect(s->dateTimeButton, &QPushButton::clicked, dateTimeSetMenu, &DateTimeSetMenu::dateTimeSetMenuEnable);
+    connect(s->temperatureUnitButton, &QPushButton::clicked, temperatureUnitSetMenu,
+            &TemperatureUnitSetMenu::temperatureUnitSetMenuEnable);
+    connect(s->hiloAlertButton, &QPushButton::clicked, hiloAlertSetMenu, &HiLoAlertSetMenu::hiloAlertSetMenuEnable);
+    connect(s->temperatureScaleButton, &QPushButton::clicked, temperatureScaleSetMenu,
+            &TemperatureScaleSetMenu::temperatureScaleSetMenuEnable);
+    connect(s->displayBrightnessButton, &QPushButton::clicked, displayIntensitySetSubMenu,
+            &DisplayIntensitySetSubMenu::displayIntensitySetSubMenuEnable);
+    connect(s->autoPowerOffButton, &QPushButton::clicked, autoPowerOffSetSubMenu,
+            &AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuEnable);
+    connect(s->usbModeButton, &QPushButton::clicked, usbConnectModeSubMenu,
+            &UsbConnectModeSubMenu::usbConnectModeSubMenuEnable);
+    connect(s->measurementsButton, &QPushButton::clicked, measurementSetMenu,
+            &MeasurementSetMenu::measurementSetMenuEnable);
+    connect(s->systemSettingsButton, &QPushButton::clicked, systemSettingSubMenu,
+            &SystemSettingSubMenu::systemSettingSubMenuEnable);
+    const SystemSettingSubMenu *y = systemSettingSubMenu;
+    connect(y->deviceInformationButton, &QPushButton::clicked, deviceInformationSubMenu,
+            &DeviceInformationSubMenu::deviceInformationSubMenuEnable);
+    connect(y->factoryResetButton, &QPushButton::clicked, factoryResetSetMenu,
+            &FactoryResetSetMenu::factoryResetSetMenuEnable);
+    connect(y->formatSdcardButton, &QPushButton::clicked, formatSdcardSetMenu,
+            &FormatSdcardSetMenu::formatSdcardSetMenuEnable);
+    connect(y->autoSaveButton, &QPushButton::clicked, autoSaveSetSubMenu, &AutoSaveSetSubMenu::autoSaveSetSubMenuEnable);
+
+    // Screens reached by keys through the invisible buttons.
+    connect(calTempButton, &QPushButton::clicked, calTempSubMenu, &CalTempSubMenu::calTempSubMenuEnable);
+    connect(upgradeButton, &QPushButton::clicked, upgradeSubMenu, &UpgradeSubMenu::upgradeSubMenuEnable);
+    connect(calImageButton, &QPushButton::clicked, calImageSubMenu, &CalImageSubMenu::calImageSubMenuEnable);
+
+    // The gallery's action bars.
+    connect(imageViewerSubMenu->pushButton_2, &QPushButton::clicked, imageDetailInfoMenu,
+            &ImageDetailInfoMenu::imageDetailInfoMenuEnable);
+    connect(videoViewerSubMenu->pushButton_2, &QPushButton::clicked, videoDetailInfoMenu,
+            &VideoDetailInfoMenu::videoDetailInfoMenuEnable);
+    for (ImageViewerSubMenu *bar : {imageViewerSubMenu, videoViewerSubMenu})
+        connect(bar->pushButton, &QPushButton::clicked, deleteImageMenu, &DeleteImageMenu::deleteImageMenuEnable);
+
+    // A first-boot language choice switches the language at once.
+    connect(bootSettingsMenu->radioButton, &QRadioButton::clicked, languageSetSubMenu,
+            &LanguageSetSubMenu::languageSetSubMenuUpdateRbtn1);
+    connect(bootSettingsMenu->radioButton_2, &QRadioButton::clicked, languageSetSubMenu,
+            &LanguageSetSubMenu::languageSetSubMenuUpdateRbtn2);
+
+    connect(deviceInformationSubMenu, &DeviceInformationSubMenu::updateSdcardStatus, this, &Norvik7::updateSdcardStatus);
+
+    // The factory reset returns every menu to its factory choice, in this order.
+    const FactoryResetSetMenu *f = factoryResetSetMenu;
+    connect(f, &FactoryResetSetMenu::factoryResetForSystem, languageSetSubMenu,
+            &LanguageSetSubMenu::factoryResetForLanguageSet);
+    connect(f, &FactoryResetSetMenu::factoryResetForSystem, colorSubMenu, &ColorSubMenu::factoryResetForColorSubMenu);
+    connect(f, &FactoryResetSetMenu::factoryResetForSystem, cursorSubMenu, &CursorSubMenu::factoryResetForCursorSubMenu);
+    connect(f, &FactoryResetSetMenu::factoryResetForSystem, imageModeSubMenu,
+            &ImageModeSubMenu::factoryResetForImageModeSubMenu);
+    connect(f, &FactoryResetSetMenu::factoryResetForSystem, dateTimeSetMenu,
+            &DateTimeSetMenu::factoryResetForDateTimeSetMenu);
+    connect(f, &FactoryResetSetMenu::factoryResetForSystem, temperatureUnitSetMenu,
+            &TemperatureUnitSetMenu::factoryResetForTemperatureUnitSetMenu);
+    connect(f, &FactoryResetSetMenu::factoryResetForSystem, displayIntensitySetSubMenu,
+            &DisplayIntensitySetSubMenu::factoryResetForDisplayIntensitySetSubMenu);
+    connect(f, &FactoryResetSetMenu::factoryResetForSystem, autoPowerOffSetSubMenu,
+            &AutoPowerOffSetSubMenu::factoryResetForAutoPowerOffSetSubMenu);
+    connect(f, &FactoryResetSetMenu::factoryResetForSystem, usbConnectModeSubMenu,
+            &UsbConnectModeSubMenu::factotyResetForUsbConnectModeSubMenu);
+    connect(f, &FactoryResetSetMenu::factoryResetForSystem, autoSaveSetSubMenu,
+            &AutoSaveSetSubMenu::factoryResetForAutoSaveSetSubMenu);
+    connect(f, &FactoryResetSetMenu::factoryResetForSystem, temperatureScaleSetMenu,
+            &TemperatureScaleSetMenu::factoryResetForTemperatureScaleSetMenu);
 }
 
-void Norvik7::timerUpdate() {}
+void Norvik7::timerUpdate()
+{
+    const QDateTime now = board::now();
+    DateLabel->setText(statusDateText(now.date()));
+    const bool twelveHour = dateTimeSetMenu->TimeFormatLabel->text() == DateTimeSetMenu::tr("12H");
+    TimeLabel->setText(statusTimeText(now.time(), twelveHour));
+
+    GalleryWindows w;
+    w.videoWidget = videoWidget->isVisible();
+    w.videoActionBar = videoViewerSubMenu->isVisible();
+    w.imageViewer = imageViewer->isVisible();
+    w.imageActionBar = imageViewerSubMenu->isVisible();
+    w.deleteQuestion = deleteImageMenu->isVisible();
+    w.videoDetails = videoDetailInfoMenu->isVisible();
+    w.imageDetails = imageDetailInfoMenu->isVisible();
+    const GalleryBars bars = galleryBottomBars(w);
+    if (bars.videoPlayerBar)
+        videoPlayerMenu->setVisible(*bars.videoPlayerBar);
+    if (bars.imageNameBar)
+        imageViewerMenu->setVisible(*bars.imageNameBar);
+}
+
+void Norvik7::updateSdcardStatus(bool present)
+{
+    sdcardStatus = present;
+    // Without a card the gallery has nothing to show: back one level.
+    if (!present && imageListViewer->isVisible())
+        pushButton_14->click();
+}

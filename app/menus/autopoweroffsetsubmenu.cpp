@@ -1,0 +1,38 @@
+#include "app/menus/autopoweroffsetsubmenu.h"
+
+#include "app/boardcommands.h"
+
+bool autoPowerOffSetSubMenuEnabled = true;
+
+int autoPowerOffLimitSeconds(int choiceIndex)
+{
+    static const int limits[] = {300, 600, 1800};
+    return choiceIndex >= 0 && choiceIndex < 3 ? limits[choiceIndex] : 0;
+}
+
+AutoPowerOffSetSubMenu::AutoPowerOffSetSubMenu(QMainWindow *parent)
+    : Screen(&autoPowerOffSetSubMenuEnabled, Setting{config::Main, *config::choice(QStringLiteral("auto_power_off")), 2},
+             parent)
+{
+    bindChoices(this, {radioButton, radioButton_2, radioButton_3, radioButton_4},
+                {&AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuUpdateRbtn1,
+                 &AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuUpdateRbtn2,
+                 &AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuUpdateRbtn3,
+                 &AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuUpdateRbtn4});
+}
+
+void AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuEnable() { toggle(); }
+void AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuUpdateRbtn1() { choose(0); }
+void AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuUpdateRbtn2() { choose(1); }
+void AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuUpdateRbtn3() { choose(2); }
+void AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuUpdateRbtn4() { choose(3); }
+
+void AutoPowerOffSetSubMenu::updateAutoPowerOffSetting()
+{
+    storeChecked();
+    emit updateAutoPowerOffSet();
+}
+
+void AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuAutoUpdate() { refocusChecked(); }
+void AutoPowerOffSetSubMenu::factoryResetForAutoPowerOffSetSubMenu() { clickFactoryChoice(); }
+void AutoPowerOffSetSubMenu::autoPowerOffCmd() { boardcommands::runShutdownSequence(); }

@@ -1,0 +1,39 @@
+#pragma once
+// "Auto power off": the idle time after which the device powers itself off,
+// and the shutdown sequence every power-off path ends in.
+#include "app/menus/menuwindow.h"
+#include "ui_autopoweroffsetsubmenu.h"
+
+extern bool autoPowerOffSetSubMenuEnabled;
+
+// Idle seconds before power-off for the choice in button order
+// ("5 Minutes", "10 Minutes", "30 Minutes", "Off"); 0 means never.
+int autoPowerOffLimitSeconds(int choiceIndex);
+
+class AutoPowerOffSetSubMenu : public Screen<Ui::AutoPowerOffSetSubMenu, ChoiceMenu> {
+    Q_OBJECT
+public:
+    explicit AutoPowerOffSetSubMenu(QMainWindow *parent = nullptr);
+
+    // Idle limit of the checked button in seconds, 0 for "Off".
+    int limitSeconds() const { return autoPowerOffLimitSeconds(checkedIndex()); }
+
+signals:
+    void updateAutoPowerOffSet();
+
+public slots:
+    void autoPowerOffSetSubMenuEnable();
+    void autoPowerOffSetSubMenuUpdateRbtn1();
+    void autoPowerOffSetSubMenuUpdateRbtn2();
+    void autoPowerOffSetSubMenuUpdateRbtn3();
+    void autoPowerOffSetSubMenuUpdateRbtn4();
+    void updateAutoPowerOffSetting();
+    void autoPowerOffSetSubMenuAutoUpdate();
+    void factoryResetForAutoPowerOffSetSubMenu();
+    // Backlight off, configuration saved to /etc, sync, halt. Callers set
+    // GPIO line 5 to 1 first.
+    void autoPowerOffCmd();
+
+protected:
+    void settingChanged() override { updateAutoPowerOffSetting(); }
+};

@@ -1,0 +1,20 @@
+#include "app/menus/mainmenu.h"
+
+bool mainMenuEnabled = true;
+
+MainMenu::MainMenu(QMainWindow *parent) : Screen(&mainMenuEnabled, parent)
+{
+    watchButtons({pushButton, pushButton_2, pushButton_3, pushButton_4, pushButton_5});
+}
+
+void MainMenu::mainMenuEnable() { openIfHidden(); }
+
+void MainMenu::mainMenuDisable()
+{
+    if (isVisible()) {
+        hide();
+        mainMenuEnabled = true;
+    }
+}
+
+void MainMenu::menuTip(const QString &text, int x, int y, int flags) { emit mainMenuUpdateMenuTips(text, x, y, flags); }

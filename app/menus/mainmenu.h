@@ -1,0 +1,23 @@
+#pragma once
+// The main menu bar: five icon buttons at the bottom of the live view, each
+// opening its pop-up or the settings list.
+#include "app/menus/menuwindow.h"
+#include "ui_mainmenu.h"
+
+extern bool mainMenuEnabled;
+
+class MainMenu : public Screen<Ui::MainMenu, PopupMenu> {
+    Q_OBJECT
+public:
+    explicit MainMenu(QMainWindow *parent = nullptr);
+
+signals:
+    void mainMenuUpdateMenuTips(QString text, int x, int y, int flags);
+
+public slots:
+    void mainMenuEnable();
+    void mainMenuDisable();
+
+protected:
+    void menuTip(const QString &text, int x, int y, int flags) override;
+};

@@ -1,0 +1,12 @@
+#include "connectivity/menus/wifisubmenu.h"
+
+bool wifiSubMenuEnabled = true;
+bool wifiOpenStatusMenuEnabled = true;
+
+WifiSubMenu::WifiSubMenu(QMainWindow *parent) : Screen(&wifiSubMenuEnabled, parent) { setButtons({radioButton}); }
+
+void WifiSubMenu::wifiSubMenuEnable() { openAtFirst(); }
+
+WifiOpenStatusMenu::WifiOpenStatusMenu(QMainWindow *parent) : Screen(&wifiOpenStatusMenuEnabled, parent) {}
+
+void WifiOpenStatusMenu::wifiOpenStatusMenuEnable() { toggleVisible(); }

@@ -1,0 +1,26 @@
+#pragma once
+// The measurement pop-up of the main menu bar: centre spot, hot/cold spots
+// and zone, one check box each.
+#include "app/menus/menuwindow.h"
+#include "ui_tempsubmenu.h"
+
+extern bool tempSubMenuEnabled;
+
+class TempSubMenu : public Screen<Ui::TempSubMenu, PopupMenu> {
+    Q_OBJECT
+public:
+    explicit TempSubMenu(QMainWindow *parent = nullptr);
+
+signals:
+    void tempMenuUpdateMenuTips(QString text, int x, int y, int flags);
+    void changeCenterTemp();
+    void changeHiLoTemp();
+    void changeZoneTemp();
+
+public slots:
+    // Opens with the focus on the first ticked box (the centre box when none is).
+    void tempSubMenuEnable();
+
+protected:
+    void menuTip(const QString &text, int x, int y, int flags) override;
+};

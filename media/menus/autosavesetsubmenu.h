@@ -1,0 +1,22 @@
+#pragma once
+// "Auto save": whether the trigger key saves at once, stored under `auto_save`.
+// `radioButton` is "No", `radioButton_2` is "Yes".
+#include "app/menus/menuwindow.h"
+#include "ui_autosavesetsubmenu.h"
+
+extern bool autoSaveSetSubMenuEnabled;
+
+class AutoSaveSetSubMenu : public Screen<Ui::AutoSaveSetSubMenu, ChoiceMenu> {
+    Q_OBJECT
+public:
+    explicit AutoSaveSetSubMenu(QMainWindow *parent = nullptr);
+
+    bool autoSave() const { return radioButton_2->isChecked(); }
+
+public slots:
+    void autoSaveSetSubMenuEnable();
+    void autoSaveSetSubMenuUpdateRbtn1();   // No
+    void autoSaveSetSubMenuUpdateRbtn2();   // Yes
+    void autoSaveSetSubMenuAutoUpdate();
+    void factoryResetForAutoSaveSetSubMenu();
+};

@@ -1,0 +1,20 @@
+#pragma once
+// The capture confirmation bar: cancel (`pushButton`, left) and save
+// (`pushButton_2`, right). The save button has the focus whenever it is shown.
+#include "app/menus/menuwindow.h"
+#include "ui_imagevideosavemenu.h"
+
+extern bool imageVideoSaveMenuEnabled;
+
+class ImageVideoSaveMenu : public Screen<Ui::ImageVideoSaveMenu, MenuWindow> {
+    Q_OBJECT
+public:
+    explicit ImageVideoSaveMenu(QMainWindow *parent = nullptr);
+
+    // Set by setImageVideoSaveFlag(); nothing sets it in this system.
+    bool pending = false;
+
+public slots:
+    void imageVideoSaveMenuEnable();
+    void setImageVideoSaveFlag();
+};

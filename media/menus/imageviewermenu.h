@@ -1,0 +1,14 @@
+#pragma once
+// The viewer's bottom bar: previous (`pushButton`), the image name, next (`pushButton_2`).
+#include "app/menus/menuwindow.h"
+#include "ui_imageviewermenu.h"
+
+extern bool imageViewerMenuEnabled;
+
+class ImageViewerMenu : public Screen<Ui::ImageViewerMenu, MenuWindow> {
+    Q_OBJECT
+public:
+    explicit ImageViewerMenu(QMainWindow *parent = nullptr);
+public slots:
+    void imageViewerMenuEnable();
+};

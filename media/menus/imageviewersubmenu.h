@@ -1,0 +1,16 @@
+#pragma once
+// The action bar of an image or a video: "Delete" (`pushButton`, right) and
+// "Information" (`pushButton_2`, left), so that left and right move the focus
+// the way they point. One instance serves images, one videos.
+#include "app/menus/menuwindow.h"
+#include "ui_imageviewersubmenu.h"
+
+extern bool imageViewerSubMenuEnabled;
+
+class ImageViewerSubMenu : public Screen<Ui::ImageViewerSubMenu, MenuWindow> {
+    Q_OBJECT
+public:
+    explicit ImageViewerSubMenu(QMainWindow *parent = nullptr);
+public slots:
+    void imageViewerSubMenuEnable();
+};

@@ -1,0 +1,15 @@
+#include "media/menus/videoplayermenu.h"
+
+bool videoPlayerMenuEnabled = true;
+
+VideoPlayerMenu::VideoPlayerMenu(QMainWindow *parent) : Screen(&videoPlayerMenuEnabled, parent)
+{
+    setButtons({pushButton, pushButton_2, pushButton_3});
+}
+
+void VideoPlayerMenu::videoPlayerMenuEnable()
+{
+    if (isHidden())
+        pushButton->setFocus();
+    toggleVisible();
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The video control bar: play/pause (`pushButton`, centre), back
+// (`pushButton_2`, left) and forward (`pushButton_3`, right).
+#include "app/menus/menuwindow.h"
+#include "ui_videoplayermenu.h"
+
+extern bool videoPlayerMenuEnabled;
+
+class VideoPlayerMenu : public Screen<Ui::VideoPlayerMenu, MenuWindow> {
+    Q_OBJECT
+public:
+    explicit VideoPlayerMenu(QMainWindow *parent = nullptr);
+public slots:
+    void videoPlayerMenuEnable();
+};

@@ -1,0 +1,21 @@
+#pragma once
+// "Temperature unit": Celsius or Fahrenheit, stored under `temp_unit`.
+#include "app/menus/menuwindow.h"
+#include "ui_temperatureunitsetmenu.h"
+
+extern bool temperatureUnitSetMenuEnabled;
+
+class TemperatureUnitSetMenu : public Screen<Ui::TemperatureUnitSetMenu, ChoiceMenu> {
+    Q_OBJECT
+public:
+    explicit TemperatureUnitSetMenu(QMainWindow *parent = nullptr);
+
+    bool celsius() const { return radioButton->isChecked(); }
+
+public slots:
+    void temperatureUnitSetMenuEnable();
+    void temperatureUnitSetMenuUpdateRbtn1();   // Celsius
+    void temperatureUnitSetMenuUpdateRbtn2();   // Fahrenheit
+    void temperatureUnitSetMenuAutoUpdate();
+    void factoryResetForTemperatureUnitSetMenu();
+};

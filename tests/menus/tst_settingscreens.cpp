@@ -1,0 +1,298 @@
+// Every settings screen built on the one-of-N pattern, driven through its
+// named slots as the main window and the keys drive it.
+#include "acquisition/menus/temperaturescalesetmenu.h"
+#include "app/config.h"
+#include "app/menus/autopoweroffsetsubmenu.h"
+#include "app/menus/displayintensitysetsubmenu.h"
+#include "media/menus/autosavesetsubmenu.h"
+#include "settings/menus/languagesetsubmenu.h"
+#include "settings/menus/temperatureunitsetmenu.h"
+#include "common/testboard.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+struct ScreenKind {
+    std::function<ChoiceMenu *()> make;
+    const char *enableSlot;
+    QList<const char *> updateSlots;   // numbered update slots, in button order
+    const char *autoUpdateSlot;
+    const char *factorySlot;
+    QString key;
+    QStringList texts;   // stored texts in button order
+    int defaultIndex;
+    int factoryIndex;
+};
+
+template <class M>
+std::function<ChoiceMenu *()> maker()
+{
+    return [] { return new M(nullptr); };
+}
+
+const QList<QPair<const char *, ScreenKind>> &kinds()
+{
+    static const QList<QPair<const char *, ScreenKind>> list = {
+        {"AutoPowerOffSetSubMenu",
+         {maker<AutoPowerOffSetSubMenu>(), "autoPowerOffSetSubMenuEnable",
+          {"autoPowerOffSetSubMenuUpdateRbtn1", "autoPowerOffSetSubMenuUpdateRbtn2", "autoPowerOffSetSubMenuUpdateRbtn3",
+           "autoPowerOffSetSubMenuUpdateRbtn4"},
+          "autoPowerOffSetSubMenuAutoUpdate", "factoryResetForAutoPowerOffSetSubMenu", "auto_power_off",
+          {"5Minutes", "10Minutes", "30Minutes", "Off"}, 2, 2}},
+        {"DisplayIntensitySetSubMenu",
+         {maker<DisplayIntensitySetSubMenu>(), "displayIntensitySetSubMenuEnable",
+          {"displayIntensitySetSubMenuUpdateRbtn1", "displayIntensitySetSubMenuUpdateRbtn2",
+           "displayIntensitySetSubMenuUpdateRbtn3"},
+          "displayIntensitySetSubMenuAutoUpdate", "factoryResetForDisplayIntensitySetSubMenu", "display_intensity",
+          {"Low", "Medium", "High"}, 1, 1}},
+        {"LanguageSetSubMenu",
+         {maker<LanguageSetSubMenu>(), "languageSetSubMenuEnable",
+          {"languageSetSubMenuUpdateRbtn1", "languageSetSubMenuUpdateRbtn2"}, "autoUpdateLanguageSet",
+          "factoryResetForLanguageSet", "language", {"English", "Chinese"}, 1, 1}},
+        {"TemperatureUnitSetMenu",
+         {maker<TemperatureUnitSetMenu>(), "temperatureUnitSetMenuEnable",
+          {"temperatureUnitSetMenuUpdateRbtn1", "temperatureUnitSetMenuUpdateRbtn2"}, "temperatureUnitSetMenuAutoUpdate",
+          "factoryResetForTemperatureUnitSetMenu", "temp_unit", {"C", "F"}, 0, 0}},
+        {"TemperatureScaleSetMenu",
+         {maker<TemperatureScaleSetMenu>(), "temperatureScaleSetMenuEnable",
+          {"updateTemperatureScaleSetMenuRbtn2", "updateTemperatureScaleSetMenuRbtn3"}, nullptr,
+          "factoryResetForTemperatureScaleSetMenu", "temperature_scale", {"low_gain", "high_gain"}, 1, 1}},
+        {"AutoSaveSetSubMenu",
+         {maker<AutoSaveSetSubMenu>(), "autoSaveSetSubMenuEnable",
+          {"autoSaveSetSubMenuUpdateRbtn1", "autoSaveSetSubMenuUpdateRbtn2"}, "autoSaveSetSubMenuAutoUpdate",
+          "factoryResetForAutoSaveSetSubMenu", "auto_save", {"No", "Yes"}, 0, 0}},
+    };
+    return list;
+}
+
+const ScreenKind &kind(const QByteArray &name)
+{
+    for (const auto &k : kinds())
+        if (name == k.first)
+            return k.second;
+    qFatal("unknown screen %s", name.constData());
+}
+
+QString stored(const QString &key) { return config::readString(config::Main, key); }
+
+void invoke(QObject *o, const char *slot) { QVERIFY2(QMetaObject::invokeMethod(o, slot), slot); }
+
+// The widget that will have the keyboard focus when the screen is on top.
+QWidget *focused(QMainWindow *m) { return m->focusWidget(); }
+
+}  // namespace
+
+class TestSettingScreens : public QObject {
+    Q_OBJECT
+private:
+    void addRows()
+    {
+        QTest::addColumn<QByteArray>("screen");
+        for (const auto &k : kinds())
+            QTest::newRow(k.first) << QByteArray(k.first);
+    }
+
+private slots:
+    void opensOnTheStoredChoice_data()
+    {
+        QTest::addColumn<QByteArray>("screen");
+        QTest::addColumn<int>("index");
+        for (const auto &k : kinds())
+            for (int i = 0; i < k.second.texts.size(); ++i)
+                QTest::addRow("%s/%s", k.first, qPrintable(k.second.texts[i])) << QByteArray(k.first) << i;
+    }
+    void opensOnTheStoredChoice()
+    {
+        QFETCH(QByteArray, screen);
+        QFETCH(int, index);
+        const ScreenKind &k = kind(screen);
+        TestBoard board;
+        config::write(config::Main, k.key, k.texts[index]);
+        std::unique_ptr<ChoiceMenu> m(k.make());
+        QCOMPARE(m->checkedIndex(), index);
+        QCOMPARE(stored(k.key), k.texts[index]);   // a known text is not rewritten
+
+        // Move the focus away, then open: the focus is back on the checked button.
+        m->buttons()[(index + 1) % m->buttons().size()]->setFocus();
+        invoke(m.get(), k.enableSlot);
+        QVERIFY(m->isVisible());
+        QCOMPARE(focused(m.get()), m->buttons()[index]);
+        // The enable slot closes it again.
+        invoke(m.get(), k.enableSlot);
+        QVERIFY(m->isHidden());
+    }
+
+    void unknownTextFocusesAndWritesTheDefault_data()
+    {
+        QTest::addColumn<QByteArray>("screen");
+        QTest::addColumn<QByteArray>("storedText");
+        for (const auto &k : kinds()) {
+            QTest::addRow("%s/missing", k.first) << QByteArray(k.first) << QByteArray();
+            QTest::addRow("%s/garbage", k.first) << QByteArray(k.first) << QByteArray("sometimes");
+            // Stored texts are matched exactly.
+            QTest::addRow("%s/case", k.first) << QByteArray(k.first) << k.second.texts.first().toLower().toUtf8() + "x";
+        }
+    }
+    void unknownTextFocusesAndWritesTheDefault()
+    {
+        QFETCH(QByteArray, screen);
+        QFETCH(QByteArray, storedText);
+        const ScreenKind &k = kind(screen);
+        TestBoard board;
+        if (!storedText.isEmpty())
+            config::write(config::Main, k.key, QString::fromUtf8(storedText));
+        std::unique_ptr<ChoiceMenu> m(k.make());
+        QCOMPARE(m->checkedIndex(), k.defaultIndex);
+        QCOMPARE(stored(k.key), k.texts[k.defaultIndex]);
+        invoke(m.get(), k.enableSlot);
+        QCOMPARE(focused(m.get()), m->buttons()[k.defaultIndex]);
+    }
+
+    void eachChoiceWritesItsKey_data()
+    {
+        QTest::addColumn<QByteArray>("screen");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("byClick");
+        for (const auto &k : kinds())
+            for (int i = 0; i < k.second.texts.size(); ++i) {
+                QTest::addRow("%s/%s/slot", k.first, qPrintable(k.second.texts[i])) << QByteArray(k.first) << i << false;
+                QTest::addRow("%s/%s/click", k.first, qPrintable(k.second.texts[i])) << QByteArray(k.first) << i << true;
+            }
+    }
+    void eachChoiceWritesItsKey()
+    {
+        QFETCH(QByteArray, screen);
+        QFETCH(int, index);
+        QFETCH(bool, byClick);
+        const ScreenKind &k = kind(screen);
+        TestBoard board;
+        // Start from a choice other than the one made.
+        const int start = (index + 1) % k.texts.size();
+        config::write(config::Main, k.key, k.texts[start]);
+        std::unique_ptr<ChoiceMenu> m(k.make());
+        invoke(m.get(), k.enableSlot);
+        if (byClick)
+            m->buttons()[index]->click();   // what OK on the focused button does
+        else
+            invoke(m.get(), k.updateSlots[index]);
+        QCOMPARE(stored(k.key), k.texts[index]);
+        for (int i = 0; i < m->buttons().size(); ++i)
+            QCOMPARE(m->buttons()[i]->isChecked(), i == index);
+        QVERIFY(m->isVisible());   // a choice does not close the screen
+    }
+
+    void factoryResetSelectsTheFactoryChoice_data() { addRows(); }
+    void factoryResetSelectsTheFactoryChoice()
+    {
+        QFETCH(QByteArray, screen);
+        const ScreenKind &k = kind(screen);
+        TestBoard board;
+        const int other = (k.factoryIndex + 1) % k.texts.size();
+        config::write(config::Main, k.key, k.texts[other]);
+        std::unique_ptr<ChoiceMenu> m(k.make());
+        QCOMPARE(m->checkedIndex(), other);
+        invoke(m.get(), k.factorySlot);
+        QCOMPARE(m->checkedIndex(), k.factoryIndex);
+        QCOMPARE(stored(k.key), k.texts[k.factoryIndex]);
+    }
+
+    void autoUpdateRefocusesTheCheckedButton_data() { addRows(); }
+    void autoUpdateRefocusesTheCheckedButton()
+    {
+        QFETCH(QByteArray, screen);
+        const ScreenKind &k = kind(screen);
+        if (!k.autoUpdateSlot)
+            QSKIP("no auto-update slot");
+        TestBoard board;
+        std::unique_ptr<ChoiceMenu> m(k.make());
+        invoke(m.get(), k.enableSlot);
+        const int checked = m->checkedIndex();
+        QAbstractButton *other = m->buttons()[(checked + 1) % m->buttons().size()];
+        other->setFocus();
+        invoke(m.get(), k.autoUpdateSlot);
+        QCOMPARE(focused(m.get()), m->buttons()[checked]);
+    }
+
+    // The backlight follows the brightness choice, at start and on each choice.
+    void brightnessDrivesTheBacklight_data()
+    {
+        QTest::addColumn<QString>("storedText");
+        QTest::addColumn<int>("startLevel");
+        QTest::newRow("Low") << "Low" << 5;
+        QTest::newRow("Medium") << "Medium" << 6;
+        QTest::newRow("High") << "High" << 7;
+        QTest::newRow("unknown") << "Bright" << 6;
+    }
+    void brightnessDrivesTheBacklight()
+    {
+        QFETCH(QString, storedText);
+        QFETCH(int, startLevel);
+        TestBoard board;
+        config::write(config::Main, QStringLiteral("display_intensity"), storedText);
+        const QString command = QStringLiteral("echo %1 > /sys/devices/soc0/backlight.11/backlight/backlight.11/brightness");
+        DisplayIntensitySetSubMenu m;
+        QCOMPARE(board.commands(), QStringList{command.arg(startLevel)});
+        QCOMPARE(board.read("/sys/devices/soc0/backlight.11/backlight/backlight.11/brightness").trimmed(),
+                 QByteArray::number(startLevel));
+        board.clearCommands();
+        m.displayIntensitySetSubMenuUpdateRbtn1();
+        m.displayIntensitySetSubMenuUpdateRbtn3();
+        m.factoryResetForDisplayIntensitySetSubMenu();
+        QCOMPARE(board.commands(), (QStringList{command.arg(5), command.arg(7), command.arg(6)}));
+    }
+
+    void autoPowerOffChoiceSignalsEveryChange()
+    {
+        TestBoard board;
+        AutoPowerOffSetSubMenu m;
+        QSignalSpy changed(&m, &AutoPowerOffSetSubMenu::updateAutoPowerOffSet);
+        QCOMPARE(m.limitSeconds(), 1800);
+        m.radioButton_4->click();
+        QCOMPARE(m.limitSeconds(), 0);
+        m.radioButton->click();
+        QCOMPARE(m.limitSeconds(), 300);
+        m.autoPowerOffSetSubMenuUpdateRbtn2();
+        QCOMPARE(m.limitSeconds(), 600);
+        QCOMPARE(changed.count(), 3);
+    }
+
+    void shutdownSequenceRunsInOrder()
+    {
+        TestBoard board;
+        AutoPowerOffSetSubMenu m;
+        board.clearCommands();
+        m.autoPowerOffCmd();
+        QCOMPARE(board.commands(),
+                 (QStringList{"echo 0 > /sys/devices/soc0/backlight.11/backlight/backlight.11/brightness",
+                              "cp /root/Norvik7_config.ini /etc/Norvik7_config.ini", "sync", "sync",
+                              "killall uvc-gadget", "halt"}));
+        QCOMPARE(board.halts(), 1);
+    }
+
+    // Choosing the gain already in use sends nothing; a change sends the new gain.
+    void gainChoiceSendsOnlyChanges()
+    {
+        TestBoard board;
+        TemperatureScaleSetMenu m;
+        QSignalSpy sent(&m, &TemperatureScaleSetMenu::updateTempScale);
+        m.radioButton_2->click();   // high gain, already in use
+        QCOMPARE(sent.count(), 0);
+        m.radioButton->click();     // low gain
+        QCOMPARE(sent.count(), 1);
+        QCOMPARE(sent.at(0).at(0).value<unsigned char>(), static_cast<unsigned char>(0));
+        QCOMPARE(m.storedChoice(), static_cast<unsigned char>(0));
+        m.factoryResetForTemperatureScaleSetMenu();
+        QCOMPARE(sent.count(), 2);
+        QCOMPARE(sent.at(1).at(0).value<unsigned char>(), static_cast<unsigned char>(1));
+        QCOMPARE(stored("temperature_scale"), QStringLiteral("high_gain"));
+    }
+};
+
+QTEST_MAIN(TestSettingScreens)
+#include "tst_settingscreens.moc"
