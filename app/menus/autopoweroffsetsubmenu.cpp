@@ -4,12 +4,6 @@
 
 bool autoPowerOffSetSubMenuEnabled = true;
 
-int autoPowerOffLimitSeconds(int choiceIndex)
-{
-    static const int limits[] = {300, 600, 1800};
-    return choiceIndex >= 0 && choiceIndex < 3 ? limits[choiceIndex] : 0;
-}
-
 AutoPowerOffSetSubMenu::AutoPowerOffSetSubMenu(QMainWindow *parent)
     : Screen(&autoPowerOffSetSubMenuEnabled, Setting{config::Main, *config::choice(QStringLiteral("auto_power_off")), 2},
              parent)

@@ -2,13 +2,10 @@
 // "Auto power off": the idle time after which the device powers itself off,
 // and the shutdown sequence every power-off path ends in.
 #include "app/menus/menuwindow.h"
+#include "app/powerrules.h"
 #include "ui_autopoweroffsetsubmenu.h"
 
 extern bool autoPowerOffSetSubMenuEnabled;
-
-// Idle seconds before power-off for the choice in button order
-// ("5 Minutes", "10 Minutes", "30 Minutes", "Off"); 0 means never.
-int autoPowerOffLimitSeconds(int choiceIndex);
 
 class AutoPowerOffSetSubMenu : public Screen<Ui::AutoPowerOffSetSubMenu, ChoiceMenu> {
     Q_OBJECT
@@ -16,7 +13,7 @@ public:
     explicit AutoPowerOffSetSubMenu(QMainWindow *parent = nullptr);
 
     // Idle limit of the checked button in seconds, 0 for "Off".
-    int limitSeconds() const { return autoPowerOffLimitSeconds(checkedIndex()); }
+    int limitSeconds() const { return power::autoPowerOffLimitSeconds(checkedIndex()); }
 
 signals:
     void updateAutoPowerOffSet();
