@@ -157,55 +157,47 @@ void Norvik7::applyStoredSettings()
 
 void Norvik7::makeConnections()
 {
+    // A button whose click opens a screen.
+    auto opens = [this](QAbstractButton *button, auto *screen, auto enable) {
+        connect(button, &QAbstractButton::clicked, screen, enable);
+    };
+
     // Main menu bar: its pop-ups and the settings list.
-    connect(mainMenu->pushButton, &QPushButton::clicked, tempSubMenu, &TempSubMenu::tempSubMenuEnable);
-    connect(mainMenu->pushButton_2, &QPushButton::clicked, colorSubMenu, &ColorSubMenu::colorSubMenuEnable);
-    connect(mainMenu->pushButton_3, &QPushButton::clicked, cursorSubMenu, &CursorSubMenu::cursorSubMenuEnable);
-    connect(mainMenu->pushButton_4, &QPushButton::clicked, imageModeSubMenu, &ImageModeSubMenu::imageModeSubMenuEnable);
-    connect(mainMenu->pushButton_5, &QPushButton::clicked, settingSubMenu, &SettingSubMenu::settingSubMenuEnable);
-    connect(imageModeSubMenu->radioButton_5, &QRadioButton::clicked, alignmentDistanceMenu,
-            &AlignmentDistanceMenu::alignmentDistanceMenuEnable);
+    opens(mainMenu->pushButton, tempSubMenu, &TempSubMenu::tempSubMenuEnable);
+    opens(mainMenu->pushButton_2, colorSubMenu, &ColorSubMenu::colorSubMenuEnable);
+    opens(mainMenu->pushButton_3, cursorSubMenu, &CursorSubMenu::cursorSubMenuEnable);
+    opens(mainMenu->pushButton_4, imageModeSubMenu, &ImageModeSubMenu::imageModeSubMenuEnable);
+    opens(mainMenu->pushButton_5, settingSubMenu, &SettingSubMenu::settingSubMenuEnable);
+    opens(imageModeSubMenu->radioButton_5, alignmentDistanceMenu, &AlignmentDistanceMenu::alignmentDistanceMenuEnable);
 
     // The settings tree.
     const SettingSubMenu *s = settingSubMenu;
-    connect(s->languageButton, &QPushButton::clicked, languageSetSubMenu, &LanguageSetSubMenu::languageSetSubMenuEnable);
-    connect(s->dateTimeButton, &QPushButton::clicked, dateTimeSetMenu, &DateTimeSetMenu::dateTimeSetMenuEnable);
-    connect(s->temperatureUnitButton, &QPushButton::clicked, temperatureUnitSetMenu,
-            &TemperatureUnitSetMenu::temperatureUnitSetMenuEnable);
-    connect(s->hiloAlertButton, &QPushButton::clicked, hiloAlertSetMenu, &HiLoAlertSetMenu::hiloAlertSetMenuEnable);
-    connect(s->temperatureScaleButton, &QPushButton::clicked, temperatureScaleSetMenu,
-            &TemperatureScaleSetMenu::temperatureScaleSetMenuEnable);
-    connect(s->displayBrightnessButton, &QPushButton::clicked, displayIntensitySetSubMenu,
-            &DisplayIntensitySetSubMenu::displayIntensitySetSubMenuEnable);
-    connect(s->autoPowerOffButton, &QPushButton::clicked, autoPowerOffSetSubMenu,
-            &AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuEnable);
-    connect(s->usbModeButton, &QPushButton::clicked, usbConnectModeSubMenu,
-            &UsbConnectModeSubMenu::usbConnectModeSubMenuEnable);
-    connect(s->measurementsButton, &QPushButton::clicked, measurementSetMenu,
-            &MeasurementSetMenu::measurementSetMenuEnable);
-    connect(s->systemSettingsButton, &QPushButton::clicked, systemSettingSubMenu,
-            &SystemSettingSubMenu::systemSettingSubMenuEnable);
+    opens(s->languageButton, languageSetSubMenu, &LanguageSetSubMenu::languageSetSubMenuEnable);
+    opens(s->dateTimeButton, dateTimeSetMenu, &DateTimeSetMenu::dateTimeSetMenuEnable);
+    opens(s->temperatureUnitButton, temperatureUnitSetMenu, &TemperatureUnitSetMenu::temperatureUnitSetMenuEnable);
+    opens(s->hiloAlertButton, hiloAlertSetMenu, &HiLoAlertSetMenu::hiloAlertSetMenuEnable);
+    opens(s->temperatureScaleButton, temperatureScaleSetMenu, &TemperatureScaleSetMenu::temperatureScaleSetMenuEnable);
+    opens(s->displayBrightnessButton, displayIntensitySetSubMenu, &DisplayIntensitySetSubMenu::displayIntensitySetSubMenuEnable);
+    opens(s->autoPowerOffButton, autoPowerOffSetSubMenu, &AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuEnable);
+    opens(s->usbModeButton, usbConnectModeSubMenu, &UsbConnectModeSubMenu::usbConnectModeSubMenuEnable);
+    opens(s->measurementsButton, measurementSetMenu, &MeasurementSetMenu::measurementSetMenuEnable);
+    opens(s->systemSettingsButton, systemSettingSubMenu, &SystemSettingSubMenu::systemSettingSubMenuEnable);
     const SystemSettingSubMenu *y = systemSettingSubMenu;
-    connect(y->deviceInformationButton, &QPushButton::clicked, deviceInformationSubMenu,
-            &DeviceInformationSubMenu::deviceInformationSubMenuEnable);
-    connect(y->factoryResetButton, &QPushButton::clicked, factoryResetSetMenu,
-            &FactoryResetSetMenu::factoryResetSetMenuEnable);
-    connect(y->formatSdcardButton, &QPushButton::clicked, formatSdcardSetMenu,
-            &FormatSdcardSetMenu::formatSdcardSetMenuEnable);
-    connect(y->autoSaveButton, &QPushButton::clicked, autoSaveSetSubMenu, &AutoSaveSetSubMenu::autoSaveSetSubMenuEnable);
+    opens(y->deviceInformationButton, deviceInformationSubMenu, &DeviceInformationSubMenu::deviceInformationSubMenuEnable);
+    opens(y->factoryResetButton, factoryResetSetMenu, &FactoryResetSetMenu::factoryResetSetMenuEnable);
+    opens(y->formatSdcardButton, formatSdcardSetMenu, &FormatSdcardSetMenu::formatSdcardSetMenuEnable);
+    opens(y->autoSaveButton, autoSaveSetSubMenu, &AutoSaveSetSubMenu::autoSaveSetSubMenuEnable);
 
     // Screens reached by keys through the invisible buttons.
-    connect(calTempButton, &QPushButton::clicked, calTempSubMenu, &CalTempSubMenu::calTempSubMenuEnable);
-    connect(upgradeButton, &QPushButton::clicked, upgradeSubMenu, &UpgradeSubMenu::upgradeSubMenuEnable);
-    connect(calImageButton, &QPushButton::clicked, calImageSubMenu, &CalImageSubMenu::calImageSubMenuEnable);
+    opens(calTempButton, calTempSubMenu, &CalTempSubMenu::calTempSubMenuEnable);
+    opens(upgradeButton, upgradeSubMenu, &UpgradeSubMenu::upgradeSubMenuEnable);
+    opens(calImageButton, calImageSubMenu, &CalImageSubMenu::calImageSubMenuEnable);
 
     // The gallery's action bars.
-    connect(imageViewerSubMenu->pushButton_2, &QPushButton::clicked, imageDetailInfoMenu,
-            &ImageDetailInfoMenu::imageDetailInfoMenuEnable);
-    connect(videoViewerSubMenu->pushButton_2, &QPushButton::clicked, videoDetailInfoMenu,
-            &VideoDetailInfoMenu::videoDetailInfoMenuEnable);
+    opens(imageViewerSubMenu->pushButton_2, imageDetailInfoMenu, &ImageDetailInfoMenu::imageDetailInfoMenuEnable);
+    opens(videoViewerSubMenu->pushButton_2, videoDetailInfoMenu, &VideoDetailInfoMenu::videoDetailInfoMenuEnable);
     for (ImageViewerSubMenu *bar : {imageViewerSubMenu, videoViewerSubMenu})
-        connect(bar->pushButton, &QPushButton::clicked, deleteImageMenu, &DeleteImageMenu::deleteImageMenuEnable);
+        opens(bar->pushButton, deleteImageMenu, &DeleteImageMenu::deleteImageMenuEnable);
 
     // A first-boot language choice switches the language at once.
     connect(bootSettingsMenu->radioButton, &QRadioButton::clicked, languageSetSubMenu,
@@ -216,27 +208,23 @@ void Norvik7::makeConnections()
     connect(deviceInformationSubMenu, &DeviceInformationSubMenu::updateSdcardStatus, this, &Norvik7::updateSdcardStatus);
 
     // The factory reset returns every menu to its factory choice, in this order.
-    const FactoryResetSetMenu *f = factoryResetSetMenu;
-    connect(f, &FactoryResetSetMenu::factoryResetForSystem, languageSetSubMenu,
-            &LanguageSetSubMenu::factoryResetForLanguageSet);
-    connect(f, &FactoryResetSetMenu::factoryResetForSystem, colorSubMenu, &ColorSubMenu::factoryResetForColorSubMenu);
-    connect(f, &FactoryResetSetMenu::factoryResetForSystem, cursorSubMenu, &CursorSubMenu::factoryResetForCursorSubMenu);
-    connect(f, &FactoryResetSetMenu::factoryResetForSystem, imageModeSubMenu,
-            &ImageModeSubMenu::factoryResetForImageModeSubMenu);
-    connect(f, &FactoryResetSetMenu::factoryResetForSystem, dateTimeSetMenu,
-            &DateTimeSetMenu::factoryResetForDateTimeSetMenu);
-    connect(f, &FactoryResetSetMenu::factoryResetForSystem, temperatureUnitSetMenu,
-            &TemperatureUnitSetMenu::factoryResetForTemperatureUnitSetMenu);
-    connect(f, &FactoryResetSetMenu::factoryResetForSystem, displayIntensitySetSubMenu,
-            &DisplayIntensitySetSubMenu::factoryResetForDisplayIntensitySetSubMenu);
-    connect(f, &FactoryResetSetMenu::factoryResetForSystem, autoPowerOffSetSubMenu,
-            &AutoPowerOffSetSubMenu::factoryResetForAutoPowerOffSetSubMenu);
-    connect(f, &FactoryResetSetMenu::factoryResetForSystem, usbConnectModeSubMenu,
-            &UsbConnectModeSubMenu::factotyResetForUsbConnectModeSubMenu);
-    connect(f, &FactoryResetSetMenu::factoryResetForSystem, autoSaveSetSubMenu,
-            &AutoSaveSetSubMenu::factoryResetForAutoSaveSetSubMenu);
-    connect(f, &FactoryResetSetMenu::factoryResetForSystem, temperatureScaleSetMenu,
-            &TemperatureScaleSetMenu::factoryResetForTemperatureScaleSetMenu);
+    auto onFactoryReset = [this](auto *menu, auto slot) {
+        connect(factoryResetSetMenu, &FactoryResetSetMenu::factoryResetForSystem, menu, slot);
+    };
+    onFactoryReset(languageSetSubMenu, &LanguageSetSubMenu::factoryResetForLanguageSet);
+    // (the measurement pop-up's reset comes here)
+    onFactoryReset(colorSubMenu, &ColorSubMenu::factoryResetForColorSubMenu);
+    onFactoryReset(cursorSubMenu, &CursorSubMenu::factoryResetForCursorSubMenu);
+    onFactoryReset(imageModeSubMenu, &ImageModeSubMenu::factoryResetForImageModeSubMenu);
+    onFactoryReset(dateTimeSetMenu, &DateTimeSetMenu::factoryResetForDateTimeSetMenu);
+    onFactoryReset(temperatureUnitSetMenu, &TemperatureUnitSetMenu::factoryResetForTemperatureUnitSetMenu);
+    // (the alert limits' and the measurement parameters' resets come here)
+    onFactoryReset(displayIntensitySetSubMenu, &DisplayIntensitySetSubMenu::factoryResetForDisplayIntensitySetSubMenu);
+    onFactoryReset(autoPowerOffSetSubMenu, &AutoPowerOffSetSubMenu::factoryResetForAutoPowerOffSetSubMenu);
+    onFactoryReset(usbConnectModeSubMenu, &UsbConnectModeSubMenu::factotyResetForUsbConnectModeSubMenu);
+    onFactoryReset(autoSaveSetSubMenu, &AutoSaveSetSubMenu::factoryResetForAutoSaveSetSubMenu);
+    onFactoryReset(temperatureScaleSetMenu, &TemperatureScaleSetMenu::factoryResetForTemperatureScaleSetMenu);
+    // (the main window's own reset of the fusion transparency comes last)
 }
 
 void Norvik7::timerUpdate()

@@ -14,6 +14,7 @@
 #include "liveview/menus/imagemodesubmenu.h"
 #include "liveview/menus/tempsubmenu.h"
 #include "media/menus/autosavesetsubmenu.h"
+#include "media/menus/deleteimagemenu.h"
 #include "media/menus/imagelistviewer.h"
 #include "settings/menus/datetimesetmenu.h"
 #include "settings/menus/factoryresetsetmenu.h"
@@ -28,6 +29,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTranslator>
 
 #include <memory>
 
@@ -333,6 +335,29 @@ private slots:
             QCOMPARE(config::readString(config::Main, QString::fromLatin1(kv.first)), QString::fromLatin1(kv.second));
         QVERIFY(!w.wifiSubMenu->radioButton->isChecked());
         QVERIFY(board.commands().contains(QStringLiteral("/etc/rc.d/wifisetting.sh")));
+    }
+
+    // Installing or removing the translator re-translates every screen,
+    // including the texts a screen sets itself.
+    void retranslationFollowsTheTranslator()
+    {
+        Built b;
+        b.w->dateTimeSetMenu->setTwelveHour(true);
+        QTranslator chinese;
+        QVERIFY(chinese.load(QStringLiteral(":/qm/qm/ChineseSimplified.qm")));
+        QCoreApplication::installTranslator(&chinese);
+        QTRY_COMPARE(b.w->settingSubMenu->languageButton->text(), QStringLiteral("语言"));
+        QTRY_COMPARE(b.w->autoPowerOffSetSubMenu->radioButton_4->text(), QStringLiteral("关闭"));
+        QTRY_COMPARE(b.w->deleteImageMenu->pushButton->text(), QStringLiteral("是"));
+        QTRY_COMPARE(b.w->mainMenu->pushButton_5->statusTip(), QStringLiteral("设置"));
+        QTRY_COMPARE(b.w->dateTimeSetMenu->TimeFormatLabel->text(), QStringLiteral("12小时"));
+        // The clock still reads the 12-hour format from the translated label.
+        b.w->timerUpdate();
+        QVERIFY2(b.w->TimeLabel->text().endsWith(QLatin1String("M")), qPrintable(b.w->TimeLabel->text()));
+        QCoreApplication::removeTranslator(&chinese);
+        QTRY_COMPARE(b.w->settingSubMenu->languageButton->text(), QStringLiteral("Language"));
+        QTRY_COMPARE(b.w->dateTimeSetMenu->TimeFormatLabel->text(), QStringLiteral("12H"));
+        QVERIFY(b.w->dateTimeSetMenu->AmPmLabel->isVisibleTo(b.w->dateTimeSetMenu));
     }
 
     void statusClock_data()
