@@ -37,30 +37,6 @@ void resetState()
     lwitem = nullptr;
 }
 
-RecordStream::RecordStream() : m_size(static_cast<int>(sizeof(struct input_event))) {}
-
-void RecordStream::append(const char *data, int n)
-{
-    if (n > 0)
-        m_buffer.append(data, n);
-}
-
-KeyRecord RecordStream::take()
-{
-    KeyRecord r;
-    if (!hasRecord())
-        return r;
-    // The record is the host's native input_event (16 bytes on the 32-bit
-    // board, 24 on a 64-bit machine): time stamp, type, code, value.
-    struct input_event ev;
-    std::memcpy(&ev, m_buffer.constData(), sizeof ev);
-    r.type = ev.type;
-    r.code = ev.code;
-    r.value = ev.value;
-    m_buffer.remove(0, m_size);
-    return r;
-}
-
 bool heldTogether(int a, int b) { return (a == 1 && b == 2) || (a == 2 && b == 1); }
 
 TriggerAction triggerStep(int &s1, int &s2, int &s3, int value)

@@ -2,7 +2,8 @@
 // The key device's records and the key input's process-wide state (GUI
 // thread only), with the small rules that need no widget: whole records out of
 // a byte stream, two arrows held together, the trigger key's short and long press.
-#include <QByteArray>
+#include "app/keyrecords.h"
+
 #include <QString>
 
 class QCheckBox;
@@ -51,31 +52,6 @@ namespace keys {
 
 // Puts every variable above back to its start value.
 void resetState();
-
-// One key record: the type is carried but not looked at.
-struct KeyRecord {
-    int type = 0;
-    int code = 0;
-    int value = 0;
-};
-
-// Cuts a byte stream from the key device into whole native records
-// (board::inputEventSize() bytes each), keeping a partial record until the
-// rest of it arrives.
-class RecordStream {
-public:
-    RecordStream();
-    void append(const char *data, int n);
-    bool hasRecord() const { return m_buffer.size() >= m_size; }
-    KeyRecord take();
-    // Bytes of a record still incomplete.
-    int pending() const { return static_cast<int>(m_buffer.size()); }
-    int recordSize() const { return m_size; }
-
-private:
-    int m_size;
-    QByteArray m_buffer;
-};
 
 // Two arrows count as held together when one is pressed while the other repeats.
 bool heldTogether(int statA, int statB);

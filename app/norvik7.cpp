@@ -46,6 +46,7 @@ Norvik7::Norvik7(QMainWindow *parent) : QMainWindow(parent)
     makeConnections();
     makeAcquisitionConnections();
     setupPower();
+    setupKeyInput();
     m_built = Built::Complete;
 }
 

@@ -10,9 +10,13 @@
 #include <QString>
 
 #include "app/bootreveal.h"
+#include "app/keyrecords.h"
+#include "app/menustack.h"
 #include "ui_norvik7.h"
 
+class QFocusEvent;
 class QLabel;
+class QMouseEvent;
 class QPushButton;
 
 // The menu windows, each created once by the constructor.
@@ -98,6 +102,12 @@ public:
 
     BootReveal bootReveal;
 
+    // ---- key input (app/keys.cpp) ----------------------------------------------
+    keys::RecordStream keyStream;   // a record cut by a read waits here for its rest
+    MenuStack menuStack;            // which menu a person sees on top
+    // Records handled per wake of the key notifier at most; the rest wait for the next wake.
+    static constexpr int kMaxKeyRecordsPerWake = 256;
+
     // ---- power, battery and health (app/power.cpp) -----------------------------------
     void gpio_set_value(int fd, int line, int value);
     int gpio_get_value(int fd, int line);
@@ -157,6 +167,8 @@ public:
 signals:
     void updateBootProgressValue(int value);
     void bootOkForThermalCamera();
+    // key input: the temperature calibration menu opened (1) by UP with DOWN
+    void updateCalTempSubMenuMode(int mode);
 
 public slots:
     void releaseMemory();
@@ -167,6 +179,8 @@ public slots:
 
     // ---- key input (app/keys.cpp) ----------------------------------------------
     void kbdReadyRead();
+    void hideMainMenu();
+    void setMenuTipsLabel(QString text, int x, int y, int flags);
 
     // ---- menus and status bar (app/norvik7_menus.cpp) ------------------------------
     void timerUpdate();
@@ -185,6 +199,9 @@ public slots:
 
 protected:
     void changeEvent(QEvent *event) override;
+    // key input (app/keys.cpp)
+    void mousePressEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     // Construction steps, in the order they run.
@@ -201,6 +218,25 @@ private:
     void makeConnections();            // app/norvik7_menus.cpp
     void makeAcquisitionConnections(); // acquisition/norvik7_acquisition.cpp
     void setupPower();                 // app/power.cpp
+    void setupKeyInput();              // app/keys.cpp
+
+    // Key input (app/keys.cpp): one record, then one key's rules.
+    void handleKeyRecord(const keys::KeyRecord &record);
+    bool dispatchKey(int code, int value);   // false for a code that is no key of the device
+    void keyUp(int value);
+    void keyDown(int value);
+    void keyLeft(int value);
+    void keyRight(int value);
+    void keyOk(int value);
+    void keyBack(int value);
+    void keyTrigger(int value);
+    void keyGallery(int value);
+    void afterArrow(int value, bool forward);   // moves the focus on the menu on top
+    bool closeOneLevel();                        // hideMainMenu; false when nothing closed
+    bool busy() const;
+    bool editingDateTime() const;
+    bool clickEditedValue();                     // an edited HI/LO or measurement value
+    void showShutterTip();
 
     // Power (app/power.cpp).
     int autoPowerOffChoice() const;   // checked button of the auto power-off screen, 0..3

@@ -1,0 +1,604 @@
+// The key dispatcher driven as a person drives the device: records written
+// into the key device of a simulated board, read by the program's own
+// notifier, and the screens that come and go.
+#include "app/config.h"
+#include "app/keystate.h"
+#include "app/menus/autopoweroffsetsubmenu.h"
+#include "app/menus/mainmenu.h"
+#include "app/menus/settingsubmenu.h"
+#include "app/norvik7.h"
+#include "app/power.h"
+#include "common/testboard.h"
+#include "liveview/viewstate.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+#include <linux/input.h>
+#include <sys/ioctl.h>
+
+#include <memory>
+
+namespace {
+
+// Keys as a person presses them, written as one letter or word each.
+struct Device {
+    TestBoard board;
+    std::unique_ptr<Norvik7> w;
+
+    Device()
+    {
+        w = std::make_unique<Norvik7>();
+        for (QTimer *t : {w->refreshTimer, w->cursorTimer, w->secondTimer, w->batteryTimer, w->releaseTimer})
+            t->stop();
+        image_mode.store(0);
+        saveImageDone.store(true);
+        moveCursorOneLabelEnabled = moveCursorTwoLabelEnabled = moveCursorThreeLabelEnabled = false;
+    }
+    // The live view after start-up: the main window shown, its notice gone.
+    void boot()
+    {
+        w->show();
+        w->initializingLabel->hide();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    }
+
+    // Waits until the program has read everything written to its key device.
+    void settle() const
+    {
+        for (int i = 0; i < 500; ++i) {
+            QCoreApplication::processEvents();
+            int pending = 0;
+            if (::ioctl(w->kbdFd, FIONREAD, &pending) == 0 && pending == 0)
+                break;
+            QTest::qWait(2);
+        }
+        QCoreApplication::processEvents();
+    }
+    void record(int code, int value) const
+    {
+        board.sendKey(code, value);
+        settle();
+    }
+    // A press and its release.
+    void press(int code, int times = 1) const
+    {
+        for (int i = 0; i < times; ++i) {
+            board.sendKey(code, 1);
+            board.sendKey(code, 0);
+            settle();
+        }
+    }
+    void hold(int code) const { record(code, 1); }
+    void repeat(int code) const { record(code, 2); }
+    void release(int code) const { record(code, 0); }
+
+    // Object names of the visible menu windows, sorted.
+    QStringList visibleMenus() const
+    {
+        QStringList names;
+        for (QWidget *m : w->menuWindows())
+            if (m->isVisible())
+                names << m->objectName();
+        names.sort();
+        return names;
+    }
+    QWidget *focusIn(QWidget *menu) const { return menu->focusWidget(); }
+};
+
+QAbstractButton *entry(QWidget *menu, int i) { return qobject_cast<MenuWindow *>(menu)->buttons().value(i); }
+
+}  // namespace
+
+class TestDispatcher : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { keys::resetState(); }
+
+    void byKeysFromTheLiveView();
+    void settingsTreeLevels_data();
+    void settingsTreeLevels();
+    void mainMenuPopups_data();
+    void mainMenuPopups();
+    void galleryKeyReturnsToTheLiveView();
+
+    void keysDuringBootAreDiscarded();
+    void whatResetsThePowerOffCount_data();
+    void whatResetsThePowerOffCount();
+    void shortRecordWaitsForItsRest();
+    void floodIsReadInBoundedSlices();
+
+    void upWithDown_data();
+    void upWithDown();
+    void leftWithRight_data();
+    void leftWithRight();
+    void leftWithDown_data();
+    void leftWithDown();
+
+    void triggerShortAndLongPress_data();
+    void triggerShortAndLongPress();
+    void backTwiceInTheLiveViewOneShutter();
+
+    void menuTipPlacement_data();
+    void menuTipPlacement();
+};
+
+// ---- navigation --------------------------------------------------------------------------------
+
+void TestDispatcher::byKeysFromTheLiveView()
+{
+    Device d;
+    d.boot();
+    Norvik7 &w = *d.w;
+    QCOMPARE(config::readString(config::Main, QStringLiteral("auto_power_off")), QStringLiteral("30Minutes"));
+
+    d.press(keycode::Ok);
+    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("MainMenu")});
+    QCOMPARE(d.focusIn(w.mainMenu), entry(w.mainMenu, 0));
+    d.press(keycode::Right, 4);
+    QCOMPARE(d.focusIn(w.mainMenu), entry(w.mainMenu, 4));   // "Settings"
+
+    d.press(keycode::Ok);
+    QVERIFY(w.settingSubMenu->isVisible());
+    QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, 0));   // "Language"
+    d.press(keycode::Down, 6);
+    QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, 6));   // "Auto power off"
+
+    d.press(keycode::Ok);
+    QVERIFY(w.autoPowerOffSetSubMenu->isVisible());
+    QCOMPARE(d.focusIn(w.autoPowerOffSetSubMenu), entry(w.autoPowerOffSetSubMenu, 2));   // the checked "30 Minutes"
+    d.press(keycode::Down);
+    QCOMPARE(d.focusIn(w.autoPowerOffSetSubMenu), entry(w.autoPowerOffSetSubMenu, 3));
+    QVERIFY(entry(w.autoPowerOffSetSubMenu, 2)->isChecked());   // moving does not tick
+    d.press(keycode::Ok);
+    QCOMPARE(config::readString(config::Main, QStringLiteral("auto_power_off")), QStringLiteral("Off"));
+    QVERIFY(entry(w.autoPowerOffSetSubMenu, 3)->isChecked());
+
+    d.press(keycode::Back);
+    QCOMPARE(d.visibleMenus(), (QStringList{QStringLiteral("MainMenu"), QStringLiteral("SettingSubMenu")}));
+    QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, 6));
+    d.press(keycode::Back);
+    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("MainMenu")});
+    d.press(keycode::Back);
+    QCOMPARE(d.visibleMenus(), QStringList());
+}
+
+void TestDispatcher::settingsTreeLevels_data()
+{
+    // Entry of the settings list, entry of the system list (-1: none) and the
+    // screen that opens.
+    QTest::addColumn<int>("settingsEntry");
+    QTest::addColumn<int>("systemEntry");
+    QTest::addColumn<QString>("screen");
+    QTest::newRow("Language") << 0 << -1 << "LanguageSetSubMenu";
+    QTest::newRow("Date and Time") << 1 << -1 << "DateTimeSetMenu";
+    QTest::newRow("Temperature unit") << 2 << -1 << "TemperatureUnitSetMenu";
+    QTest::newRow("HI/LO Alert") << 3 << -1 << "HiLoAlertSetMenu";
+    QTest::newRow("Temperature scale") << 4 << -1 << "TemperatureScaleSetMenu";
+    QTest::newRow("Display brightness") << 5 << -1 << "DisplayIntensitySetSubMenu";
+    QTest::newRow("Auto power off") << 6 << -1 << "AutoPowerOffSetSubMenu";
+    QTest::newRow("USB mode") << 7 << -1 << "UsbConnectModeSubMenu";
+    QTest::newRow("Measurements") << 8 << -1 << "MeasurementSetMenu";
+    QTest::newRow("Device information") << 9 << 0 << "DeviceInformationSubMenu";
+    QTest::newRow("Factory reset") << 9 << 1 << "FactoryResetSetMenu";
+    QTest::newRow("Format sdcard") << 9 << 2 << "FormatSdcardSetMenu";
+    QTest::newRow("Auto save") << 9 << 3 << "AutoSaveSetSubMenu";
+}
+
+void TestDispatcher::settingsTreeLevels()
+{
+    QFETCH(int, settingsEntry);
+    QFETCH(int, systemEntry);
+    QFETCH(QString, screen);
+    Device d;
+    d.boot();
+    Norvik7 &w = *d.w;
+    QStringList open{QStringLiteral("MainMenu"), QStringLiteral("SettingSubMenu")};
+
+    d.press(keycode::Ok);
+    d.press(keycode::Left);   // round from the first button to "Settings"
+    QCOMPARE(d.focusIn(w.mainMenu), entry(w.mainMenu, 4));
+    d.press(keycode::Ok);
+    d.press(keycode::Down, settingsEntry);
+    QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, settingsEntry));
+    d.press(keycode::Ok);
+    if (systemEntry >= 0) {
+        open << QStringLiteral("SystemSettingSubMenu");
+        QCOMPARE(d.focusIn(w.systemSettingSubMenu), entry(w.systemSettingSubMenu, 0));
+        d.press(keycode::Down, systemEntry);
+        QCOMPARE(d.focusIn(w.systemSettingSubMenu), entry(w.systemSettingSubMenu, systemEntry));
+        d.press(keycode::Ok);
+    }
+    QStringList expected = open;
+    expected << screen;
+    expected.sort();
+    QCOMPARE(d.visibleMenus(), expected);
+    QCOMPARE(w.menuStack.top()->objectName(), screen);
+
+    // Back closes exactly one level each time, and the focus below is where it was.
+    d.press(keycode::Back);
+    open.sort();
+    QCOMPARE(d.visibleMenus(), open);
+    if (systemEntry >= 0) {
+        QCOMPARE(d.focusIn(w.systemSettingSubMenu), entry(w.systemSettingSubMenu, systemEntry));
+        d.press(keycode::Back);
+        QCOMPARE(d.visibleMenus(), (QStringList{QStringLiteral("MainMenu"), QStringLiteral("SettingSubMenu")}));
+    }
+    QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, settingsEntry));
+    d.press(keycode::Back);
+    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("MainMenu")});
+    QCOMPARE(d.focusIn(w.mainMenu), entry(w.mainMenu, 4));
+    d.press(keycode::Back);
+    QCOMPARE(d.visibleMenus(), QStringList());
+
+    // Opening the settings list again starts on its first entry.
+    d.press(keycode::Ok);
+    d.press(keycode::Ok);
+    QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, 0));
+}
+
+void TestDispatcher::mainMenuPopups_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("popup");
+    QTest::newRow("Measurement") << 0 << "TempSubMenu";
+    QTest::newRow("Palette") << 1 << "ColorSubMenu";
+    QTest::newRow("Point Temperature") << 2 << "CursorSubMenu";
+    QTest::newRow("Image Mode") << 3 << "ImageModeSubMenu";
+}
+
+void TestDispatcher::mainMenuPopups()
+{
+    QFETCH(int, button);
+    QFETCH(QString, popup);
+    Device d;
+    d.boot();
+    Norvik7 &w = *d.w;
+    d.press(keycode::Ok);
+    d.press(keycode::Right, button);
+    d.press(keycode::Ok);
+    QCOMPARE(d.visibleMenus(), (QStringList{QStringLiteral("MainMenu"), popup}));
+    QWidget *top = w.menuStack.top();
+    QCOMPARE(top->objectName(), popup);
+    // The arrows now move within the popup, not along the bar.
+    QWidget *before = top->focusWidget();
+    d.press(keycode::Down);
+    QVERIFY(top->focusWidget() != before);
+    QCOMPARE(d.focusIn(w.mainMenu), entry(w.mainMenu, button));
+    d.press(keycode::Back);
+    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("MainMenu")});
+    QCOMPARE(d.focusIn(w.mainMenu), entry(w.mainMenu, button));
+    d.press(keycode::Back);
+    QCOMPARE(d.visibleMenus(), QStringList());
+}
+
+void TestDispatcher::galleryKeyReturnsToTheLiveView()
+{
+    Device d;
+    d.boot();
+    d.press(keycode::Ok);
+    d.press(keycode::Left);
+    d.press(keycode::Ok);
+    d.press(keycode::Down, 9);
+    d.press(keycode::Ok);   // System settings
+    d.press(keycode::Ok);   // Device information
+    QCOMPARE(d.visibleMenus().size(), 4);
+    d.press(keycode::Gallery);
+    QCOMPARE(d.visibleMenus(), QStringList());
+    // From the live view the same key opens the gallery.
+    d.press(keycode::Gallery);
+    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("ImageListViewer")});
+    d.press(keycode::Gallery);
+    QCOMPARE(d.visibleMenus(), QStringList());
+}
+
+// ---- reading ----------------------------------------------------------------------------------------
+
+void TestDispatcher::keysDuringBootAreDiscarded()
+{
+    Device d;   // the main window is still hidden
+    powerOffCount = 42;
+    d.press(keycode::Ok);
+    d.press(keycode::Gallery);
+    QCOMPARE(d.visibleMenus(), QStringList());
+    QCOMPARE(powerOffCount, 42);
+    QVERIFY(d.w->keyCodeText.isEmpty());
+    // Nothing is left over for later either.
+    d.boot();
+    d.settle();
+    QCOMPARE(d.visibleMenus(), QStringList());
+}
+
+void TestDispatcher::whatResetsThePowerOffCount_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("resets");
+    QTest::newRow("synchronisation record") << int(EV_SYN) << 0 << 0 << true;
+    QTest::newRow("OK release") << int(EV_KEY) << keycode::Ok << 0 << true;
+    QTest::newRow("arrow release") << int(EV_KEY) << keycode::Up << 0 << true;
+    QTest::newRow("unknown code") << int(EV_KEY) << 30 << 1 << false;
+    QTest::newRow("value above 2") << int(EV_KEY) << keycode::Ok << 3 << false;
+    QTest::newRow("negative value") << int(EV_KEY) << keycode::Ok << -1 << false;
+}
+
+void TestDispatcher::whatResetsThePowerOffCount()
+{
+    QFETCH(int, type);
+    QFETCH(int, code);
+    QFETCH(int, value);
+    QFETCH(bool, resets);
+    Device d;
+    d.boot();
+    powerOffCount = 99;
+    if (code == 30)
+        QTest::ignoreMessage(QtDebugMsg, "Unkown Key! The key code is:  \"1e\"");
+    d.board.sendKeyEvent(type, code, value);
+    d.settle();
+    QCOMPARE(powerOffCount, resets ? 0 : 99);
+    QCOMPARE(d.visibleMenus(), QStringList());
+}
+
+void TestDispatcher::shortRecordWaitsForItsRest()
+{
+    Device d;
+    d.boot();
+    // Half a record, as a writer may leave it between two wakes.
+    struct input_event ev {};
+    ev.type = EV_KEY;
+    ev.code = keycode::Ok;
+    ev.value = 1;
+    const QByteArray bytes(reinterpret_cast<const char *>(&ev), sizeof ev);
+    const QString fifo = d.board.file(QStringLiteral("/dev/input/event_key"));
+    QFile f(fifo);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    f.write(bytes.left(10));
+    d.settle();
+    QCOMPARE(d.visibleMenus(), QStringList());
+    QCOMPARE(d.w->keyStream.pending(), 10);
+    f.write(bytes.mid(10));
+    d.settle();
+    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("MainMenu")});
+    QCOMPARE(d.w->keyStream.pending(), 0);
+}
+
+void TestDispatcher::floodIsReadInBoundedSlices()
+{
+    Device d;
+    d.boot();
+    const int n = 2000;
+    for (int i = 0; i < n; ++i)
+        d.board.sendKeyEvent(EV_SYN, 0, 0);
+    int pending = 0;
+    QCOMPARE(::ioctl(d.w->kbdFd, FIONREAD, &pending), 0);
+    QCOMPARE(pending, n * board::inputEventSize());
+    // One wake reads a bounded slice; the rest waits for the next wakes.
+    d.w->kbdReadyRead();
+    QCOMPARE(::ioctl(d.w->kbdFd, FIONREAD, &pending), 0);
+    QCOMPARE(pending, (n - Norvik7::kMaxKeyRecordsPerWake) * board::inputEventSize());
+    d.settle();
+    QCOMPARE(::ioctl(d.w->kbdFd, FIONREAD, &pending), 0);
+    QCOMPARE(pending, 0);
+}
+
+// ---- combinations --------------------------------------------------------------------------------------
+
+void TestDispatcher::upWithDown_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("live view") << "live" << true;
+    QTest::newRow("fusion mode") << "fusion" << false;
+    QTest::newRow("a cursor moving") << "cursor" << false;
+    QTest::newRow("main menu open") << "menu" << false;
+    QTest::newRow("gallery open") << "gallery" << false;
+}
+
+void TestDispatcher::upWithDown()
+{
+    QFETCH(QString, situation);
+    QFETCH(bool, opens);
+    Device d;
+    d.boot();
+    Norvik7 &w = *d.w;
+    if (situation == QLatin1String("fusion"))
+        image_mode.store(2);
+    else if (situation == QLatin1String("cursor"))
+        moveCursorTwoLabelEnabled = true;
+    else if (situation == QLatin1String("menu"))
+        d.press(keycode::Ok);
+    else if (situation == QLatin1String("gallery"))
+        d.press(keycode::Gallery);
+    QSignalSpy calTemp(w.calTempButton, &QPushButton::clicked);
+    QSignalSpy mode(&w, &Norvik7::updateCalTempSubMenuMode);
+
+    // DOWN held until it repeats, then UP pressed.
+    d.hold(keycode::Down);
+    d.repeat(keycode::Down);
+    d.hold(keycode::Up);
+    d.release(keycode::Up);
+    d.release(keycode::Down);
+    QCOMPARE(calTemp.count(), opens ? 1 : 0);
+    QCOMPARE(mode.count(), opens ? 1 : 0);
+    if (opens) {
+        QCOMPARE(mode.at(0).at(0).toInt(), 1);
+        // No auto power-off while calibrating.
+        QCOMPARE(config::readString(config::Main, QStringLiteral("auto_power_off")), QStringLiteral("Off"));
+        QVERIFY(entry(w.autoPowerOffSetSubMenu, 3)->isChecked());
+    } else {
+        QCOMPARE(config::readString(config::Main, QStringLiteral("auto_power_off")), QStringLiteral("30Minutes"));
+    }
+    // Each key alone opens nothing.
+    calTemp.clear();
+    d.press(keycode::Up);
+    d.press(keycode::Down);
+    QCOMPARE(calTemp.count(), 0);
+}
+
+void TestDispatcher::leftWithRight_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("thermal view") << 0 << true;
+    QTest::newRow("visible view") << 1 << false;
+    QTest::newRow("fusion") << 2 << false;
+    QTest::newRow("picture in picture") << 3 << false;
+}
+
+void TestDispatcher::leftWithRight()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, opens);
+    Device d;
+    d.boot();
+    image_mode.store(mode);
+    QSignalSpy upgrade(d.w->upgradeButton, &QPushButton::clicked);
+    d.hold(keycode::Right);
+    d.repeat(keycode::Right);
+    d.hold(keycode::Left);
+    d.release(keycode::Left);
+    d.release(keycode::Right);
+    QCOMPARE(upgrade.count(), opens ? 1 : 0);
+    // Pressed the other way about: LEFT held first, RIGHT pressed, then LEFT repeats.
+    upgrade.clear();
+    if (opens) {
+        d.w->upgradeSubMenu->hide();
+        d.hold(keycode::Left);
+        d.hold(keycode::Right);
+        d.release(keycode::Right);
+        d.release(keycode::Left);
+        QCOMPARE(upgrade.count(), 0);   // LEFT never repeated while RIGHT was down
+    }
+}
+
+void TestDispatcher::leftWithDown_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("cursor");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("thermal view") << 0 << false << true;
+    QTest::newRow("visible view") << 1 << false << true;
+    QTest::newRow("picture in picture") << 3 << false << true;
+    QTest::newRow("fusion") << 2 << false << false;
+    QTest::newRow("a cursor moving") << 0 << true << false;
+}
+
+void TestDispatcher::leftWithDown()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, cursor);
+    QFETCH(bool, opens);
+    Device d;
+    d.boot();
+    image_mode.store(mode);
+    moveCursorThreeLabelEnabled = cursor;
+    QSignalSpy calImage(d.w->calImageButton, &QPushButton::clicked);
+    d.hold(keycode::Down);
+    d.repeat(keycode::Down);
+    d.hold(keycode::Left);
+    d.release(keycode::Left);
+    d.release(keycode::Down);
+    QCOMPARE(calImage.count(), opens ? 1 : 0);
+}
+
+// ---- trigger and back ------------------------------------------------------------------------------------
+
+void TestDispatcher::triggerShortAndLongPress_data()
+{
+    // Records of the trigger (1 press, 2 repeat, 0 release), whether the main
+    // menu is open, and the captures started after each record.
+    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<bool>("menu");
+    QTest::addColumn<QList<int>>("captures");
+    QTest::newRow("short press captures on release") << QList<int>{1, 0} << false << QList<int>{0, 1};
+    QTest::newRow("long press in the live view: nothing") << QList<int>{1, 2, 2, 0} << false << QList<int>{0, 0, 0, 0};
+    QTest::newRow("long press over the menu: once on the first repeat")
+        << QList<int>{1, 2, 2, 2, 0} << true << QList<int>{0, 1, 1, 1, 1};
+    QTest::newRow("long then short") << QList<int>{1, 2, 0, 1, 0} << false << QList<int>{0, 0, 0, 0, 1};
+}
+
+void TestDispatcher::triggerShortAndLongPress()
+{
+    QFETCH(QList<int>, values);
+    QFETCH(bool, menu);
+    QFETCH(QList<int>, captures);
+    Device d;
+    d.boot();
+    if (menu)
+        d.press(keycode::Ok);
+    QSignalSpy capture(d.w->saveTriggerButton, &QPushButton::clicked);
+    for (int i = 0; i < values.size(); ++i) {
+        d.record(keycode::Trigger, values[i]);
+        QCOMPARE(capture.count(), captures[i]);
+    }
+    QCOMPARE(key_state1, 0);
+    QCOMPARE(key_state2, 1);
+    QCOMPARE(key_state3, 1);
+}
+
+void TestDispatcher::backTwiceInTheLiveViewOneShutter()
+{
+    Device d;
+    d.boot();
+    Norvik7 &w = *d.w;
+    QVERIFY(w.calTempSubMenu->shutterReady);
+    d.press(keycode::Back);
+    QVERIFY(w.menuTipsLabel->isVisible());
+    QCOMPARE(w.menuTipsLabel->text(), QStringLiteral("Calibrating..."));
+    QCOMPARE(w.menuTipsLabel->x(), (240 - w.menuTipsLabel->width()) / 2);
+    QVERIFY(!w.calTempSubMenu->shutterReady);
+    w.menuTipsLabel->hide();
+    d.press(keycode::Back);   // within 3 s: no second correction
+    QVERIFY(!w.menuTipsLabel->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(w.calTempSubMenu->shutterReady, 5000);
+    d.press(keycode::Back);
+    QVERIFY(w.menuTipsLabel->isVisible());
+}
+
+// ---- menu tips -----------------------------------------------------------------------------------------------
+
+void TestDispatcher::menuTipPlacement_data()
+{
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("y");
+    QTest::addColumn<QString>("popup");
+    QTest::addColumn<QString>("edge");   // where the left edge goes: centred, left, right
+    QTest::newRow("over the main menu, centred") << 120 << 277 << QString() << "centred";
+    QTest::newRow("near the left edge") << 10 << 277 << QString() << "left";
+    QTest::newRow("near the right edge") << 230 << 277 << QString() << "right";
+    QTest::newRow("above an open popup") << 120 << 277 << "temp" << "centred";
+}
+
+void TestDispatcher::menuTipPlacement()
+{
+    QFETCH(int, x);
+    QFETCH(int, y);
+    QFETCH(QString, popup);
+    QFETCH(QString, edge);
+    Device d;
+    d.boot();
+    Norvik7 &w = *d.w;
+    if (popup == QLatin1String("temp"))
+        w.tempSubMenu->show();
+    w.setMenuTipsLabel(QStringLiteral("Point Temperature"), x, y, 128);
+    QLabel *tip = w.menuTipsLabel;
+    QVERIFY(tip->isVisible());
+    const int top = popup.isEmpty() ? y : w.tempSubMenu->y();
+    QCOMPARE(tip->y() + tip->height(), top - 2);
+    if (edge == QLatin1String("centred"))
+        QCOMPARE(tip->x(), x - tip->width() / 2);
+    else if (edge == QLatin1String("left"))
+        QCOMPARE(tip->x(), 2);
+    else
+        QCOMPARE(tip->x(), 239 - tip->width());
+    w.setMenuTipsLabel(QStringLiteral("Point Temperature"), x, y, 0);
+    QVERIFY(!tip->isVisible());
+}
+
+QTEST_MAIN(TestDispatcher)
+#include "tst_dispatcher.moc"
