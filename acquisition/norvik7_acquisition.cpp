@@ -8,3 +8,8 @@ void Norvik7::startThreads()
 }
 
 void Norvik7::makeAcquisitionConnections() {}
+
+// The blend's transparency and the shutter come with the acquisition thread.
+void Norvik7::decreaseTrans() {}
+void Norvik7::increaseTrans() {}
+void Norvik7::requestShutterCorrection() {}

@@ -7,18 +7,49 @@
 // it ran. firstOf() runs only the first rule whose test holds ("else if").
 #include "app/norvik7.h"
 
+#include "acquisition/menus/alignmentdistancemenu.h"
+#include "acquisition/menus/temperaturescalesetmenu.h"
 #include "app/keystate.h"
 #include "app/menus/autopoweroffsetsubmenu.h"
+#include "app/menus/displayintensitysetsubmenu.h"
 #include "app/menus/mainmenu.h"
 #include "app/menus/settingsubmenu.h"
 #include "app/power.h"
 #include "board/board.h"
+#include "calibration/menus/calimagesubmenu.h"
+#include "calibration/menus/caltempsubmenu.h"
+#include "connectivity/menus/usbconnectmodesubmenu.h"
+#include "liveview/menus/colorsubmenu.h"
+#include "liveview/menus/cursorsubmenu.h"
+#include "liveview/menus/hiloalertsetmenu.h"
+#include "liveview/menus/imagemodesubmenu.h"
+#include "liveview/menus/measurementsetmenu.h"
+#include "liveview/menus/tempsubmenu.h"
 #include "liveview/viewstate.h"
+#include "media/menus/autosavesetsubmenu.h"
+#include "media/menus/deleteimagemenu.h"
+#include "media/menus/detailinfomenus.h"
+#include "media/menus/imagelistviewer.h"
+#include "media/menus/imageviewer.h"
+#include "media/menus/imageviewermenu.h"
+#include "media/menus/imageviewersubmenu.h"
+#include "media/menus/imagevideosavemenu.h"
+#include "media/menus/videoplayermenu.h"
+#include "media/menus/videowidget.h"
+#include "settings/menus/bootsettingsmenu.h"
+#include "settings/menus/datetimesetmenu.h"
+#include "settings/menus/deviceinformationsubmenu.h"
+#include "settings/menus/factoryresetsetmenu.h"
+#include "settings/menus/formatsdcardsetmenu.h"
+#include "settings/menus/languagesetsubmenu.h"
+#include "settings/menus/temperatureunitsetmenu.h"
+#include "settings/menus/upgradesubmenu.h"
 
 #include <QCheckBox>
 #include <QDebug>
 #include <QFocusEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -89,6 +120,9 @@ QAbstractButton *buttonOf(QWidget *menu, int i)
 {
     if (auto *m = qobject_cast<MenuWindow *>(menu))
         return m->buttons().value(i);
+    // The delete question: "Yes" on the right is its first button, "No" its second.
+    if (auto *d = qobject_cast<DeleteImageMenu *>(menu))
+        return i == 0 ? d->pushButton : i == 1 ? d->pushButton_2 : nullptr;
     return nullptr;
 }
 
@@ -190,6 +224,15 @@ void Norvik7::setupKeyInput()
             &AlignmentDistanceMenu::downToUpdateAlignmentDistance);
     connect(pushButton_13, &QPushButton::clicked, imageListViewer, &ImageListViewer::imageListViewerEnable);
     connect(pushButton_14, &QPushButton::clicked, this, &Norvik7::hideMainMenu);
+
+    // The menu tips of the main menu bar and its pop-ups.
+    connect(mainMenu, &MainMenu::mainMenuUpdateMenuTips, this, &Norvik7::setMenuTipsLabel);
+    connect(tempSubMenu, &TempSubMenu::tempMenuUpdateMenuTips, this, &Norvik7::setMenuTipsLabel);
+    connect(colorSubMenu, &ColorSubMenu::colorMenuUpdateMenuTips, this, &Norvik7::setMenuTipsLabel);
+    connect(cursorSubMenu, &CursorSubMenu::cursorMenuUpdateMenuTips, this, &Norvik7::setMenuTipsLabel);
+    connect(imageModeSubMenu, &ImageModeSubMenu::imageModeMenuUpdateMenuTips, this, &Norvik7::setMenuTipsLabel);
+    connect(alignmentDistanceMenu, &AlignmentDistanceMenu::alignmentDistanceMenuUpdateMenuTips, this,
+            &Norvik7::setMenuTipsLabel);
 }
 
 // ---- reading the key device ----------------------------------------------------------------
@@ -269,7 +312,7 @@ bool Norvik7::dispatchKey(int keyCode, int value)
 bool Norvik7::busy() const
 {
     return !factoryResetSetMenu->factoryResetDone || !formatSdcardSetMenu->formatSdcardDone ||
-           !temperatureScaleSetMenu->switchDone || !calTempSubMenu->gainSwitchIdle;
+           !temperatureScaleSetMenu->temperatureScaleSwitchDone || !calTempSubMenu->gainSwitchIdle;
 }
 
 bool Norvik7::editingDateTime() const { return dateTimeSetMenu->editing; }
@@ -328,7 +371,7 @@ void Norvik7::keyUp(int value)
                  {"delete question", [&] { return shown(deleteImageMenu); }, [&] { toggleFocus(deleteImageMenu); }},
                  {"list at its top rows: the previous page",
                   [&] {
-                      const int row = imageListViewer->currentRow();
+                      const int row = imageListViewer->ImageList->currentRow();
                       return press && shown(imageListViewer) && !shown(imageViewer) && row >= 0 && row <= 2;
                   },
                   [&] { imageListViewer->showPreviousImageList(); }},
@@ -536,8 +579,8 @@ void Norvik7::keyOk(int value)
              }
              firstOf({
                  {"list: open the selected item", [&] { return !shown(videoWidget); }, [&] {
-                      lwitem = imageListViewer->currentItem();
-                      if (imageListViewer->count() > 0)
+                      lwitem = imageListViewer->ImageList->currentItem();
+                      if (imageListViewer->ImageList->count() > 0)
                           imageListViewer->showSelectedImage(lwitem);
                   }},
                  {"video bar", [&] { return shown(videoViewerSubMenu); },
@@ -676,7 +719,7 @@ void Norvik7::keyTrigger(int value)
         firstOf({
             {"capture (and save at once with auto save)", [&] { return saveImageDone.load(); }, [&] {
                  saveTriggerButton->click();
-                 if (autoSaveSetSubMenu->checkedText() == QLatin1String("Yes")) {
+                 if (autoSaveSetSubMenu->autoSave()) {
                      clickButton(imageVideoSaveMenu, 1);
                      qDebug() << "auto save";
                  } else {
@@ -846,25 +889,23 @@ void Norvik7::setMenuTipsLabel(QString text, int x, int y, int flags)
     menuTipsLabel->adjustSize();
     const int w = menuTipsLabel->width();
     const int h = menuTipsLabel->height();
-    // The menus' positions are screen positions; the label is inside this window.
-    const QPoint origin = geometry().topLeft();
-    int top = y - origin.y();
+    // Worked out in screen positions, where the menus are; the label is inside this window.
+    int top = y;
     for (QWidget *popup : {static_cast<QWidget *>(tempSubMenu), static_cast<QWidget *>(colorSubMenu),
                            static_cast<QWidget *>(cursorSubMenu), static_cast<QWidget *>(imageModeSubMenu)}) {
         if (shown(popup)) {
-            top = popup->geometry().top() - origin.y();
+            top = popup->geometry().top();
             break;
         }
     }
-    const int cx = x - origin.x();
-    int left = cx - w / 2;
+    int left = x - w / 2;
     if (left < 2)
         left = 2;
-    if (cx + w / 2 > 238)
+    if (x + w / 2 > 238)
         left = 239 - w;
     if (shown(alignmentDistanceMenu))
-        left = alignmentDistanceMenu->geometry().left() - origin.x();
-    menuTipsLabel->move(left, top - 2 - h);
+        left = alignmentDistanceMenu->geometry().left();
+    menuTipsLabel->move(menuTipsLabel->parentWidget()->mapFromGlobal(QPoint(left, top - 2 - h)));
     menuTipsLabel->show();
     menuTipsLabel->raise();
 }

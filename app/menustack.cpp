@@ -43,9 +43,11 @@ bool MenuStack::eventFilter(QObject *watched, QEvent *event)
 }
 
 namespace {
+// Any focus policy but none counts: the toolkit takes the tab focus away from
+// the unticked buttons of a radio group, and those are entries all the same.
 bool takesFocus(const QWidget *w, const QWidget *window)
 {
-    return w != window && w->window() == window && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() &&
+    return w != window && w->window() == window && w->focusPolicy() != Qt::NoFocus && w->isEnabled() &&
            w->isVisibleTo(window);
 }
 }  // namespace

@@ -196,6 +196,15 @@ public slots:
     void autoPowerOff();
 
     // ---- acquisition (acquisition/norvik7_acquisition.cpp) -----------------------------
+    // The blend's transparency, one step less or more (left and right keys).
+    void decreaseTrans();
+    void increaseTrans();
+    // A manual shutter correction of the infrared core (the back key).
+    void requestShutterCorrection();
+
+    // ---- capture (media/norvik7_capture.cpp) ------------------------------------------
+    void isSaveImageVideo();
+    void snapshotImage();
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -4,7 +4,7 @@
 #include "app/norvik7.h"
 
 #include "app/boardcommands.h"
-#include "app/config.h"
+#include "app/menus/autopoweroffsetsubmenu.h"
 #include "app/power.h"
 #include "app/powerrules.h"
 #include "app/startup.h"
@@ -74,6 +74,8 @@ bool readSysfs(const char *boardPath, int max, QByteArray *text, int *fdSlot = n
 void Norvik7::setupPower()
 {
     power::resetState();
+    connect(autoPowerOffSetSubMenu, &AutoPowerOffSetSubMenu::updateAutoPowerOffSet, this,
+            &Norvik7::resetPowerOffCount);
     lowBatterySplashTimer = new QTimer(this);
     lowBatterySplashTimer->setSingleShot(true);
     lowBatterySplashTimer->setInterval(2000);
@@ -220,12 +222,9 @@ void Norvik7::powerOffNow()
 
 void Norvik7::autoPowerOff() { powerOffNow(); }
 
-void Norvik7::runShutdownSequence() { boardcommands::runShutdownSequence(); }
+void Norvik7::runShutdownSequence() { autoPowerOffSetSubMenu->autoPowerOffCmd(); }
 
-int Norvik7::autoPowerOffChoice() const
-{
-    return config::readChoice(*config::choice(QStringLiteral("auto_power_off")));
-}
+int Norvik7::autoPowerOffChoice() const { return autoPowerOffSetSubMenu->checkedIndex(); }
 
 // ---- temperatures --------------------------------------------------------------------
 

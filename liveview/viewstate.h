@@ -9,3 +9,9 @@ extern std::atomic<int> image_mode;
 extern std::atomic<bool> saveImageEnable;
 // Cleared to freeze the live view (before a power-off, during a capture).
 extern std::atomic<bool> setImageEnable;
+// Clear while a capture request is being carried out.
+extern std::atomic<bool> saveImageDone;
+// Which movable cursor the arrow keys move; at most one is set (GUI thread).
+extern bool moveCursorOneLabelEnabled;
+extern bool moveCursorTwoLabelEnabled;
+extern bool moveCursorThreeLabelEnabled;
