@@ -16,6 +16,7 @@
 #include "media/menus/autosavesetsubmenu.h"
 #include "media/menus/deleteimagemenu.h"
 #include "media/menus/imagelistviewer.h"
+#include "settings/menus/bootsettingsmenu.h"
 #include "settings/menus/datetimesetmenu.h"
 #include "settings/menus/factoryresetsetmenu.h"
 #include "settings/menus/languagesetsubmenu.h"
@@ -54,7 +55,18 @@ QStringList visibleMenus(const Norvik7 &w)
 
 class TestMenuTree : public QObject {
     Q_OBJECT
+    // One main window for the checks that only look at how it was built.
+    std::unique_ptr<Built> m_built;
+    Built &built()
+    {
+        if (!m_built)
+            m_built = std::make_unique<Built>();
+        return *m_built;
+    }
+
 private slots:
+    void cleanupTestCase() { m_built.reset(); }
+
     void menusAreBuiltInOrderWithTheirLook_data()
     {
         QTest::addColumn<int>("position");
@@ -122,7 +134,7 @@ private slots:
         QFETCH(QRect, geometry);
         QFETCH(double, opacity);
         QFETCH(bool, translucent);
-        Built b;
+        Built &b = built();
         QCOMPARE(b.w->built(), Norvik7::Built::Complete);
         const QList<QWidget *> menus = b.w->menuWindows();
         QCOMPARE(menus.size(), 38);
@@ -285,6 +297,86 @@ private slots:
         QCOMPARE(tips.at(1).at(1).toInt(), centre);
         QCOMPARE(tips.at(1).at(2).toInt(), 277);
         QCOMPARE(tips.at(1).at(3).toInt(), 128);
+    }
+
+    // Every pop-up reports focus on its buttons as a tip centred over the button.
+    void popupTipsAreCentredOverTheButton_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QByteArray>("signal");
+        QTest::newRow("measurement") << "TempSubMenu" << QByteArray(SIGNAL(tempMenuUpdateMenuTips(QString, int, int, int)));
+        QTest::newRow("palette") << "ColorSubMenu" << QByteArray(SIGNAL(colorMenuUpdateMenuTips(QString, int, int, int)));
+        QTest::newRow("cursor") << "CursorSubMenu" << QByteArray(SIGNAL(cursorMenuUpdateMenuTips(QString, int, int, int)));
+        QTest::newRow("image mode") << "ImageModeSubMenu"
+                                    << QByteArray(SIGNAL(imageModeMenuUpdateMenuTips(QString, int, int, int)));
+        QTest::newRow("alignment") << "AlignmentDistanceMenu"
+                                   << QByteArray(SIGNAL(alignmentDistanceMenuUpdateMenuTips(QString, int, int, int)));
+    }
+    void popupTipsAreCentredOverTheButton()
+    {
+        QFETCH(QString, className);
+        QFETCH(QByteArray, signal);
+        Built b;
+        MenuWindow *popup = nullptr;
+        for (QWidget *m : b.w->menuWindows())
+            if (className == QLatin1String(m->metaObject()->className()))
+                popup = qobject_cast<MenuWindow *>(m);
+        QVERIFY(popup);
+        QSignalSpy tips(popup, signal.constData());
+        popup->show();
+        popup->activateWindow();
+        const QList<QAbstractButton *> buttons = popup->buttons();
+        QVERIFY(buttons.size() >= 2);
+        buttons.first()->setFocus();
+        QTRY_VERIFY(buttons.first()->hasFocus());
+        tips.clear();
+        QAbstractButton *last = buttons.last();
+        last->setFocus();
+        QTRY_COMPARE(tips.count(), 2);
+        const QList<QVariant> in = tips.at(1);
+        QCOMPARE(in.at(0).toString(), last->statusTip());
+        QVERIFY(!last->statusTip().isEmpty());
+        QCOMPARE(in.at(1).toInt(), popup->x() + last->mapTo(popup, QPoint()).x() + last->width() / 2);
+        QCOMPARE(in.at(2).toInt(), popup->y());
+        QCOMPARE(in.at(3).toInt(), 128);
+        QCOMPARE(tips.at(0).at(3).toInt(), 0);
+    }
+
+    // With the first-boot language pending, the language screen comes with the
+    // first live picture; picking a language stores it and brings "Next".
+    void firstBootLanguageScreen()
+    {
+        TestBoard board;
+        config::write(config::System, QStringLiteral("language"), QStringLiteral("none"));
+        config::write(config::Main, QStringLiteral("language"), QStringLiteral("Chinese"));
+        Norvik7 w;
+        BootSettingsMenu *boot = w.bootSettingsMenu;
+        for (int frame = 0; frame < 200 && w.isHidden(); ++frame)
+            w.updateThermalCameraImage(QImage(), QImage(), 0, 0, 0, 0, 80);
+        QVERIFY(w.isVisible());
+        QVERIFY(boot->isVisible());
+        QVERIFY(boot->pushButton->isHidden());
+        QCOMPARE(boot->checkedIndex(), -1);
+        boot->radioButton->click();
+        QVERIFY(!boot->pushButton->isHidden());
+        QCOMPARE(boot->pushButton->focusPolicy(), Qt::StrongFocus);
+        QCOMPARE(config::readString(config::System, QStringLiteral("language")), QStringLiteral("English"));
+        // The choice also switches the language setting at once.
+        QVERIFY(w.languageSetSubMenu->radioButton->isChecked());
+        QCOMPARE(config::readString(config::Main, QStringLiteral("language")), QStringLiteral("English"));
+        boot->pushButton->click();
+        QVERIFY(boot->isHidden());
+    }
+
+    void noFirstBootScreenOnceALanguageIsStored()
+    {
+        TestBoard board;
+        config::write(config::System, QStringLiteral("language"), QStringLiteral("English"));
+        Norvik7 w;
+        for (int frame = 0; frame < 200 && w.isHidden(); ++frame)
+            w.updateThermalCameraImage(QImage(), QImage(), 0, 0, 0, 0, 80);
+        QVERIFY(w.isVisible());
+        QVERIFY(w.bootSettingsMenu->isHidden());
     }
 
     void factoryResetReturnsEveryMenuToItsFactoryChoice()

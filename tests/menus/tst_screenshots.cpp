@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLinearGradient>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QTest>
@@ -67,10 +68,13 @@ private slots:
                 shown->setPixmap(QPixmap::fromImage(backdrop()));
             // Opened as the menu tree opens it (its own enable slot), so the
             // focus sits where a person would find it.
-            QByteArray enable = menu->metaObject()->className();
-            enable[0] = QChar::toLower(enable[0]);
-            enable += "Enable";
-            if (!QMetaObject::invokeMethod(menu, enable.constData()) || menu->isHidden())
+            const QMetaObject *meta = menu->metaObject();
+            const QByteArray enable = QByteArray(meta->className()).toLower() + "enable()";
+            bool opened = false;
+            for (int i = meta->methodOffset(); i < meta->methodCount() && !opened; ++i)
+                if (meta->method(i).methodSignature().toLower() == enable)
+                    opened = meta->method(i).invoke(menu);
+            if (!opened || menu->isHidden())
                 menu->show();
             menu->activateWindow();
             QApplication::processEvents();
