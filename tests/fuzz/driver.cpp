@@ -1,0 +1,44 @@
+// Runs a fuzz target without libFuzzer: over its built-in seeds, then over a
+// fixed number of deterministic mutations of them (count from argv[1]).
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+// Each target lists a few typical inputs.
+std::vector<std::string> fuzzSeeds();
+
+int main(int argc, char **argv)
+{
+    const long rounds = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 1000;
+    std::vector<std::string> corpus = fuzzSeeds();
+    corpus.emplace_back();
+    for (const std::string &s : corpus)
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(s.data()), s.size());
+    std::mt19937 rng(12345);
+    for (long i = 0; i < rounds; ++i) {
+        std::string s = corpus[rng() % corpus.size()];
+        const int edits = 1 + static_cast<int>(rng() % 8);
+        for (int e = 0; e < edits; ++e) {
+            const unsigned op = rng() % 4;
+            const size_t at = s.empty() ? 0 : rng() % (s.size() + 1);
+            if (op == 0 || s.empty())
+                s.insert(s.begin() + static_cast<long>(at), static_cast<char>(rng() & 0xff));
+            else if (op == 1 && at < s.size())
+                s.erase(at, 1 + rng() % 4);
+            else if (op == 2 && at < s.size())
+                s[at] = static_cast<char>(rng() & 0xff);
+            else
+                s += corpus[rng() % corpus.size()].substr(0, 16);
+        }
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(s.data()), s.size());
+        if (s.size() < 4096 && corpus.size() < 256 && (rng() % 16) == 0)
+            corpus.push_back(s);
+    }
+    std::printf("%ld inputs, no fault\n", rounds + static_cast<long>(fuzzSeeds().size()) + 1);
+    return 0;
+}

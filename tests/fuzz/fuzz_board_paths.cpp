@@ -1,0 +1,63 @@
+// Paths and command lines that reach the board layer can carry names read
+// from the SD card. Whatever they hold, a resolved path stays under the
+// simulated root and a command never touches anything outside it.
+#include "board/board.h"
+#include "board/sim_internal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+std::vector<std::string> fuzzSeeds()
+{
+    return {"/root/Norvik7_config.ini", "../../etc/passwd", "/media/mmcblk0p1/DCIM_100/IMG_0001.bmp",
+            "/media/MMCBLK0P1/../../x", "cp '/root/a b' \"/etc/c\"", "rm -rf /media/mmcblk0p1/SystemBackup",
+            "echo 3 > /proc/sys/vm/drop_caches", "mkdir -p /media/mmcblk0p1/./../../../up"};
+}
+
+namespace {
+struct Board {
+    QTemporaryDir outer;
+    QString root;
+    Board()
+    {
+        root = outer.path() + "/board";
+        qputenv("NORVIK7_ROOT", root.toLocal8Bit());
+        board::reloadEnvironment();
+        board::seedIfNeeded();
+        board::setHaltHandler([] {});
+        QFile canary(outer.path() + "/canary");
+        if (canary.open(QIODevice::WriteOnly))
+            canary.write("x");
+    }
+};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static Board b;
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<int>(size));
+    const QString resolved = board::path(text);
+    if (resolved != b.root && !resolved.startsWith(b.root + '/')) {
+        std::fprintf(stderr, "path escaped the root: %s -> %s\n", qPrintable(text), qPrintable(resolved));
+        std::abort();
+    }
+    board::sim::splitWords(text);
+    // Only commands that act on files; never the card formatter, so the
+    // board stays usable between inputs.
+    if (!text.contains(QChar(0)) && (text.startsWith("cp ") || text.startsWith("rm ") || text.startsWith("mkdir ") || text.startsWith("echo "))) {
+        board::sim::carryOut(text);
+        const QStringList outside = QDir(b.outer.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        if (!outside.contains("canary") || outside.size() != 2) {
+            std::fprintf(stderr, "a command wrote outside the root: %s\n", qPrintable(text));
+            std::abort();
+        }
+    }
+    return 0;
+}
