@@ -254,5 +254,5 @@ void Norvik7::updateSdcardStatus(bool present)
     sdcardStatus = present;
     // Without a card the gallery has nothing to show: back one level.
     if (!present && imageListViewer->isVisible())
-        pushButton_14->click();
+        hideMainMenu();
 }
