@@ -21,6 +21,10 @@ Allow it to cool.</source>
         <source>Low battery!</source>
         <translation>电量低！</translation>
     </message>
+    <message>
+        <source>Calibrating...</source>
+        <translation>校准中...</translation>
+    </message>
 </context>
 <context>
     <name>AlignmentDistanceMenu</name>

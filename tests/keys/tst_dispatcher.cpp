@@ -11,7 +11,9 @@
 #include "board/board.h"
 #include "calibration/menus/caltempsubmenu.h"
 #include "common/testboard.h"
+#include "liveview/menus/hiloalertsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
+#include "media/menus/deleteimagemenu.h"
 #include "liveview/viewstate.h"
 #include "settings/menus/upgradesubmenu.h"
 
@@ -109,6 +111,9 @@ private slots:
     void mainMenuPopups_data();
     void mainMenuPopups();
     void galleryKeyReturnsToTheLiveView();
+    void galleryKeyStopsAtAScreenStillEditing();
+    void deleteQuestionFocusMovesOnce();
+    void tapOnTheLiveViewCaptures();
 
     void keysDuringBootAreDiscarded();
     void whatResetsThePowerOffCount_data();
@@ -300,6 +305,58 @@ void TestDispatcher::galleryKeyReturnsToTheLiveView()
     QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("ImageListViewer")});
     d.press(keycode::Gallery);
     QCOMPARE(d.visibleMenus(), QStringList());
+}
+
+void TestDispatcher::galleryKeyStopsAtAScreenStillEditing()
+{
+    Device d;
+    d.boot();
+    Norvik7 &w = *d.w;
+    d.press(keycode::Ok);
+    d.press(keycode::Left);
+    d.press(keycode::Ok);
+    d.press(keycode::Down, 3);
+    d.press(keycode::Ok);   // HI/LO Alert
+    QVERIFY(w.hiloAlertSetMenu->isVisible());
+    // A threshold being edited, the focus elsewhere: the screen will not close,
+    // and the key must not spin on it.
+    w.hiloAlertSetMenu->editing = true;
+    w.hiloAlertSetMenu->radioButton->setFocus();
+    d.press(keycode::Gallery);
+    QVERIFY(w.hiloAlertSetMenu->isVisible());
+    w.hiloAlertSetMenu->editing = false;
+    d.press(keycode::Gallery);
+    QCOMPARE(d.visibleMenus(), QStringList());
+}
+
+void TestDispatcher::deleteQuestionFocusMovesOnce()
+{
+    Device d;
+    d.boot();
+    Norvik7 &w = *d.w;
+    d.press(keycode::Gallery);
+    w.deleteImageMenu->deleteImageMenuEnable();
+    QCOMPARE(w.menuStack.top(), w.deleteImageMenu);
+    QCOMPARE(d.focusIn(w.deleteImageMenu), w.deleteImageMenu->pushButton_2);   // "No"
+    // The dispatcher's own toggle, and no second move on top of it.
+    d.press(keycode::Up);
+    QCOMPARE(d.focusIn(w.deleteImageMenu), w.deleteImageMenu->pushButton);
+    d.press(keycode::Down);
+    QCOMPARE(d.focusIn(w.deleteImageMenu), w.deleteImageMenu->pushButton_2);
+    d.press(keycode::Down);
+    QCOMPARE(d.focusIn(w.deleteImageMenu), w.deleteImageMenu->pushButton);
+}
+
+void TestDispatcher::tapOnTheLiveViewCaptures()
+{
+    Device d;
+    d.boot();
+    QSignalSpy capture(d.w->saveTriggerButton, &QPushButton::clicked);
+    QTest::mouseClick(d.w->DisplayLabel, Qt::LeftButton, {}, QPoint(120, 160));
+    QCOMPARE(capture.count(), 1);
+    d.press(keycode::Ok);   // a menu over the live view: a tap is no capture
+    QTest::mouseClick(d.w->DisplayLabel, Qt::LeftButton, {}, QPoint(120, 160));
+    QCOMPARE(capture.count(), 1);
 }
 
 // ---- reading ----------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // over-temperature shutdown, seen through the board's files, lines and command log.
 #include "app/boardcommands.h"
 #include "app/config.h"
+#include "app/menus/autopoweroffsetsubmenu.h"
 #include "app/norvik7.h"
 #include "app/power.h"
 #include "liveview/viewstate.h"
@@ -264,11 +265,14 @@ void TestPower::settingChangeRestartsTheCount()
     Device d(QStringLiteral("5Minutes"));
     for (int i = 0; i < 299; ++i)
         d.w->autoPowerOffCheck();
-    d.w->resetPowerOffCount();
+    // Choosing "10 Minutes" on the screen starts the count again.
+    d.w->autoPowerOffSetSubMenu->buttons()[1]->click();
     QCOMPARE(powerOffCount, 0);
-    for (int i = 0; i < 299; ++i)
+    for (int i = 0; i < 599; ++i)
         d.w->autoPowerOffCheck();
     QCOMPARE(d.board.halts(), 0);
+    d.w->autoPowerOffCheck();
+    QCOMPARE(d.board.halts(), 1);
 }
 
 void TestPower::overTemperatureWarnsThenPowersOff()

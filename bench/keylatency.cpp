@@ -1,0 +1,123 @@
+// Measured, not asserted: on a fresh simulated board, the time from a key
+// record written to the key device to the main menu shown (and painted), and
+// the processor time the idle program uses with all its timers running.
+// Usage: norvik7_keylatency [ROUNDS] [IDLE_SECONDS]
+#include "app/keystate.h"
+#include "app/menus/mainmenu.h"
+#include "app/norvik7.h"
+#include "board/board.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/input.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+class PaintWatch : public QObject {
+public:
+    bool painted = false;
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted = true;
+        return QObject::eventFilter(o, e);
+    }
+};
+
+void writeKey(int fd, int code, int value)
+{
+    struct input_event ev[2];
+    std::memset(ev, 0, sizeof ev);
+    ev[0].type = EV_KEY;
+    ev[0].code = static_cast<__u16>(code);
+    ev[0].value = value;
+    ev[1].type = EV_SYN;
+    if (::write(fd, ev, sizeof ev) != static_cast<ssize_t>(sizeof ev))
+        std::fprintf(stderr, "short write to the key device\n");
+}
+
+double percentile(std::vector<double> v, double p)
+{
+    std::sort(v.begin(), v.end());
+    return v[static_cast<size_t>(p * (v.size() - 1))];
+}
+
+double cpuSeconds()
+{
+    struct rusage ru;
+    getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QTemporaryDir dir;
+    qputenv("NORVIK7_ROOT", dir.path().toLocal8Bit());
+    board::reloadEnvironment();
+    board::seedIfNeeded();
+    board::enterWorkingDirectory();
+    board::setHaltHandler([] {});
+    QApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 200;
+    const int idleSeconds = argc > 2 ? std::atoi(argv[2]) : 20;
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    Norvik7 w;
+    w.setWindowFlags(w.windowFlags() | Qt::FramelessWindowHint);
+    w.show();
+    w.initializingLabel->hide();
+    const int fd = ::open(QFile::encodeName(board::path(QStringLiteral("/dev/input/event_key"))).constData(),
+                          O_WRONLY | O_NONBLOCK);
+    PaintWatch watch;
+    w.mainMenu->installEventFilter(&watch);
+
+    std::vector<double> shown, painted;
+    for (int i = 0; i < rounds; ++i) {
+        watch.painted = false;
+        QElapsedTimer t;
+        t.start();
+        writeKey(fd, keycode::Ok, 1);
+        while (!w.mainMenu->isVisible())
+            app.processEvents(QEventLoop::AllEvents);
+        shown.push_back(t.nsecsElapsed() / 1e6);
+        while (!watch.painted && t.elapsed() < 1000)
+            app.processEvents(QEventLoop::AllEvents);
+        painted.push_back(t.nsecsElapsed() / 1e6);
+        writeKey(fd, keycode::Ok, 0);
+        writeKey(fd, keycode::Back, 1);
+        writeKey(fd, keycode::Back, 0);
+        while (w.mainMenu->isVisible())
+            app.processEvents(QEventLoop::AllEvents);
+    }
+    std::printf("key record to main menu shown:   median %.3f ms, 90th percentile %.3f ms (%d presses)\n",
+                percentile(shown, 0.5), percentile(shown, 0.9), rounds);
+    std::printf("key record to main menu painted: median %.3f ms, 90th percentile %.3f ms\n",
+                percentile(painted, 0.5), percentile(painted, 0.9));
+
+    // Idle: the live view with every timer running and no key pressed.
+    const double cpu0 = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTimer::singleShot(idleSeconds * 1000, &app, &QCoreApplication::quit);
+    app.exec();
+    const double cpu = cpuSeconds() - cpu0;
+    std::printf("idle with all timers running: %.2f %% of one core (%.3f s of processor time in %.1f s)\n",
+                100.0 * cpu / (wall.elapsed() / 1000.0), cpu, wall.elapsed() / 1000.0);
+    ::close(fd);
+    return 0;
+}
