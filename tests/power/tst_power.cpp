@@ -9,7 +9,9 @@
 #include "liveview/viewstate.h"
 #include "common/testboard.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QPainter>
 #include <QSplashScreen>
 #include <QTimer>
 #include <QtTest>
@@ -64,6 +66,7 @@ private slots:
     void overTemperatureWarnsThenPowersOff();
     void boardTemperature_data();
     void boardTemperature();
+    void warningsOnScreen();
 };
 
 void TestPower::levelIconFromTheAdc_data()
@@ -327,6 +330,35 @@ void TestPower::boardTemperature()
         d.board.remove(p);
     QCOMPARE(d.w->tmp112Read(), celsius);
     QCOMPARE(internal_temp, celsius);
+}
+
+// The device screen with the power warnings over it, saved under the build
+// folder to be looked at; the pictures they use must be there.
+void TestPower::warningsOnScreen()
+{
+    Device d;
+    d.w->show();
+    d.setBattery(2.5);
+    d.w->batteryCapacityUpdate();
+    QVERIFY(!d.w->lowBatterySplash->pixmap().isNull());
+    QImage screen = d.w->grab(QRect(0, 0, 240, 320)).toImage();
+    {
+        QPainter p(&screen);
+        p.drawPixmap(60, 96, d.w->lowBatterySplash->grab());
+        p.drawPixmap(60, 256, d.w->lowBatteryTextSplash->grab());
+    }
+    // The alert picture is drawn, not an empty frame.
+    QVERIFY(screen.pixelColor(120, 200) != screen.pixelColor(5, 200));
+    const QString dir = qEnvironmentVariable("NORVIK7_TEST_BUILD_DIR", QDir::currentPath()) + QStringLiteral("/screenshots");
+    QDir().mkpath(dir);
+    QVERIFY(screen.save(dir + QStringLiteral("/power_low_battery.png")));
+
+    d.setLine(6, 1);
+    d.w->usbChargeStatusCheck();
+    d.w->batteryCapacityUpdate();
+    d.board.write(QStringLiteral("/sys/devices/virtual/thermal/thermal_zone0/temp"), "90000\n");
+    d.w->cpuInternalTempRead();
+    QVERIFY(d.w->grab(QRect(0, 0, 240, 320)).save(dir + QStringLiteral("/power_over_temperature_charging.png")));
 }
 
 QTEST_MAIN(TestPower)
