@@ -1,0 +1,45 @@
+// The key device's byte stream, cut at arbitrary places: every whole record
+// comes out once, in order, and the partial rest stays pending.
+#include "app/keyrecords.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <linux/input.h>
+
+std::vector<std::string> fuzzSeeds()
+{
+    struct input_event ev[2] {};
+    ev[0].type = EV_KEY;
+    ev[0].code = KEY_ENTER;
+    ev[0].value = 1;
+    std::string two(reinterpret_cast<const char *>(ev), sizeof ev);
+    return {two, two.substr(0, 5), two + two + "\x03"};
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    keys::RecordStream s;
+    const size_t rec = static_cast<size_t>(s.recordSize());
+    // The first byte picks the chunk size the bytes arrive in.
+    const size_t chunk = size ? 1 + data[0] % 40 : 1;
+    size_t taken = 0;
+    for (size_t at = 0; at < size; at += chunk) {
+        const size_t n = std::min(chunk, size - at);
+        s.append(reinterpret_cast<const char *>(data + at), static_cast<int>(n));
+        while (s.hasRecord()) {
+            const keys::KeyRecord r = s.take();
+            struct input_event ev;
+            std::memcpy(&ev, data + taken * rec, sizeof ev);
+            if (r.code != ev.code || r.value != ev.value || r.type != ev.type)
+                std::abort();
+            ++taken;
+        }
+    }
+    if (taken != size / rec || static_cast<size_t>(s.pending()) != size % rec)
+        std::abort();
+    return 0;
+}
