@@ -1,3 +1,0 @@
-#include "acquisition/palettenumber.h"
-
-std::atomic<int> paletteNumber{0};

@@ -1,0 +1,53 @@
+#pragma once
+// Controls of the simulated infrared module beyond its SDK calls: what the
+// simulated board's visible camera sees, and the knobs tests turn (frame
+// period, devices listed, failing calls, the record of calls made).
+
+#include "acquisition/sdk/irsdk.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace irsim {
+
+// Power-on state: factory tables, default properties, stream closed, no
+// overrides, empty record of calls, default frame period.
+void reset();
+
+// Time between two frames of the stream (40000 us, 25 frames a second);
+// 0 delivers every frame at once.
+void setFramePeriodUs(int us);
+
+// Devices the transport lists instead of the simulated board's one module.
+void setDevices(const std::vector<DevCfg_t> &devices);
+// Makes a call of that name return `result` (negative: a failure) until reset().
+void setCallResult(const std::string &call, int result);
+
+// Every property, shutter and calibration call in the order made, as
+// "set_prop_tpd_params(3,120)"; frame reads are not recorded. note() adds a
+// line of the caller's own (tests mark their sleeps with it).
+std::vector<std::string> calls();
+void clearCalls();
+void note(const std::string &line);
+
+// Frames delivered since the stream started, and the scene's clock (seconds).
+long framesDelivered();
+double sceneSeconds();
+
+// The scene as the simulated board's visible camera delivers it at the
+// current scene time: 320 x 240 YUYV (Y0 U Y1 V per two pixels), red and blue
+// exchanged the way the board's sensor delivers them.
+constexpr int kVisibleWidth = 320;
+constexpr int kVisibleHeight = 240;
+void renderVisible(uint8_t *yuyv);
+
+// The counts-to-temperature model of a gain (0 low, 1 high), for tests of
+// the physics: the reported range and noise in degrees Celsius.
+struct GainRange {
+    double minC;
+    double maxC;
+};
+GainRange gainRange(int gain);
+
+}  // namespace irsim

@@ -1,0 +1,396 @@
+// The simulated infrared module behaves like a radiometric core: exact flat
+// scenes, blackbodies read at their temperature, clipping gain ranges,
+// object parameters and calibration tables that really decide the reported
+// temperature, a drift the shutter removes, exact replays.
+#include "acqtestsupport.h"
+
+#include "acquisition/irmodule.h"
+#include "acquisition/moduleconnection.h"
+#include "acquisition/sdk/simcontrol.h"
+#include "acquisition/yuv.h"
+#include "common/testboard.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <numeric>
+
+namespace {
+
+constexpr int kW = 256, kH = 192, kN = kW * kH;
+
+struct Frame {
+    std::vector<uint16_t> words = std::vector<uint16_t>(2 * kN);
+    const uint16_t *grey() const { return words.data(); }
+    const uint16_t *temp() const { return words.data() + kN; }
+};
+
+Frame grab()
+{
+    Frame f;
+    ir::uvc_frame_get(f.words.data());
+    return f;
+}
+
+double celsius(uint16_t w) { return w / 64.0 - 273.15; }
+
+// Inside the blackbody's emitter (sensor x 80..143, y 72..119).
+struct Area {
+    double mean, sd, max, min;
+};
+Area area(const Frame &f, int x0 = 80, int x1 = 144, int y0 = 72, int y1 = 120)
+{
+    double sum = 0, sq = 0, mx = -1e9, mn = 1e9;
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const double c = celsius(f.temp()[y * kW + x]);
+            sum += c;
+            sq += c * c;
+            mx = std::max(mx, c);
+            mn = std::min(mn, c);
+            ++n;
+        }
+    const double mean = sum / n;
+    return {mean, std::sqrt(std::max(0.0, sq / n - mean * mean)), mx, mn};
+}
+
+double meanOver(int frames)
+{
+    double s = 0;
+    for (int i = 0; i < frames; ++i)
+        s += area(grab()).mean;
+    return s / frames;
+}
+
+void setTpd(int prop, int value) { QCOMPARE(ir::set_prop_tpd_params(prop, static_cast<uint16_t>(value)), 0); }
+
+}  // namespace
+
+class TestSimModule : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void flatIsExact_data();
+    void flatIsExact();
+    void blackbodyReadsItsTemperature_data();
+    void blackbodyReadsItsTemperature();
+    void officeHasSomethingInEveryRange();
+    void objectParameters_data();
+    void objectParameters();
+    void tablesDecide();
+    void recalibrationRemovesTheFactoryError();
+    void shutterRemovesTheDrift();
+    void replayIsExact_data();
+    void replayIsExact();
+    void sceneFileIsFollowed();
+    void propertiesNeedTheCommandChannel();
+    void visibleCameraSeesTheSameScene();
+
+private:
+    void start(const char *scene, int gain);
+    std::unique_ptr<TestBoard> m_board;
+};
+
+void TestSimModule::initTestCase() { m_board = std::make_unique<TestBoard>(); }
+
+void TestSimModule::init()
+{
+    acqtest::resetAll();
+    m_board->remove(QStringLiteral("/sim/scene"));
+}
+
+void TestSimModule::cleanup() { qunsetenv("NORVIK7_SCENE"); }
+
+void TestSimModule::start(const char *scene, int gain)
+{
+    if (scene)
+        qputenv("NORVIK7_SCENE", scene);
+    QVERIFY(acqtest::openModule());
+    setTpd(TPD_PROP_GAIN_SEL, gain);
+    setTpd(TPD_PROP_EMS, 128);        // a blackbody: emissivity 1
+    setTpd(TPD_PROP_DISTANCE, 32);    // 0.25 m
+    setTpd(TPD_PROP_TU, 295);
+}
+
+void TestSimModule::flatIsExact_data()
+{
+    QTest::addColumn<QString>("scene");
+    QTest::addColumn<int>("gain");
+    QTest::addColumn<double>("reads");
+    QTest::newRow("30 degrees") << "flat:30" << 1 << 30.0;
+    QTest::newRow("below zero") << "flat:-5.5" << 1 << -5.5;
+    QTest::newRow("200 clips in high gain") << "flat:200" << 1 << 150.0;
+    QTest::newRow("200 in low gain") << "flat:200" << 0 << 200.0;
+    QTest::newRow("-30 clips in low gain") << "flat:-30" << 0 << 0.0;
+}
+
+void TestSimModule::flatIsExact()
+{
+    QFETCH(QString, scene);
+    QFETCH(int, gain);
+    QFETCH(double, reads);
+    start(scene.toLatin1().constData(), gain);
+    setTpd(TPD_PROP_EMS, 61);   // parameters do not matter for a flat scene
+    const Frame f = grab();
+    const uint16_t word = static_cast<uint16_t>(std::lround((reads + 273.15) * 64));
+    for (int i = 0; i < kN; ++i) {
+        QCOMPARE(f.temp()[i], word);
+        QCOMPARE(f.grey()[i], f.grey()[0]);
+    }
+    QVERIFY(f.grey()[0] <= 16383);
+}
+
+void TestSimModule::blackbodyReadsItsTemperature_data()
+{
+    QTest::addColumn<int>("gain");
+    QTest::addColumn<double>("t");
+    QTest::addColumn<double>("noise");   // at most, degrees
+    QTest::newRow("high gain -10") << 1 << -10.0 << 0.12;
+    QTest::newRow("high gain 20") << 1 << 20.0 << 0.12;
+    QTest::newRow("high gain 100") << 1 << 100.0 << 0.12;
+    QTest::newRow("low gain 120") << 0 << 120.0 << 0.6;
+    QTest::newRow("low gain 250") << 0 << 250.0 << 0.6;
+    QTest::newRow("low gain 400") << 0 << 400.0 << 0.6;
+}
+
+void TestSimModule::blackbodyReadsItsTemperature()
+{
+    QFETCH(int, gain);
+    QFETCH(double, t);
+    QFETCH(double, noise);
+    start(QByteArray("blackbody:" + QByteArray::number(t)).constData(), gain);
+    const Area a = area(grab());
+    // Within the factory tables' small error, with a noise of about 50 mK.
+    QVERIFY2(std::fabs(a.mean - t) < 1.5, qPrintable(QString::number(a.mean)));
+    QVERIFY2(a.sd < noise && a.sd > 0.01, qPrintable(QString::number(a.sd)));
+    // The same frame twice is not the same noise: frames differ.
+    QVERIFY(area(grab()).mean != a.mean);
+}
+
+void TestSimModule::officeHasSomethingInEveryRange()
+{
+    start("office", 1);
+    setTpd(TPD_PROP_EMS, 120);
+    Area high = area(grab(), 0, kW, 0, kH);
+    QVERIFY(std::fabs(high.max - 150.0) < 0.02);   // the soldering iron clips
+    QVERIFY(high.min < 0 && high.min > -20.01);   // the ice pack
+    setTpd(TPD_PROP_GAIN_SEL, 0);
+    Area low = area(grab(), 0, kW, 0, kH);
+    QVERIFY2(low.max > 300 && low.max < 360, qPrintable(QString::number(low.max)));
+    QVERIFY(low.min >= 0.0);
+    // The person moves: the picture of the office changes over time.
+    start("office", 1);
+    const Frame a = grab();
+    for (int i = 0; i < 100; ++i)
+        grab();
+    const Frame b = grab();
+    int changed = 0;
+    for (int i = 0; i < kN; ++i)
+        changed += std::abs(a.temp()[i] - b.temp()[i]) > 64 * 3;
+    QVERIFY(changed > 500);
+}
+
+void TestSimModule::objectParameters_data()
+{
+    QTest::addColumn<int>("prop");
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("after");
+    QTest::addColumn<double>("change");   // sign and least size of the reading's change
+    // A lower emissivity means the object must be hotter to send what it sends.
+    QTest::newRow("emissivity 1.0 -> 0.9") << int(TPD_PROP_EMS) << 128 << 115 << 5.0;
+    // More reflected radiation leaves less for the object.
+    QTest::newRow("reflected 20 -> 80 degrees at emissivity 0.9") << int(TPD_PROP_TU) << 293 << 353 << -1.0;
+    // More air in between absorbs more of it.
+    QTest::newRow("distance 0.25 -> 20 m") << int(TPD_PROP_DISTANCE) << 32 << 2560 << 2.0;
+}
+
+void TestSimModule::objectParameters()
+{
+    QFETCH(int, prop);
+    QFETCH(int, before);
+    QFETCH(int, after);
+    QFETCH(double, change);
+    start("blackbody:100", 1);
+    if (prop == TPD_PROP_TU)
+        setTpd(TPD_PROP_EMS, 115);
+    setTpd(prop, before);
+    const double a = meanOver(4);
+    setTpd(prop, after);
+    const double b = meanOver(4);
+    QVERIFY2(change > 0 ? b - a > change : b - a < change, qPrintable(QStringLiteral("%1 -> %2").arg(a).arg(b)));
+    uint16_t v = 0;
+    QCOMPARE(ir::get_prop_tpd_params(prop, &v), 0);
+    QCOMPARE(static_cast<int>(v), after);
+}
+
+void TestSimModule::tablesDecide()
+{
+    start("blackbody:100", 1);
+    const double before = meanOver(4);
+    std::vector<uint16_t> kt(TPD_KT_BT_LEN), nuc(TPD_NUC_T_LEN);
+    QCOMPARE(ir::get_tpd_kt_array(kt.data()), 0);
+    for (uint16_t &k : kt)
+        k = static_cast<uint16_t>(k * 1.05);
+    QCOMPARE(ir::set_tpd_kt_array(kt.data()), 0);
+    const double steeper = meanOver(4);
+    QVERIFY2(steeper - before > 2.0, qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(steeper)));
+    QCOMPARE(ir::get_tpd_nuc_t_array(nuc.data()), 0);
+    for (uint16_t &n : nuc)
+        n = static_cast<uint16_t>(n - 64 * 5);   // every entry 5 K colder
+    QCOMPARE(ir::set_tpd_nuc_t_array(nuc.data()), 0);
+    QVERIFY(std::fabs(meanOver(4) - (steeper - 5)) < 0.5);
+    QCOMPARE(ir::restore_default_cfg(2), 0);
+    QVERIFY(std::fabs(meanOver(4) - before) < 0.15);
+}
+
+void TestSimModule::recalibrationRemovesTheFactoryError()
+{
+    m_board->write(QStringLiteral("/sim/scene"), "blackbody:-10");
+    start(nullptr, 1);
+    const float set[3] = {-10, 20, 100};
+    IrcalPoint_t points[3];
+    double before[3];
+    for (int i = 0; i < 3; ++i) {
+        m_board->write(QStringLiteral("/sim/scene"), "blackbody:" + QByteArray::number(set[i]));
+        grab();
+        before[i] = meanOver(8);
+        points[i].set_temp = set[i];
+        points[i].measured_temp = static_cast<float>(std::round(before[i] * 10) / 10);
+        QCOMPARE(ir::cur_vtemp_get(&points[i].vtemp), 0);
+        QVERIFY(points[i].vtemp > 8000 && points[i].vtemp < 9200);
+    }
+    QVERIFY2(std::fabs(before[2] - 100) > 0.5, qPrintable(QString::number(before[2])));
+
+    std::vector<uint16_t> kt(TPD_KT_BT_LEN), ktNew(TPD_KT_BT_LEN), nuc(TPD_NUC_T_LEN), nucNew(TPD_NUC_T_LEN);
+    std::vector<int16_t> bt(TPD_KT_BT_LEN), btNew(TPD_KT_BT_LEN);
+    std::vector<uint8_t> tau(TPD_TAU_MAX_BYTES, 0);
+    QCOMPARE(ir::get_tpd_kt_array(kt.data()), 0);
+    QCOMPARE(ir::get_tpd_bt_array(bt.data()), 0);
+    QCOMPARE(ir::get_tpd_nuc_t_array(nuc.data()), 0);
+    TpdCalibParam_t calib{};
+    QCOMPARE(ir::get_tpd_calib_param(&calib), 0);
+    const EnvCorrectParam_t env{0.25f, 0.9375f, 0.5f, 25.0f, 25.0f};
+    uint16_t vt = 0;
+    ir::cur_vtemp_get(&vt);
+    QCOMPARE(ir::new_ktbt_recal_double_point_calculate(&points[0], &points[2], &env, &calib, tau.data(), vt,
+                                                       nuc.data(), kt.data(), bt.data(), ktNew.data(), btNew.data(),
+                                                       TPD_KT_BT_LEN),
+             0);
+    uint16_t setting[3], output[3];
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(ir::multi_point_calc_user_defined_nuc(&points[i], &env, &calib, tau.data(), vt, nuc.data(),
+                                                       TPD_NUC_T_LEN, &setting[i], &output[i]),
+                 0);
+    QCOMPARE(ir::multi_point_calc_new_nuc_table(nuc.data(), setting, output, 3, nucNew.data(), TPD_NUC_T_LEN), 0);
+    QCOMPARE(ir::set_tpd_kt_array(ktNew.data()), 0);
+    QCOMPARE(ir::set_tpd_bt_array(btNew.data()), 0);
+    QCOMPARE(ir::set_tpd_nuc_t_array(nucNew.data()), 0);
+
+    for (int i = 0; i < 3; ++i) {
+        m_board->write(QStringLiteral("/sim/scene"), "blackbody:" + QByteArray::number(set[i]));
+        grab();
+        const double after = meanOver(8);
+        QVERIFY2(std::fabs(after - set[i]) < 0.25,
+                 qPrintable(QStringLiteral("%1: %2 before, %3 after").arg(set[i]).arg(before[i]).arg(after)));
+    }
+
+    // Points that were never recorded (all 500.0) leave the tables as they are.
+    IrcalPoint_t unset{500.0f, vt, 500.0f};
+    QVERIFY(ir::new_ktbt_recal_double_point_calculate(&unset, &unset, &env, &calib, tau.data(), vt, nuc.data(),
+                                                      ktNew.data(), btNew.data(), kt.data(), bt.data(),
+                                                      TPD_KT_BT_LEN) < 0);
+    QVERIFY(kt == ktNew && bt == btNew);
+}
+
+void TestSimModule::shutterRemovesTheDrift()
+{
+    start("blackbody:30", 1);
+    QCOMPARE(ir::set_prop_auto_shutter_params(0, 0), 0);
+    const double fresh = meanOver(4);
+    for (int i = 0; i < 3000; ++i)   // two minutes of the scene's time
+        grab();
+    const double drifted = meanOver(4);
+    QVERIFY2(std::fabs(drifted - fresh) > 0.3, qPrintable(QStringLiteral("%1 -> %2").arg(fresh).arg(drifted)));
+    QCOMPARE(ir::ooc_b_update(0), 0);
+    const double corrected = meanOver(4);
+    QVERIFY2(std::fabs(corrected - fresh) < 0.15, qPrintable(QStringLiteral("%1 -> %2").arg(fresh).arg(corrected)));
+}
+
+void TestSimModule::replayIsExact_data()
+{
+    QTest::addColumn<bool>("header");
+    QTest::newRow("bare frames") << false;
+    QTest::newRow("with the 8-byte header") << true;
+}
+
+void TestSimModule::replayIsExact()
+{
+    QFETCH(bool, header);
+    std::vector<uint16_t> a(2 * kN), b(2 * kN);
+    for (int i = 0; i < 2 * kN; ++i) {
+        a[i] = static_cast<uint16_t>(i * 7 + 3);
+        b[i] = static_cast<uint16_t>(60000 - i);
+    }
+    const QString file = m_board->file(QStringLiteral("/tmp/rec.raw"));
+    m_board->write(QStringLiteral("/tmp/rec.raw"), acqtest::recording({a, b}, header));
+    start(file.toLocal8Bit().constData(), 1);
+    setTpd(TPD_PROP_EMS, 40);   // replays are delivered as recorded
+    QVERIFY(grab().words == a);
+    QVERIFY(grab().words == b);
+    QCOMPARE(ir::ooc_b_update(0), 0);
+    QVERIFY(grab().words == a);   // looped
+}
+
+void TestSimModule::sceneFileIsFollowed()
+{
+    m_board->write(QStringLiteral("/sim/scene"), "blackbody:30\n");
+    start(nullptr, 1);
+    QVERIFY(std::fabs(meanOver(2) - 30) < 1.5);
+    m_board->write(QStringLiteral("/sim/scene"), "blackbody:60\n");
+    QVERIFY(std::fabs(meanOver(2) - 60) < 1.5);
+    m_board->write(QStringLiteral("/sim/scene"), "no such scene\n");
+    QVERIFY(std::fabs(meanOver(2) - 60) < 1.5);   // an unknown text keeps the scene
+    m_board->write(QStringLiteral("/sim/scene"), "flat:12.5\n");
+    QCOMPARE(grab().temp()[0], static_cast<uint16_t>(std::lround((12.5 + 273.15) * 64)));
+}
+
+void TestSimModule::propertiesNeedTheCommandChannel()
+{
+    CameraParam_t p{};
+    QCOMPARE(ir_camera_openm(&p), 0);
+    uint16_t v = 0;
+    QVERIFY(ir::set_prop_tpd_params(TPD_PROP_EMS, 120) < 0);
+    QVERIFY(ir::get_prop_image_params(IMAGE_PROP_LEVEL_DDE, &v) < 0);
+    QVERIFY(ir::ooc_b_update(0) < 0);
+    ir::vdcmd_init();
+    QCOMPARE(ir::set_prop_tpd_params(TPD_PROP_EMS, 120), 0);
+    QVERIFY(ir::set_prop_tpd_params(TPD_PROP_GAIN_SEL, 2) < 0);
+}
+
+void TestSimModule::visibleCameraSeesTheSameScene()
+{
+    // Turned, exchanged and enlarged the way the loop does it, the visible
+    // picture's crop at (36, 48) lines up with the infrared view: the
+    // blackbody's dark emitter inside its light housing, the wall around.
+    start("blackbody:40", 1);
+    grab();
+    std::vector<uint8_t> yuyv(320 * 240 * 2), rgb(320 * 240 * 3), out(264 * 352 * 3);
+    irsim::renderVisible(yuyv.data());
+    yuv::toRgb(yuyv.data(), rgb.data(), 320, 240);
+    yuv::Enlarger().run(rgb.data(), out.data(), 264 * 3);
+    auto at = [&](int px, int py) {
+        const uint8_t *p = &out[((py + 48) * 264 + (px + 36)) * 3];
+        return QColor(p[0], p[1], p[2]);
+    };
+    QVERIFY(at(96, 112).value() < 50);                             // emitter
+    QVERIFY(at(46, 112).value() > 130 && at(46, 112).saturation() < 40);   // housing, grey
+    const QColor wall = at(20, 30);
+    QVERIFY2(wall.red() > wall.blue() + 15, qPrintable(wall.name()));     // beige, not blue: red and blue in place
+    QVERIFY(at(-30, 112).value() > 150);   // the visible camera sees beyond the infrared view
+}
+
+QTEST_MAIN(TestSimModule)
+#include "tst_simmodule.moc"
