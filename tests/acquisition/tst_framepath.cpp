@@ -1,0 +1,299 @@
+// The per-frame work on module frames: contrast stretch, colouring, the turn
+// to portrait and the statistics.
+#include "acquisition/framepath.h"
+
+#include <QtTest>
+
+#include <vector>
+
+using namespace framepath;
+
+namespace {
+
+std::vector<uint16_t> flat(uint16_t v) { return std::vector<uint16_t>(kPixels, v); }
+
+// Words given as (value, count) runs; the rest of the frame takes the last value.
+std::vector<uint16_t> runs(std::initializer_list<std::pair<uint16_t, int>> list)
+{
+    std::vector<uint16_t> img;
+    for (const auto &r : list)
+        img.insert(img.end(), r.second, r.first);
+    img.resize(kPixels, list.end()[-1].first);
+    return img;
+}
+
+}  // namespace
+
+class TestFramePath : public QObject {
+    Q_OBJECT
+private slots:
+    void stretch_data();
+    void stretch();
+    void stretchForgetsTheLastFrame();
+    void colouring_data();
+    void colouring();
+    void colouringStaysInsideThePicture();
+    void rotation_data();
+    void rotation();
+    void extremes_data();
+    void extremes();
+    void zoneBounds_data();
+    void zoneBounds();
+    void wholePath();
+};
+
+void TestFramePath::stretch_data()
+{
+    QTest::addColumn<QVector<int>>("words");     // value, count, value, count ...
+    QTest::addColumn<int>("span");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QVector<int>>("lut");       // word, expected grey ...
+
+    // Every word equal: span 2, offset 101, 15 * 2 / 15 + 101.
+    QTest::newRow("flat frame") << QVector<int>{5000, kPixels} << 2 << 101 << QVector<int>{5000, 103};
+    QTest::newRow("two neighbouring levels")
+        << QVector<int>{1000, kPixels / 2, 1001, kPixels / 2} << 4 << 100 << QVector<int>{1000, 102, 1001, 104};
+    // 50 levels: spread over 100 grey levels starting at (255 - 100) * 0.4.
+    QVector<int> narrow{2000, 985};
+    for (int v = 2001; v <= 2049; ++v)
+        narrow << v << 983;
+    QTest::newRow("narrow range") << narrow << 100 << 62 << QVector<int>{2000, 64, 2024, 112, 2049, 162};
+    // Each of the 16384 levels three times: the full 255 span, no offset.
+    QVector<int> ramp;
+    for (int v = 0; v < 16384; ++v)
+        ramp << v << 3;
+    QTest::newRow("full 14-bit ramp") << ramp << 255 << 0 << QVector<int>{0, 0, 8191, 127, 16383, 255};
+    // 19 cold outliers do not move the low limit, but the table still starts at them.
+    QTest::newRow("outliers below the low limit")
+        << QVector<int>{100, 19, 5000, kPixels - 19} << 2 << 101 << QVector<int>{100, 102, 5000, 103};
+    // Limits 32768 levels apart: the span is capped at 255, not wrapped to 0.
+    QTest::newRow("very wide limits")
+        << QVector<int>{0, kPixels / 2, 32767, kPixels / 2} << 255 << 0 << QVector<int>{0, 127, 32767, 255};
+}
+
+void TestFramePath::stretch()
+{
+    QFETCH(QVector<int>, words);
+    QFETCH(int, span);
+    QFETCH(int, offset);
+    QFETCH(QVector<int>, lut);
+
+    std::vector<uint16_t> img;
+    for (int i = 0; i + 1 < words.size(); i += 2)
+        img.insert(img.end(), words[i + 1], static_cast<uint16_t>(words[i]));
+    QCOMPARE(static_cast<int>(img.size()), kPixels);
+
+    ContrastStretch cs;
+    const Stretch s = cs.build(img.data(), kPixels);
+    QCOMPARE(s.span, span);
+    QCOMPARE(s.offset, offset);
+    for (int i = 0; i + 1 < lut.size(); i += 2)
+        QCOMPARE(static_cast<int>(cs.lut()[lut[i]]), lut[i + 1]);
+}
+
+void TestFramePath::stretchForgetsTheLastFrame()
+{
+    ContrastStretch reused, fresh;
+    const auto first = flat(5000);
+    reused.build(first.data(), kPixels);
+    const auto second = runs({{4000, kPixels / 2}, {6000, kPixels / 2}});
+    const Stretch a = reused.build(second.data(), kPixels);
+    const Stretch b = fresh.build(second.data(), kPixels);
+    QCOMPARE(a.clippedTotal, b.clippedTotal);
+    QCOMPARE(a.span, b.span);
+    for (int v = 4000; v <= 6000; v += 250)
+        QCOMPARE(reused.lut()[v], fresh.lut()[v]);
+}
+
+void TestFramePath::colouring_data()
+{
+    QTest::addColumn<int>("palette");
+    QTest::addColumn<int>("grey");
+    QTest::addColumn<int>("r");
+    QTest::addColumn<int>("g");
+    QTest::addColumn<int>("b");
+    QTest::newRow("iron black end") << 1 << 0 << 0 << 20 << 24;        // 0x00A3
+    QTest::newRow("iron violet") << 1 << 64 << 144 << 0 << 160;         // 0x9014
+    QTest::newRow("red hot white, low bits not replicated") << 4 << 128 << 248 << 252 << 248;   // 0xFFFF
+    QTest::newRow("red hot pure red") << 4 << 255 << 248 << 0 << 0;     // 0xF800
+    QTest::newRow("white hot top") << 3 << 255 << 240 << 248 << 240;    // 0xF7DE
+    QTest::newRow("black hot: hottest is black") << 5 << 255 << 0 << 0 << 0;
+    QTest::newRow("black hot: coldest is light") << 5 << 0 << 240 << 248 << 240;
+    QTest::newRow("lava crimson") << 6 << 128 << 160 << 32 << 80;       // 0xA10A
+}
+
+void TestFramePath::colouring()
+{
+    QFETCH(int, palette);
+    QFETCH(int, grey);
+    QFETCH(int, r);
+    QFETCH(int, g);
+    QFETCH(int, b);
+    const Palette *p = palettes::byNumber(palette);
+    QVERIFY(p);
+    const Rgb888Table t = expand(*p->table, p->inverted);
+    const uint8_t in[2] = {static_cast<uint8_t>(grey), static_cast<uint8_t>(grey)};
+    uint8_t out[6] = {};
+    colour(in, 2, 1, t, out, 6);
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(static_cast<int>(out[3 * i]), r);
+        QCOMPARE(static_cast<int>(out[3 * i + 1]), g);
+        QCOMPARE(static_cast<int>(out[3 * i + 2]), b);
+    }
+}
+
+void TestFramePath::colouringStaysInsideThePicture()
+{
+    const Rgb888Table t = expand(colormap_Iron, false);
+    std::vector<uint8_t> grey(kRows * kCols, 255);
+    std::vector<uint8_t> rgb(kRows * kCols * 3 + 16, 0xAB);
+    colour(grey.data(), kCols, kRows, t, rgb.data(), kCols * 3);
+    for (size_t i = kRows * kCols * 3; i < rgb.size(); ++i)
+        QCOMPARE(static_cast<int>(rgb[i]), 0xAB);
+    // Every pixel, the last included, is the table's top colour.
+    QCOMPARE(static_cast<int>(rgb[kRows * kCols * 3 - 3]), 240);
+    QCOMPARE(static_cast<int>(rgb[kRows * kCols * 3 - 1]), 240);
+}
+
+void TestFramePath::rotation_data()
+{
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("y");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("col");
+    QTest::newRow("source top-left goes to the top-right") << 0 << 0 << 0 << 191;
+    QTest::newRow("source bottom-left goes to the top-left") << 0 << 191 << 0 << 0;
+    QTest::newRow("source top-right goes to the bottom-right") << 255 << 0 << 255 << 191;
+    QTest::newRow("inside") << 10 << 20 << 10 << 171;
+    QTest::newRow("the centre sample") << 128 << 95 << 128 << 96;
+}
+
+void TestFramePath::rotation()
+{
+    QFETCH(int, x);
+    QFETCH(int, y);
+    QFETCH(int, row);
+    QFETCH(int, col);
+    std::vector<uint16_t> temp(kPixels, 4 * 1000 + 3), image(kPixels, 7);
+    temp[y * kSrcWidth + x] = 4 * 4660 + 3;   // the low two bits go
+    image[y * kSrcWidth + x] = 9;
+    std::vector<uint16_t> matrix(kPixels);
+    std::vector<uint8_t> grey(kPixels);
+    uint8_t lut[65536] = {};
+    lut[7] = 50;
+    lut[9] = 200;
+    rotateTemperature(temp.data(), matrix.data());
+    rotateGrey(image.data(), lut, grey.data());
+    for (int r = 0; r < kRows; ++r)
+        for (int c = 0; c < kCols; ++c) {
+            const bool here = r == row && c == col;
+            QCOMPARE(static_cast<int>(matrix[r * kCols + c]), here ? 4660 : 1000);
+            QCOMPARE(static_cast<int>(grey[r * kCols + c]), here ? 200 : 50);
+        }
+    QCOMPARE(statistics(matrix.data()).centre, static_cast<uint16_t>(row == 128 && col == 96 ? 4660 : 1000));
+}
+
+void TestFramePath::extremes_data()
+{
+    QTest::addColumn<QVector<int>>("hot");    // row, col pairs sharing the maximum
+    QTest::addColumn<QVector<int>>("cold");   // row, col pairs sharing the minimum
+    QTest::addColumn<int>("maxRow");
+    QTest::addColumn<int>("maxCol");
+    QTest::addColumn<int>("minRow");
+    QTest::addColumn<int>("minCol");
+    QTest::newRow("flat frame: both at the first point") << QVector<int>{} << QVector<int>{} << 0 << 0 << 0 << 0;
+    QTest::newRow("tie in one row keeps the leftmost")
+        << QVector<int>{5, 100, 5, 10} << QVector<int>{200, 50} << 5 << 10 << 200 << 50;
+    QTest::newRow("tie across rows keeps the upper")
+        << QVector<int>{4, 0, 3, 150} << QVector<int>{250, 3, 249, 190} << 3 << 150 << 249 << 190;
+    QTest::newRow("last point alone") << QVector<int>{255, 191} << QVector<int>{0, 0} << 255 << 191 << 0 << 0;
+}
+
+void TestFramePath::extremes()
+{
+    QFETCH(QVector<int>, hot);
+    QFETCH(QVector<int>, cold);
+    QFETCH(int, maxRow);
+    QFETCH(int, maxCol);
+    QFETCH(int, minRow);
+    QFETCH(int, minCol);
+    std::vector<uint16_t> m(kPixels, 4700);
+    for (int i = 0; i < hot.size(); i += 2)
+        m[hot[i] * kCols + hot[i + 1]] = 6000;
+    for (int i = 0; i < cold.size(); i += 2)
+        m[cold[i] * kCols + cold[i + 1]] = 4000;
+    const Stats s = statistics(m.data());
+    QCOMPARE(s.max.row, maxRow);
+    QCOMPARE(s.max.col, maxCol);
+    QCOMPARE(s.min.row, minRow);
+    QCOMPARE(s.min.col, minCol);
+    QCOMPARE(static_cast<int>(s.maxValue), hot.isEmpty() ? 4700 : 6000);
+    QCOMPARE(static_cast<int>(s.minValue), cold.isEmpty() ? 4700 : 4000);
+    if (hot.isEmpty() && cold.isEmpty()) {
+        QCOMPARE(s.zoneMax.row, kZoneTop);
+        QCOMPARE(s.zoneMax.col, kZoneLeft);
+        QCOMPARE(s.zoneMin.row, kZoneTop);
+        QCOMPARE(s.zoneMin.col, kZoneLeft);
+    }
+}
+
+void TestFramePath::zoneBounds_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<bool>("inZone");
+    QTest::newRow("top-left corner") << 64 << 56 << true;
+    QTest::newRow("bottom-right corner") << 159 << 135 << true;
+    QTest::newRow("just above") << 63 << 100 << false;
+    QTest::newRow("just below") << 160 << 100 << false;
+    QTest::newRow("just left") << 100 << 55 << false;
+    QTest::newRow("just right") << 100 << 136 << false;
+}
+
+void TestFramePath::zoneBounds()
+{
+    QFETCH(int, row);
+    QFETCH(int, col);
+    QFETCH(bool, inZone);
+    std::vector<uint16_t> m(kPixels, 4700);
+    m[row * kCols + col] = 9000;   // the hottest point
+    m[(row == 100 ? 101 : 100) * kCols + 100] = 5000;   // the zone's own warm point
+    const Stats s = statistics(m.data());
+    QCOMPARE(s.max.row, row);
+    QCOMPARE(s.max.col, col);
+    QCOMPARE(static_cast<int>(s.zoneMaxValue), inZone ? 9000 : 5000);
+    if (inZone) {
+        QCOMPARE(s.zoneMax.row, row);
+        QCOMPARE(s.zoneMax.col, col);
+    } else {
+        QCOMPARE(s.zoneMax.row, row == 100 ? 101 : 100);
+        QCOMPARE(s.zoneMax.col, 100);
+    }
+}
+
+void TestFramePath::wholePath()
+{
+    // A flat module frame: grey 103 everywhere, coloured with the table's entry
+    // 103, every extreme at its first point.
+    Work work;
+    const auto image = flat(7777);
+    const auto temp = flat(4 * 4800);
+    std::vector<uint16_t> matrix(kPixels);
+    std::vector<uint8_t> grey(kPixels);
+    std::vector<uint8_t> rgb(kPixels * 3);
+    const Rgb888Table t = expand(colormap_RainBow, false);
+    const Stats s = process(work, image.data(), temp.data(), t, matrix.data(), grey.data(), rgb.data(), kCols * 3);
+    QCOMPARE(static_cast<int>(s.centre), 4800);
+    QCOMPARE(static_cast<int>(s.maxValue), 4800);
+    QCOMPARE(s.zoneMin.row, 64);
+    QCOMPARE(s.zoneMin.col, 56);
+    for (int i = 0; i < kPixels; i += 997) {
+        QCOMPARE(static_cast<int>(grey[i]), 103);
+        QCOMPARE(rgb[3 * i], t.rgb[103][0]);
+        QCOMPARE(rgb[3 * i + 1], t.rgb[103][1]);
+        QCOMPARE(rgb[3 * i + 2], t.rgb[103][2]);
+    }
+}
+
+QTEST_APPLESS_MAIN(TestFramePath)
+#include "tst_framepath.moc"

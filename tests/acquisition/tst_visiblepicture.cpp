@@ -1,0 +1,121 @@
+// The visible camera's picture: YUV tables, conversion, the quarter turn,
+// red/blue exchange and enlargement.
+#include "acquisition/thermalcamerathread.h"
+#include "acquisition/yuv.h"
+
+#include <QtTest>
+
+#include <vector>
+
+class TestVisiblePicture : public QObject {
+    Q_OBJECT
+private slots:
+    void tables_data();
+    void tables();
+    void pixel_data();
+    void pixel();
+    void bufferSharesChromaPerPair();
+    void turnedExchangedEnlarged_data();
+    void turnedExchangedEnlarged();
+};
+
+void TestVisiblePicture::tables_data()
+{
+    QTest::addColumn<int>("i");
+    QTest::addColumn<int>("redV");
+    QTest::addColumn<int>("greenU");
+    QTest::addColumn<int>("greenV");
+    QTest::addColumn<int>("blueU");
+    // The shifts round towards minus infinity.
+    QTest::newRow("0") << 0 << -176 << 43 << 90 << -222;
+    QTest::newRow("127") << 127 << -2 << 1 << 1 << -2;
+    QTest::newRow("128") << 128 << 0 << 0 << 0 << 0;
+    QTest::newRow("129") << 129 << 1 << 0 << 0 << 1;
+    QTest::newRow("255") << 255 << 174 << -42 << -88 << 220;
+}
+
+void TestVisiblePicture::tables()
+{
+    QFETCH(int, i);
+    const yuv::Tables &t = yuv::tables();
+    QTEST(static_cast<int>(t.redV[i]), "redV");
+    QTEST(static_cast<int>(t.greenU[i]), "greenU");
+    QTEST(static_cast<int>(t.greenV[i]), "greenV");
+    QTEST(static_cast<int>(t.blueU[i]), "blueU");
+}
+
+void TestVisiblePicture::pixel_data()
+{
+    QTest::addColumn<int>("y");
+    QTest::addColumn<int>("u");
+    QTest::addColumn<int>("v");
+    QTest::addColumn<int>("rgb");
+    QTest::newRow("neutral grey") << 128 << 128 << 128 << 0x808080;
+    QTest::newRow("clamped above") << 255 << 128 << 255 << 0xFFA7FF;
+    QTest::newRow("clamped below") << 0 << 0 << 0 << 0x008500;
+}
+
+void TestVisiblePicture::pixel()
+{
+    QFETCH(int, y);
+    QFETCH(int, u);
+    QFETCH(int, v);
+    QFETCH(int, rgb);
+    QCOMPARE(ThermalCameraThread::convert_yuv_to_rgb_pixel(y, u, v), rgb);
+}
+
+void TestVisiblePicture::bufferSharesChromaPerPair()
+{
+    // Y0 U Y1 V: both pixels of a pair take the pair's U and V.
+    const unsigned char yuyv[8] = {100, 128, 200, 128, 50, 255, 60, 0};
+    unsigned char rgb[12] = {};
+    ThermalCameraThread::convert_yuv_to_rgb_buffer(const_cast<unsigned char *>(yuyv), rgb, 4, 1);
+    const unsigned char expected[12] = {100, 100, 100, 200, 200, 200, 0, 0, 255, 0, 0, 255};
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(static_cast<int>(rgb[i]), static_cast<int>(expected[i]));
+    // Second pair: U 255, V 0 -> R = y - 176 (0), G = y - 42 + 90, B = y + 220 (255).
+    QCOMPARE(static_cast<int>(rgb[6]), 0);
+    QCOMPARE(static_cast<int>(rgb[7]), 50 - 42 + 90);
+    QCOMPARE(static_cast<int>(rgb[8]), 255);
+    QCOMPARE(static_cast<int>(rgb[10]), 60 - 42 + 90);
+}
+
+void TestVisiblePicture::turnedExchangedEnlarged_data()
+{
+    QTest::addColumn<int>("xs");   // sensor pixel
+    QTest::addColumn<int>("ys");
+    // Turned a quarter clockwise: sensor (xs, ys) -> (239 - ys, xs), then x 1.1.
+    QTest::newRow("near the sensor's top-left") << 10 << 10;
+    QTest::newRow("centre") << 160 << 120;
+    QTest::newRow("near the bottom-right") << 300 << 230;
+}
+
+void TestVisiblePicture::turnedExchangedEnlarged()
+{
+    QFETCH(int, xs);
+    QFETCH(int, ys);
+    std::vector<uint8_t> rgb(yuv::kWidth * yuv::kHeight * 3, 0);
+    uint8_t *p = &rgb[(ys * yuv::kWidth + xs) * 3];
+    p[0] = 255;   // a red dot
+    std::vector<uint8_t> out(yuv::kOutWidth * yuv::kOutHeight * 3, 0);
+    yuv::Enlarger().run(rgb.data(), out.data(), yuv::kOutWidth * 3);
+    int best = -1, bx = 0, by = 0;
+    for (int y = 0; y < yuv::kOutHeight; ++y)
+        for (int x = 0; x < yuv::kOutWidth; ++x) {
+            const uint8_t *o = &out[(y * yuv::kOutWidth + x) * 3];
+            QCOMPARE(static_cast<int>(o[0]), 0);   // red went to the blue place
+            QCOMPARE(static_cast<int>(o[1]), 0);
+            if (o[2] > best) {
+                best = o[2];
+                bx = x;
+                by = y;
+            }
+        }
+    QVERIFY(best > 100);
+    const double ex = (239 - ys + 0.5) * 1.1 - 0.5, ey = (xs + 0.5) * 1.1 - 0.5;
+    QVERIFY2(std::abs(bx - ex) <= 1.0 && std::abs(by - ey) <= 1.0,
+             qPrintable(QStringLiteral("at %1,%2 expected %3,%4").arg(bx).arg(by).arg(ex).arg(ey)));
+}
+
+QTEST_APPLESS_MAIN(TestVisiblePicture)
+#include "tst_visiblepicture.moc"
