@@ -60,6 +60,7 @@ class myWidget;
 class QSocketNotifier;
 class QSplashScreen;
 class QTimer;
+class ThermalCameraThread;
 
 // File-scope state of start-up.
 extern bool showBootSettingsMenu;   // the first-boot language choice is pending
@@ -117,6 +118,9 @@ public:
     QSplashScreen *lowBatterySplash = nullptr;      // the battery picture
     QSplashScreen *lowBatteryTextSplash = nullptr;  // "Low battery!" under it
     QTimer *lowBatterySplashTimer = nullptr;        // closes both 2 s after the last warning
+
+    // ---- acquisition (acquisition/norvik7_acquisition.cpp) ----------------------------
+    ThermalCameraThread *cameraThread = nullptr;   // the acquisition thread, never stopped
 
     // ---- menus (app/norvik7_menus.cpp), in creation order ----------------------
     MainMenu *mainMenu = nullptr;
@@ -201,6 +205,8 @@ public slots:
     void increaseTrans();
     // A manual shutter correction of the infrared core (the back key).
     void requestShutterCorrection();
+    // The infrared module was asked to restart: "Initializing..." for 3 s.
+    void resetThermalCamera();
 
     // ---- capture (media/norvik7_capture.cpp) ------------------------------------------
     void isSaveImageVideo();
