@@ -2,13 +2,24 @@
 // connections to it.
 #include "app/norvik7.h"
 
+#include "acquisition/acquisitionstate.h"
+#include "acquisition/menus/temperaturescalesetmenu.h"
+#include "acquisition/palettes.h"
 #include "acquisition/thermalcamerathread.h"
+#include "app/config.h"
+#include "calibration/menus/caltempsubmenu.h"
+#include "liveview/menus/colorsubmenu.h"
+#include "liveview/menus/measurementsetmenu.h"
 
 #include <QLabel>
+#include <QRadioButton>
 #include <QTimer>
 
 void Norvik7::startThreads()
 {
+    // The loop takes its first gain from the gain menu's stored choice.
+    if (temperatureScaleSetMenu)
+        temperature_scale.store(temperatureScaleSetMenu->storedChoice());
     cameraThread = new ThermalCameraThread(this);
     cameraThread->start(QThread::InheritPriority);
     // The TCP server thread is created and started here as well.
@@ -16,12 +27,41 @@ void Norvik7::startThreads()
 
 void Norvik7::makeAcquisitionConnections()
 {
+    ThermalCameraThread *t = cameraThread;
     // Frames reach the main window through its event queue.
-    connect(cameraThread, &ThermalCameraThread::updateThermalVLCImage, this, &Norvik7::updateThermalCameraImage,
+    connect(t, &ThermalCameraThread::updateThermalVLCImage, this, &Norvik7::updateThermalCameraImage,
             Qt::QueuedConnection);
-    connect(cameraThread, &ThermalCameraThread::resetThermalCameraDevice, this, &Norvik7::resetThermalCamera,
+    connect(t, &ThermalCameraThread::resetThermalCameraDevice, this, &Norvik7::resetThermalCamera,
             Qt::QueuedConnection);
-    connect(this, &Norvik7::updateCalTempSubMenuMode, cameraThread, &ThermalCameraThread::getCalTempSubMenuMode);
+    connect(this, &Norvik7::updateCalTempSubMenuMode, t, &ThermalCameraThread::getCalTempSubMenuMode);
+
+    if (temperatureScaleSetMenu)
+        connect(temperatureScaleSetMenu, &TemperatureScaleSetMenu::updateTempScale, t,
+                &ThermalCameraThread::settingTempGain);
+    if (measurementSetMenu) {
+        connect(measurementSetMenu, &MeasurementSetMenu::updateEmissivityForThermalCamera, t,
+                &ThermalCameraThread::settingTriggerEmissivity);
+        connect(measurementSetMenu, &MeasurementSetMenu::updateTempForThermalCamera, t,
+                &ThermalCameraThread::settingTriggerTu);
+        connect(measurementSetMenu, &MeasurementSetMenu::updateDistanceForThermalCamera, t,
+                &ThermalCameraThread::settingTriggerDistance);
+    }
+    if (calTempSubMenu)
+        connect(calTempSubMenu, &CalTempSubMenu::closeThermalCamera, t, &ThermalCameraThread::closeThermalCameraDevice);
+    if (colorSubMenu) {
+        ColorSubMenu *c = colorSubMenu;
+        connect(c->radioButton, &QRadioButton::clicked, t, &ThermalCameraThread::radioButtonSelectOne);
+        connect(c->radioButton_2, &QRadioButton::clicked, t, &ThermalCameraThread::radioButtonSelectTwo);
+        connect(c->radioButton_3, &QRadioButton::clicked, t, &ThermalCameraThread::radioButtonSelectThree);
+        connect(c->radioButton_4, &QRadioButton::clicked, t, &ThermalCameraThread::radioButtonSelectFour);
+        connect(c->radioButton_5, &QRadioButton::clicked, t, &ThermalCameraThread::radioButtonSelectFive);
+        connect(c->radioButton_6, &QRadioButton::clicked, t, &ThermalCameraThread::radioButtonSelectSix);
+        connect(c->radioButton_7, &QRadioButton::clicked, t, &ThermalCameraThread::radioButtonSelectSeven);
+    }
+    // The stored palette is the one in use from the first frame, as when the
+    // palette menu puts its focus on it at start.
+    const QByteArray stored = config::readString(config::Main, QStringLiteral("color")).toLatin1();
+    paletteNumber.store(palettes::byStoredValue(stored.constData()).number);
 }
 
 void Norvik7::resetThermalCamera()

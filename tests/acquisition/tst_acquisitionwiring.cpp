@@ -2,8 +2,14 @@
 // once the boot frames have been counted.
 #include "acqtestsupport.h"
 
+#include "acquisition/acquisitionstate.h"
+#include "acquisition/menus/temperaturescalesetmenu.h"
+#include "acquisition/sdk/simcontrol.h"
 #include "acquisition/thermalcamerathread.h"
+#include "app/config.h"
 #include "app/norvik7.h"
+#include "liveview/menus/colorsubmenu.h"
+#include "liveview/menus/measurementsetmenu.h"
 #include "common/testboard.h"
 
 #include <QtTest>
@@ -13,6 +19,7 @@ class TestAcquisitionWiring : public QObject {
 private slots:
     void liveViewAppearsAfterTheBootFrames();
     void moduleRestartShowsTheNotice();
+    void menusReachTheThread();
 };
 
 void TestAcquisitionWiring::liveViewAppearsAfterTheBootFrames()
@@ -54,6 +61,38 @@ void TestAcquisitionWiring::moduleRestartShowsTheNotice()
     w.initializingLabel->hide();
     w.cameraThread->closeThermalCameraDevice(2);
     QTRY_VERIFY(w.initializingLabel->isVisible());
+}
+
+void TestAcquisitionWiring::menusReachTheThread()
+{
+    TestBoard board;
+    config::write(config::Main, QStringLiteral("color"), QStringLiteral("Lava"));
+    config::write(config::Main, QStringLiteral("temperature_scale"), QStringLiteral("low_gain"));
+    acqtest::resetAll(2000);
+    acqtest::recordPauses(1);
+    Norvik7 w;
+    // The stored palette and gain are in use from the start.
+    QCOMPARE(paletteNumber.load(), 6);
+    QTRY_VERIFY(irsim::framesDelivered() > 0);   // the loop has started
+    QCOMPARE(static_cast<int>(currentDDELevel.load()), 0);
+    QCOMPARE(static_cast<int>(currentGain.load()), 0);
+
+    w.colorSubMenu->radioButton_2->click();
+    QCOMPARE(paletteNumber.load(), 2);
+    QCOMPARE(config::readString(config::Main, QStringLiteral("color")), QStringLiteral("Rainbow"));
+
+    emit w.temperatureScaleSetMenu->updateTempScale(1);
+    QCOMPARE(static_cast<int>(currentGain.load()), 1);
+    QTRY_COMPARE(static_cast<int>(currentDDELevel.load()), 2);   // the loop ran the high-gain command
+
+    irsim::clearCalls();
+    emit w.measurementSetMenu->updateEmissivityForThermalCamera(0.5f);
+    emit w.measurementSetMenu->updateTempForThermalCamera(25);
+    emit w.measurementSetMenu->updateDistanceForThermalCamera(1.0f);
+    const auto calls = acqtest::callsWithout({"get_", "pause", "ooc"});
+    QCOMPARE(QString::fromStdString(calls.at(0)), QStringLiteral("set_prop_tpd_params(3,61)"));
+    QCOMPARE(QString::fromStdString(calls.at(1)), QStringLiteral("set_prop_tpd_params(1,298)"));
+    QCOMPARE(QString::fromStdString(calls.at(2)), QStringLiteral("set_prop_tpd_params(0,128)"));
 }
 
 QTEST_MAIN(TestAcquisitionWiring)
