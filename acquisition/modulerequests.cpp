@@ -6,6 +6,7 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -93,10 +94,14 @@ void setPause(PauseFn fn) { pauseFn.store(fn); }
 
 void pause(int ms)
 {
-    if (PauseFn fn = pauseFn.load())
+    if (PauseFn fn = pauseFn.load()) {
         fn(ms);
-    else if (ms > 0)
-        QThread::msleep(static_cast<unsigned long>(ms));
+        return;
+    }
+    // In slices, so that a thread asked to end does not sit out a long wait.
+    QThread *self = QThread::currentThread();
+    for (int left = ms; left > 0 && !self->isInterruptionRequested(); left -= 10)
+        QThread::msleep(static_cast<unsigned long>(std::min(left, 10)));
 }
 
 // ---- object parameters --------------------------------------------------------------------

@@ -278,6 +278,9 @@ private slots:
     {
         QFETCH(int, button);
         QFETCH(QString, tip);
+        // The shared window shows itself once its camera has delivered the boot
+        // frames, and would take the activation away from this menu.
+        m_built.reset();
         Built b;
         MainMenu *m = b.w->mainMenu;
         QSignalSpy tips(m, &MainMenu::mainMenuUpdateMenuTips);
