@@ -2,6 +2,10 @@
 
 bool imageViewerEnabled = true;
 
-ImageViewer::ImageViewer(QMainWindow *parent) : Screen(&imageViewerEnabled, parent) {}
+ImageViewer::ImageViewer(QMainWindow *parent) : Screen(&imageViewerEnabled, parent)
+{
+    // Previous and next, in this order: the left and right keys click them.
+    setButtons({pushButton, pushButton_2});
+}
 
 void ImageViewer::imageViewerEnable() { toggleVisible(); }

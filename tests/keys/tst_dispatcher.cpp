@@ -14,6 +14,9 @@
 #include "liveview/menus/hiloalertsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
 #include "media/menus/deleteimagemenu.h"
+#include "media/menus/imageviewer.h"
+#include "media/menus/imageviewermenu.h"
+#include "media/menus/detailinfomenus.h"
 #include "liveview/viewstate.h"
 #include "settings/menus/upgradesubmenu.h"
 
@@ -113,6 +116,8 @@ private slots:
     void galleryKeyReturnsToTheLiveView();
     void galleryKeyStopsAtAScreenStillEditing();
     void deleteQuestionFocusMovesOnce();
+    void imageViewerStepsWithLeftAndRight_data();
+    void imageViewerStepsWithLeftAndRight();
     void tapOnTheLiveViewCaptures();
 
     void keysDuringBootAreDiscarded();
@@ -345,6 +350,48 @@ void TestDispatcher::deleteQuestionFocusMovesOnce()
     QCOMPARE(d.focusIn(w.deleteImageMenu), w.deleteImageMenu->pushButton_2);
     d.press(keycode::Down);
     QCOMPARE(d.focusIn(w.deleteImageMenu), w.deleteImageMenu->pushButton);
+}
+
+void TestDispatcher::imageViewerStepsWithLeftAndRight_data()
+{
+    // The key and its record value, whether the details page covers the
+    // image, and the button (0 previous, 1 next, -1 none) clicked on the
+    // viewer and on its bottom bar.
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("details");
+    QTest::addColumn<int>("clicked");
+    QTest::newRow("left: previous image") << keycode::Left << 1 << false << 0;
+    QTest::newRow("right: next image") << keycode::Right << 1 << false << 1;
+    QTest::newRow("left repeating: no step") << keycode::Left << 2 << false << -1;
+    QTest::newRow("details shown: no step") << keycode::Right << 1 << true << -1;
+}
+
+void TestDispatcher::imageViewerStepsWithLeftAndRight()
+{
+    QFETCH(int, key);
+    QFETCH(int, value);
+    QFETCH(bool, details);
+    QFETCH(int, clicked);
+    Device d;
+    d.boot();
+    Norvik7 &w = *d.w;
+    d.press(keycode::Gallery);
+    w.imageViewer->show();
+    w.imageViewerMenu->show();
+    if (details)
+        w.imageDetailInfoMenu->show();
+    QSignalSpy viewerPrevious(w.imageViewer->pushButton, &QPushButton::clicked);
+    QSignalSpy viewerNext(w.imageViewer->pushButton_2, &QPushButton::clicked);
+    QSignalSpy barPrevious(w.imageViewerMenu->pushButton, &QPushButton::clicked);
+    QSignalSpy barNext(w.imageViewerMenu->pushButton_2, &QPushButton::clicked);
+    d.record(key, value);
+    QCOMPARE(viewerPrevious.count(), clicked == 0 ? 1 : 0);
+    QCOMPARE(viewerNext.count(), clicked == 1 ? 1 : 0);
+    QCOMPARE(barPrevious.count(), clicked == 0 ? 1 : 0);
+    QCOMPARE(barNext.count(), clicked == 1 ? 1 : 0);
+    if (clicked >= 0)
+        QCOMPARE(d.focusIn(w.imageViewerMenu), entry(w.imageViewerMenu, clicked));
 }
 
 void TestDispatcher::tapOnTheLiveViewCaptures()
