@@ -206,7 +206,9 @@ void Norvik7::setupKeyInput()
     for (QWidget *menu : menuWindows())
         menuStack.track(menu);
 
-    // The software key buttons, in connection order.
+    // The software key buttons, in connection order. (The moves of the live
+    // view's cursors connect first on each arrow button: up, right, down and
+    // left come before the slots below.)
     connect(ok_pushButton, &QPushButton::clicked, mainMenu, &MainMenu::mainMenuEnable);
     connect(ok_pushButton, &QPushButton::clicked, dateTimeSetMenu, &DateTimeSetMenu::changeCurrentDateTimeSetting);
     connect(pushButton_7, &QPushButton::clicked, dateTimeSetMenu, &DateTimeSetMenu::upToChangeCurrentSetting);
