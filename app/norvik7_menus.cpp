@@ -148,6 +148,15 @@ void Norvik7::applyStoredSettings()
     const char *const boxKeys[] = {"center_focus", "hilo_focus", "zone"};
     for (int i = 0; i < 3; ++i)
         boxes[i]->setChecked(config::readChoice(*config::choice(QString::fromLatin1(boxKeys[i]))) == 0);
+    // The marks of the live view follow the three options.
+    const QList<QList<QWidget *>> marks = {
+        {FocusLabel},
+        {HighTempLabel, LowTempLabel, HighTempTextLabel, LowTempTextLabel},
+        {ZoneHighTempLabel, ZoneHighTempTextLabel, Zone},
+    };
+    for (int i = 0; i < 3; ++i)
+        for (QWidget *w : marks[i])
+            w->setVisible(boxes[i]->isChecked());
 
     // The Wi-Fi always starts switched off.
     WifiStatusLabel->hide();

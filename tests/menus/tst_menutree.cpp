@@ -423,6 +423,11 @@ private slots:
         QVERIFY(!w.tempSubMenu->checkBox->isChecked());
         QVERIFY(w.tempSubMenu->checkBox_2->isChecked());
         QVERIFY(w.tempSubMenu->checkBox_3->isChecked());
+        // The live view's marks follow the options from the start.
+        QVERIFY(!w.FocusLabel->isVisibleTo(&w));
+        for (QWidget *mark : {static_cast<QWidget *>(w.HighTempLabel), static_cast<QWidget *>(w.LowTempTextLabel),
+                              static_cast<QWidget *>(w.Zone), static_cast<QWidget *>(w.ZoneHighTempLabel)})
+            QVERIFY2(mark->isVisibleTo(&w), qPrintable(mark->objectName()));
         for (auto kv : {std::pair{"center_focus", "No"}, {"hilo_focus", "Yes"}, {"zone", "Yes"}, {"temp_unit", "C"},
                         {"language", "Chinese"}, {"time_format", "24H"}, {"display_intensity", "Medium"},
                         {"auto_power_off", "30Minutes"}, {"auto_save", "No"}, {"factory_reset", "No"},
