@@ -5,6 +5,45 @@
 
 namespace framepath {
 
+namespace {
+
+// Eight words at a time (GCC's vector extension: SSE2 on the desktop, NEON
+// on the board). Unsigned words are compared as signed ones with the top bit
+// flipped, which keeps their order and suits both instruction sets.
+typedef int16_t Lanes8 __attribute__((vector_size(16)));
+
+// Smallest and largest of n words (any n).
+void wordRange(const uint16_t *p, int n, uint16_t *mn, uint16_t *mx)
+{
+    Lanes8 lo, hi;
+    for (int k = 0; k < 8; ++k) {
+        lo[k] = 32767;
+        hi[k] = -32768;
+    }
+    const Lanes8 flip = lo + 1;   // 0x8000 in every lane (wraps)
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        Lanes8 x;
+        std::memcpy(&x, p + i, sizeof x);
+        x ^= flip;
+        lo = x < lo ? x : lo;
+        hi = x > hi ? x : hi;
+    }
+    uint16_t a = 65535, b = 0;
+    for (int k = 0; k < 8; ++k) {
+        a = std::min<uint16_t>(a, static_cast<uint16_t>(lo[k] ^ 0x8000));
+        b = std::max<uint16_t>(b, static_cast<uint16_t>(hi[k] ^ 0x8000));
+    }
+    for (; i < n; ++i) {
+        a = std::min(a, p[i]);
+        b = std::max(b, p[i]);
+    }
+    *mn = a;
+    *mx = b;
+}
+
+}  // namespace
+
 // ---- contrast stretch ----------------------------------------------------------------
 
 ContrastStretch::ContrastStretch() : m_hist(new uint32_t[65536]()), m_lut(new uint8_t[65536]()) {}
@@ -15,31 +54,38 @@ Stretch ContrastStretch::build(const uint16_t *image, int count)
     if (count <= 0)
         return s;
     uint16_t mn = 65535, mx = 0;
-    for (int i = 0; i < count; ++i) {
-        mn = std::min(mn, image[i]);
-        mx = std::max(mx, image[i]);
-    }
+    wordRange(image, count, &mn, &mx);
     uint32_t *h = m_hist.get();
     for (int i = 0; i < count; ++i)
         ++h[image[i]];
 
-    // Limits on the plain cumulative count; the clipped total for the table.
-    uint32_t plain = 0, clipped = 0;
-    bool haveLow = false, haveHigh = false;
+    // The low limit is where the plain cumulative count reaches 20, the high
+    // limit where it reaches 49,132: found from either end, so only the few
+    // levels beyond each limit are visited.
     uint16_t low = mn, high = mx;
+    uint32_t plain = 0;
     for (uint32_t v = mn; v <= mx; ++v) {
-        const uint32_t c = h[v];
-        plain += c;
-        clipped += std::min(c, kClip);
-        if (!haveLow && plain >= kLowCount) {
+        plain += h[v];
+        if (plain >= kLowCount) {
             low = static_cast<uint16_t>(v);
-            haveLow = true;
-        }
-        if (!haveHigh && plain >= kHighCount) {
-            high = static_cast<uint16_t>(v);
-            haveHigh = true;
+            break;
         }
     }
+    if (static_cast<uint32_t>(count) >= kHighCount) {
+        // The count reaches 49,132 at v once at most count - 49,132 pixels lie above v.
+        const uint32_t allowedAbove = static_cast<uint32_t>(count) - kHighCount;
+        uint32_t above = 0;
+        for (uint32_t v = mx; v > mn; --v) {
+            above += h[v];
+            if (above > allowedAbove)
+                break;
+            high = static_cast<uint16_t>(v - 1);
+        }
+    }
+    uint32_t clipped = 0;
+    for (uint32_t v = mn; v <= mx; ++v)
+        clipped += std::min(h[v], kClip);
+
     // Twice the level count between the limits, at most 255. (Kept as a full
     // int: limits 32,768 levels apart must not wrap to an empty span.)
     int span = (high - low + 1) * 2;
@@ -134,34 +180,52 @@ void rotateGrey(const uint16_t *image, const uint8_t *lut, uint8_t *grey)
             }
 }
 
+void rotateBoth(const uint16_t *image, const uint16_t *temp, const uint8_t *lut, uint16_t *matrix, uint8_t *grey)
+{
+    for (int r0 = 0; r0 < kRows; r0 += kTile)
+        for (int c0 = 0; c0 < kCols; c0 += kTile)
+            for (int c = c0; c < c0 + kTile; ++c) {
+                const int row = (kSrcHeight - 1 - c) * kSrcWidth;
+                const uint16_t *t = temp + row;
+                const uint16_t *g = image + row;
+                for (int r = r0; r < r0 + kTile; ++r) {
+                    matrix[r * kCols + c] = static_cast<uint16_t>(t[r] >> 2);
+                    grey[r * kCols + c] = lut[g[r]];
+                }
+            }
+}
+
 // ---- statistics -------------------------------------------------------------------------
 
 namespace {
 
-// The first point of value `v` in row-major order within the rectangle.
-Point firstOf(const uint16_t *m, uint16_t v, int top, int bottom, int left, int right)
+// Extremes of a rectangle of the matrix, and where they first occur in
+// row-major order: each row's extremes first, then the first row holding
+// the overall one is searched for its column.
+void extremesOf(const uint16_t *m, int top, int bottom, int left, int right, uint16_t *mx, Point *at, uint16_t *mn,
+                Point *minAt)
 {
-    for (int r = top; r <= bottom; ++r) {
-        const uint16_t *row = m + r * kCols;
-        for (int c = left; c <= right; ++c)
-            if (row[c] == v)
-                return {r, c};
-    }
-    return {top, left};
-}
-
-void extremes(const uint16_t *m, int top, int bottom, int left, int right, uint16_t *mx, uint16_t *mn)
-{
+    uint16_t rowMax[kRows], rowMin[kRows];
     uint16_t hi = 0, lo = 65535;
     for (int r = top; r <= bottom; ++r) {
-        const uint16_t *row = m + r * kCols;
-        for (int c = left; c <= right; ++c) {
-            hi = std::max(hi, row[c]);
-            lo = std::min(lo, row[c]);
-        }
+        wordRange(m + r * kCols + left, right - left + 1, &rowMin[r], &rowMax[r]);
+        hi = std::max(hi, rowMax[r]);
+        lo = std::min(lo, rowMin[r]);
     }
+    auto locate = [&](const uint16_t *rowValue, uint16_t v) -> Point {
+        for (int r = top; r <= bottom; ++r)
+            if (rowValue[r] == v) {
+                const uint16_t *row = m + r * kCols;
+                for (int c = left; c <= right; ++c)
+                    if (row[c] == v)
+                        return {r, c};
+            }
+        return {top, left};
+    };
     *mx = hi;
     *mn = lo;
+    *at = locate(rowMax, hi);
+    *minAt = locate(rowMin, lo);
 }
 
 }  // namespace
@@ -169,12 +233,9 @@ void extremes(const uint16_t *m, int top, int bottom, int left, int right, uint1
 Stats statistics(const uint16_t *matrix)
 {
     Stats s;
-    extremes(matrix, 0, kRows - 1, 0, kCols - 1, &s.maxValue, &s.minValue);
-    s.max = firstOf(matrix, s.maxValue, 0, kRows - 1, 0, kCols - 1);
-    s.min = firstOf(matrix, s.minValue, 0, kRows - 1, 0, kCols - 1);
-    extremes(matrix, kZoneTop, kZoneBottom, kZoneLeft, kZoneRight, &s.zoneMaxValue, &s.zoneMinValue);
-    s.zoneMax = firstOf(matrix, s.zoneMaxValue, kZoneTop, kZoneBottom, kZoneLeft, kZoneRight);
-    s.zoneMin = firstOf(matrix, s.zoneMinValue, kZoneTop, kZoneBottom, kZoneLeft, kZoneRight);
+    extremesOf(matrix, 0, kRows - 1, 0, kCols - 1, &s.maxValue, &s.max, &s.minValue, &s.min);
+    extremesOf(matrix, kZoneTop, kZoneBottom, kZoneLeft, kZoneRight, &s.zoneMaxValue, &s.zoneMax, &s.zoneMinValue,
+               &s.zoneMin);
     s.centre = matrix[kCentreRow * kCols + kCentreCol];
     return s;
 }
@@ -184,9 +245,8 @@ Stats statistics(const uint16_t *matrix)
 Stats process(Work &work, const uint16_t *image, const uint16_t *temp, const Rgb888Table &table, uint16_t *matrix,
               uint8_t *grey, uint8_t *rgb, int stride)
 {
-    rotateTemperature(temp, matrix);
     work.stretch.build(image, kPixels);
-    rotateGrey(image, work.stretch.lut(), grey);
+    rotateBoth(image, temp, work.stretch.lut(), matrix, grey);
     colour(grey, kCols, kRows, table, rgb, stride);
     return statistics(matrix);
 }

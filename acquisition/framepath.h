@@ -81,6 +81,8 @@ void colour(const uint8_t *grey, int width, int height, const Rgb888Table &table
 void rotateTemperature(const uint16_t *temp, uint16_t *matrix);
 // Grey words through the stretch table, turned to portrait.
 void rotateGrey(const uint16_t *image, const uint8_t *lut, uint8_t *grey);
+// Both in one pass.
+void rotateBoth(const uint16_t *image, const uint16_t *temp, const uint8_t *lut, uint16_t *matrix, uint8_t *grey);
 
 // ---- statistics -----------------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 // Plain functions, nothing allocated per frame.
 
 #include <cstdint>
+#include <vector>
 
 namespace yuv {
 
@@ -34,14 +35,18 @@ void toRgb(const uint8_t *yuyv, uint8_t *rgb, unsigned width, unsigned height);
 class Enlarger {
 public:
     Enlarger();
-    void run(const uint8_t *rgb, uint8_t *out, int stride) const;
+    // Not thread-safe: one Enlarger per thread (it keeps its scratch buffers).
+    void run(const uint8_t *rgb, uint8_t *out, int stride);
 
 private:
-    // For each output column: rotated column and weight of the next one (0..256).
+    // For each output column and row: the turned picture's column or row and
+    // the weight of the next one (0..256).
     int16_t m_col[kOutWidth];
     int16_t m_colWeight[kOutWidth];
     int16_t m_row[kOutHeight];
     int16_t m_rowWeight[kOutHeight];
+    std::vector<uint8_t> m_turned;   // 240 x 320 RGB888
+    std::vector<uint16_t> m_line;    // one turned row blended vertically, x 256
 };
 
 }  // namespace yuv
