@@ -40,6 +40,7 @@ ThermalCameraThread::~ThermalCameraThread()
 {
     requestInterruption();
     wait();
+    m_ended.load(std::memory_order_acquire);
 }
 
 // ---- start of the thread --------------------------------------------------------------------
@@ -74,6 +75,10 @@ void ThermalCameraThread::startGain()
 void ThermalCameraThread::run()
 {
     qDebug() << "ThermalCameraThread:" << QThread::currentThreadId();
+    struct Ended {
+        std::atomic<bool> &flag;
+        ~Ended() { flag.store(true, std::memory_order_release); }
+    } ended{m_ended};
     if (!startModule())
         return;
 
@@ -95,6 +100,7 @@ void ThermalCameraThread::run()
     m_frameCounter = 1;
     while (!isInterruptionRequested())
         frame(*loop);
+    m_visible.reset();   // the sensor is the loop's, gone with it
 }
 
 // ---- one frame ----------------------------------------------------------------------------------

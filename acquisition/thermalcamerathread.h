@@ -104,5 +104,8 @@ private:
 
     std::unique_ptr<VisibleCamera> m_visible;
     std::atomic<int> m_restartRequest{-1};
+    // Set as run() returns; read after the thread has been waited for, so that
+    // everything the loop touched is seen as done (also by ThreadSanitizer).
+    std::atomic<bool> m_ended{false};
     int m_frameCounter = 1;
 };

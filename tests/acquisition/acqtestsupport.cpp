@@ -9,13 +9,14 @@
 
 #include <QThread>
 
+#include <atomic>
 #include <mutex>
 
 namespace acqtest {
 namespace {
 std::mutex pauseLock;
 std::vector<int> recorded;
-int pauseSleepMs = 0;
+std::atomic<int> pauseSleepMs{0};
 
 void recordPause(int ms)
 {
