@@ -46,16 +46,17 @@ void wordRange(const uint16_t *p, int n, uint16_t *mn, uint16_t *mx)
 
 // ---- contrast stretch ----------------------------------------------------------------
 
-ContrastStretch::ContrastStretch() : m_hist(new uint32_t[65536]()), m_lut(new uint8_t[65536]()) {}
+ContrastStretch::ContrastStretch() : m_hist(new uint16_t[65536]()), m_lut(new uint8_t[65536]()) {}
 
 Stretch ContrastStretch::build(const uint16_t *image, int count)
 {
     Stretch s;
     if (count <= 0)
         return s;
+    count = std::min(count, 65535);
     uint16_t mn = 65535, mx = 0;
     wordRange(image, count, &mn, &mx);
-    uint32_t *h = m_hist.get();
+    uint16_t *h = m_hist.get();
     for (int i = 0; i < count; ++i)
         ++h[image[i]];
 
@@ -84,7 +85,7 @@ Stretch ContrastStretch::build(const uint16_t *image, int count)
     }
     uint32_t clipped = 0;
     for (uint32_t v = mn; v <= mx; ++v)
-        clipped += std::min(h[v], kClip);
+        clipped += std::min<uint32_t>(h[v], kClip);
 
     // Twice the level count between the limits, at most 255. (Kept as a full
     // int: limits 32,768 levels apart must not wrap to an empty span.)
@@ -95,20 +96,20 @@ Stretch ContrastStretch::build(const uint16_t *image, int count)
     else
         span = 255;
 
-    // lut[v] = clipped(v) * span / total + offset, truncated. The quotient is
-    // carried along with its remainder instead of dividing at every level;
-    // it never exceeds span, so the inner loop runs at most span times in all.
+    // lut[v] = clipped(v) * span / total + offset, truncated. The division
+    // is a multiplication by a 64-bit reciprocal, exact for every 32-bit
+    // dividend (clipped(v) * span stays below 15 * 65536 * 255).
     uint8_t *lut = m_lut.get();
-    uint32_t q = 0, rem = 0;
     const uint32_t total = clipped;
+    const uint64_t reciprocal = total ? UINT64_C(0xFFFFFFFFFFFFFFFF) / total + 1 : 0;
+    uint32_t running = 0;
     for (uint32_t v = mn; v <= mx; ++v) {
-        if (total) {
-            rem += std::min(h[v], kClip) * static_cast<uint32_t>(span);
-            while (rem >= total) {
-                rem -= total;
-                ++q;
-            }
-        }
+        const uint32_t c = h[v];
+        if (c == 0)
+            continue;   // no pixel has this word: its table entry is never read
+        running += std::min(c, kClip);
+        const uint32_t q =
+            static_cast<uint32_t>((static_cast<unsigned __int128>(reciprocal) * (running * static_cast<uint32_t>(span))) >> 64);
         lut[v] = static_cast<uint8_t>(q + offset);
         h[v] = 0;
     }

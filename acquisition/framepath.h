@@ -43,9 +43,9 @@ struct Stretch {
 class ContrastStretch {
 public:
     ContrastStretch();
-    // Builds the lookup table for `count` words of `image`.
+    // Builds the lookup table for `count` words of `image` (at most 65,535).
     Stretch build(const uint16_t *image, int count);
-    // Valid from the frame's minimum to its maximum word.
+    // Valid for the words the frame holds.
     const uint8_t *lut() const { return m_lut.get(); }
 
     static constexpr uint32_t kLowCount = 20;
@@ -53,7 +53,7 @@ public:
     static constexpr uint32_t kClip = 15;
 
 private:
-    std::unique_ptr<uint32_t[]> m_hist;   // kept zero between frames
+    std::unique_ptr<uint16_t[]> m_hist;   // kept zero between frames; 16 bits keep it in the first-level cache
     std::unique_ptr<uint8_t[]> m_lut;
 };
 

@@ -251,9 +251,11 @@ public:
     std::map<std::string, double> ns;
     void ReportRuns(const std::vector<Run> &runs) override
     {
+        // Single runs, or the median of repetitions.
         for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                ns[r.benchmark_name()] = r.GetAdjustedCPUTime();
+            if ((r.run_type == Run::RT_Iteration && r.iterations > 0 && !ns.count(r.run_name.str())) ||
+                (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median"))
+                ns[r.run_name.str()] = r.GetAdjustedCPUTime();
         ConsoleReporter::ReportRuns(runs);
     }
 };

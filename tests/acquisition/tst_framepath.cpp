@@ -101,7 +101,7 @@ void TestFramePath::stretchForgetsTheLastFrame()
     const Stretch b = fresh.build(second.data(), kPixels);
     QCOMPARE(a.clippedTotal, b.clippedTotal);
     QCOMPARE(a.span, b.span);
-    for (int v = 4000; v <= 6000; v += 250)
+    for (int v : {4000, 6000})   // the words present; no other entry is read
         QCOMPARE(reused.lut()[v], fresh.lut()[v]);
 }
 
