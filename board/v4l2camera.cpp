@@ -1,5 +1,6 @@
-// The board's GC0308 through Video4Linux2. The device node is opened through
-// the board layer; the capture requests are the driver's own.
+// The board's GC0308 through Video4Linux2: the capture requests of the
+// driver, on the node the board layer opens. The simulated board has its own
+// GC0308 (acquisition/), so none of this runs on a development machine.
 #include "acquisition/visiblecamera.h"
 
 #include "acquisition/acqlog.h"
