@@ -34,8 +34,13 @@ bool MenuStack::eventFilter(QObject *watched, QEvent *event)
 {
     auto *w = qobject_cast<QWidget *>(watched);
     if (w && w->isWindow()) {
-        if (event->type() == QEvent::Show)
+        if (event->type() == QEvent::Show) {
             raiseOnTop(w);
+            // The screen opened is the one the keys act on: make it the active
+            // window at once, so a window system that activates windows
+            // later (X11) does not take the next focus move back.
+            w->activateWindow();
+        }
         else if (event->type() == QEvent::Hide)
             m_shown.removeAll(w);
     }
