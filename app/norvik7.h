@@ -168,11 +168,17 @@ public:
     static QString cautionText();
     static QString initializingText();
 
+    // Palette index 0..6 of the colour bar (menu order), recorded by capture.
+    static int colorMap;
+
 signals:
     void updateBootProgressValue(int value);
     void bootOkForThermalCamera();
     // key input: the temperature calibration menu opened (1) by UP with DOWN
     void updateCalTempSubMenuMode(int mode);
+    // live view: on refresh frames, the measured value, high threshold and
+    // emissivity for the temperature server
+    void sendMaxTempToTcpserver(float measured, float highThreshold, float emissivity);
 
 public slots:
     void releaseMemory();
@@ -180,6 +186,13 @@ public slots:
     // ---- live view (liveview/) -----------------------------------------------
     void updateThermalCameraImage(QImage thermal, QImage visible, unsigned short centre, unsigned short max,
                                   unsigned short min, unsigned short zoneMax, int frameCounter);
+
+    // ---- alerts and colour bar (liveview/norvik7_alerts.cpp) -----------------------
+    // On refresh frames, after the readouts: the high alert from the measured
+    // value and the low alert from the frame minimum, both in Celsius.
+    void evaluateAlerts(float measuredCelsius, float minimumCelsius);
+    // The 500 ms timer: the colour bar follows the palette menu.
+    void updateMaxMinTempColorMap();
 
     // ---- key input (app/keys.cpp) ----------------------------------------------
     void kbdReadyRead();

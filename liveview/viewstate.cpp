@@ -1,5 +1,7 @@
 #include "liveview/viewstate.h"
 
+#include "app/norvik7.h"
+
 std::atomic<int> image_mode{0};
 std::atomic<bool> saveImageEnable{false};
 std::atomic<bool> setImageEnable{true};
@@ -7,3 +9,11 @@ std::atomic<bool> saveImageDone{true};
 bool moveCursorOneLabelEnabled = false;
 bool moveCursorTwoLabelEnabled = false;
 bool moveCursorThreeLabelEnabled = false;
+
+uint16_t centerTempValue = 0;
+QString max_temp;
+QString min_temp;
+QString center_temp;
+uint16_t irThermalRaw[256 * 192] = {};
+uint8_t irGrayRaw[256 * 192] = {};
+int Norvik7::colorMap = 0;

@@ -2,6 +2,9 @@
 // Process-wide state of the live view, kept together here. Words read by the
 // acquisition thread are atomic.
 #include <atomic>
+#include <cstdint>
+
+#include <QString>
 
 // 0 thermal, 1 visible ("digital"), 2 blend, 3 picture-in-picture.
 extern std::atomic<int> image_mode;
@@ -15,3 +18,16 @@ extern std::atomic<bool> saveImageDone;
 extern bool moveCursorOneLabelEnabled;
 extern bool moveCursorTwoLabelEnabled;
 extern bool moveCursorThreeLabelEnabled;
+
+// ---- temperatures of the displayed frame (GUI thread) ---------------------------
+// Raw centre word of the latest displayed frame (1/16 K).
+extern uint16_t centerTempValue;
+// The last displayed maximum, minimum and centre in the display unit, one
+// decimal, no unit sign; empty until the first refresh.
+extern QString max_temp;
+extern QString min_temp;
+extern QString center_temp;
+// Snapshots of the displayed frame for capture: 256 rows x 192 columns, row by
+// row, in screen orientation. Both always hold one and the same whole frame.
+extern uint16_t irThermalRaw[256 * 192];
+extern uint8_t irGrayRaw[256 * 192];
