@@ -28,7 +28,10 @@ void Norvik7::startThreads()
 void Norvik7::makeAcquisitionConnections()
 {
     ThermalCameraThread *t = cameraThread;
-    // Frames reach the main window through its event queue.
+    // Frames reach the main window through its event queue, the markers first.
+    connect(t, &ThermalCameraThread::updateMaxMinValuePost, this, &Norvik7::updateMaxMinTemp, Qt::QueuedConnection);
+    connect(t, &ThermalCameraThread::updateZoneMaxMinValuePost, this, &Norvik7::updateZoneMaxMinTemp,
+            Qt::QueuedConnection);
     connect(t, &ThermalCameraThread::updateThermalVLCImage, this, &Norvik7::updateThermalCameraImage,
             Qt::QueuedConnection);
     connect(t, &ThermalCameraThread::resetThermalCameraDevice, this, &Norvik7::resetThermalCamera,
@@ -76,7 +79,3 @@ void Norvik7::requestShutterCorrection()
     if (cameraThread)
         cameraThread->settingTempShutter(0);
 }
-
-// The blend's transparency comes with the composed live view.
-void Norvik7::decreaseTrans() {}
-void Norvik7::increaseTrans() {}

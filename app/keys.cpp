@@ -387,19 +387,20 @@ void Norvik7::keyUp(int value)
          [&] {
              firstOf({
                  {"image calibration open", [&] { return shown(calImageSubMenu); },
-                  [&] { calImageSubMenu->imageMoveToUp(); }},
+                  [&] { imageMoveToUp(); }},
                  {"not over a capture, a cursor or the blend",
                   [&] { return shown(imageVideoSaveMenu) || anyCursorMoveFlag() || image_mode.load() == 2; }, [] {}},
                  {"open it, and no auto power-off meanwhile", always, [&] {
                       calTempButton->click();
                       clickButton(autoPowerOffSetSubMenu, 3);
                       emit updateCalTempSubMenuMode(1);
+                      focusSetByRule = true;   // the focus stays where the page puts it
                   }},
              });
          },
          Flow::Stop},
         {"4. image calibration: move up", [&] { return shown(calImageSubMenu); },
-         [&] { calImageSubMenu->imageMoveToUp(); }},
+         [&] { imageMoveToUp(); }},
     });
     afterArrow(value, false);
 }
@@ -420,7 +421,7 @@ void Norvik7::keyDown(int value)
              });
          }},
         {"3. image calibration: move down", [&] { return shown(calImageSubMenu); },
-         [&] { calImageSubMenu->imageMoveToDown(); }},
+         [&] { imageMoveToDown(); }},
     });
     afterArrow(value, true);
 }
@@ -466,27 +467,35 @@ void Norvik7::keyLeft(int value)
                     allHidden(mainMenu, imageListViewer, calTempSubMenu, calImageSubMenu, imageVideoSaveMenu) &&
                     !anyCursorMoveFlag() && image_mode.load() == 0;
          },
-         [&] { upgradeButton->click(); }, Flow::Stop},
+         [&] {
+             upgradeButton->click();
+             focusSetByRule = true;
+         },
+         Flow::Stop},
         {"5. LEFT with DOWN, not in the blend: image calibration",
          [&] {
              return keys::heldTogether(left_key_stat, down_key_stat) &&
                     allHidden(mainMenu, imageListViewer, calTempSubMenu, upgradeSubMenu, imageVideoSaveMenu) &&
                     !anyCursorMoveFlag() && image_mode.load() != 2;
          },
-         [&] { calImageButton->click(); }, Flow::Stop},
+         [&] {
+             calImageButton->click();
+             focusSetByRule = true;
+         },
+         Flow::Stop},
         {"6. plain LEFT: less transparency, or the image calibration",
          [&] { return !anyCursorMoveFlag() && allHidden(mainMenu, imageListViewer, imageVideoSaveMenu); },
          [&] {
              firstOf({
                  {"image calibration", [&] { return shown(calImageSubMenu); },
-                  [&] { calImageSubMenu->imageMoveToLeft(); }},
+                  [&] { imageMoveToLeft(); }},
                  {"upgrade open", [&] { return shown(upgradeSubMenu); }, [] {}},
                  {"live view", always, [&] { decreaseTrans(); }},
              });
          },
          Flow::Stop},
         {"7. image calibration: move left", [&] { return shown(calImageSubMenu); },
-         [&] { calImageSubMenu->imageMoveToLeft(); }},
+         [&] { imageMoveToLeft(); }},
     });
     if (!editingAlert)
         afterArrow(value, false);
@@ -531,14 +540,14 @@ void Norvik7::keyRight(int value)
          [&] {
              firstOf({
                  {"image calibration", [&] { return shown(calImageSubMenu); },
-                  [&] { calImageSubMenu->imageMoveToRight(); }},
+                  [&] { imageMoveToRight(); }},
                  {"upgrade open", [&] { return shown(upgradeSubMenu); }, [] {}},
                  {"live view", always, [&] { increaseTrans(); }},
              });
          },
          Flow::Stop},
         {"4. image calibration: move right", [&] { return shown(calImageSubMenu); },
-         [&] { calImageSubMenu->imageMoveToRight(); }},
+         [&] { imageMoveToRight(); }},
     });
     afterArrow(value, true);
 }

@@ -42,6 +42,7 @@ Norvik7::Norvik7(QMainWindow *parent) : QMainWindow(parent)
     readStartupFlags();
     readCalibrationValues();
     createTimers();
+    setupLiveView();
     startThreads();
     makeConnections();
     makeAcquisitionConnections();
@@ -194,24 +195,6 @@ void Norvik7::revealOnFrame(int frameCounter)
     }
     if (step.emitProgress100)
         emit updateBootProgressValue(100);
-}
-
-void Norvik7::updateThermalCameraImage(QImage thermal, QImage visible, unsigned short centre, unsigned short max,
-                                       unsigned short min, unsigned short zoneMax, int frameCounter)
-{
-    Q_UNUSED(visible);
-    Q_UNUSED(centre);
-    Q_UNUSED(max);
-    Q_UNUSED(min);
-    Q_UNUSED(zoneMax);
-    if (saveImageEnable.load() || !setImageEnable.load())
-        return;
-    revealOnFrame(frameCounter);
-    if (!thermal.isNull()) {
-        DisplayLabel->clear();
-        DisplayLabel->setPixmap(QPixmap::fromImage(thermal).scaled(DisplayLabel->size(), Qt::KeepAspectRatio,
-                                                                   Qt::SmoothTransformation));
-    }
 }
 
 void Norvik7::releaseMemory() { boardcommands::runAll(boardcommands::memoryRelease()); }

@@ -7,11 +7,17 @@
 #include <QImage>
 #include <QList>
 #include <QMainWindow>
+#include <QPixmap>
 #include <QString>
+
+#include <array>
+#include <cstdint>
 
 #include "app/bootreveal.h"
 #include "app/keyrecords.h"
 #include "app/menustack.h"
+#include "liveview/composition.h"
+#include "liveview/temperature.h"
 #include "ui_norvik7.h"
 
 class QFocusEvent;
@@ -122,6 +128,14 @@ public:
     // ---- acquisition (acquisition/norvik7_acquisition.cpp) ----------------------------
     ThermalCameraThread *cameraThread = nullptr;   // the acquisition thread, never stopped
 
+    // ---- live view (liveview/norvik7_liveview.cpp) --------------------------------------
+    QImage vlcImage;                          // the latest visible picture, as received
+    composition::Composer composer;           // the picture of each image mode, on the screen
+    temps::TemperaturePipeline tempPipeline;  // steadied temperatures of each frame
+    temps::HotSpotTracker hotSpot;            // whether the hot spot moved since the last frame
+    // The unit of the readouts: the checked button of the unit screen.
+    temps::Unit displayUnit() const;
+
     // ---- menus (app/norvik7_menus.cpp), in creation order ----------------------
     MainMenu *mainMenu = nullptr;
     AutoPowerOffSetSubMenu *autoPowerOffSetSubMenu = nullptr;
@@ -193,6 +207,31 @@ public slots:
     void evaluateAlerts(float measuredCelsius, float minimumCelsius);
     // The 500 ms timer: the colour bar follows the palette menu.
     void updateMaxMinTempColorMap();
+
+    // ---- live view: markers, cursors, alignment (liveview/norvik7_liveview.cpp) ----------
+    void updateMaxMinTemp(int maxRow, int maxCol, int minRow, int minCol, int frameCounter);
+    void updateZoneMaxMinTemp(int maxRow, int maxCol, int minRow, int minCol, int frameCounter);
+    void displayCenterCursor();
+    void displayHighLowTempCursor();
+    void displayZone();
+    void displayMoveCursorOne();
+    void displayMoveCursorTwo();
+    void displayMoveCursorThree();
+    // Each moves the active cursor, whichever it is.
+    void upMoveCursorOne();
+    void downMoveCursorOne();
+    void leftMoveCursorOne();
+    void rightMoveCursorOne();
+    void autoUpdateMoveCursorOneSpotTemp();
+    void autoUpdateMoveCursorTwoSpotTemp();
+    void autoUpdateMoveCursorThreeSpotTemp();
+    void updateTempLabel();
+    // The visible crop two pixels further (the image calibration's arrows) and its storing.
+    void imageMoveToLeft();
+    void imageMoveToRight();
+    void imageMoveToUp();
+    void imageMoveToDown();
+    void imageMoveToSave();
 
     // ---- key input (app/keys.cpp) ----------------------------------------------
     void kbdReadyRead();
@@ -274,6 +313,31 @@ private:
 
     // Start-up reveal: true when the frame is to be handled further.
     void revealOnFrame(int frameCounter);
+
+    // Live view (liveview/norvik7_liveview.cpp).
+    void setupLiveView();
+    void takeSnapshots(unsigned short centre);
+    void showPicture(const QImage &screen);
+    void markCentreForCalibration();
+    void publishReadouts(const temps::FrameTemps &t, temps::Unit unit);
+    void placeReadouts();
+    struct CursorWidgets {
+        QLabel *cursor;
+        QLabel *text;
+        bool *active;
+        const char *key;
+    };
+    CursorWidgets cursorWidgets(int n) const;
+    void displayMoveCursor(int n, bool ticked);
+    QString cursorText(QPoint corner) const;
+    void refreshCursorText(int n);
+    void moveActiveCursor(int dx, int dy, int keyState);
+    void autoUpdateMoveCursorSpotTemp(int n);
+    void stepTrans(int delta);
+    QPixmap displayPixmap;                       // the label's picture, painted in place
+    QTimer *transTipTimer = nullptr;             // hides the transparency tip
+    std::array<uint16_t, 256 * 192> snapThermal{};   // the newest published frame, before it is kept
+    std::array<uint8_t, 256 * 192> snapGray{};
 
     Built m_built = Built::KeyDeviceFailed;
 };

@@ -10,6 +10,12 @@ bool moveCursorOneLabelEnabled = false;
 bool moveCursorTwoLabelEnabled = false;
 bool moveCursorThreeLabelEnabled = false;
 
+int trans = 50;
+int pipTrans = 100;
+int vlcPostX = 36;
+int vlcPostY = 48;
+float alignmentDistanceValue = 0.5f;
+
 uint16_t centerTempValue = 0;
 QString max_temp;
 QString min_temp;

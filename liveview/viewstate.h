@@ -19,6 +19,18 @@ extern bool moveCursorOneLabelEnabled;
 extern bool moveCursorTwoLabelEnabled;
 extern bool moveCursorThreeLabelEnabled;
 
+// ---- composition of the live picture (GUI thread) ---------------------------------
+// Thermal weight of the blend (0..100) and inside the PIP window (25..100), percent.
+extern int trans;
+extern int pipTrans;
+// Top-left corner of the aligned 192 x 256 crop of the visible picture
+// (0..72, 0..96).
+extern int vlcPostX;
+extern int vlcPostY;
+// Alignment distance in metres, 0.5..3.0 in steps of 0.5: the crop's
+// vertical parallax step.
+extern float alignmentDistanceValue;
+
 // ---- temperatures of the displayed frame (GUI thread) ---------------------------
 // Raw centre word of the latest displayed frame (1/16 K).
 extern uint16_t centerTempValue;

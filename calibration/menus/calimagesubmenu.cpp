@@ -10,7 +10,3 @@ CalImageSubMenu::CalImageSubMenu(QMainWindow *parent) : Screen(&calImageSubMenuE
 void CalImageSubMenu::calImageSubMenuEnable() { openAtFirst(); }
 
 // The alignment steps come with the image calibration.
-void CalImageSubMenu::imageMoveToUp() {}
-void CalImageSubMenu::imageMoveToDown() {}
-void CalImageSubMenu::imageMoveToLeft() {}
-void CalImageSubMenu::imageMoveToRight() {}

@@ -12,9 +12,4 @@ public:
     explicit CalImageSubMenu(QMainWindow *parent = nullptr);
 public slots:
     void calImageSubMenuEnable();
-    // The visible picture one step against the infrared one (the arrow keys).
-    void imageMoveToUp();
-    void imageMoveToDown();
-    void imageMoveToLeft();
-    void imageMoveToRight();
 };
