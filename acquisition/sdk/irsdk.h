@@ -89,7 +89,7 @@ int set_prop_auto_shutter_params(int prop, uint16_t value);  // prop 0: automati
 int shutter_sta_set(int state);
 int shutter_manual_switch(int state);
 int rmcover_auto_calc(int mode);
-int restore_default_cfg(int what);                    // 2: the temperature tables of both gains
+int restore_default_cfg(int what);                    // 2: the temperature tables of the gain in use
 
 // ---- calibration ---------------------------------------------------------------------------
 
@@ -119,7 +119,8 @@ typedef struct {
     float tu;     // reflected, degrees Celsius
 } EnvCorrectParam_t;
 
-// The tables of the gain in use.
+// The tables of the gain in use. A table set here is kept in the module's
+// flash and is the one in use after the next power-up.
 int get_tpd_kt_array(uint16_t *kt);
 int set_tpd_kt_array(const uint16_t *kt);
 int get_tpd_bt_array(int16_t *bt);

@@ -12,8 +12,13 @@
 namespace irsim {
 
 // Power-on state: factory tables, default properties, stream closed, no
-// overrides, empty record of calls, default frame period.
+// overrides, empty record of calls, default frame period. The tables the
+// core keeps in its flash (DIR/sim/ir_flash.bin of the simulated board) are
+// loaded again by uvc_camera_init(), as a real core reads its flash when it
+// starts; every table set and every restore of the defaults rewrites it.
 void reset();
+// The flash file's board path.
+constexpr const char *kFlashBoardPath = "/sim/ir_flash.bin";
 
 // Time between two frames of the stream (40000 us, 25 frames a second);
 // 0 delivers every frame at once.

@@ -83,7 +83,6 @@ constexpr double kVtempAtZero = 5500.0;
 double coreCelsius(double t) { return 29.0 + 7.0 * (1.0 - std::exp(-t / 600.0)); }
 uint16_t vtempOf(double coreC) { return static_cast<uint16_t>(std::lround(kVtempAtZero + kVtempPerDegree * coreC)); }
 double coreOfVtemp(uint16_t v) { return (v - kVtempAtZero) / kVtempPerDegree; }
-int tableIndexOf(double coreC) { return std::clamp(static_cast<int>(std::lround((coreC + 20.0) * 10.0)), 0, TPD_KT_BT_LEN - 1); }
 double responsivity(const GainModel &g, double coreC) { return g.responsivity * (1.0 - 0.004 * (coreC - 30.0)); }
 
 // Offset drift in high-gain counts: slow and not quite periodic.
@@ -114,6 +113,65 @@ Tables factoryTables(const GainModel &g)
         t.nuc[n] = kelvinWord(std::clamp(k, g.minC + kKelvin, g.maxC + kKelvin));
     }
     return t;
+}
+
+// ---- the core's flash --------------------------------------------------------------------
+// The tables of both gains, kept as a real core keeps them in its flash:
+// "N7IRFLSH", a format word, then for gain 0 and gain 1 the kt, bt and nuc-t
+// tables as little-endian 16-bit words. Written whole (beside, then renamed),
+// read back only when the file is complete and carries the mark.
+constexpr char kFlashMark[8] = {'N', '7', 'I', 'R', 'F', 'L', 'S', 'H'};
+constexpr uint16_t kFlashFormat = 1;
+constexpr size_t kFlashTableWords = 2 * TPD_KT_BT_LEN + TPD_NUC_T_LEN;
+constexpr size_t kFlashBytes = sizeof kFlashMark + 2 + 2 * 2 * kFlashTableWords;
+constexpr const char *kFlashFile = kFlashBoardPath;
+
+void putWord(std::vector<unsigned char> &out, uint16_t w)
+{
+    out.push_back(static_cast<unsigned char>(w & 0xFF));
+    out.push_back(static_cast<unsigned char>(w >> 8));
+}
+
+std::vector<unsigned char> flashImage(const Tables (&t)[2])
+{
+    std::vector<unsigned char> out(kFlashMark, kFlashMark + sizeof kFlashMark);
+    out.reserve(kFlashBytes);
+    putWord(out, kFlashFormat);
+    for (const Tables &g : t) {
+        for (uint16_t k : g.kt)
+            putWord(out, k);
+        for (int16_t b : g.bt)
+            putWord(out, static_cast<uint16_t>(b));
+        for (uint16_t n : g.nuc)
+            putWord(out, n);
+    }
+    return out;
+}
+
+bool tablesOfFlash(const std::vector<unsigned char> &in, Tables (&t)[2])
+{
+    if (in.size() != kFlashBytes || std::memcmp(in.data(), kFlashMark, sizeof kFlashMark) != 0)
+        return false;
+    size_t at = sizeof kFlashMark;
+    auto word = [&] {
+        const uint16_t w = static_cast<uint16_t>(in[at] | in[at + 1] << 8);
+        at += 2;
+        return w;
+    };
+    if (word() != kFlashFormat)
+        return false;
+    Tables read[2];
+    for (Tables &g : read) {
+        for (uint16_t &k : g.kt)
+            k = word();
+        for (int16_t &b : g.bt)
+            b = static_cast<int16_t>(word());
+        for (uint16_t &n : g.nuc)
+            n = word();
+    }
+    t[0] = read[0];
+    t[1] = read[1];
+    return true;
 }
 
 // Deterministic noise: an approximately normal number of unit deviation.
@@ -286,6 +344,43 @@ public:
     }
 
     double sceneTime() const { return frame * kNominalFrameSeconds; }
+
+    // Power-up: the tables of the flash when the board holds a complete one,
+    // else the factory's.
+    void loadFlash()
+    {
+        tables[0] = factory[0];
+        tables[1] = factory[1];
+        if (board::isSimulated()) {
+            std::vector<unsigned char> bytes;
+            if (FILE *f = std::fopen(hostPath(kFlashFile).c_str(), "rb")) {
+                bytes.resize(kFlashBytes + 1);
+                bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+                std::fclose(f);
+            }
+            if (!bytes.empty() && !tablesOfFlash(bytes, tables))
+                std::printf("simulated module: flash %s unreadable, factory tables in use\n", kFlashFile);
+        }
+        parametersChanged();
+    }
+
+    // The tables in use become the flash's, whole or not at all.
+    void saveFlash()
+    {
+        if (!board::isSimulated())
+            return;
+        const std::string path = hostPath(kFlashFile);
+        const std::string part = path + ".part";
+        const std::vector<unsigned char> bytes = flashImage(tables);
+        FILE *f = std::fopen(part.c_str(), "wb");
+        bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        if (f)
+            ok = std::fclose(f) == 0 && ok;
+        if (!ok || std::rename(part.c_str(), path.c_str()) != 0) {
+            std::remove(part.c_str());
+            std::printf("simulated module: cannot write flash %s\n", kFlashFile);
+        }
+    }
 
     void record(const char *fmt, ...) __attribute__((format(printf, 2, 3)))
     {
@@ -504,8 +599,13 @@ public:
         const double wCore = radiance(coreC + kKelvin);
         const double base = g.countMid - r * wCore;
         const double residual = (drift(t) - drift(lastShutter)) * r / kGains[1].responsivity;
-        const int ti = tableIndexOf(coreOfVtemp(vtempOf(coreC)));
-        const int kt = tables[gain].kt[ti], bt = tables[gain].bt[ti];
+        // kt and bt between the two table entries around the reference reading.
+        const double at = std::clamp((coreOfVtemp(vtempOf(coreC)) + 20.0) * 10.0, 0.0, TPD_KT_BT_LEN - 1.0);
+        const int ti = std::min(static_cast<int>(at), TPD_KT_BT_LEN - 2);
+        const double tf = at - ti;
+        const Tables &tb = tables[gain];
+        const int kt = static_cast<int>(std::lround(tb.kt[ti] * (1 - tf) + tb.kt[ti + 1] * tf));
+        const int btFixed = static_cast<int>(std::lround((tb.bt[ti] * (1 - tf) + tb.bt[ti + 1] * tf) * (1 << 14)));
         const int mid = static_cast<int>(std::lround(g.countMid));
         const uint16_t *rep = reportTable(gain).data();
         const uint64_t frameKey = static_cast<uint64_t>(frame) * kPixels;
@@ -513,8 +613,11 @@ public:
             const double c = base + r * frameRadiance[i] + residual * driftShape[i] + g.noiseCounts * gaussian(frameKey + i);
             const int counts = static_cast<int>(std::clamp(std::lround(c), 0L, static_cast<long>(kMaxCount)));
             image[i] = static_cast<uint16_t>(counts);
-            const int n = std::clamp(((counts - mid) * kt >> 14) + bt, 0, TPD_NUC_T_LEN - 1);
-            temp[i] = rep[n];
+            // The nuc value keeps its fraction: the temperature lies between
+            // two entries of the table, not on one of them.
+            const int nuc = std::clamp((counts - mid) * kt + btFixed, 0, (TPD_NUC_T_LEN - 1) << 14);
+            const int n = std::min(nuc >> 14, TPD_NUC_T_LEN - 2), f = nuc - (n << 14);
+            temp[i] = static_cast<uint16_t>(rep[n] + (((rep[n + 1] - rep[n]) * f + (1 << 13)) >> 14));
         }
     }
 
@@ -702,6 +805,7 @@ int uvc_camera_init(void)
         return r;
     c.initialised = true;
     c.opened = c.streaming = false;
+    c.loadFlash();
     return 0;
 }
 
@@ -968,9 +1072,11 @@ int restore_default_cfg(int what)
     c.record("restore_default_cfg(%d)", what);
     NEED_CHANNEL("restore_default_cfg");
     if (what == 2 || what == 0) {
-        c.tables[0] = c.factory[0];
-        c.tables[1] = c.factory[1];
+        // The temperature tables of the gain in use; the other range keeps
+        // its calibration.
+        c.tables[c.gain] = c.factory[c.gain];
         c.parametersChanged();
+        c.saveFlash();
     }
     if (what == 1 || what == 0) {
         c.imageProps[IMAGE_PROP_LEVEL_TNR] = 2;
@@ -1001,6 +1107,7 @@ int set_tpd_kt_array(const uint16_t *kt)
     if (!kt)
         return -1;
     std::copy(kt, kt + TPD_KT_BT_LEN, c.tables[c.gain].kt.begin());
+    c.saveFlash();
     return 0;
 }
 
@@ -1023,6 +1130,7 @@ int set_tpd_bt_array(const int16_t *bt)
     if (!bt)
         return -1;
     std::copy(bt, bt + TPD_KT_BT_LEN, c.tables[c.gain].bt.begin());
+    c.saveFlash();
     return 0;
 }
 
@@ -1046,6 +1154,7 @@ int set_tpd_nuc_t_array(const uint16_t *nuc_t)
         return -1;
     std::copy(nuc_t, nuc_t + TPD_NUC_T_LEN, c.tables[c.gain].nuc.begin());
     c.parametersChanged();
+    c.saveFlash();
     return 0;
 }
 

@@ -82,6 +82,8 @@ private slots:
     void objectParameters();
     void tablesDecide();
     void recalibrationRemovesTheFactoryError();
+    void flashKeepsTheTables_data();
+    void flashKeepsTheTables();
     void shutterRemovesTheDrift();
     void replayIsExact_data();
     void replayIsExact();
@@ -100,6 +102,7 @@ void TestSimModule::init()
 {
     acqtest::resetAll();
     m_board->remove(QStringLiteral("/sim/scene"));
+    m_board->remove(QString::fromLatin1(irsim::kFlashBoardPath));   // a core fresh from the factory
 }
 
 void TestSimModule::cleanup() { qunsetenv("NORVIK7_SCENE"); }
@@ -303,6 +306,70 @@ void TestSimModule::recalibrationRemovesTheFactoryError()
                                                       ktNew.data(), btNew.data(), kt.data(), bt.data(),
                                                       TPD_KT_BT_LEN) < 0);
     QVERIFY(kt == ktNew && bt == btNew);
+}
+
+void TestSimModule::flashKeepsTheTables_data()
+{
+    QTest::addColumn<int>("restoreIn");    // gain whose defaults are restored, -1 none
+    QTest::addColumn<QByteArray>("damage");  // what becomes of the flash file before power-up
+    QTest::addColumn<bool>("highKept");
+    QTest::addColumn<bool>("lowKept");
+    QTest::newRow("both ranges survive a power cycle") << -1 << QByteArray() << true << true;
+    QTest::newRow("restoring the high range keeps the low one") << 1 << QByteArray() << false << true;
+    QTest::newRow("restoring the low range keeps the high one") << 0 << QByteArray() << true << false;
+    QTest::newRow("a cut flash gives the factory tables") << -1 << QByteArray("cut") << false << false;
+    QTest::newRow("a foreign flash gives the factory tables") << -1 << QByteArray("foreign") << false << false;
+}
+
+void TestSimModule::flashKeepsTheTables()
+{
+    QFETCH(int, restoreIn);
+    QFETCH(QByteArray, damage);
+    QFETCH(bool, highKept);
+    QFETCH(bool, lowKept);
+    start("blackbody:50", 1);
+    // Each range gets tables of its own: kt 3 % steeper, nuc-t 2 K colder in
+    // high gain, 4 K in low gain.
+    std::vector<uint16_t> factoryKt[2], factoryNuc[2];
+    for (int gain : {1, 0}) {
+        setTpd(TPD_PROP_GAIN_SEL, gain);
+        std::vector<uint16_t> kt(TPD_KT_BT_LEN), nuc(TPD_NUC_T_LEN);
+        QCOMPARE(ir::get_tpd_kt_array(kt.data()), 0);
+        QCOMPARE(ir::get_tpd_nuc_t_array(nuc.data()), 0);
+        factoryKt[gain] = kt;
+        factoryNuc[gain] = nuc;
+        for (uint16_t &k : kt)
+            k = static_cast<uint16_t>(k * 1.03);
+        for (uint16_t &n : nuc)
+            n = static_cast<uint16_t>(n - 64 * (gain ? 2 : 4));
+        QCOMPARE(ir::set_tpd_kt_array(kt.data()), 0);
+        QCOMPARE(ir::set_tpd_nuc_t_array(nuc.data()), 0);
+    }
+    if (restoreIn >= 0) {
+        setTpd(TPD_PROP_GAIN_SEL, restoreIn);
+        QCOMPARE(ir::restore_default_cfg(2), 0);
+    }
+    const QString flash = QString::fromLatin1(irsim::kFlashBoardPath);
+    if (damage == "cut")
+        m_board->write(flash, m_board->read(flash).left(5000));
+    else if (damage == "foreign")
+        m_board->write(flash, QByteArray(m_board->read(flash).size(), 'x'));
+    QVERIFY(!QFile::exists(m_board->file(flash + ".part")));
+
+    // Power off and on: the core starts from its flash.
+    irsim::reset();
+    QVERIFY(acqtest::openModule());
+    for (int gain : {1, 0}) {
+        setTpd(TPD_PROP_GAIN_SEL, gain);
+        std::vector<uint16_t> kt(TPD_KT_BT_LEN), nuc(TPD_NUC_T_LEN);
+        QCOMPARE(ir::get_tpd_kt_array(kt.data()), 0);
+        QCOMPARE(ir::get_tpd_nuc_t_array(nuc.data()), 0);
+        const bool kept = gain ? highKept : lowKept;
+        QCOMPARE(kt != factoryKt[gain], kept);
+        QCOMPARE(nuc != factoryNuc[gain], kept);
+        if (kept)
+            QCOMPARE(static_cast<int>(factoryNuc[gain][4000] - nuc[4000]), 64 * (gain ? 2 : 4));
+    }
 }
 
 void TestSimModule::shutterRemovesTheDrift()
