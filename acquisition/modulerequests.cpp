@@ -235,9 +235,9 @@ uint8_t modeForGain(int gain, uint8_t highGainMode, uint8_t lowGainMode, uint8_t
     return gain == 1 ? highGainMode : gain == 0 ? lowGainMode : current;
 }
 
-bool carryOutRequests(std::atomic<uint8_t> &mode)
+bool carryOutRequests(std::atomic<uint8_t> &mode, CalibratedFn calibrated, void *context)
 {
-    bool calibrated = false;
+    bool done = false;
     const uint8_t m = mode.load();
     if (m <= kNewRecal) {
         switch (m) {
@@ -257,7 +257,9 @@ bool carryOutRequests(std::atomic<uint8_t> &mode)
             break;
         }
         modeIdle(mode, m);
-        calibrated = true;
+        done = true;
+        if (calibrated)
+            calibrated(context);
     }
     int code = pendingModuleCommand.load();
     if (code != kNoCommand) {
@@ -266,7 +268,7 @@ bool carryOutRequests(std::atomic<uint8_t> &mode)
         // A command posted while this one ran stays for the next frame.
         pendingModuleCommand.compare_exchange_strong(code, kNoCommand);
     }
-    return calibrated;
+    return done;
 }
 
 // ---- pacing --------------------------------------------------------------------------------------------

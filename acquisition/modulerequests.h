@@ -59,9 +59,11 @@ enum CalibrationMode : uint8_t {
 uint8_t modeForGain(int gain, uint8_t highGainMode, uint8_t lowGainMode, uint8_t current);
 
 // The loop's requests before a frame: the calibration mode (if any), then the
-// pending module command with its follow-up. True when a calibration mode
-// was carried out (the loop then reports it).
-bool carryOutRequests(std::atomic<uint8_t> &mode);
+// pending module command with its follow-up. `calibrated` is called right
+// after a mode's own steps, before a pending command runs (the loop reports
+// the finished calibration there). True when a calibration mode was carried out.
+using CalibratedFn = void (*)(void *context);
+bool carryOutRequests(std::atomic<uint8_t> &mode, CalibratedFn calibrated = nullptr, void *context = nullptr);
 
 // ---- pacing --------------------------------------------------------------------------------------------
 // 20 ms in the thermal and visible modes with neither the calibration menu

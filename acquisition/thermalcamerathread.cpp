@@ -118,8 +118,15 @@ void ThermalCameraThread::frame(Loop &loop)
         }
     }
 
-    if (acq::carryOutRequests(calibrationMode))
-        emit SignalCalibrationFinish();
+    // The finished calibration is reported before a pending command runs.
+    acq::carryOutRequests(
+        calibrationMode, [](void *self) { emit static_cast<ThermalCameraThread *>(self)->SignalCalibrationFinish(); },
+        this);
+    // The calibration page opened: the picture goes out without the module's AGC.
+    const bool calibrationMenu = calTempSubMenuFlag.load() != 0;
+    if (calibrationMenu && !m_calibrationMenuSeen)
+        emit closeThermalModuleAGC();
+    m_calibrationMenuSeen = calibrationMenu;
     const int restart = m_restartRequest.exchange(-1);
     if (restart >= 0) {
         acq::log("closeThermalCameraDevice %d\n", restart);

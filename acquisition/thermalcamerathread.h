@@ -52,6 +52,7 @@ signals:
                                unsigned short min, unsigned short zoneMax, int frameCounter);
     // After each calibration mode has been carried out.
     void SignalCalibrationFinish();
+    // The temperature calibration page has opened (the loop saw its flag set).
     void closeThermalModuleAGC();
     // The module was asked to restart (after a remove-cover reset).
     void resetThermalCameraDevice();
@@ -108,4 +109,5 @@ private:
     // everything the loop touched is seen as done (also by ThreadSanitizer).
     std::atomic<bool> m_ended{false};
     int m_frameCounter = 1;
+    bool m_calibrationMenuSeen = false;
 };

@@ -25,6 +25,8 @@ Calls callList(std::initializer_list<const char *> skip = {})
 }
 
 void recordTableCommand(int code) { irsim::note("table command " + std::to_string(code)); }
+// Where the loop reports a finished calibration.
+void noteFinished(void *) { irsim::note("finished"); }
 
 // A mode posted by the GUI thread while a calibration runs.
 std::atomic<uint8_t> *lateModeTarget = nullptr;
@@ -347,21 +349,27 @@ void TestModuleRequests::calibrationModes_data()
                   "set_prop_auto_shutter_params(0,1)",
                   "ooc_b_update(0)",
                   "pause 100"};
-    QTest::newRow("remove cover") << "calTempRmcover" << 1 << -1 << rmcover;
-    QTest::newRow("low point, low gain") << "calLowTempPoint" << 0 << -1 << kPointSteps;
-    // The calibration steps come first, then the pending command, in the same frame.
+    const Calls finished{"finished"};
+    QTest::newRow("remove cover") << "calTempRmcover" << 1 << -1 << rmcover + finished;
+    QTest::newRow("low point, low gain") << "calLowTempPoint" << 0 << -1 << kPointSteps + finished;
+    // The calibration steps come first and are reported at once; then the
+    // pending command runs, in the same frame.
     QTest::newRow("high point precedes a pending gain command")
         << "calHighTempPoint" << 1 << 19
-        << (kPointSteps + Calls{"set_prop_tpd_params(5,0)", "pause 2000", "set_prop_image_params(2,0)",
-                                "spi_config_save(12)", "get_prop_image_params(2)"});
+        << (kPointSteps + finished +
+            Calls{"set_prop_tpd_params(5,0)", "pause 2000", "set_prop_image_params(2,0)", "spi_config_save(12)",
+                  "get_prop_image_params(2)"});
     Calls reset{"pause 300",         "ooc_b_update(0)", "pause 300",  "restore_default_cfg(2)", "pause 300",
                 "ooc_b_update(0)",   "pause 3000"};
     // The reset saves the tables of the gain in use instead of a pending command.
     QTest::newRow("reset in high gain replaces the pending command")
-        << "calTempReset" << 1 << 20 << (reset + Calls{"table command 29", "pause 100"});
-    QTest::newRow("reset in low gain") << "calTempReset" << 0 << 1 << (reset + Calls{"table command 30", "pause 100"});
-    QTest::newRow("new recalibration, high gain") << "newRecal" << 1 << -1 << Calls{"table command 31", "pause 100"};
-    QTest::newRow("new recalibration, low gain") << "newRecal" << 0 << -1 << Calls{"table command 32", "pause 100"};
+        << "calTempReset" << 1 << 20 << (reset + Calls{"table command 29", "pause 100", "finished"});
+    QTest::newRow("reset in low gain") << "calTempReset" << 0 << 1
+                                       << (reset + Calls{"table command 30", "pause 100", "finished"});
+    QTest::newRow("new recalibration, high gain")
+        << "newRecal" << 1 << -1 << Calls{"table command 31", "pause 100", "finished"};
+    QTest::newRow("new recalibration, low gain")
+        << "newRecal" << 0 << -1 << Calls{"table command 32", "pause 100", "finished"};
 }
 
 void TestModuleRequests::calibrationModes()
@@ -375,13 +383,13 @@ void TestModuleRequests::calibrationModes()
     currentGain.store(static_cast<uint8_t>(gain));
     pendingModuleCommand.store(pendingBefore);
     QVERIFY(QMetaObject::invokeMethod(&t, slot.toLatin1().constData()));
-    QVERIFY(acq::carryOutRequests(t.calibrationMode));
+    QVERIFY(acq::carryOutRequests(t.calibrationMode, noteFinished));
     QCOMPARE(callList(), calls);
     QCOMPARE(static_cast<int>(t.calibrationMode.load()), 0xFF);
     QCOMPARE(pendingModuleCommand.load(), static_cast<int>(kNoCommand));
     // Done: the next frame has nothing to do.
     irsim::clearCalls();
-    QVERIFY(!acq::carryOutRequests(t.calibrationMode));
+    QVERIFY(!acq::carryOutRequests(t.calibrationMode, noteFinished));
     QVERIFY(irsim::calls().empty());
 }
 
