@@ -7,13 +7,34 @@
 #include "acquisition/palettes.h"
 #include "acquisition/thermalcamerathread.h"
 #include "app/config.h"
+#include "calibration/caltables.h"
 #include "calibration/menus/caltempsubmenu.h"
 #include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/measurementsetmenu.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+
+// The temperature calibration page: each button also asks the loop for the
+// module's part, which reports its end back to the page.
+static void connectCalibration(CalTempSubMenu *c, ThermalCameraThread *t)
+{
+    caltables::install();
+    QObject::connect(c->pushButton_8, &QPushButton::clicked, t, &ThermalCameraThread::calHighTempPoint);
+    QObject::connect(c->pushButton_2, &QPushButton::clicked, t, &ThermalCameraThread::calMiddleTempPoint);
+    QObject::connect(c->pushButton_3, &QPushButton::clicked, t, &ThermalCameraThread::calLowTempPoint);
+    QObject::connect(c->pushButton_4, &QPushButton::clicked, t, &ThermalCameraThread::newRecal);
+    QObject::connect(c->pushButton_5, &QPushButton::clicked, t, &ThermalCameraThread::calTempReset);
+    QObject::connect(c->pushButton_6, &QPushButton::clicked, t, &ThermalCameraThread::switchTempGain);
+    QObject::connect(c->pushButton_7, &QPushButton::clicked, t, &ThermalCameraThread::calTempRmcover);
+    QObject::connect(c, &CalTempSubMenu::closeThermalCamera, t, &ThermalCameraThread::closeThermalCameraDevice);
+    QObject::connect(t, &ThermalCameraThread::SignalCalibrationFinish, c, &CalTempSubMenu::hideCalTips,
+                     Qt::QueuedConnection);
+    QObject::connect(t, &ThermalCameraThread::closeThermalModuleAGC, c, &CalTempSubMenu::cmd_AGC_BYPASS_enable,
+                     Qt::QueuedConnection);
+}
 
 void Norvik7::startThreads()
 {
@@ -50,7 +71,7 @@ void Norvik7::makeAcquisitionConnections()
                 &ThermalCameraThread::settingTriggerDistance);
     }
     if (calTempSubMenu)
-        connect(calTempSubMenu, &CalTempSubMenu::closeThermalCamera, t, &ThermalCameraThread::closeThermalCameraDevice);
+        connectCalibration(calTempSubMenu, t);
     if (colorSubMenu) {
         ColorSubMenu *c = colorSubMenu;
         connect(c->radioButton, &QRadioButton::clicked, t, &ThermalCameraThread::radioButtonSelectOne);

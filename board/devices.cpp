@@ -212,7 +212,15 @@ UsbControlResult usbControl(const QString &boardNode, const UsbControl &req)
     if (fd < 0)
         return UsbControlResult::OpenFailed;
     if (isSimulated()) {
+        // Logged to sim/usb_control.log ("NODE type request value index
+        // length timeout", hex but for the last two) and answered as the
+        // core answers: accepted.
         closeFd(fd);
+        QFile log(sim::simFile(QStringLiteral("usb_control.log")));
+        if (log.open(QIODevice::WriteOnly | QIODevice::Append))
+            log.write(QString::asprintf("%s %02x %02x %04x %04x %u %u\n", qPrintable(boardNode), req.requestType,
+                                        req.request, req.value, req.index, req.length, req.timeoutMs)
+                          .toLatin1());
         return UsbControlResult::Ok;
     }
     struct usbdevfs_ctrltransfer xfer;

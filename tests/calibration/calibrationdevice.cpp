@@ -1,0 +1,118 @@
+#include "calibrationdevice.h"
+
+#include "acquisition/acqtestsupport.h"
+#include "acquisition/thermalcamerathread.h"
+#include "app/keystate.h"
+#include "calibration/menus/caltempsubmenu.h"
+#include "liveview/viewstate.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+#include <sys/ioctl.h>
+
+CalibrationDevice::CalibrationDevice(double blackbodyC)
+{
+    acqtest::resetAll(40000);
+    board.write(QStringLiteral("/sim/scene"), "blackbody:" + QByteArray::number(blackbodyC));
+    start();
+}
+
+CalibrationDevice::~CalibrationDevice() { w.reset(); }
+
+void CalibrationDevice::start()
+{
+    keys::resetState();
+    w = std::make_unique<Norvik7>();
+    for (QTimer *t : {w->refreshTimer, w->cursorTimer, w->secondTimer, w->batteryTimer, w->releaseTimer})
+        t->stop();
+    image_mode.store(0);
+    saveImageDone.store(true);
+    w->show();
+    w->initializingLabel->hide();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QVERIFY(waitFrames(3));
+}
+
+void CalibrationDevice::restart()
+{
+    w.reset();
+    acqtest::resetAll(40000);   // the core powered off: its tables are in its flash only
+    start();
+}
+
+void CalibrationDevice::settle() const
+{
+    for (int i = 0; i < 500; ++i) {
+        QCoreApplication::processEvents();
+        int pending = 0;
+        if (::ioctl(w->kbdFd, FIONREAD, &pending) == 0 && pending == 0)
+            break;
+        QTest::qWait(2);
+    }
+    QCoreApplication::processEvents();
+}
+
+void CalibrationDevice::press(int code, int times) const
+{
+    for (int i = 0; i < times; ++i) {
+        board.sendKey(code, keyvalue::Press);
+        board.sendKey(code, keyvalue::Release);
+        settle();
+    }
+}
+
+void CalibrationDevice::openTemperatureCalibration() const
+{
+    board.sendKey(keycode::Down, keyvalue::Press);
+    board.sendKey(keycode::Down, keyvalue::Repeat);
+    board.sendKey(keycode::Up, keyvalue::Press);
+    board.sendKey(keycode::Up, keyvalue::Release);
+    board.sendKey(keycode::Down, keyvalue::Release);
+    settle();
+}
+
+bool CalibrationDevice::focusByKeys(const char *objectName) const
+{
+    for (int i = 0; i < 9; ++i) {
+        QWidget *f = w->calTempSubMenu->focusWidget();
+        if (f && f->objectName() == QLatin1String(objectName))
+            return true;
+        press(keycode::Down);
+    }
+    return false;
+}
+
+bool CalibrationDevice::okAndWaitForTheLoop(int timeoutMs) const
+{
+    QSignalSpy done(w->cameraThread, &ThermalCameraThread::SignalCalibrationFinish);
+    press(keycode::Ok);
+    return done.wait(timeoutMs) || done.count() > 0;
+}
+
+bool CalibrationDevice::waitFrames(int frames) const
+{
+    QSignalSpy spy(w->cameraThread, &ThermalCameraThread::updateThermalVLCImage);
+    for (int i = 0; i < 400 && spy.count() < frames; ++i)
+        spy.wait(100);
+    return spy.count() >= frames;
+}
+
+void CalibrationDevice::pointAt(double celsius) const
+{
+    board.write(QStringLiteral("/sim/scene"), "blackbody:" + QByteArray::number(celsius));
+    waitFrames(4);
+}
+
+double CalibrationDevice::centreReading(int frames) const
+{
+    QSignalSpy spy(w->cameraThread, &ThermalCameraThread::updateThermalVLCImage);
+    for (int i = 0; i < 400 && spy.count() < frames; ++i)
+        spy.wait(100);
+    double sum = 0;
+    for (const QList<QVariant> &f : spy)
+        sum += f.at(2).value<unsigned short>() * 0.0625 - 273.15;
+    return spy.isEmpty() ? -1000 : sum / spy.count();
+}

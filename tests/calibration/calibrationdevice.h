@@ -1,0 +1,45 @@
+#pragma once
+// The whole program on a fresh simulated board, worked by keys as a factory
+// technician works it, with the blackbody the camera looks at and the
+// centre readings the acquisition thread delivers.
+#include "app/norvik7.h"
+#include "common/testboard.h"
+
+#include <QString>
+
+#include <memory>
+
+class CalibrationDevice {
+public:
+    // The blackbody in front of the camera at start.
+    explicit CalibrationDevice(double blackbodyC = 20.0);
+    ~CalibrationDevice();
+
+    TestBoard board;
+    std::unique_ptr<Norvik7> w;
+
+    // Stops the program (its thread waited for) and starts it again on the
+    // same board, the infrared core powered off and on in between.
+    void restart();
+
+    // A key pressed and released; all of it read by the program.
+    void press(int code, int times = 1) const;
+    // UP pressed while DOWN repeats: the temperature calibration page.
+    void openTemperatureCalibration() const;
+    // Focuses the page's button with this object name by DOWN presses.
+    bool focusByKeys(const char *objectName) const;
+    // OK on the focused button; waits until the acquisition loop reports
+    // the calibration carried out (false on a timeout).
+    bool okAndWaitForTheLoop(int timeoutMs = 15000) const;
+
+    // Points the camera at a blackbody and waits for frames of it.
+    void pointAt(double celsius) const;
+    // The mean centre reading in degrees over `frames` delivered frames.
+    double centreReading(int frames = 12) const;
+    // Waits until `frames` more frames are delivered.
+    bool waitFrames(int frames) const;
+
+private:
+    void start();
+    void settle() const;
+};

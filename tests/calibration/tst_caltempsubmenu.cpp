@@ -1,0 +1,240 @@
+// The temperature calibration page as a technician meets it: opened by keys,
+// the focus walking its buttons, points written to the store, the reset and
+// the recalibration with the acquisition loop behind them, the gain switch
+// and the remove-cover reset.
+#include "calibrationdevice.h"
+
+#include "acquisition/acquisitionstate.h"
+#include "acquisition/irmodule.h"
+#include "acquisition/sdk/simcontrol.h"
+#include "acquisition/thermalcamerathread.h"
+#include "app/config.h"
+#include "app/keystate.h"
+#include "calibration/caltables.h"
+#include "calibration/menus/caltempsubmenu.h"
+#include "liveview/viewstate.h"
+
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+uint16_t wordOf(double celsius) { return static_cast<uint16_t>(std::lround((celsius + 273.15) * 16)); }
+
+void fillPoints(const QString &value)
+{
+    for (int n = 1; n <= 6; ++n) {
+        config::write(config::CalTemp, caltables::tempKey(n), value);
+        config::write(config::CalTemp, caltables::vtempKey(n), QStringLiteral("1"));
+    }
+}
+
+}  // namespace
+
+class TestCalTempSubMenu : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void opensOnCalResetAndArrowsFollowTheTable();
+    void pointRecordingWritesOnlyTheGainsKeys_data();
+    void pointRecordingWritesOnlyTheGainsKeys();
+    void resetThenRecalibrationAtOnceChangesNoTable();
+    void saveAndSwitchRelabelsAfterThreeSeconds();
+    void removeCoverReset_data();
+    void removeCoverReset();
+
+private:
+    std::unique_ptr<CalibrationDevice> d;
+};
+
+void TestCalTempSubMenu::init()
+{
+    caltables::forgetWorkingTables();
+    d = std::make_unique<CalibrationDevice>(20.0);
+}
+
+void TestCalTempSubMenu::cleanup() { d.reset(); }
+
+void TestCalTempSubMenu::opensOnCalResetAndArrowsFollowTheTable()
+{
+    fillPoints(QStringLiteral("21.4"));
+    CalTempSubMenu *page = d->w->calTempSubMenu;
+    d->openTemperatureCalibration();
+    QVERIFY(page->isVisible());
+    QCOMPARE(page->focusWidget()->objectName(), QStringLiteral("pushButton_5"));
+    for (int n = 1; n <= 6; ++n) {
+        QCOMPARE(page->pointLabel(n)->text(), QStringLiteral("21.4"));
+        QVERIFY(page->pointLabel(n)->styleSheet().contains(QLatin1String("color: green;")));
+    }
+    const QStringList order{"pushButton_3", "pushButton_2", "pushButton_8", "pushButton_4",
+                            "pushButton_6", "pushButton_7", "pushButton_9", "pushButton_5"};
+    for (const QString &name : order) {
+        d->press(keycode::Down);
+        QCOMPARE(page->focusWidget()->objectName(), name);
+    }
+    d->press(keycode::Up);
+    QCOMPARE(page->focusWidget()->objectName(), QStringLiteral("pushButton_9"));
+    QCOMPARE(page->pushButton_3->text(), QStringLiteral("Cal -10"));
+    QCOMPARE(page->gainStatusLabel->text(), QStringLiteral("High Gain"));
+}
+
+void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys_data()
+{
+    QTest::addColumn<int>("gain");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("high gain, low point") << 1 << "pushButton_3" << 1 << "Cal Low: -10℃ ";
+    QTest::newRow("high gain, middle point") << 1 << "pushButton_2" << 2 << "Cal Mid: 20℃ ";
+    QTest::newRow("high gain, high point") << 1 << "pushButton_8" << 3 << "Cal High: 100℃ ";
+    QTest::newRow("low gain, low point") << 0 << "pushButton_3" << 4 << "Cal Low: 120℃ ";
+    QTest::newRow("low gain, middle point") << 0 << "pushButton_2" << 5 << "Cal Mid: 250℃ ";
+    QTest::newRow("low gain, high point") << 0 << "pushButton_8" << 6 << "Cal High: 400℃ ";
+}
+
+void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys()
+{
+    QFETCH(int, gain);
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(QString, tip);
+    fillPoints(QStringLiteral("7.7"));
+    currentGain.store(static_cast<uint8_t>(gain));
+    CalTempSubMenu *page = d->w->calTempSubMenu;
+    d->openTemperatureCalibration();
+    QVERIFY(d->focusByKeys(button.toLatin1().constData()));
+    d->board.clearCommands();
+    // The frame on screen reads 37.46 degrees in its centre when OK is pressed.
+    QSignalSpy done(d->w->cameraThread, &ThermalCameraThread::SignalCalibrationFinish);
+    d->w->cameraThread->blockSignals(true);
+    QCoreApplication::processEvents();   // frames already on their way
+    centerTempValue = wordOf(37.46);
+    d->press(keycode::Ok);
+    d->w->cameraThread->blockSignals(false);
+
+    for (int n = 1; n <= 6; ++n) {
+        const QString text = config::readString(config::CalTemp, caltables::tempKey(n));
+        const int vtemp = config::readInt(config::CalTemp, caltables::vtempKey(n));
+        if (n == key) {
+            QCOMPARE(text, QStringLiteral("37.5"));
+            QVERIFY2(vtemp > 8000 && vtemp < 9200, qPrintable(QString::number(vtemp)));   // the core's reference
+            QCOMPARE(page->pointLabel(n)->text(), QStringLiteral("37.5"));
+            QCOMPARE(page->pointLabel(n)->styleSheet(), QStringLiteral("color: green;\nfont: bold 13pt;\n"));
+        } else {
+            QCOMPARE(text, QStringLiteral("7.7"));
+            QCOMPARE(vtemp, 1);
+            QCOMPARE(page->pointLabel(n)->text(), QStringLiteral("7.7"));
+        }
+    }
+    QVERIFY(d->board.commands().contains(QStringLiteral("sync")));
+    QVERIFY(page->tipsLabel->isVisible());
+    QCOMPARE(page->tipsLabel->text(), tip);
+    QCOMPARE(page->tipsLabel->x(), (240 - page->tipsLabel->width()) / 2);
+    QCOMPARE(page->tipsLabel->y(), 40);
+    // The loop runs the point's shutter sequence and then hides the tip.
+    QVERIFY(done.wait(10000));
+    QTRY_VERIFY(!page->tipsLabel->isVisible());
+}
+
+void TestCalTempSubMenu::resetThenRecalibrationAtOnceChangesNoTable()
+{
+    fillPoints(QStringLiteral("19.6"));
+    CalTempSubMenu *page = d->w->calTempSubMenu;
+    QSignalSpy forCal(page, &CalTempSubMenu::setEmissivityForCal);
+    QSignalSpy toDefault(page, &CalTempSubMenu::setEmissivityDefault);
+    d->openTemperatureCalibration();
+    QVERIFY(d->okAndWaitForTheLoop());   // "Cal Reset", where the page opens
+    QCOMPARE(forCal.count(), 1);
+    for (int n = 1; n <= 6; ++n) {
+        QCOMPARE(config::readString(config::CalTemp, caltables::tempKey(n)), QStringLiteral("500.0"));
+        QCOMPARE(page->pointLabel(n)->styleSheet(), QStringLiteral("color: red;\nfont: bold 11pt;\n"));
+    }
+    QCOMPARE(d->board.read("/root/kt_H.bin").size(), 2402);
+    const QByteArray flash = d->board.read(QString::fromLatin1(irsim::kFlashBoardPath));
+
+    QVERIFY(d->focusByKeys("pushButton_4"));
+    irsim::clearCalls();
+    QVERIFY(d->okAndWaitForTheLoop());
+    for (const std::string &c : irsim::calls())
+        QVERIFY2(c.rfind("set_tpd_", 0) != 0 && c.find("calc") == std::string::npos, c.c_str());
+    QCOMPARE(d->board.read(QString::fromLatin1(irsim::kFlashBoardPath)), flash);
+    // The tip says why and stays a while; the emissivity stays for the calibration.
+    QVERIFY(page->tipsLabel->isVisible());
+    QCOMPARE(page->tipsLabel->text(), QStringLiteral("Record all three points first"));
+    QCOMPARE(toDefault.count(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!page->tipsLabel->isVisible(), 5000);
+}
+
+void TestCalTempSubMenu::saveAndSwitchRelabelsAfterThreeSeconds()
+{
+    CalTempSubMenu *page = d->w->calTempSubMenu;
+    d->openTemperatureCalibration();
+    QVERIFY(d->focusByKeys("pushButton_6"));
+    for (const auto &[gain, labels, status, stored] :
+         {std::tuple{0, QStringList{"Cal 120", "Cal 250", "Cal 400"}, "Low Gain", "low_gain"},
+          std::tuple{1, QStringList{"Cal -10", "Cal 20", "Cal 100"}, "High Gain", "high_gain"}}) {
+        const QStringList before{page->pushButton_3->text(), page->pushButton_2->text(), page->pushButton_8->text()};
+        QElapsedTimer clock;
+        clock.start();
+        d->press(keycode::Ok);
+        QCOMPARE(page->tipsLabel->text(), QStringLiteral("Cal Save, Switch Gain..."));
+        QVERIFY(!page->gainSwitchIdle);
+        // The module switches while the page waits; back does not leave the
+        // page meanwhile (the switch is busy), it only asks for a shutter.
+        QTRY_COMPARE_WITH_TIMEOUT(pendingModuleCommand.load(), static_cast<int>(kNoCommand), 2800);
+        QVERIFY(clock.elapsed() < 2850);
+        d->press(keycode::Back);
+        QVERIFY(page->isVisible());
+        QCOMPARE((QStringList{page->pushButton_3->text(), page->pushButton_2->text(), page->pushButton_8->text()}),
+                 before);
+        QTRY_COMPARE_WITH_TIMEOUT(page->pushButton_3->text(), labels.at(0), 2000);
+        QVERIFY(clock.elapsed() >= CalTempSubMenu::kRelabelMs);
+        QCOMPARE(page->pushButton_2->text(), labels.at(1));
+        QCOMPARE(page->pushButton_8->text(), labels.at(2));
+        QCOMPARE(page->gainStatusLabel->text(), QString::fromLatin1(status));
+        QCOMPARE(config::readString(config::Main, QStringLiteral("temperature_scale")), QString::fromLatin1(stored));
+        QVERIFY(page->gainSwitchIdle);
+        QCOMPARE(static_cast<int>(currentGain.load()), gain);
+        QTRY_COMPARE_WITH_TIMEOUT(pendingModuleCommand.load(), static_cast<int>(kNoCommand), 2000);
+        uint16_t moduleGain = 9;
+        ir::get_prop_tpd_params(TPD_PROP_GAIN_SEL, &moduleGain);
+        QCOMPARE(static_cast<int>(moduleGain), gain);
+        QTRY_VERIFY_WITH_TIMEOUT(!page->tipsLabel->isVisible(), 3000);   // 5 s after the press
+    }
+}
+
+void TestCalTempSubMenu::removeCoverReset_data()
+{
+    QTest::addColumn<bool>("node");
+    QTest::newRow("the module answers") << true;
+    QTest::newRow("no module node") << false;
+}
+
+void TestCalTempSubMenu::removeCoverReset()
+{
+    QFETCH(bool, node);
+    if (!node)
+        d->board.remove(QStringLiteral("/dev/usb_thermal"));
+    CalTempSubMenu *page = d->w->calTempSubMenu;
+    QSignalSpy close(page, &CalTempSubMenu::closeThermalCamera);
+    QSignalSpy restart(d->w->cameraThread, &ThermalCameraThread::resetThermalCameraDevice);
+    d->openTemperatureCalibration();
+    QVERIFY(d->focusByKeys("pushButton_9"));
+    d->press(keycode::Ok);
+    QCOMPARE(close.count(), node ? 1 : 0);
+    QCOMPARE(page->tipsLabel->isVisible(), node);
+    if (node) {
+        QCOMPARE(close.at(0).at(0).toInt(), 2);
+        QCOMPARE(page->tipsLabel->text(), QStringLiteral("RMVC_RESET"));
+        QVERIFY(d->board.read(QStringLiteral("/sim/usb_control.log")).contains("41 20 0000 0543 8"));
+        QVERIFY(restart.wait(5000));   // the loop restarts the module
+        QTRY_VERIFY(d->w->initializingLabel->isVisible());
+    }
+}
+
+QTEST_MAIN(TestCalTempSubMenu)
+#include "tst_caltempsubmenu.moc"
