@@ -201,6 +201,8 @@ void Norvik7::makeConnections()
     opens(calTempButton, calTempSubMenu, &CalTempSubMenu::calTempSubMenuEnable);
     opens(upgradeButton, upgradeSubMenu, &UpgradeSubMenu::upgradeSubMenuEnable);
     opens(calImageButton, calImageSubMenu, &CalImageSubMenu::calImageSubMenuEnable);
+    // The alignment page's Save stores the offsets (its own tip is the page's).
+    connect(calImageSubMenu->pushButton, &QPushButton::clicked, this, &Norvik7::imageMoveToSave);
 
     // The gallery's action bars.
     opens(imageViewerSubMenu->pushButton_2, imageDetailInfoMenu, &ImageDetailInfoMenu::imageDetailInfoMenuEnable);

@@ -2,12 +2,16 @@
 
 #include "board/board.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <QTest>
+
 #include <fcntl.h>
 #include <linux/input.h>
+#include <sys/ioctl.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -91,4 +95,16 @@ void TestBoard::sendKey(int code, int value) const
 {
     sendKeyEvent(EV_KEY, code, value);
     sendKeyEvent(EV_SYN, 0, 0);
+}
+
+void TestBoard::waitUntilKeysRead(int fd)
+{
+    for (int i = 0; i < 500; ++i) {
+        QCoreApplication::processEvents();
+        int pending = 0;
+        if (::ioctl(fd, FIONREAD, &pending) == 0 && pending == 0)
+            break;
+        QTest::qWait(2);
+    }
+    QCoreApplication::processEvents();
 }

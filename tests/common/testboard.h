@@ -30,6 +30,9 @@ public:
     void sendKeyEvent(int type, int code, int value) const;
     // A press or release followed by its synchronisation record.
     void sendKey(int code, int value) const;
+    // Runs the event loop until the program has read everything written to
+    // its key device (`fd`, the program's own descriptor of it).
+    static void waitUntilKeysRead(int fd);
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;

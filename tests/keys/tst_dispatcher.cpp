@@ -57,17 +57,7 @@ struct Device {
     }
 
     // Waits until the program has read everything written to its key device.
-    void settle() const
-    {
-        for (int i = 0; i < 500; ++i) {
-            QCoreApplication::processEvents();
-            int pending = 0;
-            if (::ioctl(w->kbdFd, FIONREAD, &pending) == 0 && pending == 0)
-                break;
-            QTest::qWait(2);
-        }
-        QCoreApplication::processEvents();
-    }
+    void settle() const { TestBoard::waitUntilKeysRead(w->kbdFd); }
     void record(int code, int value) const
     {
         board.sendKey(code, value);
