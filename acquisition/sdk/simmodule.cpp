@@ -89,6 +89,10 @@ double responsivity(const GainModel &g, double coreC) { return g.responsivity * 
 double drift(double t) { return 30.0 * std::sin(2 * 3.14159265358979 * t / 420.0) + 0.12 * t; }
 constexpr double kAutoShutterSeconds = 60.0;
 
+// bt is kept in eighths of a nuc value, so that an offset set by a
+// recalibration is not rounded to a whole one.
+constexpr int kBtScale = 8;
+
 struct Tables {
     std::array<uint16_t, TPD_KT_BT_LEN> kt{};
     std::array<int16_t, TPD_KT_BT_LEN> bt{};
@@ -104,7 +108,7 @@ Tables factoryTables(const GainModel &g)
     for (int i = 0; i < TPD_KT_BT_LEN; ++i) {
         const double coreC = -20.0 + i / 10.0;
         const double kt = s / responsivity(g, coreC) * 16384.0 * (1.0 + g.ktError);
-        const double bt = (radiance(coreC + kKelvin) - g.wMin) * s + g.btError;
+        const double bt = ((radiance(coreC + kKelvin) - g.wMin) * s + g.btError) * kBtScale;
         t.kt[i] = static_cast<uint16_t>(std::clamp(std::lround(kt), 1L, 65535L));
         t.bt[i] = static_cast<int16_t>(std::clamp(std::lround(bt), -32768L, 32767L));
     }
@@ -121,7 +125,7 @@ Tables factoryTables(const GainModel &g)
 // tables as little-endian 16-bit words. Written whole (beside, then renamed),
 // read back only when the file is complete and carries the mark.
 constexpr char kFlashMark[8] = {'N', '7', 'I', 'R', 'F', 'L', 'S', 'H'};
-constexpr uint16_t kFlashFormat = 1;
+constexpr uint16_t kFlashFormat = 2;
 constexpr size_t kFlashTableWords = 2 * TPD_KT_BT_LEN + TPD_NUC_T_LEN;
 constexpr size_t kFlashBytes = sizeof kFlashMark + 2 + 2 * 2 * kFlashTableWords;
 constexpr const char *kFlashFile = kFlashBoardPath;
@@ -605,7 +609,8 @@ public:
         const double tf = at - ti;
         const Tables &tb = tables[gain];
         const int kt = static_cast<int>(std::lround(tb.kt[ti] * (1 - tf) + tb.kt[ti + 1] * tf));
-        const int btFixed = static_cast<int>(std::lround((tb.bt[ti] * (1 - tf) + tb.bt[ti + 1] * tf) * (1 << 14)));
+        const int btFixed =
+            static_cast<int>(std::lround((tb.bt[ti] * (1 - tf) + tb.bt[ti + 1] * tf) * (1 << 14) / kBtScale));
         const int mid = static_cast<int>(std::lround(g.countMid));
         const uint16_t *rep = reportTable(gain).data();
         const uint64_t frameKey = static_cast<uint64_t>(frame) * kPixels;
@@ -1217,7 +1222,7 @@ int new_ktbt_recal_double_point_calculate(const IrcalPoint_t *low, const IrcalPo
         return -4;
     for (int i = 0; i < kt_bt_len; ++i) {
         kt_out[i] = static_cast<uint16_t>(std::clamp(std::lround(kt_in[i] * a), 1L, 65535L));
-        bt_out[i] = static_cast<int16_t>(std::clamp(std::lround(a * bt_in[i] + b), -32768L, 32767L));
+        bt_out[i] = static_cast<int16_t>(std::clamp(std::lround(a * bt_in[i] + b * irsim::kBtScale), -32768L, 32767L));
     }
     return 0;
 }

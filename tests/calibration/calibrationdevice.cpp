@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <sys/ioctl.h>
 
 CalibrationDevice::CalibrationDevice(double blackbodyC)
 {
@@ -43,17 +42,7 @@ void CalibrationDevice::restart()
     start();
 }
 
-void CalibrationDevice::settle() const
-{
-    for (int i = 0; i < 500; ++i) {
-        QCoreApplication::processEvents();
-        int pending = 0;
-        if (::ioctl(w->kbdFd, FIONREAD, &pending) == 0 && pending == 0)
-            break;
-        QTest::qWait(2);
-    }
-    QCoreApplication::processEvents();
-}
+void CalibrationDevice::settle() const { TestBoard::waitUntilKeysRead(w->kbdFd); }
 
 void CalibrationDevice::press(int code, int times) const
 {

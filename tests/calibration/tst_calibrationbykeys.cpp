@@ -69,7 +69,13 @@ void TestCalibrationByKeys::calibrateRange(CalibrationDevice &d, const double (&
     QVERIFY(d.okAndWaitForTheLoop());   // Cal Reset: tables saved, points 500.0
     const char *buttons[3] = {"pushButton_3", "pushButton_2", "pushButton_8"};
     for (int p = 0; p < 3; ++p) {
+        // The blackbody settles; BACK for a fresh shutter correction; the point.
         d.pointAt(setPoints[p]);
+        QTRY_VERIFY_WITH_TIMEOUT(page->shutterReady, 4000);
+        d.press(keycode::Back);
+        QVERIFY(page->isVisible());
+        QTRY_COMPARE(pendingModuleCommand.load(), static_cast<int>(kNoCommand));
+        QVERIFY(d.waitFrames(3));
         QVERIFY(d.focusByKeys(buttons[p]));
         QVERIFY(d.okAndWaitForTheLoop());
         QVERIFY(!page->tipsLabel->isVisible());
