@@ -793,6 +793,13 @@ bool Norvik7::closeOneLevel()
         return false;
     };
 
+    // The alignment page opens over the live view only; back leaves it (the
+    // offsets moved stay in use until the program ends unless saved).
+    if (shown(calImageSubMenu)) {
+        hide(calImageSubMenu);
+        qDebug() << "CalImageSubMenu hide";
+        return closed;
+    }
     if (!shown(mainMenu) && shown(imageListViewer)) {
         if (shown(imageViewer)) {
             if (shown(imageViewerMenu)) {

@@ -6,7 +6,9 @@
 #include "calibration/menus/caltempsubmenu.h"
 #include "liveview/viewstate.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -53,13 +55,25 @@ void CalibrationDevice::press(int code, int times) const
     }
 }
 
-void CalibrationDevice::openTemperatureCalibration() const
+// `key` pressed while DOWN is held and repeating.
+static void withDownHeld(const TestBoard &board, int key)
 {
     board.sendKey(keycode::Down, keyvalue::Press);
     board.sendKey(keycode::Down, keyvalue::Repeat);
-    board.sendKey(keycode::Up, keyvalue::Press);
-    board.sendKey(keycode::Up, keyvalue::Release);
+    board.sendKey(key, keyvalue::Press);
+    board.sendKey(key, keyvalue::Release);
     board.sendKey(keycode::Down, keyvalue::Release);
+}
+
+void CalibrationDevice::openTemperatureCalibration() const
+{
+    withDownHeld(board, keycode::Up);
+    settle();
+}
+
+void CalibrationDevice::openImageCalibration() const
+{
+    withDownHeld(board, keycode::Left);
     settle();
 }
 
@@ -104,4 +118,15 @@ double CalibrationDevice::centreReading(int frames) const
     for (const QList<QVariant> &f : spy)
         sum += f.at(2).value<unsigned short>() * 0.0625 - 273.15;
     return spy.isEmpty() ? -1000 : sum / spy.count();
+}
+
+bool CalibrationDevice::saveScreen(QWidget *page, const QString &name) const
+{
+    QImage screen = w->grab(QRect(0, 0, 240, 320)).toImage().convertToFormat(QImage::Format_RGB32);
+    QPainter p(&screen);
+    p.drawImage(page->pos(), page->grab().toImage());
+    p.end();
+    const QString dir = qEnvironmentVariable("NORVIK7_TEST_BUILD_DIR", QDir::currentPath()) + "/screenshots";
+    QDir().mkpath(dir);
+    return screen.save(dir + "/" + name + ".png");
 }

@@ -26,6 +26,8 @@ public:
     void press(int code, int times = 1) const;
     // UP pressed while DOWN repeats: the temperature calibration page.
     void openTemperatureCalibration() const;
+    // LEFT pressed while DOWN repeats: the image calibration page.
+    void openImageCalibration() const;
     // Focuses the page's button with this object name by DOWN presses.
     bool focusByKeys(const char *objectName) const;
     // OK on the focused button; waits until the acquisition loop reports
@@ -36,6 +38,9 @@ public:
     void pointAt(double celsius) const;
     // The mean centre reading in degrees over `frames` delivered frames.
     double centreReading(int frames = 12) const;
+    // The screen as the technician sees it, `page` over the live view, saved
+    // as <build>/screenshots/NAME.png to be looked at.
+    bool saveScreen(QWidget *page, const QString &name) const;
     // Waits until `frames` more frames are delivered.
     bool waitFrames(int frames) const;
 

@@ -13,7 +13,6 @@
 #include "calibration/menus/caltempsubmenu.h"
 #include "liveview/viewstate.h"
 
-#include <QPainter>
 #include <QtTest>
 
 #include <cmath>
@@ -39,7 +38,6 @@ private:
     // Error of the centre reading at every check, in the order of kChecks.
     QList<double> errors(CalibrationDevice &d);
     void calibrateRange(CalibrationDevice &d, const double (&setPoints)[3]);
-    void saveScreen(CalibrationDevice &d, const QString &name);
 };
 
 // A blackbody is read with emissivity 1.00, a shutter correction just before.
@@ -81,24 +79,10 @@ void TestCalibrationByKeys::calibrateRange(CalibrationDevice &d, const double (&
         QVERIFY(!page->tipsLabel->isVisible());
     }
     if (setPoints[0] < 0)
-        saveScreen(d, QStringLiteral("CalTempSubMenu_calibrating"));
+        QVERIFY(d.saveScreen(page, QStringLiteral("CalTempSubMenu_calibrating")));
     QVERIFY(d.focusByKeys("pushButton_4"));
     QVERIFY(d.okAndWaitForTheLoop());   // New Recal
     QCOMPARE(caltables::lastRecalResult(), 0);
-}
-
-// The screen as the technician sees it, page over the live view, saved as
-// <build>/screenshots/NAME.png to be looked at.
-void TestCalibrationByKeys::saveScreen(CalibrationDevice &d, const QString &name)
-{
-    QImage screen = d.w->grab(QRect(0, 0, 240, 320)).toImage().convertToFormat(QImage::Format_RGB32);
-    QPainter p(&screen);
-    QWidget *page = d.w->calTempSubMenu;
-    p.drawImage(page->pos(), page->grab().toImage());
-    p.end();
-    const QString dir = qEnvironmentVariable("NORVIK7_TEST_BUILD_DIR", QDir::currentPath()) + "/screenshots";
-    QDir().mkpath(dir);
-    QVERIFY(screen.save(dir + "/" + name + ".png"));
 }
 
 void TestCalibrationByKeys::bothRangesByKeys()

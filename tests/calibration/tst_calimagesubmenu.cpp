@@ -1,0 +1,123 @@
+// The image calibration page as a technician uses it: opened by LEFT with
+// DOWN, the arrows moving the visible crop two pixels at a time within its
+// limits, Save storing the offsets with a short "Saved!", BACK leaving the
+// page with unsaved offsets kept in memory only.
+#include "calibrationdevice.h"
+
+#include "app/config.h"
+#include "app/keystate.h"
+#include "calibration/menus/calimagesubmenu.h"
+#include "liveview/viewstate.h"
+
+#include <QtTest>
+
+class TestCalImageSubMenu : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void arrowsMoveTheCrop_data();
+    void arrowsMoveTheCrop();
+    void saveStoresTheOffsets();
+    void leavingWithoutSaveKeepsThemInMemoryOnly();
+
+private:
+    std::unique_ptr<CalibrationDevice> d;
+};
+
+void TestCalImageSubMenu::init()
+{
+    d = std::make_unique<CalibrationDevice>(30.0);
+    vlcPostX = 36;
+    vlcPostY = 48;
+}
+
+void TestCalImageSubMenu::cleanup() { d.reset(); }
+
+void TestCalImageSubMenu::arrowsMoveTheCrop_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("startX");
+    QTest::addColumn<int>("startY");
+    QTest::addColumn<int>("presses");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("y");
+    QTest::newRow("left") << int(keycode::Left) << 36 << 48 << 1 << 38 << 48;
+    QTest::newRow("right") << int(keycode::Right) << 36 << 48 << 1 << 34 << 48;
+    QTest::newRow("up") << int(keycode::Up) << 36 << 48 << 1 << 36 << 50;
+    QTest::newRow("down") << int(keycode::Down) << 36 << 48 << 1 << 36 << 46;
+    QTest::newRow("left stops at 72") << int(keycode::Left) << 68 << 48 << 3 << 72 << 48;
+    QTest::newRow("right stops at 0") << int(keycode::Right) << 2 << 48 << 3 << 0 << 48;
+    QTest::newRow("up stops at 96") << int(keycode::Up) << 36 << 94 << 3 << 36 << 96;
+    QTest::newRow("down stops at 0") << int(keycode::Down) << 36 << 2 << 3 << 36 << 0;
+}
+
+void TestCalImageSubMenu::arrowsMoveTheCrop()
+{
+    QFETCH(int, key);
+    QFETCH(int, startX);
+    QFETCH(int, startY);
+    QFETCH(int, presses);
+    QFETCH(int, x);
+    QFETCH(int, y);
+    CalImageSubMenu *page = d->w->calImageSubMenu;
+    d->openImageCalibration();
+    QVERIFY(page->isVisible());
+    QCOMPARE(page->focusWidget(), page->pushButton);
+    // Opening does not move the crop.
+    QCOMPARE(vlcPostX, 36);
+    QCOMPARE(vlcPostY, 48);
+    // The live view blends both pictures while the page is open.
+    QVERIFY(d->waitFrames(2));
+    QCOMPARE(image_mode.load(), 2);
+
+    vlcPostX = startX;
+    vlcPostY = startY;
+    d->press(key, presses);
+    QCOMPARE(vlcPostX, x);
+    QCOMPARE(vlcPostY, y);
+    QCOMPARE(page->focusWidget(), page->pushButton);
+    QVERIFY(!config::contains(config::ImageCal, QStringLiteral("vlc_post_x")));
+}
+
+void TestCalImageSubMenu::saveStoresTheOffsets()
+{
+    CalImageSubMenu *page = d->w->calImageSubMenu;
+    d->openImageCalibration();
+    d->press(keycode::Left, 2);
+    d->press(keycode::Down);
+    QElapsedTimer clock;
+    clock.start();
+    d->press(keycode::Ok);   // Save, where the focus is
+    QCOMPARE(config::readInt(config::ImageCal, QStringLiteral("vlc_post_x")), 40);
+    QCOMPARE(config::readInt(config::ImageCal, QStringLiteral("vlc_post_y")), 46);
+    QVERIFY(page->tipsLabel->isVisible());
+    QCOMPARE(page->tipsLabel->text(), QStringLiteral("Saved!"));
+    QCOMPARE(page->tipsLabel->x(), (240 - page->tipsLabel->width()) / 2);
+    QCOMPARE(page->tipsLabel->y(), 40);
+    QVERIFY(d->waitFrames(2));
+    QVERIFY(d->saveScreen(page, QStringLiteral("CalImageSubMenu_saved")));
+    QTRY_VERIFY_WITH_TIMEOUT(!page->tipsLabel->isVisible(), 3000);
+    QVERIFY(clock.elapsed() >= 1900);
+    QVERIFY(page->isVisible());
+}
+
+void TestCalImageSubMenu::leavingWithoutSaveKeepsThemInMemoryOnly()
+{
+    config::write(config::ImageCal, QStringLiteral("vlc_post_x"), 36);
+    config::write(config::ImageCal, QStringLiteral("vlc_post_y"), 48);
+    CalImageSubMenu *page = d->w->calImageSubMenu;
+    d->openImageCalibration();
+    d->press(keycode::Right, 3);
+    d->press(keycode::Back);
+    QVERIFY(!page->isVisible());
+    QCOMPARE(vlcPostX, 30);
+    QCOMPARE(config::readInt(config::ImageCal, QStringLiteral("vlc_post_x")), 36);
+    QCOMPARE(config::readInt(config::ImageCal, QStringLiteral("vlc_post_y")), 48);
+    // Back in the live view, the arrows no longer move the crop.
+    d->press(keycode::Up);
+    QCOMPARE(vlcPostY, 48);
+}
+
+QTEST_MAIN(TestCalImageSubMenu)
+#include "tst_calimagesubmenu.moc"
