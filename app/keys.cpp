@@ -368,9 +368,10 @@ void Norvik7::keyUp(int value)
                       videoWidget->videoPause();
                       videoPlayerMenu->hide();
                   }},
+                 // The question sits over the image's bar: it takes the key.
+                 {"delete question", [&] { return shown(deleteImageMenu); }, [&] { toggleFocus(deleteImageMenu); }},
                  {"image bar", [&] { return shown(imageViewerSubMenu); }, [&] { toggleFocus(imageViewerSubMenu); }},
                  {"save panel", [&] { return shown(imageVideoSaveMenu); }, [&] { toggleFocus(imageVideoSaveMenu); }},
-                 {"delete question", [&] { return shown(deleteImageMenu); }, [&] { toggleFocus(deleteImageMenu); }},
                  {"list at its top rows: the previous page",
                   [&] {
                       const int row = imageListViewer->ImageList->currentRow();
@@ -415,9 +416,10 @@ void Norvik7::keyDown(int value)
         {"1. the software down key", always, [&] { pushButton_9->click(); }},
         {"2. gallery bars", always, [&] {
              firstOf({
+                 // The question sits over the image's bar: it takes the key.
+                 {"delete question", [&] { return shown(deleteImageMenu); }, [&] { toggleFocus(deleteImageMenu); }},
                  {"image bar", [&] { return shown(imageViewerSubMenu); }, [&] { toggleFocus(imageViewerSubMenu); }},
                  {"save panel", [&] { return shown(imageVideoSaveMenu); }, [&] { toggleFocus(imageVideoSaveMenu); }},
-                 {"delete question", [&] { return shown(deleteImageMenu); }, [&] { toggleFocus(deleteImageMenu); }},
              });
          }},
         {"3. image calibration: move down", [&] { return shown(calImageSubMenu); },
@@ -440,8 +442,8 @@ void Norvik7::keyLeft(int value)
         {"3. gallery focus", always, [&] {
              if (press && shown(imageViewer)) {
                  firstOf({
-                     {"image bar", [&] { return shown(imageViewerSubMenu); }, [&] { focusButton(imageViewerSubMenu, 1); }},
                      {"delete question", [&] { return shown(deleteImageMenu); }, [&] { focusButton(deleteImageMenu, 1); }},
+                     {"image bar", [&] { return shown(imageViewerSubMenu); }, [&] { focusButton(imageViewerSubMenu, 1); }},
                      {"previous image", [&] { return !shown(imageDetailInfoMenu); }, [&] {
                           clickButton(imageViewer, 0);
                           clickButton(imageViewerMenu, 0);
@@ -514,8 +516,8 @@ void Norvik7::keyRight(int value)
         {"2. gallery focus", always, [&] {
              if (press && shown(imageViewer)) {
                  firstOf({
-                     {"image bar", [&] { return shown(imageViewerSubMenu); }, [&] { focusButton(imageViewerSubMenu, 0); }},
                      {"delete question", [&] { return shown(deleteImageMenu); }, [&] { focusButton(deleteImageMenu, 0); }},
+                     {"image bar", [&] { return shown(imageViewerSubMenu); }, [&] { focusButton(imageViewerSubMenu, 0); }},
                      {"next image", [&] { return !shown(imageDetailInfoMenu); }, [&] {
                           clickButton(imageViewer, 1);
                           clickButton(imageViewerMenu, 1);

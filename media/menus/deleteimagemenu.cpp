@@ -18,9 +18,20 @@ void DeleteImageMenu::deleteImageMenuEnable()
     deleteImageMenuEnabled = isHidden();
 }
 
+void DeleteImageMenu::deleteImageName(QString name)
+{
+    if (!updatingEnabled)
+        return;
+    m_name = name;
+    label->setText(tr("Delete") + ' ' + name + '?');
+}
+
 void DeleteImageMenu::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange) {
         retranslateUi(this);
+        if (!m_name.isEmpty())
+            label->setText(tr("Delete") + ' ' + m_name + '?');
+    }
 }

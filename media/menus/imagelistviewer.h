@@ -4,24 +4,66 @@
 #include "app/menus/menuwindow.h"
 #include "ui_imagelistviewer.h"
 
+#include <QStringList>
+
 class QListWidgetItem;
+class QSplashScreen;
+class QTimer;
 
 extern bool imageListViewerEnabled;
+// Whether the last listing found a card.
+extern bool sdcardAccessible;
+// The grid's window has reached the first entry of the listing.
+extern bool finishDisplayList;
 
 class ImageListViewer : public Screen<Ui::ImageListViewer, MenuWindow> {
     Q_OBJECT
 public:
     explicit ImageListViewer(QMainWindow *parent = nullptr);
 
+    // The file names of the current listing.
+    const QStringList &fileNames() const { return m_fileNames; }
+    QTimer *updateTimer() const { return m_timer; }
+    // While set, currentItemUpdate() leaves the selection alone.
+    bool updatingDisabled = false;
+
 signals:
     void updateText(QString name);
     void updateItemText(QString name);
     void reachedTop();
+    // The card is gone: the gallery is about to close.
+    void cardRemoved();
 
 public slots:
     // Opens or closes the gallery.
     void imageListViewerEnable();
-    // Listing and choosing; they come with the gallery.
+    void updateImageList();
+    void imageListUpdate();
+    void showImageList();
     void showPreviousImageList();
     void showSelectedImage(QListWidgetItem *item);
+    void showTips();
+    void slt_rangeChanged(int min, int max);
+    // The viewer moved to `name`: select its item (scrolling back when needed).
+    void currentItemUpdate(QString name);
+    // The image `name` was deleted: its item and its JPEG go too.
+    void deleteImage(QString name);
+    // The video being played was deleted: its item and file go.
+    void deleteVideo();
+
+protected:
+    void retranslate() override;
+
+private:
+    // An item for a listed file, or nullptr for an empty or unreadable one.
+    QListWidgetItem *makeItem(const QString &name) const;
+    void clearList();
+    void closeTips();
+    void showMessage(const QString &text);
+
+    QStringList m_fileNames;
+    QString curStr;   // the name to select again after scrolling back
+    QTimer *m_timer = nullptr;
+    QSplashScreen *m_tips = nullptr;
+    enum class Message { None, NoCard, NoImage } m_message = Message::None;
 };

@@ -8,3 +8,9 @@ ImageViewerMenu::ImageViewerMenu(QMainWindow *parent) : Screen(&imageViewerMenuE
 }
 
 void ImageViewerMenu::imageViewerMenuEnable() { toggleVisible(); }
+
+void ImageViewerMenu::currentImageName(QString name)
+{
+    const int dot = name.lastIndexOf('.');
+    imageNameLabel->setText(dot < 0 ? name : name.left(dot));
+}

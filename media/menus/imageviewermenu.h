@@ -11,4 +11,6 @@ public:
     explicit ImageViewerMenu(QMainWindow *parent = nullptr);
 public slots:
     void imageViewerMenuEnable();
+    // Shows `name` without its extension.
+    void currentImageName(QString name);
 };

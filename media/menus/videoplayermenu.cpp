@@ -13,3 +13,9 @@ void VideoPlayerMenu::videoPlayerMenuEnable()
         pushButton->setFocus();
     toggleVisible();
 }
+
+void VideoPlayerMenu::changePlayIcon(bool playing)
+{
+    pushButton->setIcon(QIcon(playing ? QStringLiteral(":/images/pause.png") : QStringLiteral(":/key/play.png")));
+    pushButton->setIconSize(QSize(44, 22));
+}

@@ -12,4 +12,6 @@ public:
     explicit VideoPlayerMenu(QMainWindow *parent = nullptr);
 public slots:
     void videoPlayerMenuEnable();
+    // The pause picture while playing, the play picture otherwise.
+    void changePlayIcon(bool playing);
 };

@@ -1,12 +1,181 @@
 #include "media/menus/videowidget.h"
 
-myWidget::myWidget(QWidget *parent) : QWidget(parent) {}
+#include <QDebug>
+#include <QFile>
+#include <QPainter>
+#include <QTimer>
 
-void myWidget::videoPause() { emit playStatusChanged(false); }
+#include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
 
-void myWidget::videoPlayStop()
+#include "media/mediatexts.h"
+
+QString curFileName;
+int framecount = 0;
+int cur_pos = 0;
+unsigned char play_flags = 0;
+
+myWidget::myWidget(QWidget *parent) : QWidget(parent)
+{
+    m_timer = new QTimer(this);
+    m_timer->setInterval(125);
+    connect(m_timer, &QTimer::timeout, this, &myWidget::nextFrame);
+}
+
+myWidget::~myWidget() = default;
+
+bool myWidget::hasCapture() const { return m_capture && m_capture->isOpened(); }
+
+void myWidget::openVideoFile(QString path)
+{
+    m_timer->stop();
+    m_capture.reset();   // a video still held from before is let go first
+    curFileName = path;
+    cur_pos = 0;
+    framecount = 0;
+    printf("%s\n", qPrintable(mediatexts::fileTime(path, QStringLiteral("yyyy/MM/dd hh:mm"))));
+    auto capture = std::make_unique<cv::VideoCapture>();
+    try {
+        capture->open(QFile::encodeName(path).toStdString(), cv::CAP_ANY);
+    } catch (const cv::Exception &) {
+    }
+    if (!capture->isOpened()) {
+        // A video that cannot be opened shows nothing; the ticks do nothing.
+        qDebug() << "Cannot open the video" << path;
+        play_flags = 0;
+        emit playStatusChanged(false);
+        return;
+    }
+    const double count = capture->get(cv::CAP_PROP_FRAME_COUNT);
+    framecount = count > 0 && count < 1e9 ? static_cast<int>(count) : 0;
+    m_capture = std::move(capture);
+    if (!showFrame()) {
+        // Not one frame: nothing to play.
+        endPlayback();
+        return;
+    }
+    resize(m_image.size());
+    m_timer->start();
+    play_flags = 1;
+    emit playStatusChanged(true);
+}
+
+bool myWidget::showFrame()
+{
+    cv::Mat frame;
+    try {
+        if (!m_capture || !m_capture->read(frame) || frame.empty())
+            return false;
+    } catch (const cv::Exception &) {
+        return false;
+    }
+    if (frame.type() != CV_8UC3) {
+        cv::Mat converted;
+        if (frame.channels() == 1)
+            cv::cvtColor(frame, converted, cv::COLOR_GRAY2BGR);
+        else if (frame.channels() == 4)
+            cv::cvtColor(frame, converted, cv::COLOR_BGRA2BGR);
+        else
+            return false;
+        frame = converted;
+    }
+    if (m_image.width() != frame.cols || m_image.height() != frame.rows)
+        m_image = QImage(frame.cols, frame.rows, QImage::Format_RGB888);
+    // The picture's pixels seen as an OpenCV image: converted in place.
+    cv::Mat shared(frame.rows, frame.cols, CV_8UC3, m_image.bits(), static_cast<size_t>(m_image.bytesPerLine()));
+    cv::cvtColor(frame, shared, cv::COLOR_BGR2RGB);
+    update();
+    ++cur_pos;
+    return true;
+}
+
+void myWidget::nextFrame()
+{
+    if (!m_capture)
+        return;
+    if (!showFrame()) {
+        endPlayback();
+        return;
+    }
+    qDebug() << "Current postion is " << cur_pos;
+}
+
+void myWidget::endPlayback()
 {
     close();
+    m_timer->stop();
+    m_capture.reset();
+    play_flags = 0;
+    cur_pos = 0;
     emit playStatusChanged(false);
     emit videoPlayExit();
+    qDebug() << "Video play end ...";
+}
+
+void myWidget::videoPlayAndPause()
+{
+    if (!m_capture)
+        return;
+    if (play_flags) {
+        m_timer->stop();
+        play_flags = 0;
+    } else {
+        m_timer->start();
+        play_flags = 1;
+    }
+    emit playStatusChanged(play_flags);
+}
+
+void myWidget::videoPause()
+{
+    if (play_flags) {
+        m_timer->stop();
+        play_flags = 0;
+    }
+    emit playStatusChanged(false);
+}
+
+void myWidget::videoPlayFastForward()
+{
+    if (!m_capture)
+        return;
+    if (cur_pos >= 0 && cur_pos + 7 < framecount) {
+        cur_pos += 8;
+        m_capture->set(cv::CAP_PROP_POS_FRAMES, cur_pos);
+    }
+}
+
+void myWidget::videoPlayBackForward()
+{
+    if (!m_capture)
+        return;
+    if (cur_pos >= 8 && cur_pos <= framecount) {
+        cur_pos -= 8;
+        m_capture->set(cv::CAP_PROP_POS_FRAMES, cur_pos);
+    }
+}
+
+void myWidget::videoPlayStop() { endPlayback(); }
+
+void myWidget::deleteCurrentVideo()
+{
+    if (!isVisible())
+        return;
+    m_timer->stop();
+    m_capture.reset();   // let go of the file before it goes
+    QFile::remove(curFileName);
+    emit deleteVideo();
+    close();
+    play_flags = 0;
+    cur_pos = 0;
+}
+
+void myWidget::paintEvent(QPaintEvent *)
+{
+    if (m_image.isNull())
+        return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QPoint(0, 0), m_image);
 }

@@ -1,0 +1,259 @@
+// Video playback and video details with videos made here by OpenCV's
+// writer: playing through the gallery, seeking, the end of the file,
+// deleting, and files that are no video.
+#include "mediadevice.h"
+
+#include "media/menus/deleteimagemenu.h"
+#include "media/menus/detailinfomenus.h"
+#include "media/menus/imagelistviewer.h"
+#include "media/menus/imageviewer.h"
+#include "media/menus/imageviewersubmenu.h"
+#include "media/menus/videoplayermenu.h"
+#include "media/menus/videowidget.h"
+
+#include <QListWidget>
+
+#include <opencv2/core.hpp>
+#include <opencv2/videoio.hpp>
+
+using namespace media_test;
+
+namespace {
+
+// A video of `frames` frames at `fps`, 24 x 32 pixels, each frame a shade of its own.
+bool makeVideo(const QString &path, int frames, double fps = 8.0)
+{
+    cv::VideoWriter out(QFile::encodeName(path).toStdString(), cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), fps,
+                        cv::Size(24, 32));
+    if (!out.isOpened())
+        return false;
+    for (int i = 0; i < frames; ++i)
+        out.write(cv::Mat(32, 24, CV_8UC3, cv::Scalar((i * 10) % 256, 128, 64)));
+    out.release();
+    return true;
+}
+
+// A video on the card with its thumbnail in the gallery.
+void putVideo(const TestBoard &board, const QString &stem, int frames)
+{
+    QDir().mkpath(board.file(kFolder));
+    QVERIFY(makeVideo(board.file(kFolder + stem + ".avi"), frames));
+    board.write(kFolder + stem + ".bmp", imageFile(90));
+}
+
+}  // namespace
+
+class TestVideo : public QObject {
+    Q_OBJECT
+private slots:
+    void seekLimits_data();
+    void seekLimits();
+    void playThroughTheGallery();
+    void details();
+    void badVideos_data();
+    void badVideos();
+    void deleteWhilePlaying();
+    void cardRemovedWhilePlaying();
+};
+
+void TestVideo::seekLimits_data()
+{
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<int>("from");   // offset from framecount when negative-relative, see below
+    QTest::addColumn<bool>("fromEnd");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<bool>("toEnd");
+    // 40 frames.
+    QTest::newRow("forward at framecount - 7 ignored") << true << -7 << true << -7 << true;
+    QTest::newRow("forward at framecount - 8 to the end") << true << -8 << true << 0 << true;
+    QTest::newRow("forward from the start") << true << 1 << false << 9 << false;
+    QTest::newRow("forward at -1 ignored") << true << -1 << false << -1 << false;
+    QTest::newRow("back at 7 ignored") << false << 7 << false << 7 << false;
+    QTest::newRow("back at 8 to 0") << false << 8 << false << 0 << false;
+    QTest::newRow("back at framecount") << false << 0 << true << -8 << true;
+    QTest::newRow("back past framecount ignored") << false << 1 << true << 1 << true;
+}
+
+void TestVideo::seekLimits()
+{
+    QFETCH(bool, forward);
+    QFETCH(int, from);
+    QFETCH(bool, fromEnd);
+    QFETCH(int, to);
+    QFETCH(bool, toEnd);
+    Device d;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Qel_0001.avi");
+    QVERIFY(makeVideo(path, 40));
+    myWidget *player = d.w->videoWidget;
+    player->openVideoFile(path);
+    QVERIFY(player->hasCapture());
+    QCOMPARE(framecount, 40);
+    QCOMPARE(cur_pos, 1);
+    player->videoPause();
+    cur_pos = fromEnd ? framecount + from : from;
+    if (forward)
+        player->videoPlayFastForward();
+    else
+        player->videoPlayBackForward();
+    QCOMPARE(cur_pos, toEnd ? framecount + to : to);
+    player->videoPlayStop();
+    QVERIFY(!player->hasCapture());
+}
+
+void TestVideo::playThroughTheGallery()
+{
+    Device d;
+    d.boot();
+    putVideo(d.board, "Qel_0001", 24);
+    Norvik7 &w = *d.w;
+    QSignalSpy exits(w.videoWidget, &myWidget::videoPlayExit);
+    d.press(keycode::Gallery);
+    QCOMPARE(w.imageListViewer->ImageList->currentItem()->text(), QStringLiteral("Qel_0001"));
+    d.press(keycode::Ok);
+    QVERIFY(w.videoWidget->isVisible());
+    QVERIFY(w.videoPlayerMenu->isVisible());
+    QVERIFY(!w.imageViewer->isVisible());
+    QCOMPARE(w.videoWidget->size(), QSize(24, 32));
+    QCOMPARE(w.videoWidget->frame().size(), QSize(24, 32));
+    QCOMPARE(play_flags, 1);
+    // The details page has been told the name.
+    QCOMPARE(w.videoDetailInfoMenu->FileName->text(), QStringLiteral("Qel_0001.avi"));
+    QTRY_VERIFY_WITH_TIMEOUT(cur_pos >= 3, 2000);
+    saveScreenshot(screen({w.imageListViewer, w.videoWidget, w.videoPlayerMenu}), "media_video_player");
+    // OK pauses and plays.
+    d.press(keycode::Ok);
+    QCOMPARE(play_flags, 0);
+    const int paused = cur_pos;
+    QTest::qWait(400);
+    QCOMPARE(cur_pos, paused);
+    d.press(keycode::Ok);
+    QCOMPARE(play_flags, 1);
+    // To the end: the player closes and lets the video go.
+    QTRY_VERIFY_WITH_TIMEOUT(!w.videoWidget->isVisible(), 5000);
+    QCOMPARE(exits.count(), 1);
+    QVERIFY(!w.videoPlayerMenu->isVisible());
+    QVERIFY(!w.videoWidget->hasCapture());
+    QCOMPARE(cur_pos, 0);
+    QCOMPARE(play_flags, 0);
+    QVERIFY(w.imageListViewer->isVisible());
+}
+
+void TestVideo::details()
+{
+    Device d;
+    QDir().mkpath(d.folder());
+    QVERIFY(makeVideo(d.folder() + "Qel_0002.avi", 240, 8.0));
+    VideoDetailInfoMenu *page = d.w->videoDetailInfoMenu;
+    page->updateVideoDetailInfoMenu("Qel_0002.avi");
+    QCOMPARE(page->FileName->text(), QStringLiteral("Qel_0002.avi"));
+    QCOMPARE(page->Length->text(), QStringLiteral("00:00:30"));
+    QCOMPARE(page->Resolution->text(), QStringLiteral("240x320"));
+    const qint64 size = QFileInfo(d.folder() + "Qel_0002.avi").size();
+    QCOMPARE(page->Size->text(), size < 1048576 ? QString::number(size / 1024.0, 'f', 2) + " K Bytes"
+                                                : QString::number(size / 1048576.0, 'f', 2) + " M Bytes");
+    QVERIFY(QDateTime::fromString(page->DateAndTime->text(), "yyyy/MM/dd hh:mm:ss").isValid());
+    page->show();
+    saveScreenshot(screen({page}), "media_video_details");
+    // A missing file changes only the name.
+    page->updateVideoDetailInfoMenu("Qel_0009.avi");
+    QCOMPARE(page->FileName->text(), QStringLiteral("Qel_0009.avi"));
+    QCOMPARE(page->Length->text(), QStringLiteral("00:00:30"));
+    // Sizes as the page writes them.
+    d.board.write(kFolder + "Qel_0003.avi", QByteArray(1536, 'x'));
+    page->updateVideoDetailInfoMenu("Qel_0003.avi");
+    QCOMPARE(page->Size->text(), QStringLiteral("1.50 K Bytes"));
+    QCOMPARE(page->Length->text(), QStringLiteral("00:00:30"));   // no video: the length stays
+    d.board.write(kFolder + "Qel_0004.avi", QByteArray(3 * 1048576, 'x'));
+    page->updateVideoDetailInfoMenu("Qel_0004.avi");
+    QCOMPARE(page->Size->text(), QStringLiteral("3.00 M Bytes"));
+}
+
+void TestVideo::badVideos_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("garbage") << "garbage";
+    QTest::newRow("zero length") << "empty";
+    QTest::newRow("no frames") << "noframes";
+    QTest::newRow("cut short") << "cut";
+}
+
+void TestVideo::badVideos()
+{
+    QFETCH(QString, kind);
+    Device d;
+    d.boot();
+    QDir().mkpath(d.folder());
+    const QString path = d.folder() + "Qel_0001.avi";
+    if (kind == "garbage")
+        d.board.write(kFolder + "Qel_0001.avi", QByteArray(5000, char(0x5A)));
+    else if (kind == "empty")
+        d.board.write(kFolder + "Qel_0001.avi", QByteArray());
+    else if (kind == "noframes")
+        QVERIFY(makeVideo(path, 0));
+    else {
+        QVERIFY(makeVideo(path, 30));
+        QFile f(path);
+        QVERIFY(f.resize(f.size() / 3));
+    }
+    d.board.write(kFolder + "Qel_0001.bmp", imageFile(3));
+    d.press(keycode::Gallery);
+    d.press(keycode::Ok);
+    myWidget *player = d.w->videoWidget;
+    if (kind == "cut") {
+        // Whatever frames there are play, then the player closes.
+        QTRY_VERIFY_WITH_TIMEOUT(!player->isVisible(), 5000);
+    } else {
+        QVERIFY(!player->isVisible());
+        QVERIFY(!d.w->videoPlayerMenu->isVisible());
+    }
+    QVERIFY(!player->hasCapture());
+    player->nextFrame();   // a tick without a video does nothing
+    QVERIFY(d.w->imageListViewer->isVisible());
+    QVERIFY(QFileInfo::exists(path));
+}
+
+void TestVideo::deleteWhilePlaying()
+{
+    Device d;
+    d.boot();
+    putImages(d.board, 1);
+    putVideo(d.board, "Qel_0002", 400);
+    Norvik7 &w = *d.w;
+    d.press(keycode::Gallery);
+    d.press(keycode::Ok);
+    QVERIFY(w.videoWidget->isVisible());
+    d.press(keycode::Up);      // the video's action bar, paused
+    QVERIFY(w.videoViewerSubMenu->isVisible());
+    QCOMPARE(play_flags, 0);
+    d.press(keycode::Right);   // "Delete"
+    d.press(keycode::Ok);
+    QVERIFY(w.deleteImageMenu->isVisible());
+    d.press(keycode::Up);      // "Yes"
+    d.press(keycode::Ok);
+    QVERIFY(!d.onCard("Qel_0002.avi"));
+    QVERIFY(d.onCard("IMG_0001.bmp"));
+    QVERIFY(!w.videoWidget->isVisible());
+    QVERIFY(!w.videoPlayerMenu->isVisible());
+    QVERIFY(!w.videoWidget->hasCapture());
+    QCOMPARE(w.imageListViewer->ImageList->count(), 1);
+    QCOMPARE(w.imageListViewer->ImageList->item(0)->text(), QStringLiteral("IMG_0001"));
+}
+
+void TestVideo::cardRemovedWhilePlaying()
+{
+    Device d;
+    d.boot();
+    putVideo(d.board, "Qel_0001", 400);
+    Norvik7 &w = *d.w;
+    d.press(keycode::Gallery);
+    d.press(keycode::Ok);
+    QVERIFY(w.videoWidget->isVisible());
+    d.board.remove(QStringLiteral("/dev/mmcblk0p1"));
+    QTRY_VERIFY_WITH_TIMEOUT(d.visibleMenus().isEmpty(), 3000);
+    QVERIFY(!w.videoWidget->hasCapture());
+    QCOMPARE(play_flags, 0);
+}
+
+QTEST_MAIN(TestVideo)
+#include "tst_video.moc"
