@@ -193,6 +193,8 @@ signals:
     // live view: on refresh frames, the measured value, high threshold and
     // emissivity for the temperature server
     void sendMaxTempToTcpserver(float measured, float highThreshold, float emissivity);
+    // gallery: a video was chosen (its bare name)
+    void updateVideoName(QString name);
 
 public slots:
     void releaseMemory();
@@ -260,9 +262,14 @@ public slots:
     // The infrared module was asked to restart: "Initializing..." for 3 s.
     void resetThermalCamera();
 
-    // ---- capture (media/norvik7_capture.cpp) ------------------------------------------
+    // ---- capture and gallery (media/norvik7_capture.cpp, media/norvik7_gallery.cpp) ----
     void isSaveImageVideo();
+    void saveImage();
+    void finishSaveImage();
+    void updateSdcardTipStatus();
+    void availableDiskIsSmall(bool small);
     void snapshotImage();
+    void displayImageOrPlayVideo(QString name);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -286,6 +293,11 @@ private:
     void makeAcquisitionConnections(); // acquisition/norvik7_acquisition.cpp
     void setupPower();                 // app/power.cpp
     void setupKeyInput();              // app/keys.cpp
+    void makeMediaConnections();       // media/norvik7_gallery.cpp
+    // Capture (media/norvik7_capture.cpp).
+    void closeMenusForCapture();
+    void showCardTip(const QString &message);
+    void abandonSave();
 
     // Key input (app/keys.cpp): one record, then one key's rules.
     void handleKeyRecord(const keys::KeyRecord &record);

@@ -166,6 +166,7 @@ void Norvik7::applyStoredSettings()
 
 void Norvik7::makeConnections()
 {
+    makeMediaConnections();
     // A button whose click opens a screen.
     auto opens = [this](QAbstractButton *button, auto *screen, auto enable) {
         connect(button, &QAbstractButton::clicked, screen, enable);
