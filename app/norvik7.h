@@ -296,6 +296,7 @@ private:
     void makeMediaConnections();       // media/norvik7_gallery.cpp
     // Capture (media/norvik7_capture.cpp).
     void closeMenusForCapture();
+    bool putPanelAway();   // menus closed, the panel hidden; true when it was shown
     void showCardTip(const QString &message);
     void abandonSave();
 

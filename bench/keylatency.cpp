@@ -5,6 +5,7 @@
 #include "app/keystate.h"
 #include "app/menus/mainmenu.h"
 #include "app/norvik7.h"
+#include "bench/benchsupport.h"
 #include "board/board.h"
 
 #include <QApplication>
@@ -34,24 +35,6 @@ public:
         return QObject::eventFilter(o, e);
     }
 };
-
-void writeKey(int fd, int code, int value)
-{
-    struct input_event ev[2];
-    std::memset(ev, 0, sizeof ev);
-    ev[0].type = EV_KEY;
-    ev[0].code = static_cast<__u16>(code);
-    ev[0].value = value;
-    ev[1].type = EV_SYN;
-    if (::write(fd, ev, sizeof ev) != static_cast<ssize_t>(sizeof ev))
-        std::fprintf(stderr, "short write to the key device\n");
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[static_cast<size_t>(p * (v.size() - 1))];
-}
 
 double cpuSeconds()
 {
@@ -91,23 +74,23 @@ int main(int argc, char **argv)
         watch.painted = false;
         QElapsedTimer t;
         t.start();
-        writeKey(fd, keycode::Ok, 1);
+        bench::writeKey(fd, keycode::Ok, 1);
         while (!w.mainMenu->isVisible())
             app.processEvents(QEventLoop::AllEvents);
         shown.push_back(t.nsecsElapsed() / 1e6);
         while (!watch.painted && t.elapsed() < 1000)
             app.processEvents(QEventLoop::AllEvents);
         painted.push_back(t.nsecsElapsed() / 1e6);
-        writeKey(fd, keycode::Ok, 0);
-        writeKey(fd, keycode::Back, 1);
-        writeKey(fd, keycode::Back, 0);
+        bench::writeKey(fd, keycode::Ok, 0);
+        bench::writeKey(fd, keycode::Back, 1);
+        bench::writeKey(fd, keycode::Back, 0);
         while (w.mainMenu->isVisible())
             app.processEvents(QEventLoop::AllEvents);
     }
     std::printf("key record to main menu shown:   median %.3f ms, 90th percentile %.3f ms (%d presses)\n",
-                percentile(shown, 0.5), percentile(shown, 0.9), rounds);
+                bench::percentile(shown, 0.5), bench::percentile(shown, 0.9), rounds);
     std::printf("key record to main menu painted: median %.3f ms, 90th percentile %.3f ms\n",
-                percentile(painted, 0.5), percentile(painted, 0.9));
+                bench::percentile(painted, 0.5), bench::percentile(painted, 0.9));
 
     // Idle: the live view with every timer running and no key pressed.
     const double cpu0 = cpuSeconds();

@@ -8,6 +8,7 @@
 // Usage: norvik7_mediabench [CAPTURES] [OPENINGS] [STEPS]
 #include "app/keystate.h"
 #include "app/norvik7.h"
+#include "bench/benchsupport.h"
 #include "board/board.h"
 #include "liveview/viewstate.h"
 #include "media/capture.h"
@@ -35,24 +36,6 @@
 #include <vector>
 
 namespace {
-
-void writeKey(int fd, int code, int value)
-{
-    struct input_event ev[2];
-    std::memset(ev, 0, sizeof ev);
-    ev[0].type = EV_KEY;
-    ev[0].code = static_cast<__u16>(code);
-    ev[0].value = value;
-    ev[1].type = EV_SYN;
-    if (::write(fd, ev, sizeof ev) != static_cast<ssize_t>(sizeof ev))
-        std::fprintf(stderr, "short write to the key device\n");
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[static_cast<size_t>(p * (v.size() - 1))];
-}
 
 void closeSplashes()
 {
@@ -86,8 +69,8 @@ int main(int argc, char **argv)
         irGrayRaw[i] = static_cast<uint8_t>(i % 251);
         irThermalRaw[i] = static_cast<uint16_t>(4500 + i % 1000);
     }
-    vlcImage = QImage(264, 352, QImage::Format_RGB888);
-    vlcImage.fill(Qt::darkGreen);
+    w.vlcImage = QImage(264, 352, QImage::Format_RGB888);
+    w.vlcImage.fill(Qt::darkGreen);
     const QString folder = board::path(QStringLiteral("/media/mmcblk0p1/DCIM_100/")) + '/';
     QDir().mkpath(folder);
     const int fd = ::open(QFile::encodeName(board::path(QStringLiteral("/dev/input/event_key"))).constData(),
@@ -96,16 +79,16 @@ int main(int argc, char **argv)
     // ---- capture --------------------------------------------------------------------------------
     std::vector<double> saved;
     for (int i = 0; i < captures; ++i) {
-        writeKey(fd, keycode::Trigger, 1);
-        writeKey(fd, keycode::Trigger, 0);
+        bench::writeKey(fd, keycode::Trigger, 1);
+        bench::writeKey(fd, keycode::Trigger, 0);
         while (!w.imageVideoSaveMenu->isVisible())
             app.processEvents(QEventLoop::AllEvents);
         const QString jpg = folder + QStringLiteral("IMG_%1.jpg").arg(i + 1, 4, 10, QLatin1Char('0'));
         const QString bmp = folder + QStringLiteral("IMG_%1.bmp").arg(i + 1, 4, 10, QLatin1Char('0'));
         QElapsedTimer t;
         t.start();
-        writeKey(fd, keycode::Trigger, 1);
-        writeKey(fd, keycode::Trigger, 0);
+        bench::writeKey(fd, keycode::Trigger, 1);
+        bench::writeKey(fd, keycode::Trigger, 0);
         while (!(QFile::exists(jpg) && QFileInfo(bmp).size() == savedimage::kFileSize) && t.elapsed() < 5000)
             app.processEvents(QEventLoop::AllEvents);
         saved.push_back(t.nsecsElapsed() / 1e6);
@@ -115,7 +98,7 @@ int main(int argc, char **argv)
     }
     std::printf("capture, confirming key to both files on the card: median %.2f ms, 90th percentile %.2f ms "
                 "(%d captures)\n",
-                percentile(saved, 0.5), percentile(saved, 0.9), captures);
+                bench::percentile(saved, 0.5), bench::percentile(saved, 0.9), captures);
 
     // ---- gallery with 9,999 images ------------------------------------------------------------------
     // One saved image linked under every name: the listing and the nine
@@ -151,7 +134,7 @@ int main(int argc, char **argv)
             w.imageListViewer->imageListViewerEnable();
     }
     std::printf("gallery opened with 9,999 images: median %.2f ms, 90th percentile %.2f ms (%d openings)\n",
-                percentile(opened, 0.5), percentile(opened, 0.9), openings);
+                bench::percentile(opened, 0.5), bench::percentile(opened, 0.9), openings);
 
     w.imageListViewer->showSelectedImage(w.imageListViewer->ImageList->currentItem());
     closeSplashes();
@@ -166,7 +149,7 @@ int main(int argc, char **argv)
         stepped.push_back(t.nsecsElapsed() / 1e6);
     }
     std::printf("viewer step with 9,999 images: median %.2f ms, 90th percentile %.2f ms (%d steps)\n",
-                percentile(stepped, 0.5), percentile(stepped, 0.9), steps);
+                bench::percentile(stepped, 0.5), bench::percentile(stepped, 0.9), steps);
 
     // ---- the gray enlargement against OpenCV ----------------------------------------------------------
     std::vector<uint8_t> out(240 * 320);
@@ -183,7 +166,7 @@ int main(int argc, char **argv)
         cv::resize(src, dst, cv::Size(240, 320), 0, 0, cv::INTER_LINEAR);
         theirs.push_back(t.nsecsElapsed() / 1e3);
     }
-    const double a = percentile(ours, 0.5), b = percentile(theirs, 0.5);
+    const double a = bench::percentile(ours, 0.5), b = bench::percentile(theirs, 0.5);
     std::printf("ratio enlarge: %.2f (OpenCV resize %.1f us / ours %.1f us)\n", b / a, b, a);
     ::close(fd);
     return 0;

@@ -13,10 +13,6 @@ extern bool sdcardTipStatusEnable;   // the "No SD card!" tip may be shown
 extern int imageCount;               // number of the image being written
 // The screen as it was when the picture froze, before the panel came up.
 extern QImage frozenScreen;
-// The visible picture of the displayed frame and its aligned 192 x 256 crop;
-// the live view keeps them current. Either may be null.
-extern QImage vlcImage;
-extern QImage vlcImageCopy;
 
 namespace capture {
 
@@ -30,7 +26,6 @@ struct Shot {
     QString emissivity;               // "0.95"
     QPoint minMarker, maxMarker;      // top-left corners of the 32 x 32 marker labels
     int colorMap = 0;
-    QImage visible;                   // may be null: then no JPEG
 };
 
 // The counter: the number the next image gets, 1..9999 (anything else reads 1).

@@ -99,6 +99,16 @@ void Norvik7::closeMenusForCapture()
     }
 }
 
+bool Norvik7::putPanelAway()
+{
+    closeMenusForCapture();
+    if (!imageVideoSaveMenu->isVisible())
+        return false;
+    imageVideoSaveMenu->hide();
+    imageVideoSaveMenu->pushButton_2->setFocus();
+    return true;
+}
+
 void Norvik7::showCardTip(const QString &message)
 {
     splash(QPixmap(QStringLiteral(":/images/no_sdcard.png")), QRect(88, 128, 64, 64), 1000);
@@ -110,11 +120,7 @@ void Norvik7::isSaveImageVideo()
     saveImageDone = false;
     const CardDevice card;
     if (!card.present()) {
-        closeMenusForCapture();
-        if (imageVideoSaveMenu->isVisible()) {
-            imageVideoSaveMenu->hide();
-            imageVideoSaveMenu->pushButton_2->setFocus();
-        }
+        putPanelAway();
         if (sdcardTipStatusEnable) {
             showCardTip(tr("No SD card!"));
             QTimer::singleShot(1000, this, &Norvik7::updateSdcardTipStatus);
@@ -164,12 +170,8 @@ void Norvik7::saveImage()
     saveImageDone = false;
     const CardDevice card;
     if (!card.present()) {
-        closeMenusForCapture();
-        if (imageVideoSaveMenu->isVisible()) {
-            imageVideoSaveMenu->hide();
-            imageVideoSaveMenu->pushButton_2->setFocus();
+        if (putPanelAway())
             saveImageEnable = false;
-        }
         showCardTip(tr("No SD card!"));
         saveImageDone = true;
         return;
@@ -213,7 +215,6 @@ void Norvik7::saveImage()
     shot.minMarker = LowTempLabel->pos();
     shot.maxMarker = HighTempLabel->pos();
     shot.colorMap = colorMap;
-    shot.visible = vlcImage;
     printf("The length of image is %d\n", savedimage::kBmpSize);
     const QByteArray file = capture::thermalFile(shot);
     restoreBacklight();
@@ -242,10 +243,9 @@ void Norvik7::saveImage()
     QTimer::singleShot(3000, this, &Norvik7::finishSaveImage);
 
     // Without a visible picture the thermal image is all there is.
-    if (!vlcImage.isNull()) {
-        vlcImage = vlcImage.scaled(240, 320, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // (The live view's own picture is left as it is: its crop is cut from it.)
+    if (!vlcImage.isNull())
         capture::writeJpeg(capture::jpgPath(imageCount), vlcImage);
-    }
     imageCount = imageCount + 1;
     capture::writeCounter(imageCount);
     board::run(QStringLiteral("sync"));

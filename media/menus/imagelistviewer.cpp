@@ -149,8 +149,14 @@ QListWidgetItem *ImageListViewer::makeItem(const QString &name) const
 void ImageListViewer::showImageList()
 {
     const mediafolder::Listing listing = mediafolder::listImages();
-    if (listing.status != mediafolder::Status::Ok)
-        return;   // the grid stays as it was
+    if (listing.status != mediafolder::Status::Ok) {
+        // The grid stays as it was; an empty one says why.
+        if (ImageList->count() == 0 && listing.status != mediafolder::Status::TooMany) {
+            m_message = Message::NoImage;
+            showMessage(tr("No Image in SD card!"));
+        }
+        return;
+    }
     clearList();
     finishDisplayList = false;
     m_fileNames = listing.names;

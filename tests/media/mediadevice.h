@@ -16,8 +16,6 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <sys/ioctl.h>
-
 #include <memory>
 #include <vector>
 
@@ -50,17 +48,7 @@ struct Device {
         w->initializingLabel->hide();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     }
-    void settle() const
-    {
-        for (int i = 0; i < 500; ++i) {
-            QCoreApplication::processEvents();
-            int pending = 0;
-            if (::ioctl(w->kbdFd, FIONREAD, &pending) == 0 && pending == 0)
-                break;
-            QTest::qWait(2);
-        }
-        QCoreApplication::processEvents();
-    }
+    void settle() const { TestBoard::waitUntilKeysRead(w->kbdFd); }
     void press(int code, int times = 1) const
     {
         for (int i = 0; i < times; ++i) {

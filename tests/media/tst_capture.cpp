@@ -34,14 +34,13 @@ struct Camera : Device {
         max_temp = QStringLiteral("36.5");
         min_temp = QStringLiteral("8.0");
         Norvik7::colorMap = 0;
-        vlcImage = QImage(264, 352, QImage::Format_RGB888);
-        vlcImage.fill(Qt::darkGreen);
+        w->vlcImage = QImage(264, 352, QImage::Format_RGB888);
+        w->vlcImage.fill(Qt::darkGreen);
         availableDiskSmall = false;
         sdcardTipStatusEnable = true;
         QDir().mkpath(folder());
         board.clearCommands();
     }
-    ~Camera() { vlcImage = QImage(); }
     void trigger() const { press(keycode::Trigger); }
     int counter() const { return config::readInt(config::Image, QStringLiteral("image_count")); }
     bool frozen() const { return saveImageEnable.load(); }
@@ -254,8 +253,8 @@ void TestCapture::whatTheFileRecords()
 void TestCapture::noVisiblePictureStillSaves()
 {
     Camera c;
-    vlcImage = QImage();
     c.trigger();
+    c.w->vlcImage = QImage();   // the visible sensor gave nothing
     c.trigger();
     QCOMPARE(c.files(), QStringList{"IMG_0001.bmp"});
     QCOMPARE(QFileInfo(c.folder() + "IMG_0001.bmp").size(), 406096);

@@ -71,6 +71,15 @@ uint8_t enlargedPixel(const uint8_t *g, int x, int y)
     return static_cast<uint8_t>(sum);
 }
 
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
+
 QByteArray sampleFile(std::vector<uint16_t> *rawOut = nullptr)
 {
     std::vector<uint8_t> gray(240 * 320);
@@ -140,11 +149,7 @@ void TestSavedImage::roundTrip()
     std::vector<uint16_t> raw;
     const QByteArray file = sampleFile(&raw);
     QTemporaryDir dir;
-    const QString path = dir.filePath("IMG_0001.bmp");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(file);
-    f.close();
+    const QString path = writeFile(dir, "IMG_0001.bmp", file);
 
     bool opened = false;
     const Contents c = readFile(path, &opened);
@@ -337,11 +342,7 @@ void TestSavedImage::badFiles()
 {
     QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
-    const QString path = dir.filePath("IMG_0005.bmp");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    f.close();
+    const QString path = writeFile(dir, "IMG_0005.bmp", bytes);
     const Contents c = readFile(path);
     QTEST(c.header, "header");
     QTEST(c.hasExif, "exif");
