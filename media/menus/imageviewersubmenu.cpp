@@ -15,9 +15,10 @@ void ImageViewerSubMenu::imageViewerSubMenuEnable() { toggleVisible(); }
 
 void ImageViewerSubMenu::imageViewerSubMenuTips()
 {
-    if (pushButton_2->hasFocus())
+    // The focused button of this bar, even while a window over it is active.
+    if (focusWidget() == pushButton_2)
         tipsLabel->setText(tr("Information"));
-    else if (pushButton->hasFocus())
+    else if (focusWidget() == pushButton)
         tipsLabel->setText(tr("Delete"));
     else
         return;

@@ -14,6 +14,7 @@
 
 #include <QLabel>
 #include <QRadioButton>
+#include <QTranslator>
 
 using namespace media_test;
 
@@ -72,6 +73,7 @@ private slots:
     void fullCard();
     void cancelWhileTheCardFillsUp();
     void serviceScreenshot();
+    void chineseTexts();
 };
 
 void TestCapture::freezeThenSave()
@@ -379,6 +381,31 @@ void TestCapture::serviceScreenshot()
     QCOMPARE(shot.size(), QSize(240, 320));
     QCOMPARE(c.counter(), 0);
     QVERIFY(c.files().isEmpty());
+}
+
+void TestCapture::chineseTexts()
+{
+    QTranslator chinese;
+    QVERIFY(chinese.load(QStringLiteral(":/qm/qm/ChineseSimplified.qm")));
+    QCoreApplication::installTranslator(&chinese);
+    {
+        Camera c;
+        c.trigger();
+        c.trigger();
+        QVERIFY(splashMessages().contains(QStringLiteral("已保存")));   // Saved
+        saveScreenshot(screen({c.w.get()}), "media_capture_saved_zh");
+        c.waitSaved();
+        c.board.write("/sim/sd_free_mb", "0");
+        c.trigger();
+        QCOMPARE(splashMessages(), QStringList{QStringLiteral("SD卡已满！")});   // SD card is full!
+    }
+    {
+        Camera c;
+        c.board.remove(QStringLiteral("/dev/mmcblk0p1"));
+        c.trigger();
+        QCOMPARE(splashMessages(), QStringList{QStringLiteral("未插入SD卡！")});   // No SD card!
+    }
+    QCoreApplication::removeTranslator(&chinese);
 }
 
 QTEST_MAIN(TestCapture)

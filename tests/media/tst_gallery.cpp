@@ -11,6 +11,7 @@
 
 #include <QListWidget>
 #include <QScrollBar>
+#include <QTranslator>
 
 using namespace media_test;
 
@@ -60,6 +61,7 @@ private slots:
     void detailsOfFilesWithoutBlocks();
     void cardRemovedWhileOpen();
     void framedAndFullScreen();
+    void chineseTexts();
 };
 
 void TestGallery::grid_data()
@@ -427,6 +429,29 @@ void TestGallery::framedAndFullScreen()
     v->fullScreenShowImage();
     v->exitImageViewer();
     QCOMPARE(v->ShowImageLabel->geometry(), QRect(0, 0, 240, 320));
+}
+
+void TestGallery::chineseTexts()
+{
+    Device d;
+    d.boot();
+    putImages(d.board, 1);
+    openNewest(d);
+    Norvik7 &w = *d.w;
+    d.press(keycode::Ok);
+    d.press(keycode::Ok);   // the delete question
+    QTranslator chinese;
+    QVERIFY(chinese.load(QStringLiteral(":/qm/qm/ChineseSimplified.qm")));
+    QCoreApplication::installTranslator(&chinese);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.deleteImageMenu->label->text(), QStringLiteral("删除 IMG_0001.bmp?"));
+    QCOMPARE(w.imageViewerSubMenu->tipsLabel->text(), QStringLiteral("删除"));
+    saveScreenshot(screen({w.imageViewer, w.imageViewerSubMenu, w.deleteImageMenu}), "media_delete_question_zh");
+    d.press(keycode::Ok);     // "No"
+    d.press(keycode::Back);   // the bar gone, the name bar back
+    d.press(keycode::Right);
+    QVERIFY(splashMessages().contains(QStringLiteral("没有更多图片")));   // No more images
+    QCoreApplication::removeTranslator(&chinese);
 }
 
 QTEST_MAIN(TestGallery)
