@@ -47,7 +47,7 @@ void CalTempSubMenu::calTempSubMenuEnable()
 {
     if (isHidden()) {
         showPointValues();
-        labelPointButtons(temperature_scale.load());
+        followGainInUse();
         pushButton_5->setFocus();
     }
     toggleVisible();
@@ -70,6 +70,15 @@ void CalTempSubMenu::labelPointButtons(int gain)
     gainStatusLabel->setText(high ? tr("High Gain") : tr("Low Gain"));
 }
 
+// The point buttons name the set points of the range in use; the layout's
+// texts are the high range's.
+void CalTempSubMenu::followGainInUse()
+{
+    const int gain = temperature_scale.load();
+    if (gainStatusLabel->text() != (gain != 0 ? tr("High Gain") : tr("Low Gain")))
+        labelPointButtons(gain);
+}
+
 void CalTempSubMenu::updateCalTempSubMenu()
 {
     const int gain = temperature_scale.load();
@@ -81,11 +90,8 @@ void CalTempSubMenu::updateCalTempSubMenu()
 
 void CalTempSubMenu::retranslate()
 {
-    // The layout's own texts come back; the page keeps what it shows.
-    const QString tip = tipsLabel->text();
     Screen::retranslate();
-    labelPointButtons(temperature_scale.load());
-    tipsLabel->setText(tip);
+    followGainInUse();
 }
 
 // ---- tips ------------------------------------------------------------------------------------

@@ -61,6 +61,7 @@ private:
     void showTip(const QString &text);
     void showPointValues();
     void labelPointButtons(int gain);
+    void followGainInUse();
     QTimer *m_tipTimer = nullptr;
     bool m_recalRefused = false;
 };

@@ -63,9 +63,14 @@ void TestCalTempSubMenu::opensOnCalResetAndArrowsFollowTheTable()
 {
     fillPoints(QStringLiteral("21.4"));
     CalTempSubMenu *page = d->w->calTempSubMenu;
+    QSignalSpy agc(d->w->cameraThread, &ThermalCameraThread::closeThermalModuleAGC);
     d->openTemperatureCalibration();
     QVERIFY(page->isVisible());
     QCOMPARE(page->focusWidget()->objectName(), QStringLiteral("pushButton_5"));
+    // The loop sees the page open once.
+    QTRY_COMPARE_WITH_TIMEOUT(agc.count(), 1, 2000);
+    QVERIFY(d->waitFrames(3));
+    QCOMPARE(agc.count(), 1);
     for (int n = 1; n <= 6; ++n) {
         QCOMPARE(page->pointLabel(n)->text(), QStringLiteral("21.4"));
         QVERIFY(page->pointLabel(n)->styleSheet().contains(QLatin1String("color: green;")));
@@ -78,8 +83,16 @@ void TestCalTempSubMenu::opensOnCalResetAndArrowsFollowTheTable()
     }
     d->press(keycode::Up);
     QCOMPARE(page->focusWidget()->objectName(), QStringLiteral("pushButton_9"));
-    QCOMPARE(page->pushButton_3->text(), QStringLiteral("Cal -10"));
+    QCOMPARE(page->pushButton_3->text(), QStringLiteral("Cal -10 ℃ "));
     QCOMPARE(page->gainStatusLabel->text(), QStringLiteral("High Gain"));
+    // Opened in the low range, the page names the low range's set points.
+    d->openTemperatureCalibration();
+    QVERIFY(!page->isVisible());
+    temperature_scale.store(0);
+    d->openTemperatureCalibration();
+    QCOMPARE((QStringList{page->pushButton_3->text(), page->pushButton_2->text(), page->pushButton_8->text(),
+                          page->gainStatusLabel->text()}),
+             (QStringList{"Cal 120", "Cal 250", "Cal 400", "Low Gain"}));
 }
 
 void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys_data()
