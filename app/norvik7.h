@@ -130,7 +130,7 @@ public:
 
     // ---- live view (liveview/norvik7_liveview.cpp) --------------------------------------
     QImage vlcImage;                          // the latest visible picture, as received
-    composition::Composer composer;           // the picture of each image mode, on the screen
+    composition::Composer composer;           // the picture of each image mode
     temps::TemperaturePipeline tempPipeline;  // steadied temperatures of each frame
     temps::HotSpotTracker hotSpot;            // whether the hot spot moved since the last frame
     // The unit of the readouts: the checked button of the unit screen.
@@ -330,7 +330,7 @@ private:
     // Live view (liveview/norvik7_liveview.cpp).
     void setupLiveView();
     void takeSnapshots(unsigned short centre);
-    void showPicture(const QImage &screen);
+    void showPicture(const QImage &picture);
     void markCentreForCalibration();
     void publishReadouts(const temps::FrameTemps &t, temps::Unit unit);
     void placeReadouts();

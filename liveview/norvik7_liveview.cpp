@@ -64,6 +64,8 @@ void Norvik7::setupLiveView()
     transTipTimer->setSingleShot(true);
     connect(transTipTimer, &QTimer::timeout, menuTipsLabel, &QLabel::hide);
 
+    // The picture covers the label whole: nothing under it needs painting first.
+    DisplayLabel->setAttribute(Qt::WA_OpaquePaintEvent);
     displayPixmap = QPixmap(DisplayLabel->size());
     displayPixmap.fill(Qt::black);
 
@@ -126,8 +128,9 @@ void Norvik7::updateThermalCameraImage(QImage thermal, QImage visible, unsigned 
         markCentreForCalibration();
     }
     request.mode = image_mode.load();
-    if (!thermal.isNull())
-        showPicture(composer.compose(thermal, vlcImage, request));
+    const QImage &picture = composer.compose(thermal, vlcImage, request);
+    if (!picture.isNull())
+        showPicture(picture);
 
     const temps::FrameTemps t = tempPipeline.process(centre, max, min, zoneMax, hotSpot.moved());
     centerTempValue = centre;
@@ -167,13 +170,13 @@ void Norvik7::takeSnapshots(unsigned short centre)
     std::memcpy(irGrayRaw, snapGray.data(), sizeof irGrayRaw);
 }
 
-void Norvik7::showPicture(const QImage &screen)
+void Norvik7::showPicture(const QImage &picture)
 {
     // The label lets go of the picture first, so painting into it copies nothing.
     DisplayLabel->clear();
     {
         QPainter p(&displayPixmap);
-        p.drawImage(0, 0, screen);
+        composition::paintScaled(p, picture, displayPixmap.rect());
     }
     DisplayLabel->setPixmap(displayPixmap);
 }

@@ -2,6 +2,7 @@
 // whose blend is known to the pixel.
 #include "liveview/composition.h"
 
+#include <QPainter>
 #include <QtTest>
 
 using namespace composition;
@@ -10,6 +11,7 @@ namespace {
 
 // Colours compared without their alpha.
 QRgb rgb(int r, int g, int b) { return qRgb(r, g, b) & 0xffffff; }
+QRgb at(const QImage &img, int x, int y) { return img.pixel(x, y) & 0xffffff; }
 
 QImage flat(int w, int h, QRgb c)
 {
@@ -18,8 +20,14 @@ QImage flat(int w, int h, QRgb c)
     return img;
 }
 
-// The screen pixel at the centre of the frame pixel (x, y) of a 192 x 256 picture.
-QRgb screenAt(const QImage &s, int x, int y) { return s.pixel((x * 5) / 4 + 1, (y * 5) / 4 + 1) & 0xffffff; }
+QImage onScreen(const QImage &picture)
+{
+    QImage screen(kScreenW, kScreenH, QImage::Format_RGB32);
+    screen.fill(Qt::black);
+    QPainter p(&screen);
+    paintScaled(p, picture, screen.rect());
+    return screen;
+}
 
 }  // namespace
 
@@ -29,28 +37,33 @@ private slots:
     void blendRule_data()
     {
         QTest::addColumn<int>("trans");
+        QTest::addColumn<QSize>("size");
         QTest::addColumn<QRgb>("expect");
         // thermal (200, 100, 7), visible (50, 255, 1)
-        QTest::newRow("50/50") << 50 << rgb(100 + 25, 50 + 127, 3 + 0);
-        QTest::newRow("75/25") << 75 << rgb(150 + 12, 75 + 63, 5 + 0);
-        QTest::newRow("25/75") << 25 << rgb(50 + 37, 25 + 191, 1 + 0);
-        QTest::newRow("100: thermal unmixed") << 100 << rgb(200, 100, 7);
-        QTest::newRow("0: visible crop unmixed") << 0 << rgb(50, 255, 1);
+        QTest::newRow("50/50") << 50 << QSize(120, 160) << rgb(100 + 25, 50 + 127, 3 + 0);
+        QTest::newRow("75/25") << 75 << QSize(120, 160) << rgb(150 + 12, 75 + 63, 5 + 0);
+        QTest::newRow("25/75") << 25 << QSize(120, 160) << rgb(50 + 37, 25 + 191, 1 + 0);
+        QTest::newRow("100: thermal unmixed") << 100 << QSize(192, 256) << rgb(200, 100, 7);
+        QTest::newRow("0: visible crop unmixed") << 0 << QSize(192, 256) << rgb(50, 255, 1);
     }
     void blendRule()
     {
         QFETCH(int, trans);
+        QFETCH(QSize, size);
         QFETCH(QRgb, expect);
         Composer c;
         Request r;
         r.mode = 2;
         r.trans = trans;
-        const QImage &s = c.compose(flat(192, 256, rgb(200, 100, 7)), flat(264, 352, rgb(50, 255, 1)), r);
-        QCOMPARE(s.size(), QSize(240, 320));
-        QCOMPARE(s.pixel(0, 0) & 0xffffff, expect);
-        QCOMPARE(s.pixel(239, 319) & 0xffffff, expect);
-        QCOMPARE(s.pixel(120, 160) & 0xffffff, expect);
+        const QImage &pic = c.compose(flat(192, 256, qRgb(200, 100, 7)), flat(264, 352, qRgb(50, 255, 1)), r);
+        QCOMPARE(pic.size(), size);
+        QCOMPARE(at(pic, 0, 0), expect);
+        QCOMPARE(at(pic, size.width() - 1, size.height() - 1), expect);
         QVERIFY(!c.usedThermalFallback());
+        // Enlarged to the whole screen.
+        const QImage s = onScreen(pic);
+        QCOMPARE(at(s, 0, 0), expect);
+        QCOMPARE(at(s, 239, 319), expect);
     }
 
     void pictureInPicture()
@@ -59,18 +72,21 @@ private slots:
         Request r;
         r.mode = 3;
         r.pipTrans = 25;
-        const QImage &s = c.compose(flat(192, 256, rgb(200, 100, 8)), flat(264, 352, rgb(40, 80, 120)), r);
+        const QImage &p = c.compose(flat(192, 256, qRgb(200, 100, 8)), flat(264, 352, qRgb(40, 80, 120)), r);
+        QCOMPARE(p.size(), QSize(192, 256));
         const QRgb mixed = rgb(50 + 30, 25 + 60, 2 + 90);
-        QCOMPARE(screenAt(s, 96, 128), mixed);
-        QCOMPARE(screenAt(s, 50, 66), mixed);
-        QCOMPARE(screenAt(s, 141, 189), mixed);
-        QCOMPARE(screenAt(s, 20, 128), rgb(40, 80, 120));
-        QCOMPARE(screenAt(s, 96, 20), rgb(40, 80, 120));
-        QCOMPARE(screenAt(s, 180, 230), rgb(40, 80, 120));
+        const QRgb visible = rgb(40, 80, 120);
+        QCOMPARE(at(p, 48, 64), mixed);
+        QCOMPARE(at(p, 143, 191), mixed);
+        QCOMPARE(at(p, 96, 128), mixed);
+        QCOMPARE(at(p, 47, 64), visible);
+        QCOMPARE(at(p, 144, 100), visible);
+        QCOMPARE(at(p, 96, 63), visible);
+        QCOMPARE(at(p, 96, 192), visible);
     }
 
     // The crop is taken at its corner: a visible picture whose only red
-    // column is the crop's first shows red on the screen's left edge.
+    // columns start at the crop's first shows red on the picture's left edge.
     void cropFollowsTheOffsets_data()
     {
         QTest::addColumn<QPoint>("corner");
@@ -81,18 +97,21 @@ private slots:
     void cropFollowsTheOffsets()
     {
         QFETCH(QPoint, corner);
-        QImage vis = flat(264, 352, rgb(0, 0, 255));
+        QImage vis = flat(264, 352, qRgb(0, 0, 255));
         for (int y = 0; y < 352; ++y)
-            for (int x = corner.x(); x < corner.x() + 4; ++x)
-                vis.setPixel(x, y, rgb(255, 0, 0));
+            vis.setPixel(corner.x(), y, qRgb(255, 0, 0));
+        for (int x = 0; x < 264; ++x)
+            vis.setPixel(x, corner.y(), qRgb(0, 255, 0));
         Composer c;
         Request r;
         r.mode = 2;
         r.trans = 0;
         r.crop = corner;
-        const QImage &s = c.compose(flat(192, 256, rgb(0, 0, 0)), vis, r);
-        QCOMPARE(s.pixel(0, 160) & 0xffffff, rgb(255, 0, 0));
-        QCOMPARE(s.pixel(20, 160) & 0xffffff, rgb(0, 0, 255));
+        const QImage &p = c.compose(flat(192, 256, qRgb(0, 0, 0)), vis, r);
+        QCOMPARE(at(p, 0, 160), rgb(255, 0, 0));
+        QCOMPARE(at(p, 1, 160), rgb(0, 0, 255));
+        QCOMPARE(at(p, 100, 0), rgb(0, 255, 0));
+        QCOMPARE(at(p, 100, 1), rgb(0, 0, 255));
     }
 
     // Without a visible picture every mode shows the thermal picture.
@@ -113,39 +132,57 @@ private slots:
         Request r;
         r.mode = mode;
         r.crop = corner;
-        const QImage vis = corner.x() > 72 ? flat(264, 352, rgb(1, 2, 3)) : QImage();
-        const QImage &s = c.compose(flat(192, 256, rgb(9, 99, 199)), vis, r);
-        QCOMPARE(s.pixel(120, 160) & 0xffffff, rgb(9, 99, 199));
+        const QImage vis = corner.x() > 72 ? flat(264, 352, qRgb(1, 2, 3)) : QImage();
+        const QImage &p = c.compose(flat(192, 256, qRgb(9, 99, 199)), vis, r);
+        QCOMPARE(p.size(), QSize(192, 256));
+        QCOMPARE(at(p, 96, 128), rgb(9, 99, 199));
         QVERIFY(c.usedThermalFallback());
+        QVERIFY(c.compose(QImage(), vis, r).isNull());
     }
 
     // Enlarging keeps a picture's left and right halves where they were.
     void enlargementKeepsGeometry()
     {
-        QImage th = flat(192, 256, rgb(0, 0, 0));
+        QImage th = flat(192, 256, qRgb(0, 0, 0));
         for (int y = 0; y < 256; ++y)
             for (int x = 96; x < 192; ++x)
-                th.setPixel(x, y, rgb(255, 255, 255));
+                th.setPixel(x, y, qRgb(255, 255, 255));
         Composer c;
-        const QImage &s = c.compose(th, QImage(), Request{});
+        const QImage s = onScreen(c.compose(th, QImage(), Request{}));
         QCOMPARE(qRed(s.pixel(115, 10)), 0);
         QCOMPARE(qRed(s.pixel(125, 10)), 255);
-        QVERIFY(qRed(s.pixel(120, 10)) > 0 && qRed(s.pixel(120, 10)) < 255);
         QCOMPARE(qRed(s.pixel(0, 0)), 0);
         QCOMPARE(qRed(s.pixel(239, 319)), 255);
     }
 
+    // The downscaled halves of the blend keep their geometry too.
+    void blendKeepsGeometry()
+    {
+        QImage th = flat(192, 256, qRgb(0, 0, 0));
+        for (int y = 0; y < 256; ++y)
+            for (int x = 96; x < 192; ++x)
+                th.setPixel(x, y, qRgb(200, 200, 200));
+        Composer c;
+        Request r;
+        r.mode = 2;
+        r.trans = 50;
+        const QImage &p = c.compose(th, flat(264, 352, qRgb(0, 0, 0)), r);
+        QCOMPARE(qRed(p.pixel(58, 80)), 0);
+        QCOMPARE(qRed(p.pixel(61, 80)), 100);
+    }
+
     void digitalShowsTheWholeVisiblePicture()
     {
-        QImage vis = flat(264, 352, rgb(0, 255, 0));
+        QImage vis = flat(264, 352, qRgb(0, 255, 0));
         for (int x = 0; x < 264; ++x)
-            vis.setPixel(x, 0, rgb(255, 0, 0));
+            vis.setPixel(x, 0, qRgb(255, 0, 0));
         Composer c;
         Request r;
         r.mode = 1;
-        const QImage &s = c.compose(flat(192, 256, rgb(0, 0, 0)), vis, r);
-        QVERIFY(qRed(s.pixel(120, 0)) > 200 && qGreen(s.pixel(120, 0)) < 50);
-        QCOMPARE(s.pixel(120, 200) & 0xffffff, rgb(0, 255, 0));
+        const QImage &p = c.compose(flat(192, 256, qRgb(0, 0, 0)), vis, r);
+        QCOMPARE(p.size(), QSize(264, 352));
+        QCOMPARE(at(p, 120, 0), rgb(255, 0, 0));
+        QCOMPARE(at(p, 120, 200), rgb(0, 255, 0));
     }
 };
 

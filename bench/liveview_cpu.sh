@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Processor use of the whole program in the live view with every mark shown
+# (centre spot, hot and cold spots, three cursors' worth of readouts), replaying
+# a raw recording of the simulated office, as percent of one core over a
+# measuring window. Runs offscreen, and under Xvfb when it is installed.
+# Usage: bench/liveview_cpu.sh [SECONDS] [MODE]   (MODE: image mode 0..3, default 0)
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BUILD_DIR:-$here/build}"
+prog="$build/norvik7"
+secs="${1:-20}"
+mode="${2:-0}"
+work="$(mktemp -d)"
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+
+"$build/bench/norvik7_liveview_bench" --record "$work/office.raw" 100 >/dev/null
+
+# One core's clock ticks per second, for /proc/PID/stat.
+hz=$(getconf CLK_TCK)
+cpu_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+measure() {   # platform label, then the command prefix
+  local label="$1"; shift
+  local root="$work/board-$label"
+  # Seed the board, then turn every mark on and choose the image mode.
+  NORVIK7_ROOT="$root" QT_QPA_PLATFORM=offscreen timeout 2 "$prog" >/dev/null 2>&1 || true
+  python3 - "$root/root/Norvik7_config.ini" "$mode" <<'PY'
+import configparser, sys
+p, mode = sys.argv[1], sys.argv[2]
+c = configparser.ConfigParser(); c.optionxform = str; c.read(p)
+if 'config' not in c: c['config'] = {}
+modes = ['thermal', 'digital', 'fusion', 'pip']
+c['config'].update({'center_focus': 'Yes', 'hilo_focus': 'Yes', 'zone': 'No', 'language': 'English',
+                    'image_mode': modes[int(mode)]})
+with open(p, 'w') as f: c.write(f, space_around_delimiters=False)
+PY
+  NORVIK7_ROOT="$root" NORVIK7_SCENE="$work/office.raw" "$@" "$prog" >/dev/null 2>&1 &
+  local launcher=$!
+  sleep 12   # start-up and the boot reveal
+  local pid
+  pid=$(pgrep -n -f "^$prog\$")
+  local c0 t0 c1 t1
+  c0=$(cpu_of "$pid"); t0=$(date +%s.%N)
+  sleep "$secs"
+  c1=$(cpu_of "$pid"); t1=$(date +%s.%N)
+  kill "$pid" 2>/dev/null; wait "$launcher" 2>/dev/null || true
+  awk -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" -v hz="$hz" -v l="$label" \
+    'BEGIN {printf "%s: %.2f %% of one core (%.2f s of processor time in %.1f s)\n", l, 100*(c1-c0)/hz/(t1-t0), (c1-c0)/hz, t1-t0}'
+}
+
+measure offscreen env QT_QPA_PLATFORM=offscreen
+if command -v xvfb-run >/dev/null; then
+  measure xvfb xvfb-run -a -s "-screen 0 400x480x24" env QT_QPA_PLATFORM=xcb
+fi
