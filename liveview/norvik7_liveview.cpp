@@ -64,8 +64,6 @@ void Norvik7::setupLiveView()
     transTipTimer->setSingleShot(true);
     connect(transTipTimer, &QTimer::timeout, menuTipsLabel, &QLabel::hide);
 
-    // The picture covers the label whole: nothing under it needs painting first.
-    DisplayLabel->setAttribute(Qt::WA_OpaquePaintEvent);
     displayPixmap = QPixmap(DisplayLabel->size());
     displayPixmap.fill(Qt::black);
 
