@@ -4,8 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <cstdio>
+#include <unistd.h>
 #include <vector>
 
 #include "app/config.h"
@@ -69,15 +70,18 @@ QByteArray thermalFile(const Shot &s)
 
 bool writeWhole(const QString &boardPath, const QByteArray &data)
 {
-    QSaveFile f(board::path(boardPath));
-    f.setDirectWriteFallback(false);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(data) != data.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    // The part file has a fixed name: one left by a power cut is written over
+    // by the next save of the same number (the counter did not move on).
+    const QString target = board::path(boardPath);
+    const QString part = target + QStringLiteral(".part");
+    QFile f(part);
+    bool ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size() && f.flush() &&
+              ::fsync(f.handle()) == 0;
+    f.close();
+    ok = ok && ::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) == 0;
+    if (!ok)
+        QFile::remove(part);
+    return ok;
 }
 
 bool writeJpeg(const QString &boardPath, const QImage &visible)

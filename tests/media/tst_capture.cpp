@@ -66,6 +66,7 @@ private slots:
     void cancelWritesNothing();
     void whatTheFileRecords();
     void noVisiblePictureStillSaves();
+    void partLeftByAPowerCutGoes();
     void failedWriteLeavesNothing();
     void requestWithTheGalleryOpen();
     void noCardTipOncePerSecond();
@@ -262,6 +263,17 @@ void TestCapture::noVisiblePictureStillSaves()
     QCOMPARE(QFileInfo(c.folder() + "IMG_0001.bmp").size(), 406096);
     QCOMPARE(c.counter(), 2);
     QVERIFY(splashMessages().contains("Saved"));
+}
+
+void TestCapture::partLeftByAPowerCutGoes()
+{
+    Camera c;
+    // A save cut short by a power cut: the part file, the counter not moved.
+    c.board.write(kFolder + "IMG_0001.bmp.part", QByteArray(1000, 'x'));
+    c.trigger();
+    c.trigger();
+    QCOMPARE(c.files(), (QStringList{"IMG_0001.bmp", "IMG_0001.jpg"}));
+    QCOMPARE(QFileInfo(c.folder() + "IMG_0001.bmp").size(), 406096);
 }
 
 void TestCapture::failedWriteLeavesNothing()
