@@ -20,7 +20,7 @@ void wordRange(const uint16_t *p, int n, uint16_t *mn, uint16_t *mx)
         lo[k] = 32767;
         hi[k] = -32768;
     }
-    const Lanes8 flip = lo + 1;   // 0x8000 in every lane (wraps)
+    const Lanes8 flip = hi;   // 0x8000 in every lane
     int i = 0;
     for (; i + 8 <= n; i += 8) {
         Lanes8 x;
