@@ -204,6 +204,7 @@ void Norvik7::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::LanguageChange) {
         retranslateUi(this);
+        updateTempLabel();
         if (cautionLabel && cautionLabel->isVisible())
             cautionLabel->setText(cautionText());
         if (initializingLabel && initializingLabel->isVisible())

@@ -247,7 +247,9 @@ void Norvik7::placeReadouts()
 // waits for the next refresh.
 void Norvik7::updateTempLabel()
 {
-    const bool celsius = temperatureUnitSetMenu && temperatureUnitSetMenu->radioButton->isChecked();
+    if (!temperatureUnitSetMenu)   // not built yet: nothing to follow
+        return;
+    const bool celsius = temperatureUnitSetMenu->radioButton->isChecked();
     config::write(config::Main, QStringLiteral("temp_unit"), celsius ? QStringLiteral("C") : QStringLiteral("F"));
     TempLabel->setText(QStringLiteral("26"));
 }
