@@ -43,6 +43,7 @@ private slots:
     void pointRecordingWritesOnlyTheGainsKeys_data();
     void pointRecordingWritesOnlyTheGainsKeys();
     void resetThenRecalibrationAtOnceChangesNoTable();
+    void recalibrationWithoutSavedTablesSaysSo();
     void saveAndSwitchRelabelsAfterThreeSeconds();
     void removeCoverReset_data();
     void removeCoverReset();
@@ -179,6 +180,23 @@ void TestCalTempSubMenu::resetThenRecalibrationAtOnceChangesNoTable()
     QVERIFY(page->tipsLabel->isVisible());
     QCOMPARE(page->tipsLabel->text(), QStringLiteral("Record all three points first"));
     QCOMPARE(toDefault.count(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!page->tipsLabel->isVisible(), 5000);
+}
+
+void TestCalTempSubMenu::recalibrationWithoutSavedTablesSaysSo()
+{
+    // Points recorded on an earlier day; no reset in this run, no table files.
+    fillPoints(QStringLiteral("19.6"));
+    CalTempSubMenu *page = d->w->calTempSubMenu;
+    d->openTemperatureCalibration();
+    QVERIFY(d->focusByKeys("pushButton_4"));
+    irsim::clearCalls();
+    QVERIFY(d->okAndWaitForTheLoop());
+    QTRY_COMPARE(page->tipsLabel->text(), QStringLiteral("Recal failed, tables unchanged"));
+    QVERIFY(page->tipsLabel->isVisible());
+    for (const std::string &c : irsim::calls())
+        QVERIFY2(c.rfind("set_tpd_", 0) != 0, c.c_str());
+    QVERIFY(!QFile::exists(d->board.file(QString::fromLatin1(irsim::kFlashBoardPath))));
     QTRY_VERIFY_WITH_TIMEOUT(!page->tipsLabel->isVisible(), 5000);
 }
 
