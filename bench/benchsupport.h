@@ -1,5 +1,10 @@
 #pragma once
 // Small helpers shared by the benchmarks that drive the program by its keys.
+#include <QByteArray>
+#include <QTemporaryDir>
+
+#include "board/board.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -27,6 +32,18 @@ inline double percentile(std::vector<double> v, double p)
 {
     std::sort(v.begin(), v.end());
     return v[static_cast<size_t>(p * (v.size() - 1))];
+}
+
+// The program on a fresh simulated board rooted in `root`, offscreen unless
+// another platform is asked for; a simulated "halt" does not end the run.
+inline void enterSimulatedBoard(const QTemporaryDir &root)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("NORVIK7_ROOT", root.path().toLocal8Bit());
+    board::reloadEnvironment();
+    board::seedIfNeeded();
+    board::enterWorkingDirectory();
+    board::setHaltHandler([] {});
 }
 
 }  // namespace bench

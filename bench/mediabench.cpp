@@ -48,13 +48,8 @@ void closeSplashes()
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QTemporaryDir dir;
-    qputenv("NORVIK7_ROOT", dir.path().toLocal8Bit());
-    board::reloadEnvironment();
-    board::seedIfNeeded();
-    board::enterWorkingDirectory();
-    board::setHaltHandler([] {});
+    bench::enterSimulatedBoard(dir);
     QApplication app(argc, argv);
     const int captures = argc > 1 ? std::atoi(argv[1]) : 30;
     const int openings = argc > 2 ? std::atoi(argv[2]) : 10;
