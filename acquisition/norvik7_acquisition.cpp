@@ -43,7 +43,7 @@ void Norvik7::startThreads()
         temperature_scale.store(temperatureScaleSetMenu->storedChoice());
     cameraThread = new ThermalCameraThread(this);
     cameraThread->start(QThread::InheritPriority);
-    // The TCP server thread is created and started here as well.
+    startTcpServer();
 }
 
 void Norvik7::makeAcquisitionConnections()

@@ -46,6 +46,8 @@ Norvik7::Norvik7(QMainWindow *parent) : QMainWindow(parent)
     startThreads();
     makeConnections();
     makeAcquisitionConnections();
+    makeConnectivityConnections();
+    getLocalMachineMac();
     setupPower();
     setupKeyInput();
     m_built = Built::Complete;

@@ -67,9 +67,15 @@ class QSocketNotifier;
 class QSplashScreen;
 class QTimer;
 class ThermalCameraThread;
+class TcpServerThread;
 
 // File-scope state of start-up.
 extern bool showBootSettingsMenu;   // the first-boot language choice is pending
+
+// File-scope state of Wi-Fi (connectivity/norvik7_connectivity.cpp): the wlan0
+// address "aa:bb:cc:dd:ee:ff" and the access point's name.
+extern QString macOfWifi;
+extern QString ssidOfWifi;
 
 // File-scope state of the menus and status bar.
 extern bool sdcardStatus;           // last card presence reported by the device information page
@@ -135,6 +141,11 @@ public:
     temps::HotSpotTracker hotSpot;            // whether the hot spot moved since the last frame
     // The unit of the readouts: the checked button of the unit screen.
     temps::Unit displayUnit() const;
+
+    // ---- connectivity (connectivity/norvik7_connectivity.cpp) ---------------------------
+    TcpServerThread *tcpServerThread = nullptr;    // the loopback temperature server, never stopped
+    // Names the access point after the radio's address; leaves Wi-Fi off.
+    void getLocalMachineMac();
 
     // ---- menus (app/norvik7_menus.cpp), in creation order ----------------------
     MainMenu *mainMenu = nullptr;
@@ -262,6 +273,9 @@ public slots:
     // The infrared module was asked to restart: "Initializing..." for 3 s.
     void resetThermalCamera();
 
+    // ---- connectivity (connectivity/norvik7_connectivity.cpp) ---------------------------
+    void wifiSwitch();
+
     // ---- capture and gallery (media/norvik7_capture.cpp, media/norvik7_gallery.cpp) ----
     void isSaveImageVideo();
     void saveImage();
@@ -291,6 +305,8 @@ private:
     void startThreads();               // acquisition/norvik7_acquisition.cpp
     void makeConnections();            // app/norvik7_menus.cpp
     void makeAcquisitionConnections(); // acquisition/norvik7_acquisition.cpp
+    void startTcpServer();             // connectivity/norvik7_connectivity.cpp
+    void makeConnectivityConnections(); // connectivity/norvik7_connectivity.cpp
     void setupPower();                 // app/power.cpp
     void setupKeyInput();              // app/keys.cpp
     void makeMediaConnections();       // media/norvik7_gallery.cpp

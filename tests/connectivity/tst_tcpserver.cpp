@@ -1,0 +1,448 @@
+// The loopback temperature server with real sockets: what a client receives,
+// the commands it may send, and clients that misbehave.
+#include "acquisition/acquisitionstate.h"
+#include "app/norvik7.h"
+#include "common/testboard.h"
+#include "connectivity/tcpreading.h"
+#include "connectivity/tcpserverthread.h"
+#include "loopbackclient.h"
+
+#include <QElapsedTimer>
+#include <QNetworkInterface>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <limits>
+#include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using loopback::connectTo;
+using loopback::readBytes;
+using loopback::words;
+
+namespace {
+
+// A server on a free port, listening before the test goes on.
+std::unique_ptr<TcpServerThread> startServer(int port = 0)
+{
+    auto s = std::make_unique<TcpServerThread>(nullptr, port);
+    s->start();
+    QElapsedTimer t;
+    t.start();
+    while (!s->isListening() && t.elapsed() < 5000)
+        QThread::msleep(2);
+    return s;
+}
+
+// Connects, reads the reading, optionally sends something, closes.
+QByteArray fetch(int port, const QByteArray &say = QByteArray(), int timeoutMs = 3000)
+{
+    const int fd = connectTo(port);
+    if (fd < 0)
+        return QByteArray();
+    const QByteArray six = readBytes(fd, 6, timeoutMs);
+    if (!say.isEmpty()) {
+        loopback::sendAll(fd, say);
+        // The server closes once it has dealt with what it was told.
+        readBytes(fd, 1, timeoutMs);
+    }
+    loopback::closeFd(fd);
+    return six;
+}
+
+}  // namespace
+
+class TestTcpServer : public QObject {
+    Q_OBJECT
+private slots:
+    void scaledValues_data();
+    void scaledValues();
+    void commands_data();
+    void commands();
+    void configuredPort_data();
+    void configuredPort();
+
+    void firstClientGetsTheInitialBytes();
+    void readingReachesTheClient();
+    void commandsOverTheSocket_data();
+    void commandsOverTheSocket();
+    void noClientEverGetsAMixedReading();
+    void silentClientDelaysTheNextByAtMostTwoSeconds();
+    void misbehavingClientsLeaveTheServerRunning_data();
+    void misbehavingClientsLeaveTheServerRunning();
+    void thousandClientsInARow();
+    void fiftyClientsAtOnce();
+    void listensOnLoopbackOnly();
+    void portTakenIsTriedAgain();
+    void stopsPromptlyWithASilentClient();
+
+    void mainWindowWiring();
+};
+
+// ---- the wire format ---------------------------------------------------------------------
+
+void TestTcpServer::scaledValues_data()
+{
+    QTest::addColumn<float>("measured");
+    QTest::addColumn<float>("high");
+    QTest::addColumn<float>("emissivity");
+    QTest::addColumn<int>("w0");
+    QTest::addColumn<int>("w1");
+    QTest::addColumn<int>("w2");
+    // The live view adds the half-steps; truncation then rounds.
+    const float t = tcpserver::kTemperatureHalfStep, e = tcpserver::kEmissivityHalfStep;
+    QTest::newRow("36.54, 130, 0.95") << 36.54f + t << 130.0f + t << 0.95f + e << 365 << 1300 << 95;
+    QTest::newRow("negative temperature sent as 0") << -12.3f + t << 130.0f + t << 0.95f + e << 0 << 1300 << 95;
+    QTest::newRow("just below zero") << -0.04f + t << -0.2f + t << 0.10f + e << 0 << 0 << 10;
+    QTest::newRow("hot end of the low gain") << 549.96f + t << 550.0f + t << 1.0f + e << 5500 << 5500 << 100;
+    QTest::newRow("low 16 bits kept") << 6553.6f + t << 6600.0f + t << 0.5f + e << 0 << 464 << 50;
+    QTest::newRow("NaN sent as 0") << std::numeric_limits<float>::quiet_NaN() << 130.0f + t << 0.95f + e << 0 << 1300 << 95;
+    QTest::newRow("huge values stay defined") << 1e30f << -1e30f << 1e20f << int(tcpserver::scaled(1e30f, 10.0f)) << 0
+                                              << int(tcpserver::scaled(1e20f, 100.0f));
+}
+
+void TestTcpServer::scaledValues()
+{
+    QFETCH(float, measured);
+    QFETCH(float, high);
+    QFETCH(float, emissivity);
+    const tcpserver::Reading r = tcpserver::readingFrom(measured, high, emissivity);
+    QFETCH(int, w0);
+    QFETCH(int, w1);
+    QFETCH(int, w2);
+    QCOMPARE(int(r.temperature), w0);
+    QCOMPARE(int(r.highLimit), w1);
+    QCOMPARE(int(r.emissivity), w2);
+    // Packed for publishing and unpacked unchanged; on the wire little-endian.
+    QCOMPARE(tcpserver::unpack(tcpserver::pack(r)), r);
+    const auto bytes = tcpserver::wireBytes(r);
+    QCOMPARE(int(bytes[0] | bytes[1] << 8), w0);
+    QCOMPARE(int(bytes[4] | bytes[5] << 8), w2);
+}
+
+void TestTcpServer::commands_data()
+{
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<int>("command");
+    const int none = int(tcpserver::Command::None), start = int(tcpserver::Command::UvcStart),
+              stop = int(tcpserver::Command::UvcStop);
+    QTest::newRow("UVC start") << QByteArray("UVC start") << start;
+    QTest::newRow("UVC stop") << QByteArray("UVC stop") << stop;
+    QTest::newRow("with a newline") << QByteArray("UVC start\n") << none;
+    QTest::newRow("with CR LF") << QByteArray("UVC stop\r\n") << none;
+    QTest::newRow("C string with its zero") << QByteArray("UVC start", 10) << start;
+    QTest::newRow("zero then garbage") << QByteArray("UVC stop\0zzz", 12) << stop;
+    QTest::newRow("lower case") << QByteArray("uvc start") << none;
+    QTest::newRow("leading blank") << QByteArray(" UVC start") << none;
+    QTest::newRow("prefix only") << QByteArray("UVC sta") << none;
+    QTest::newRow("two commands") << QByteArray("UVC startUVC stop") << none;
+    QTest::newRow("empty") << QByteArray() << none;
+    QTest::newRow("zero first") << QByteArray("\0UVC start", 10) << none;
+    QTest::newRow("1024 bytes") << QByteArray(1024, 'U') << none;
+}
+
+void TestTcpServer::commands()
+{
+    QFETCH(QByteArray, received);
+    QFETCH(int, command);
+    QCOMPARE(int(tcpserver::parseCommand(received.constData(), std::size_t(received.size()))), command);
+}
+
+void TestTcpServer::configuredPort_data()
+{
+    QTest::addColumn<QByteArray>("env");
+    QTest::addColumn<int>("port");
+    QTest::newRow("unset") << QByteArray() << 1234;
+    QTest::newRow("set") << QByteArray("40123") << 40123;
+    QTest::newRow("any free port") << QByteArray("0") << 0;
+    QTest::newRow("not a number") << QByteArray("http") << 1234;
+    QTest::newRow("out of range") << QByteArray("70000") << 1234;
+    QTest::newRow("negative") << QByteArray("-5") << 1234;
+}
+
+void TestTcpServer::configuredPort()
+{
+    QFETCH(QByteArray, env);
+    QFETCH(int, port);
+    const QByteArray old = qgetenv("NORVIK7_TCP_PORT");
+    if (env.isEmpty())
+        qunsetenv("NORVIK7_TCP_PORT");
+    else
+        qputenv("NORVIK7_TCP_PORT", env);
+    const int configured = tcpserver::configuredPort();
+    if (old.isNull())
+        qunsetenv("NORVIK7_TCP_PORT");
+    else
+        qputenv("NORVIK7_TCP_PORT", old);
+    QCOMPARE(configured, port);
+}
+
+// ---- over real sockets ----------------------------------------------------------------------
+
+void TestTcpServer::firstClientGetsTheInitialBytes()
+{
+    auto server = startServer();
+    QVERIFY(server->isListening());
+    // Written at once, before the client says anything.
+    const int fd = connectTo(server->boundPort());
+    QVERIFY(fd >= 0);
+    QCOMPARE(readBytes(fd, 6, 1000).toHex(' '), QByteArray("34 12 78 56 76 98"));
+    loopback::closeFd(fd);
+}
+
+void TestTcpServer::readingReachesTheClient()
+{
+    auto server = startServer();
+    server->getMaxTempData(36.54f + 0.05f, 130.0f + 0.05f, 0.95f + 0.005f);
+    const auto w = words(fetch(server->boundPort()));
+    QCOMPARE(int(w[0]), 365);
+    QCOMPARE(int(w[1]), 1300);
+    QCOMPARE(int(w[2]), 95);
+    server->getMaxTempData(-40.0f, 130.05f, 0.955f);
+    QCOMPARE(int(words(fetch(server->boundPort()))[0]), 0);
+}
+
+void TestTcpServer::commandsOverTheSocket_data()
+{
+    QTest::addColumn<QByteArray>("say");
+    QTest::addColumn<QList<int>>("emitted");
+    QTest::newRow("UVC start") << QByteArray("UVC start") << QList<int>{1};
+    QTest::newRow("UVC stop") << QByteArray("UVC stop") << QList<int>{0};
+    QTest::newRow("UVC start and a newline") << QByteArray("UVC start\n") << QList<int>{};
+    QTest::newRow("garbage") << QByteArray("\xff\x00\x13GET / HTTP/1.0\r\n\r\n", 21) << QList<int>{};
+}
+
+void TestTcpServer::commandsOverTheSocket()
+{
+    QFETCH(QByteArray, say);
+    QFETCH(QList<int>, emitted);
+    auto server = startServer();
+    QSignalSpy spy(server.get(), &TcpServerThread::sendUVCStart);
+    QCOMPARE(fetch(server->boundPort(), say).size(), 6);
+    QList<int> got;
+    for (const QList<QVariant> &args : spy)
+        got << args.at(0).toInt();
+    QCOMPARE(got, emitted);
+}
+
+void TestTcpServer::noClientEverGetsAMixedReading()
+{
+    auto server = startServer();
+    // Reading k has the words 10k, 20k and a third of its own; each first word
+    // names the one whole reading a client may receive with it.
+    auto values = [](int k) { return std::array<float, 3>{k + 0.05f, 2 * k + 0.05f, (k % 97) / 100.0f + 0.005f}; };
+    QHash<quint16, tcpserver::Reading> whole;
+    for (int k = 1; k <= 6000; ++k) {
+        const auto v = values(k);
+        whole.insert(quint16(10 * k), tcpserver::readingFrom(v[0], v[1], v[2]));
+    }
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int k = 1; !done.load(); k = k % 6000 + 1) {
+            const auto v = values(k);
+            server->getMaxTempData(v[0], v[1], v[2]);
+        }
+    });
+    int mixed = 0;
+    for (int i = 0; i < 300; ++i) {
+        const auto w = words(fetch(server->boundPort()));
+        const tcpserver::Reading got{w[0], w[1], w[2]};
+        if (!(got == tcpserver::Reading{}) && !(whole.value(w[0]) == got))
+            ++mixed;
+    }
+    done.store(true);
+    writer.join();
+    QCOMPARE(mixed, 0);
+}
+
+void TestTcpServer::silentClientDelaysTheNextByAtMostTwoSeconds()
+{
+    auto server = startServer();
+    QSignalSpy spy(server.get(), &TcpServerThread::sendUVCStart);
+    const int silent = connectTo(server->boundPort());
+    QCOMPARE(readBytes(silent, 6).size(), 6);
+    QElapsedTimer clock;
+    clock.start();
+    // The next client is served while the silent one still has its time.
+    const int next = connectTo(server->boundPort());
+    QCOMPARE(readBytes(next, 6, 4000).size(), 6);
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    loopback::sendAll(next, "UVC start");
+    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 1000);
+    loopback::closeFd(next);
+    // The silent one is let go after 2 s: its end comes (no more bytes).
+    QCOMPARE(readBytes(silent, 1, 4000).size(), 0);
+    const qint64 held = clock.elapsed();
+    QVERIFY2(held >= 1500 && held <= 2600, qPrintable(QString::number(held)));
+    loopback::closeFd(silent);
+}
+
+void TestTcpServer::misbehavingClientsLeaveTheServerRunning_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("connects and resets at once") << "reset-at-once";
+    QTest::newRow("resets after the reading") << "reset-after";
+    QTest::newRow("half-open: ends its side, reads nothing") << "half-open";
+    QTest::newRow("sends 1 MB") << "megabyte";
+    QTest::newRow("sends random bytes") << "random";
+    QTest::newRow("connects and leaves without reading") << "leave";
+}
+
+void TestTcpServer::misbehavingClientsLeaveTheServerRunning()
+{
+    QFETCH(QString, what);
+    auto server = startServer();
+    server->receiveTimeoutMs.store(300);
+    QSignalSpy spy(server.get(), &TcpServerThread::sendUVCStart);
+    for (int round = 0; round < 5; ++round) {
+        const int fd = connectTo(server->boundPort());
+        QVERIFY(fd >= 0);
+        if (what == QLatin1String("reset-at-once")) {
+            loopback::resetFd(fd);
+        } else if (what == QLatin1String("reset-after")) {
+            readBytes(fd, 6);
+            loopback::resetFd(fd);
+        } else if (what == QLatin1String("half-open")) {
+            ::shutdown(fd, SHUT_WR);
+            QTest::qWait(20);
+            loopback::closeFd(fd);
+        } else if (what == QLatin1String("megabyte")) {
+            QByteArray big(1 << 20, 'U');
+            loopback::sendAll(fd, big);   // the server closes after 1024 bytes: the rest may fail
+            loopback::closeFd(fd);
+        } else if (what == QLatin1String("random")) {
+            QByteArray noise;
+            for (int i = 0; i < 700; ++i)
+                noise.append(char(QRandomGenerator::global()->bounded(256)));
+            loopback::sendAll(fd, noise);
+            loopback::closeFd(fd);
+        } else {
+            loopback::closeFd(fd);
+        }
+    }
+    // Still serving, and still taking a command.
+    QCOMPARE(fetch(server->boundPort(), "UVC stop").size(), 6);
+    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 1000);
+    QCOMPARE(fetch(server->boundPort()).size(), 6);
+    QVERIFY(server->isRunning());
+    QCOMPARE(spy.count(), 1);
+}
+
+void TestTcpServer::thousandClientsInARow()
+{
+    auto server = startServer();
+    server->getMaxTempData(25.05f, 130.05f, 0.955f);
+    int good = 0;
+    for (int i = 0; i < 1000; ++i) {
+        const auto six = fetch(server->boundPort());
+        if (six.size() == 6 && words(six)[0] == 250)
+            ++good;
+    }
+    QCOMPARE(good, 1000);
+    QCOMPARE(server->clientsServed(), quint64(1000));
+}
+
+void TestTcpServer::fiftyClientsAtOnce()
+{
+    auto server = startServer();
+    // Fifty readers start together; each closes as soon as it has its reading.
+    // None may be left hanging in the kernel's queue.
+    std::atomic<int> served{0};
+    std::vector<std::thread> clients;
+    for (int i = 0; i < 50; ++i)
+        clients.emplace_back([&] {
+            if (fetch(server->boundPort(), QByteArray(), 3000).size() == 6)
+                served.fetch_add(1);
+        });
+    for (std::thread &t : clients)
+        t.join();
+    QCOMPARE(served.load(), 50);
+    QCOMPARE(server->clientsServed(), quint64(50));
+}
+
+void TestTcpServer::listensOnLoopbackOnly()
+{
+    auto server = startServer();
+    const int port = server->boundPort();
+    int tried = 0;
+    for (const QHostAddress &a : QNetworkInterface::allAddresses()) {
+        if (a.protocol() != QAbstractSocket::IPv4Protocol || a.isLoopback())
+            continue;
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(a.toIPv4Address());
+        addr.sin_port = htons(quint16(port));
+        QVERIFY2(::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) < 0, qPrintable(a.toString()));
+        ::close(fd);
+        ++tried;
+    }
+    if (!tried)
+        QSKIP("this machine has no other IPv4 address");
+}
+
+void TestTcpServer::portTakenIsTriedAgain()
+{
+    auto first = startServer();
+    const int port = first->boundPort();
+    auto second = std::make_unique<TcpServerThread>(nullptr, port);
+    QSignalSpy up(second.get(), &TcpServerThread::listening);
+    second->start();
+    QVERIFY(!up.wait(300));
+    QVERIFY(second->isRunning());
+    first.reset();   // the port comes free
+    QVERIFY(up.wait(3000));
+    QCOMPARE(fetch(port).size(), 6);
+}
+
+void TestTcpServer::stopsPromptlyWithASilentClient()
+{
+    auto server = startServer();
+    const int silent = connectTo(server->boundPort());
+    QCOMPARE(readBytes(silent, 6).size(), 6);
+    QElapsedTimer clock;
+    clock.start();
+    server.reset();
+    QVERIFY(clock.elapsed() < 500);
+    loopback::closeFd(silent);
+}
+
+// ---- in the program -----------------------------------------------------------------------
+
+void TestTcpServer::mainWindowWiring()
+{
+    TestBoard board;
+    const int port = loopback::freePort();
+    qputenv("NORVIK7_TCP_PORT", QByteArray::number(port));
+    Norvik7 w;
+    qunsetenv("NORVIK7_TCP_PORT");
+    QVERIFY(w.tcpServerThread);
+    QTRY_VERIFY_WITH_TIMEOUT(w.tcpServerThread->isListening(), 5000);
+    QCOMPARE(w.tcpServerThread->boundPort(), port);
+
+    // What the live view sends on a refresh frame reaches a client.
+    emit w.sendMaxTempToTcpserver(36.59f, 130.05f, 0.955f);
+    QTRY_COMPARE(int(w.tcpServerThread->reading().temperature), 365);
+    const auto r = words(fetch(port));
+    QCOMPARE(int(r[0]), 365);
+    QCOMPARE(int(r[1]), 1300);
+    QCOMPARE(int(r[2]), 95);
+
+    // A client switches the acquisition loop's pace.
+    uvcStartFlag.store(0);
+    fetch(port, "UVC start");
+    QTRY_COMPARE(uvcStartFlag.load(), 1);
+    fetch(port, "UVC start\n");
+    fetch(port, "UVC stop");
+    QTRY_COMPARE(uvcStartFlag.load(), 0);
+}
+
+QTEST_MAIN(TestTcpServer)
+#include "tst_tcpserver.moc"
