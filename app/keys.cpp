@@ -19,6 +19,7 @@
 #include "calibration/menus/calimagesubmenu.h"
 #include "calibration/menus/caltempsubmenu.h"
 #include "connectivity/menus/usbconnectmodesubmenu.h"
+#include "connectivity/menus/wifisubmenu.h"
 #include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/cursorsubmenu.h"
 #include "liveview/menus/hiloalertsetmenu.h"
@@ -621,6 +622,7 @@ void Norvik7::keyOk(int value)
                       [&] { clickFocusedRadio(temperatureScaleSetMenu); }},
                      {"auto save", [&] { return shown(autoSaveSetSubMenu); }, [&] { clickFocusedRadio(autoSaveSetSubMenu); }},
                      {"USB mode", [&] { return shown(usbConnectModeSubMenu); }, [&] { clickFocusedRadio(usbConnectModeSubMenu); }},
+                     {"Wi-Fi", [&] { return shown(wifiSubMenu); }, [&] { clickFocusedRadio(wifiSubMenu); }},
                      {"HI/LO alert", [&] { return shown(hiloAlertSetMenu); }, [&] {
                           clickFocusedRadio(hiloAlertSetMenu);
                           clickFocusedPush(hiloAlertSetMenu);
@@ -860,7 +862,7 @@ bool Norvik7::closeOneLevel()
             languageSetSubMenu,       displayIntensitySetSubMenu, autoPowerOffSetSubMenu, dateTimeSetMenu,
             temperatureScaleSetMenu,  temperatureUnitSetMenu,     hiloAlertSetMenu,       measurementSetMenu,
             usbConnectModeSubMenu,    deviceInformationSubMenu,   factoryResetSetMenu,    formatSdcardSetMenu,
-            autoSaveSetSubMenu,       systemSettingSubMenu,
+            autoSaveSetSubMenu,       wifiOpenStatusMenu,         wifiSubMenu,            systemSettingSubMenu,
         };
         QWidget *top = nullptr;
         for (QWidget *w : screens) {

@@ -197,6 +197,7 @@ void Norvik7::makeConnections()
     opens(y->factoryResetButton, factoryResetSetMenu, &FactoryResetSetMenu::factoryResetSetMenuEnable);
     opens(y->formatSdcardButton, formatSdcardSetMenu, &FormatSdcardSetMenu::formatSdcardSetMenuEnable);
     opens(y->autoSaveButton, autoSaveSetSubMenu, &AutoSaveSetSubMenu::autoSaveSetSubMenuEnable);
+    opens(y->wifiButton, wifiSubMenu, &WifiSubMenu::wifiSubMenuEnable);
 
     // Screens reached by keys through the invisible buttons.
     opens(calTempButton, calTempSubMenu, &CalTempSubMenu::calTempSubMenuEnable);

@@ -13,7 +13,7 @@ void SettingSubMenu::settingSubMenuEnable() { openAtFirst(); }
 
 SystemSettingSubMenu::SystemSettingSubMenu(QMainWindow *parent) : Screen(&systemSettingSubMenuEnabled, parent)
 {
-    setButtons({deviceInformationButton, factoryResetButton, formatSdcardButton, autoSaveButton});
+    setButtons({deviceInformationButton, factoryResetButton, formatSdcardButton, autoSaveButton, wifiButton});
 }
 
 void SystemSettingSubMenu::systemSettingSubMenuEnable() { openAtFirst(); }

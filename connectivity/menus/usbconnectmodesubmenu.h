@@ -1,10 +1,13 @@
 #pragma once
 // "USB mode": USB camera (first) or USB disk (second). Every start is in
-// camera mode; nothing is stored.
+// camera mode; nothing is stored. A board script switches the USB role, run
+// only when the mode really changes.
 #include "app/menus/menuwindow.h"
 #include "ui_usbconnectmodesubmenu.h"
 
 extern bool usbConnectModeSubMenuEnabled;
+// The USB role in use: 1 USB camera, 0 USB disk.
+extern unsigned char usbMode;
 
 class UsbConnectModeSubMenu : public Screen<Ui::UsbConnectModeSubMenu, ChoiceMenu> {
     Q_OBJECT
@@ -19,6 +22,5 @@ public slots:
     void factotyResetForUsbConnectModeSubMenu();
 
 protected:
-    // Switching the board's USB role comes with the connectivity screens.
-    void settingChanged() override {}
+    void settingChanged() override;
 };

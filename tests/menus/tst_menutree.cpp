@@ -186,7 +186,8 @@ private slots:
         const char *system[][2] = {{"deviceInformationButton", "DeviceInformationSubMenu"},
                                    {"factoryResetButton", "FactoryResetSetMenu"},
                                    {"formatSdcardButton", "FormatSdcardSetMenu"},
-                                   {"autoSaveButton", "AutoSaveSetSubMenu"}};
+                                   {"autoSaveButton", "AutoSaveSetSubMenu"},
+                                   {"wifiButton", "WifiSubMenu"}};
         for (auto &e : system)
             QTest::newRow(e[1]) << QStringLiteral(
                                        "mainMenu.pushButton_5 settingSubMenu.systemSettingsButton systemSettingSubMenu.%1")

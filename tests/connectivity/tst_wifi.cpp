@@ -1,0 +1,316 @@
+// Wi-Fi: the access point's name written into the board's hostapd file, the
+// switch reached by keys through the system settings list, and the USB mode.
+#include "app/config.h"
+#include "app/menus/settingsubmenu.h"
+#include "connectivity/hostapd.h"
+#include "connectivity/menus/usbconnectmodesubmenu.h"
+#include "connectivity/menus/wifisubmenu.h"
+#include "settings/menus/factoryresetsetmenu.h"
+#include "../settings/keypad.h"
+#include "../settings/screenshot.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QRadioButton>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+const QString kMac = QStringLiteral("02:11:22:dd:ee:ff");
+const QString kConf = QStringLiteral("/etc/hostapd.conf");
+
+ino_t inodeOf(const QString &file)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? st.st_ino : 0;
+}
+}  // namespace
+
+class TestWifi : public QObject {
+    Q_OBJECT
+private slots:
+    void ssidRewrite_data();
+    void ssidRewrite();
+    void macAddresses_data();
+    void macAddresses();
+
+    void nameGivenAtStart_data();
+    void nameGivenAtStart();
+    void hostapdReplacedWhole();
+
+    void switchByKeys();
+    void fifthSystemEntryOnly();
+
+    void usbMode_data();
+    void usbMode();
+};
+
+// ---- the rewrite itself --------------------------------------------------------------------------
+
+void TestWifi::ssidRewrite_data()
+{
+    QTest::addColumn<QString>("conf");
+    QTest::addColumn<QString>("mac");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("ssid");
+    QTest::addColumn<bool>("replaced");
+    const QString name = QStringLiteral("ssid=Norvik7_ddeeff");
+    QTest::newRow("line order kept, no newline at the end")
+        << "ctrl_interface=/var/run/hostapd\ninterface=wlan0\nssid=Norvik7_000000\nchannel=6\nwpa=2" << kMac
+        << "ctrl_interface=/var/run/hostapd\ninterface=wlan0\n" + name + "\nchannel=6\nwpa=2" << "Norvik7_ddeeff" << true;
+    QTest::newRow("SSID line last: a newline follows it")
+        << "channel=6\ninterface=wlan0\nssid=Norvik7_000000" << kMac << "channel=6\ninterface=wlan0\n" + name + "\n"
+        << "Norvik7_ddeeff" << true;
+    QTest::newRow("a trailing newline stays one")
+        << "interface=wlan0\nssid=x\n" << kMac << "interface=wlan0\n" + name + "\n" << "Norvik7_ddeeff" << true;
+    QTest::newRow("an old name longer than 20 characters leaves no tail")
+        << "interface=wlan0\nssid=ThisIsAVeryLongOldAccessPointName\nchannel=6" << kMac
+        << "interface=wlan0\n" + name + "\nchannel=6" << "Norvik7_ddeeff" << true;
+    QTest::newRow("no wlan0: the name has no digits")
+        << "interface=wlan0\nssid=Norvik7_000000\nchannel=6" << QString() << "interface=wlan0\nssid=Norvik7_\nchannel=6"
+        << "Norvik7_" << true;
+    QTest::newRow("empty lines kept") << "\n\ninterface=wlan0\nssid=a\n\nchannel=6\n" << kMac
+                                      << "\n\ninterface=wlan0\n" + name + "\n\nchannel=6\n" << "Norvik7_ddeeff" << true;
+    QTest::newRow("interface line ending the file with a newline gets its SSID line")
+        << "channel=6\ninterface=wlan0\n" << kMac << "channel=6\ninterface=wlan0\n" + name + "\n" << "Norvik7_ddeeff"
+        << true;
+    QTest::newRow("interface line last: nothing to rewrite") << "ssid=Old\nchannel=6\ninterface=wlan0" << kMac
+                                                            << "ssid=Old\nchannel=6\ninterface=wlan0" << QString() << false;
+    QTest::newRow("no interface line") << "ssid=Old\nchannel=6" << kMac << "ssid=Old\nchannel=6" << QString() << false;
+    QTest::newRow("empty file") << QString() << kMac << QString() << QString() << false;
+    QTest::newRow("CR LF lines keep their CR")
+        << "interface=wlan0\r\nssid=Old\r\nchannel=6\r\n" << kMac << "interface=wlan0\r\n" + name + "\nchannel=6\r\n"
+        << "Norvik7_ddeeff" << true;
+}
+
+void TestWifi::ssidRewrite()
+{
+    QFETCH(QString, conf);
+    QFETCH(QString, mac);
+    QFETCH(QString, expected);
+    QFETCH(QString, ssid);
+    QFETCH(bool, replaced);
+    const wifi::SsidRewrite r = wifi::rewriteSsid(conf, mac);
+    QCOMPARE(r.text, expected);
+    QCOMPARE(r.replaced, replaced);
+    if (replaced)
+        QCOMPARE(r.ssid, ssid);
+}
+
+void TestWifi::macAddresses_data()
+{
+    QTest::addColumn<QString>("mac");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("lower case") << "02:11:22:dd:ee:ff" << "ddeeff";
+    QTest::newRow("upper case as the board gives it") << "00:0A:1B:2C:3D:4E" << "2C3D4E";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("too short") << "02:11:22:dd:ee" << "";
+    QTest::newRow("a line break inside") << "02:11:22:dd:ee:f\nf" << "";
+    QTest::newRow("not hex") << "02:11:22:dd:ee:zz" << "";
+    QTest::newRow("dashes") << "02-11-22-dd-ee-ff" << "";
+}
+
+void TestWifi::macAddresses()
+{
+    QFETCH(QString, mac);
+    QFETCH(QString, suffix);
+    QCOMPARE(wifi::ssidSuffix(mac), suffix);
+}
+
+// ---- at start-up ---------------------------------------------------------------------------------
+
+void TestWifi::nameGivenAtStart_data()
+{
+    QTest::addColumn<QByteArray>("wlan0");    // sim/wlan0_mac, "-" for no wlan0
+    QTest::addColumn<QByteArray>("conf");     // "-" for no file
+    QTest::addColumn<QByteArray>("after");    // "-" for still no file
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("radio present") << QByteArray("02:11:22:dd:ee:ff\n")
+                                   << QByteArray("interface=wlan0\nssid=Norvik7_000000\nchannel=6")
+                                   << QByteArray("interface=wlan0\nssid=Norvik7_ddeeff\nchannel=6") << "Norvik7_ddeeff";
+    QTest::newRow("no wlan0") << QByteArray("-") << QByteArray("interface=wlan0\nssid=Norvik7_000000\n")
+                              << QByteArray("interface=wlan0\nssid=Norvik7_\n") << "Norvik7_";
+    QTest::newRow("an address that is no address") << QByteArray("02:11\ninterface=wlan0")
+                                                    << QByteArray("interface=wlan0\nssid=x")
+                                                    << QByteArray("interface=wlan0\nssid=Norvik7_\n") << "Norvik7_";
+    QTest::newRow("hostapd.conf missing") << QByteArray("02:11:22:dd:ee:ff") << QByteArray("-") << QByteArray("-")
+                                          << QString();
+    QTest::newRow("hostapd.conf empty") << QByteArray("02:11:22:dd:ee:ff") << QByteArray() << QByteArray() << QString();
+    QTest::newRow("no interface=wlan0 line: the file's own name shown")
+        << QByteArray("02:11:22:dd:ee:ff") << QByteArray("interface=eth0\nssid=Board") << QByteArray("interface=eth0\nssid=Board")
+        << "Board";
+    QTest::newRow("interface=wlan0 on the last line") << QByteArray("02:11:22:dd:ee:ff")
+                                                      << QByteArray("ssid=Board\ninterface=wlan0")
+                                                      << QByteArray("ssid=Board\ninterface=wlan0") << "Board";
+}
+
+void TestWifi::nameGivenAtStart()
+{
+    QFETCH(QByteArray, wlan0);
+    QFETCH(QByteArray, conf);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, shown);
+    Keypad k(false);
+    if (wlan0 == "-")
+        k.board.remove(QStringLiteral("/sim/wlan0_mac"));
+    else
+        k.board.write(QStringLiteral("/sim/wlan0_mac"), wlan0);
+    if (conf == "-")
+        k.board.remove(kConf);
+    else
+        k.board.write(kConf, conf);
+    k.build();
+
+    if (after == "-")
+        QVERIFY(!QFileInfo::exists(k.board.file(kConf)));
+    else
+        QCOMPARE(k.board.read(kConf), after);
+    QCOMPARE(ssidOfWifi, shown);
+    QCOMPARE(k.w->wifiOpenStatusMenu->ssidLabel->text(), shown);
+    // Wi-Fi is off after start-up.
+    QVERIFY(!k.w->wifiSubMenu->radioButton->isChecked());
+    QVERIFY(k.board.commands().contains(QStringLiteral("ifconfig wlan0 down")));
+    QVERIFY(k.w->isVisible());
+}
+
+void TestWifi::hostapdReplacedWhole()
+{
+    Keypad k(false);
+    k.board.write(kConf, "interface=wlan0\nssid=Norvik7_000000\nchannel=6");
+    const ino_t before = inodeOf(k.board.file(kConf));
+    k.build();
+    QCOMPARE(k.board.read(kConf), QByteArray("interface=wlan0\nssid=Norvik7_ddeeff\nchannel=6"));
+    // Written beside and renamed over: a new file, nothing left beside it.
+    QVERIFY(inodeOf(k.board.file(kConf)) != before);
+    QCOMPARE(QDir(k.board.file(QStringLiteral("/etc"))).entryList({QStringLiteral("hostapd*")}, QDir::Files),
+             QStringList{QStringLiteral("hostapd.conf")});
+    // A file that already carries the name is left alone.
+    const ino_t named = inodeOf(k.board.file(kConf));
+    k.w.reset();
+    k.build();
+    QCOMPARE(inodeOf(k.board.file(kConf)), named);
+}
+
+// ---- the switch ----------------------------------------------------------------------------------
+
+void TestWifi::switchByKeys()
+{
+    Keypad k;
+    k.board.clearCommands();
+    k.openSystemEntry(4);
+    QVERIFY(k.w->wifiSubMenu->isVisible());
+    QCOMPARE(k.w->wifiSubMenu->focusWidget(), k.w->wifiSubMenu->radioButton);
+    saveScreenshot(QStringLiteral("WifiSubMenu_over_system_settings"),
+                   {k.w->systemSettingSubMenu, k.w->wifiSubMenu});
+
+    // OK switches it on: the page with the name, the radio powered.
+    k.ok();
+    QVERIFY(k.w->wifiSubMenu->radioButton->isChecked());
+    QVERIFY(k.w->wifiOpenStatusMenu->isVisible());
+    QCOMPARE(k.w->wifiOpenStatusMenu->ssidLabel->text(), QStringLiteral("Norvik7_ddeeff"));
+    QCOMPARE(k.board.read(QStringLiteral("/sim/gpio/4")), QByteArray("0"));
+    QVERIFY(!k.w->WifiStatusLabel->isHidden());
+    QVERIFY(k.board.commands().isEmpty());
+    // The stored switch is not changed by switching on.
+    config::write(config::Main, QStringLiteral("wifi_switch"), QStringLiteral("Off"));
+    saveScreenshot(QStringLiteral("WifiOpenStatusMenu"),
+                   {k.w->systemSettingSubMenu, k.w->wifiSubMenu, k.w->wifiOpenStatusMenu});
+
+    // OK again switches it off: the services stopped in order, the radio unpowered.
+    k.ok();
+    QVERIFY(!k.w->wifiSubMenu->radioButton->isChecked());
+    QCOMPARE(k.board.commands(), (QStringList{QStringLiteral("ifconfig wlan0 down"), QStringLiteral("killall udhcpd"),
+                                              QStringLiteral("killall hostapd"),
+                                              QStringLiteral("killall live555MediaServer")}));
+    QCOMPARE(config::readString(config::Main, QStringLiteral("wifi_switch")), QStringLiteral("Off"));
+    QCOMPARE(k.board.read(QStringLiteral("/sim/gpio/4")), QByteArray("1"));
+    QVERIFY(k.w->WifiStatusLabel->isHidden());
+    QVERIFY(k.w->wifiOpenStatusMenu->isHidden());
+
+    // On again; BACK closes the page, then the panel, then the list.
+    k.ok();
+    QVERIFY(k.w->wifiOpenStatusMenu->isVisible());
+    k.back();
+    QVERIFY(k.w->wifiOpenStatusMenu->isHidden());
+    QVERIFY(k.w->wifiSubMenu->isVisible());
+    k.back();
+    QVERIFY(k.w->wifiSubMenu->isHidden());
+    QVERIFY(k.w->systemSettingSubMenu->isVisible());
+    QCOMPARE(k.w->systemSettingSubMenu->focusWidget(), k.w->systemSettingSubMenu->wifiButton);
+    // The radio stays on until switched off.
+    QCOMPARE(k.board.read(QStringLiteral("/sim/gpio/4")), QByteArray("0"));
+    k.back(3);
+    QCOMPARE(k.visibleMenus(), QStringList());
+}
+
+void TestWifi::fifthSystemEntryOnly()
+{
+    Keypad k;
+    const QList<QAbstractButton *> entries = k.w->systemSettingSubMenu->buttons();
+    QStringList texts;
+    for (QAbstractButton *b : entries)
+        texts << b->text();
+    QCOMPARE(texts, (QStringList{QStringLiteral("Device information"), QStringLiteral("Factory reset"),
+                                 QStringLiteral("Format sdcard"), QStringLiteral("Auto save"), QStringLiteral("Wi-Fi")}));
+    // Every earlier entry keeps its place; the new one sits below "Auto save".
+    QCOMPARE(entries[3]->geometry().bottom() + 1, entries[4]->geometry().top());
+    k.openSettingsEntry(9);
+    saveScreenshot(QStringLiteral("SystemSettingSubMenu_five_entries"), {k.w->systemSettingSubMenu});
+    k.down(4);
+    QCOMPARE(k.w->systemSettingSubMenu->focusWidget(), entries[4]);
+    k.down();
+    QCOMPARE(k.w->systemSettingSubMenu->focusWidget(), entries[0]);
+}
+
+// ---- USB mode ------------------------------------------------------------------------------------
+
+void TestWifi::usbMode_data()
+{
+    QTest::addColumn<QString>("steps");   // c camera, d disk, f factory reset
+    QTest::addColumn<QStringList>("scripts");
+    const QString cam = QStringLiteral("/etc/rc.d/usbcamerasetting.sh");
+    const QString disk = QStringLiteral("/etc/rc.d/usbdisksetting.sh");
+    QTest::newRow("camera right after start") << "c" << QStringList{};
+    QTest::newRow("disk twice") << "dd" << QStringList{disk};
+    QTest::newRow("disk then camera") << "dc" << QStringList{disk, cam};
+    QTest::newRow("back and forth") << "dcdc" << QStringList{disk, cam, disk, cam};
+    QTest::newRow("factory reset in disk mode") << "df" << QStringList{disk, cam};
+    QTest::newRow("factory reset in camera mode") << "f" << QStringList{};
+}
+
+void TestWifi::usbMode()
+{
+    QFETCH(QString, steps);
+    QFETCH(QStringList, scripts);
+    Keypad k;
+    UsbConnectModeSubMenu *m = k.w->usbConnectModeSubMenu;
+    QCOMPARE(int(::usbMode), 1);
+    k.openSettingsEntry(7);
+    QVERIFY(m->isVisible());
+    k.board.clearCommands();
+    for (QChar s : steps) {
+        if (s == QLatin1Char('f')) {
+            m->factotyResetForUsbConnectModeSubMenu();
+            continue;
+        }
+        // The focused choice is clicked by OK; UP and DOWN move between the two.
+        QAbstractButton *want = s == QLatin1Char('c') ? m->radioButton : m->radioButton_2;
+        if (m->focusWidget() != want)
+            k.down();
+        QCOMPARE(m->focusWidget(), want);
+        k.ok();
+        QVERIFY(want->isChecked());
+    }
+    QStringList ran;
+    for (const QString &c : k.board.commands())
+        if (c.startsWith(QLatin1String("/etc/rc.d/usb")))
+            ran << c;
+    QCOMPARE(ran, scripts);
+    QCOMPARE(int(::usbMode), m->radioButton->isChecked() ? 1 : 0);
+    if (steps == QLatin1String("dd"))
+        saveScreenshot(QStringLiteral("UsbConnectModeSubMenu_disk"), {m});
+}
+
+QTEST_MAIN(TestWifi)
+#include "tst_wifi.moc"

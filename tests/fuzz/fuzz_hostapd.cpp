@@ -1,0 +1,57 @@
+// The SSID rewrite of the board's hostapd file over arbitrary file contents
+// and addresses: every line keeps its place, only lines following an
+// "interface=wlan0" line change, and they become exactly the new SSID line.
+#include "connectivity/hostapd.h"
+
+#include <QStringList>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+std::vector<std::string> fuzzSeeds()
+{
+    return {std::string("02:11:22:dd:ee:ff\0interface=wlan0\nssid=Norvik7_000000\nchannel=6", 64),
+            std::string("\0interface=wlan0", 16), std::string("x\0interface=wlan0\ninterface=wlan0\n\n", 34),
+            std::string("00:0A:1B:2C:3D:4E\0ssid=a\r\ninterface=wlan0\r\nssid=b\r\n", 53)};
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // The address up to the first zero byte, the file after it.
+    const std::string all(reinterpret_cast<const char *>(data), size);
+    const size_t zero = all.find('\0');
+    const QString mac = QString::fromLatin1(all.substr(0, zero == std::string::npos ? 0 : zero).c_str());
+    const QString conf = QString::fromLatin1(zero == std::string::npos ? all.c_str() : all.c_str() + zero + 1,
+                                             static_cast<int>(zero == std::string::npos ? size : size - zero - 1));
+
+    const wifi::SsidRewrite r = wifi::rewriteSsid(conf, mac);
+    const QString ssidLine = QStringLiteral("ssid=Norvik7_") + wifi::ssidSuffix(mac);
+    if (wifi::ssidSuffix(mac).size() != 0 && wifi::ssidSuffix(mac).size() != 6)
+        std::abort();
+    // Expected, line by line: a line after a written "interface=wlan0" line
+    // becomes the SSID line (always followed by a newline).
+    const QStringList before = conf.split(QLatin1Char('\n'));
+    QString expected;
+    QString previous;
+    bool replaced = false;
+    for (int i = 0; i < before.size(); ++i) {
+        const bool last = i == before.size() - 1;
+        if (i > 0 && previous.contains(QLatin1String("interface=wlan0"))) {
+            expected += ssidLine + QLatin1Char('\n');
+            previous = ssidLine;
+            replaced = true;
+            continue;
+        }
+        expected += before[i] + (last ? QString() : QStringLiteral("\n"));
+        previous = before[i];
+    }
+    if (r.text != expected || replaced != r.replaced || (replaced && r.ssid != ssidLine.mid(5)))
+        std::abort();
+    // Nothing but the SSID lines changes: as many lines, or one more newline.
+    const int lines = r.text.count(QLatin1Char('\n'));
+    if (lines != conf.count(QLatin1Char('\n')) && lines != conf.count(QLatin1Char('\n')) + 1)
+        std::abort();
+    return 0;
+}
