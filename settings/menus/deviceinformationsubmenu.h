@@ -1,8 +1,11 @@
 #pragma once
 // "Device information": firmware version, serial number, card capacity and
-// free space; while open it reports the card's presence and a full card.
+// free space; while open it reports the card's presence and a card too full
+// for another capture, and takes a serial number delivered on the card.
 #include "app/menus/menuwindow.h"
 #include "ui_deviceinformationsubmenu.h"
+
+class QTimer;
 
 extern bool deviceInformationSubMenuEnabled;
 
@@ -17,4 +20,11 @@ signals:
 
 public slots:
     void deviceInformationSubMenuEnable();
+    // Every second while the page is shown.
+    void updateDeviceInformation();
+    // Takes a serial number from a "<serial>.zarnsn" file at the card's root.
+    void updateSN();
+
+private:
+    QTimer *m_timer = nullptr;
 };

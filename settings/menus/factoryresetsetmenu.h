@@ -1,7 +1,11 @@
 #pragma once
-// "Factory reset": "Yes" resets every setting; it always opens on "No".
+// "Factory reset": "Yes" returns every setting to its factory value; the
+// screen always opens on "No". While the reset runs (about 3.5 or 6.5 s) the
+// done flag is clear and the keys treat that as busy.
 #include "app/menus/menuwindow.h"
 #include "ui_factoryresetsetmenu.h"
+
+class ProgressSplash;
 
 extern bool factoryResetSetMenuEnabled;
 
@@ -12,6 +16,7 @@ public:
 
     // Clear while a reset runs; the keys treat that as busy.
     bool factoryResetDone = true;
+    ProgressSplash *splash() const { return m_splash; }
 
 signals:
     // Every menu returns to its factory choice.
@@ -21,10 +26,14 @@ public slots:
     void factoryResetSetMenuEnable();
     void factoryResetSetMenuUpdateRbtn1();   // Yes
     void factoryResetSetMenuUpdateRbtn2();   // No
+    void updateFactoryResetSetting();
+    void factoryReset();
     void setFactoryRestDoneStatus();
     void factoryResetSetMenuAutoUpdate();
 
 protected:
-    // The reset itself comes with the maintenance screens.
-    void settingChanged() override {}
+    void settingChanged() override { updateFactoryResetSetting(); }
+
+private:
+    ProgressSplash *m_splash;
 };

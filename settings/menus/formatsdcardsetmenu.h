@@ -1,7 +1,10 @@
 #pragma once
-// "Format sdcard": "Yes" formats the card; it always opens on "No".
+// "Format sdcard": "Yes" formats the card; it always opens on "No". While the
+// card is formatted (6.5 s) the done flag is clear and the keys treat that as busy.
 #include "app/menus/menuwindow.h"
 #include "ui_formatsdcardsetmenu.h"
+
+class ProgressSplash;
 
 extern bool formatSdcardSetMenuEnabled;
 
@@ -12,15 +15,19 @@ public:
 
     // Clear while the card is being formatted; the keys treat that as busy.
     bool formatSdcardDone = true;
+    ProgressSplash *splash() const { return m_splash; }
 
 public slots:
     void formatSdcardSetMenuEnable();
     void formatSdcardSetMenuUpdateRbtn1();   // Yes
     void formatSdcardSetMenuUpdateRbtn2();   // No
+    void updateFormatSdcardSetting();
     void setFormatSdcardDoneStatus();
     void formatSdcardSetMenuAutoUpdate();
 
 protected:
-    // The formatting itself comes with the maintenance screens.
-    void settingChanged() override {}
+    void settingChanged() override { updateFormatSdcardSetting(); }
+
+private:
+    ProgressSplash *m_splash;
 };

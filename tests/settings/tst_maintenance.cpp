@@ -1,0 +1,491 @@
+// Device information, factory reset, card format and upgrade, driven by keys
+// on a simulated board: what the screens show, what is stored, and the board
+// commands in their order.
+#include "app/config.h"
+#include "app/keystate.h"
+#include "board/board.h"
+#include "settings/maintenance.h"
+#include "settings/menus/deviceinformationsubmenu.h"
+#include "settings/menus/factoryresetsetmenu.h"
+#include "settings/menus/formatsdcardsetmenu.h"
+#include "settings/menus/progresssplash.h"
+#include "settings/menus/upgradesubmenu.h"
+#include "settings/serialnumber.h"
+#include "settings/sizetext.h"
+#include "keypad.h"
+#include "screenshot.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSplashScreen>
+#include <QtTest>
+
+namespace {
+const QString kCardNode = QStringLiteral("/dev/mmcblk0p1");
+const QString kCard = QStringLiteral("/media/mmcblk0p1");
+
+QStringList withoutBacklight(const QStringList &commands)
+{
+    QStringList out;
+    for (const QString &c : commands)
+        if (!c.contains(QLatin1String("brightness")))
+            out << c;
+    return out;
+}
+}  // namespace
+
+class TestMaintenance : public QObject {
+    Q_OBJECT
+private slots:
+    void sizes_data();
+    void sizes();
+    void lowSpace_data();
+    void lowSpace();
+    void serialNames_data();
+    void serialNames();
+
+    void deviceInformation_data();
+    void deviceInformation();
+    void serialFromTheCard_data();
+    void serialFromTheCard();
+
+    void factoryReset();
+    void factoryResetSplashTimes();
+    void formatWithACard();
+    void formatWithoutACard();
+
+    void applicationUpgrade_data();
+    void applicationUpgrade();
+    void systemUpgrade_data();
+    void systemUpgrade();
+    void upgradePanelByKeys();
+};
+
+// ---- plain rules ------------------------------------------------------------------------------------
+
+void TestMaintenance::sizes_data()
+{
+    QTest::addColumn<qulonglong>("mb");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("no card") << 0ull << "0MB";
+    QTest::newRow("1 MB") << 1ull << "1MB";
+    QTest::newRow("1023 MB") << 1023ull << "1023MB";
+    QTest::newRow("exactly 1024 MB") << 1024ull << "1.00GB";
+    QTest::newRow("1025 MB") << 1025ull << "1.00GB";
+    QTest::newRow("1.5 GB") << 1536ull << "1.50GB";
+    QTest::newRow("a 16 GB card") << 15197ull << "14.84GB";
+    QTest::newRow("2 TB") << 2097152ull << "2048.00GB";
+}
+
+void TestMaintenance::sizes()
+{
+    QFETCH(qulonglong, mb);
+    QFETCH(QString, text);
+    QCOMPARE(deviceinfo::sizeText(mb), text);
+}
+
+void TestMaintenance::lowSpace_data()
+{
+    QTest::addColumn<qulonglong>("freeMb");
+    QTest::addColumn<bool>("low");
+    QTest::newRow("0 MB") << 0ull << true;
+    QTest::newRow("1 MB") << 1ull << true;
+    QTest::newRow("2 MB: one capture and its margin") << 2ull << false;
+    QTest::newRow("1024 MB") << 1024ull << false;
+}
+
+void TestMaintenance::lowSpace()
+{
+    QFETCH(qulonglong, freeMb);
+    QFETCH(bool, low);
+    QCOMPARE(board::cardSpaceIsLow(freeMb), low);
+}
+
+void TestMaintenance::serialNames_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<bool>("plausible");
+    QTest::newRow("letters digits dash underscore") << "NV7-2026_0001.zarnsn" << "NV7-2026_0001" << true;
+    QTest::newRow("name up to the first dot") << "A1.B2.zarnsn" << "A1" << true;
+    QTest::newRow("32 characters") << QString(32, QLatin1Char('7')) + ".zarnsn" << QString(32, QLatin1Char('7')) << true;
+    QTest::newRow("33 characters") << QString(33, QLatin1Char('7')) + ".zarnsn" << QString(33, QLatin1Char('7')) << false;
+    QTest::newRow("a blank") << "NV7 01.zarnsn" << "NV7 01" << false;
+    QTest::newRow("nothing before the dot") << ".zarnsn" << "" << false;
+    QTest::newRow("a line break") << "NV7\n01.zarnsn" << "NV7\n01" << false;
+    QTest::newRow("not ASCII") << QString::fromUtf8("序列号.zarnsn") << QString::fromUtf8("序列号") << false;
+}
+
+void TestMaintenance::serialNames()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, serial);
+    QFETCH(bool, plausible);
+    QCOMPARE(serialnumber::fromFileName(file), serial);
+    QCOMPARE(serialnumber::isPlausible(serial), plausible);
+}
+
+// ---- device information ------------------------------------------------------------------------------
+
+void TestMaintenance::deviceInformation_data()
+{
+    QTest::addColumn<bool>("card");
+    QTest::addColumn<int>("totalMb");
+    QTest::addColumn<int>("freeMb");
+    QTest::addColumn<QString>("capacity");
+    QTest::addColumn<QString>("free");
+    QTest::addColumn<int>("small");   // -1: not reported
+    QTest::newRow("16 GB card, mostly free") << true << 15197 << 15000 << "14.84GB" << "14.65GB" << 0;
+    QTest::newRow("1023 MB free") << true << 15197 << 1023 << "14.84GB" << "1023MB" << 0;
+    QTest::newRow("exactly 1024 MB free") << true << 15197 << 1024 << "14.84GB" << "1.00GB" << 0;
+    QTest::newRow("2 MB free") << true << 15197 << 2 << "14.84GB" << "2MB" << 0;
+    QTest::newRow("1 MB free") << true << 15197 << 1 << "14.84GB" << "1MB" << 1;
+    QTest::newRow("full") << true << 15197 << 0 << "14.84GB" << "0MB" << 1;
+    QTest::newRow("small card") << true << 512 << 100 << "512MB" << "100MB" << 0;
+    QTest::newRow("no card") << false << 15197 << 15000 << "0MB" << "0MB" << -1;
+}
+
+void TestMaintenance::deviceInformation()
+{
+    QFETCH(bool, card);
+    QFETCH(int, totalMb);
+    QFETCH(int, freeMb);
+    QFETCH(QString, capacity);
+    QFETCH(QString, free);
+    QFETCH(int, small);
+    Keypad k;
+    k.board.write(QStringLiteral("/sim/sd_total_mb"), QByteArray::number(totalMb));
+    k.board.write(QStringLiteral("/sim/sd_free_mb"), QByteArray::number(freeMb));
+    if (!card)
+        k.board.remove(kCardNode);
+    DeviceInformationSubMenu *m = k.w->deviceInformationSubMenu;
+    QSignalSpy present(m, &DeviceInformationSubMenu::updateSdcardStatus);
+    QSignalSpy full(m, &DeviceInformationSubMenu::availableDiskIsSmall);
+    k.openSystemEntry(0);
+    QVERIFY(m->isVisible());
+    QCOMPARE(m->versionLabel->text(), QStringLiteral("V2.0.22"));
+    QCOMPARE(m->capacityLabel->text(), capacity);
+    QCOMPARE(m->freeLabel->text(), free);
+    QCOMPARE(present.count(), 1);
+    QCOMPARE(present.last().at(0).toBool(), card);
+    QCOMPARE(sdcardStatus, card);
+    if (small < 0) {
+        QCOMPARE(full.count(), 0);
+    } else {
+        QCOMPARE(full.count(), 1);
+        QCOMPARE(full.last().at(0).toBool(), bool(small));
+    }
+    if (totalMb == 15197 && freeMb == 1)
+        saveScreenshot(QStringLiteral("DeviceInformationSubMenu_card"), {m});
+    if (!card)
+        saveScreenshot(QStringLiteral("DeviceInformationSubMenu_no_card"), {m});
+
+    // Hidden, the page reports nothing.
+    k.back();
+    QVERIFY(m->isHidden());
+    m->updateDeviceInformation();
+    QCOMPARE(present.count(), 1);
+}
+
+void TestMaintenance::serialFromTheCard_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("stored");      // before
+    QTest::addColumn<QString>("serial");      // after
+    QTest::addColumn<QStringList>("left");    // files still on the card
+    QTest::newRow("a serial taken and its file removed") << QStringList{"NV7-0001.zarnsn"} << "" << "NV7-0001" << QStringList{};
+    QTest::newRow("the same serial: file removed") << QStringList{"NV7-0001.zarnsn"} << "NV7-0001" << "NV7-0001"
+                                                   << QStringList{};
+    QTest::newRow("replaces an older serial") << QStringList{"NV7-0002.zarnsn"} << "NV7-0001" << "NV7-0002" << QStringList{};
+    QTest::newRow("an implausible name is left in place") << QStringList{"not a serial!.zarnsn"} << "NV7-0001"
+                                                          << "NV7-0001" << QStringList{"not a serial!.zarnsn"};
+    QTest::newRow("upper-case suffix, as a FAT card may give it") << QStringList{"NV7-0003.ZARNSN"} << "" << "NV7-0003"
+                                                                  << QStringList{};
+    QTest::newRow("other files untouched") << QStringList{"IMG_0001.bmp", "NV7-0004.zarnsn.txt"} << "" << ""
+                                           << QStringList{"IMG_0001.bmp", "NV7-0004.zarnsn.txt"};
+}
+
+void TestMaintenance::serialFromTheCard()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, stored);
+    QFETCH(QString, serial);
+    QFETCH(QStringList, left);
+    Keypad k(false);
+    if (!stored.isEmpty())
+        config::write(config::Sn, QStringLiteral("sn"), stored);
+    k.build();
+    DeviceInformationSubMenu *m = k.w->deviceInformationSubMenu;
+    QCOMPARE(m->snLabel->text(), stored);
+    for (const QString &f : files)
+        k.board.write(kCard + QLatin1Char('/') + f, "x");
+    k.openSystemEntry(0);
+    QCOMPARE(m->snLabel->text(), serial);
+    QCOMPARE(config::readString(config::Sn, QStringLiteral("sn")), serial);
+    QStringList onCard = QDir(k.board.file(kCard)).entryList(QDir::Files, QDir::Name);
+    left.sort();
+    QCOMPARE(onCard, left);
+    // Taken once: later refreshes find nothing more to take.
+    config::write(config::Sn, QStringLiteral("sn"), QStringLiteral("changed"));
+    m->updateDeviceInformation();
+    QCOMPARE(m->snLabel->text(), serial);
+}
+
+// ---- factory reset --------------------------------------------------------------------------------
+
+void TestMaintenance::factoryReset()
+{
+    Keypad k;
+    FactoryResetSetMenu *m = k.w->factoryResetSetMenu;
+    QSignalSpy fanOut(m, &FactoryResetSetMenu::factoryResetForSystem);
+    // Settings a person changed.
+    for (const auto &kv : {std::pair{"display_intensity", "High"}, {"auto_power_off", "Off"}, {"temp_unit", "F"},
+                           {"emissivity", "0.50"}, {"wifi_switch", "On"}})
+        config::write(config::Main, QString::fromLatin1(kv.first), QString::fromLatin1(kv.second));
+    config::write(config::System, QStringLiteral("language"), QStringLiteral("English"));
+
+    k.openSystemEntry(1);
+    QVERIFY(m->isVisible());
+    // It opens on "No"; UP reaches "Yes" and OK chooses it.
+    QCOMPARE(m->focusWidget(), m->radioButton_2);
+    k.board.clearCommands();
+    k.up();
+    QCOMPARE(m->focusWidget(), m->radioButton);
+    k.ok();
+    QCOMPARE(fanOut.count(), 1);
+    QVERIFY(!m->factoryResetDone);
+
+    // Every factory value, written after the fan-out, and the first-boot flag.
+    for (const config::Factory &f : config::factoryValues())
+        QCOMPARE(config::readString(config::Main, QString::fromLatin1(f.key)), QString::fromLatin1(f.text));
+    QCOMPARE(config::readString(config::System, QStringLiteral("language")), QStringLiteral("none"));
+    QCOMPARE(config::readString(config::System, QStringLiteral("nuc_set")), QStringLiteral("No"));
+    // The fan-out's own commands come first, "sync" after the writes.
+    const QStringList commands = k.board.commands();
+    QVERIFY(!commands.isEmpty());
+    QCOMPARE(commands.last(), QStringLiteral("sync"));
+    QVERIFY(commands.indexOf(QRegularExpression(QStringLiteral(".*brightness.*"))) < commands.lastIndexOf(QStringLiteral("sync")));
+
+    QVERIFY(m->splash()->isVisible());
+    QCOMPARE(m->splash()->message(), FactoryResetSetMenu::tr("Resetting..."));
+    saveScreenshot(QStringLiteral("FactoryResetSetMenu_resetting"),
+                   {m, m->splash()->pictureSplash(), m->splash()->messageSplash()});
+
+    // "Yes" again, or any key, while it runs does nothing.
+    m->factoryResetSetMenuUpdateRbtn1();
+    k.ok();
+    k.back();
+    QCOMPARE(fanOut.count(), 1);
+    QVERIFY(m->isVisible());
+
+    // High gain: the splash goes after 3 s, the keys come back 0.5 s later.
+    QTRY_VERIFY_WITH_TIMEOUT(!m->splash()->isVisible(), 4000);
+    QVERIFY(!m->factoryResetDone);
+    QTRY_VERIFY_WITH_TIMEOUT(m->factoryResetDone, 1500);
+    k.back();
+    QVERIFY(m->isHidden());
+}
+
+void TestMaintenance::factoryResetSplashTimes()
+{
+    QCOMPARE(maintenance::resetSplashMs(true), 3000);
+    QCOMPARE(maintenance::resetSplashMs(false), 6000);
+    QCOMPARE(maintenance::kDoneAfterSplashMs, 500);
+}
+
+// ---- card format ------------------------------------------------------------------------------------
+
+void TestMaintenance::formatWithACard()
+{
+    Keypad k;
+    FormatSdcardSetMenu *m = k.w->formatSdcardSetMenu;
+    config::write(config::Image, QStringLiteral("image_count"), 42);
+    k.board.write(kCard + QStringLiteral("/DCIM_100/IMG_0042.bmp"), "picture");
+    k.openSystemEntry(2);
+    QCOMPARE(m->focusWidget(), m->radioButton_2);
+    k.board.clearCommands();
+    k.up();
+    k.ok();
+    QVERIFY(!m->formatSdcardDone);
+    QCOMPARE(k.board.commands(), maintenance::formatCommands());
+    QCOMPARE(k.board.commands().at(3), QStringLiteral("mkfs.vfat -F 32 /dev/mmcblk0p1"));
+    QCOMPARE(config::readInt(config::Image, QStringLiteral("image_count")), 0);
+    QCOMPARE(config::readString(config::Main, QStringLiteral("format_sdcard")), QStringLiteral("No"));
+    QCOMPARE(QDir(k.board.file(kCard)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    QCOMPARE(m->splash()->message(), QStringLiteral("Formatting..."));
+    QCOMPARE(m->splash()->pictureSplash()->geometry(), QRect(88, 128, 64, 64));
+    QCOMPARE(m->splash()->messageSplash()->geometry(), QRect(56, 197, 128, 32));
+    saveScreenshot(QStringLiteral("FormatSdcardSetMenu_formatting"),
+                   {m, m->splash()->pictureSplash(), m->splash()->messageSplash()});
+    // Busy: "Yes" again does nothing.
+    k.board.clearCommands();
+    m->formatSdcardSetMenuUpdateRbtn1();
+    QCOMPARE(k.board.commands(), QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(!m->splash()->isVisible(), 7000);
+    QTRY_VERIFY_WITH_TIMEOUT(m->formatSdcardDone, 1500);
+}
+
+void TestMaintenance::formatWithoutACard()
+{
+    Keypad k;
+    FormatSdcardSetMenu *m = k.w->formatSdcardSetMenu;
+    config::write(config::Image, QStringLiteral("image_count"), 42);
+    k.board.remove(kCardNode);
+    k.openSystemEntry(2);
+    k.board.clearCommands();
+    k.up();
+    k.ok();
+    QVERIFY(m->formatSdcardDone);
+    QCOMPARE(withoutBacklight(k.board.commands()), QStringList());
+    QCOMPARE(config::readInt(config::Image, QStringLiteral("image_count")), 42);
+    QVERIFY(m->splash()->isVisible());
+    QCOMPARE(m->splash()->message(), QStringLiteral("No SD card!"));
+    saveScreenshot(QStringLiteral("FormatSdcardSetMenu_no_card"),
+                   {m, m->splash()->pictureSplash(), m->splash()->messageSplash()});
+    QTRY_VERIFY_WITH_TIMEOUT(!m->splash()->isVisible(), 3000);
+}
+
+// ---- upgrade ------------------------------------------------------------------------------------------
+
+void TestMaintenance::applicationUpgrade_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<bool>("card");
+    QTest::addColumn<bool>("runs");
+    QTest::newRow("norvik7") << QStringList{"norvik7"} << true << true;
+    QTest::newRow("Velkar4_Thermal") << QStringList{"Velkar4_Thermal"} << true << true;
+    QTest::newRow("both") << QStringList{"norvik7", "Velkar4_Thermal"} << true << true;
+    QTest::newRow("neither") << QStringList{"upgrade.sh"} << true << false;
+    QTest::newRow("no card") << QStringList{"norvik7"} << false << false;
+}
+
+void TestMaintenance::applicationUpgrade()
+{
+    QFETCH(QStringList, files);
+    QFETCH(bool, card);
+    QFETCH(bool, runs);
+    Keypad k;
+    for (const QString &f : files)
+        k.board.write(kCard + QStringLiteral("/Upgrade/") + f, "x");
+    if (!card)
+        k.board.remove(kCardNode);
+    UpgradeSubMenu *m = k.w->upgradeSubMenu;
+    k.w->upgradeButton->click();
+    QVERIFY(m->isVisible());
+    k.board.clearCommands();
+    k.ok();   // "App" has the focus
+    if (!runs) {
+        QCOMPARE(m->firstLineLabel->text(), QStringLiteral("Found application failed!"));
+        QCOMPARE(m->secondLineLabel->text(), QStringLiteral("Please check again!"));
+        QCOMPARE(withoutBacklight(k.board.commands()), QStringList());
+        QVERIFY(m->pushButton->isVisible());
+        return;
+    }
+    QCOMPARE(withoutBacklight(k.board.commands()),
+             (QStringList{"/media/mmcblk0p1/Upgrade/upgrade.sh", "sync", "sync", "sync", "sync"}));
+    QCOMPARE(config::readString(config::System, QStringLiteral("nuc_set")), QStringLiteral("No"));
+    QCOMPARE(m->firstLineLabel->text(), QStringLiteral("Upgrade ok."));
+    QCOMPARE(m->secondLineLabel->text(), QStringLiteral("Please power off, reboot."));
+    QVERIFY(m->pushButton->isHidden());
+    QVERIFY(m->pushButton_2->isHidden());
+    if (files.size() == 1 && files[0] == QLatin1String("norvik7"))
+        saveScreenshot(QStringLiteral("UpgradeSubMenu_app_done"), {m});
+    // Once done, nothing runs again.
+    k.board.clearCommands();
+    k.ok();
+    m->upgradeApplication();
+    m->upgradeSystem();
+    QCOMPARE(withoutBacklight(k.board.commands()), QStringList());
+}
+
+void TestMaintenance::systemUpgrade_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("outcome");   // failed, backup, erased
+    QTest::newRow("both logos") << QStringList{"system/logo-7.bmp", "bin/logo-7.bmp"} << "erased";
+    QTest::newRow("backup folder already there")
+        << QStringList{"system/logo-7.bmp", "bin/logo-7.bmp", "SystemBackup/old.ini"} << "erased";
+    QTest::newRow("only system/") << QStringList{"system/logo-7.bmp"} << "failed";
+    QTest::newRow("only bin/") << QStringList{"bin/logo-7.bmp"} << "failed";
+    QTest::newRow("neither") << QStringList{} << "failed";
+    QTest::newRow("backup cannot be written") << QStringList{"system/logo-7.bmp", "bin/logo-7.bmp", "SystemBackup"}
+                                              << "backup";
+}
+
+void TestMaintenance::systemUpgrade()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, outcome);
+    Keypad k;
+    // The configuration files there are to back up.
+    config::write(config::Sn, QStringLiteral("sn"), QStringLiteral("NV7-0001"));
+    config::write(config::CalTemp, QStringLiteral("cal1"), 1.5);
+    config::write(config::Image, QStringLiteral("image_count"), 7);
+    for (const QString &f : files)
+        k.board.write(kCard + QLatin1Char('/') + f, "x");   // "SystemBackup" alone: a file in the folder's place
+    UpgradeSubMenu *m = k.w->upgradeSubMenu;
+    k.w->upgradeButton->click();
+    m->pushButton_2->setFocus();
+    k.board.clearCommands();
+    k.ok();
+
+    const QStringList commands = withoutBacklight(k.board.commands());
+    if (outcome == QLatin1String("failed")) {
+        QCOMPARE(m->firstLineLabel->text(), QStringLiteral("Found system files failed!"));
+        QCOMPARE(m->secondLineLabel->text(), QStringLiteral("Please check again!"));
+        QCOMPARE(commands, QStringList());
+        QVERIFY(!QFileInfo::exists(k.board.file(kCard + QStringLiteral("/SystemBackup"))));
+        return;
+    }
+    QStringList backup = maintenance::backupCommands();
+    QCOMPARE(backup.first(), QStringLiteral("cp CalTempConfig.ini /media/mmcblk0p1/SystemBackup/"));
+    QCOMPARE(backup.last(), QStringLiteral("cp sn_config.ini /media/mmcblk0p1/SystemBackup/"));
+    backup << "sync" << "sync" << "sync";
+    if (outcome == QLatin1String("backup")) {
+        QCOMPARE(commands, backup);
+        QCOMPARE(m->firstLineLabel->text(), QStringLiteral("Backup failed!"));
+        QVERIFY(m->pushButton->isVisible());
+        return;
+    }
+    const QStringList erase{"echo 0 > /sys/block/mmcblk1boot0/force_ro",
+                            "dd if=/dev/zero of=/dev/mmcblk1boot0 bs=512 seek=2", "sync", "sync", "sync", "sync",
+                            "sync", "sync"};
+    QCOMPARE(commands, backup + erase);
+    for (const char *f : {"CalTempConfig.ini", "ImageConfig.ini", "Norvik7_config.ini", "sn_config.ini"})
+        QCOMPARE(k.board.read(kCard + QStringLiteral("/SystemBackup/") + QString::fromLatin1(f)),
+                 k.board.read(QStringLiteral("/root/") + QString::fromLatin1(f)));
+    QCOMPARE(m->firstLineLabel->text(), QStringLiteral("Erase ok.Don't remove SD."));
+    QCOMPARE(m->secondLineLabel->text(), QStringLiteral("Please power off, reboot."));
+    QVERIFY(m->pushButton->isHidden());
+    QVERIFY(m->pushButton_2->isHidden());
+    if (files.size() == 2)
+        saveScreenshot(QStringLiteral("UpgradeSubMenu_system_done"), {m});
+}
+
+void TestMaintenance::upgradePanelByKeys()
+{
+    Keypad k;
+    UpgradeSubMenu *m = k.w->upgradeSubMenu;
+    // LEFT pressed while RIGHT repeats, in the thermal live view.
+    k.record(keycode::Right, 1);
+    k.record(keycode::Right, 2);
+    k.record(keycode::Left, 1);
+    k.record(keycode::Left, 0);
+    k.record(keycode::Right, 0);
+    QVERIFY(m->isVisible());
+    saveScreenshot(QStringLiteral("UpgradeSubMenu_open"), {m});
+    // The arrows move between the two buttons.
+    if (m->focusWidget() != m->pushButton)
+        k.right();
+    QCOMPARE(m->focusWidget(), m->pushButton);
+    k.ok();   // "App" without files
+    QCOMPARE(m->firstLineLabel->text(), QStringLiteral("Found application failed!"));
+    saveScreenshot(QStringLiteral("UpgradeSubMenu_app_missing"), {m});
+}
+
+QTEST_MAIN(TestMaintenance)
+#include "tst_maintenance.moc"
