@@ -10,6 +10,7 @@
 #include "app/norvik7.h"
 #include "board/board.h"
 #include "connectivity/tcpserverthread.h"
+#include "tests/connectivity/loopbackclient.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,15 +18,11 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -44,41 +41,13 @@ double percentile(std::vector<double> v, double p)
     return v[static_cast<size_t>(p * (v.size() - 1))];
 }
 
-int connectTo(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) < 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-bool readSix(int fd, int timeoutMs = 5000)
-{
-    char buf[6];
-    int got = 0;
-    while (got < 6) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0)
-            return false;
-        const ssize_t r = ::recv(fd, buf + got, 6 - got, 0);
-        if (r <= 0)
-            return false;
-        got += static_cast<int>(r);
-    }
-    return true;
-}
+bool readSix(int fd, int timeoutMs = 5000) { return loopback::readBytes(fd, 6, timeoutMs).size() == 6; }
 
 // One client as a reader of the temperature does it; its latency in ms, -1 on failure.
 double oneClient(int port)
 {
     const auto t0 = Clock::now();
-    const int fd = connectTo(port);
+    const int fd = loopback::connectTo(port);
     if (fd < 0)
         return -1;
     const bool ok = readSix(fd);
@@ -143,7 +112,7 @@ void silentInTheMiddle(int port, int clients)
     double afterSilent = 0;
     for (int i = 0; i < clients; ++i) {
         if (i == clients / 2) {
-            silent = connectTo(port);
+            silent = loopback::connectTo(port);
             readSix(silent);   // it takes its reading and then says nothing
             continue;
         }
@@ -165,7 +134,7 @@ void hammer(int port, std::atomic<bool> &stop, std::atomic<long> &served)
     long i = 0;
     while (!stop.load()) {
         if (++i % 200 == 0) {
-            const int fd = connectTo(port);
+            const int fd = loopback::connectTo(port);
             if (fd >= 0) {
                 readSix(fd);
                 ::close(fd);   // silent, but it goes before the server's time-out

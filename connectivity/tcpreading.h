@@ -40,10 +40,6 @@ Reading unpack(std::uint64_t word);
 // The 6 bytes as they go on the wire.
 std::array<unsigned char, 6> wireBytes(const Reading &r);
 
-// The half-steps the live view adds before sending, so that truncation rounds.
-constexpr float kTemperatureHalfStep = 0.05f;
-constexpr float kEmissivityHalfStep = 0.005f;
-
 enum class Command { None, UvcStart, UvcStop };
 // The received bytes read as a C string (up to the first zero byte, if any):
 // exactly "UVC start" or "UVC stop"; anything else is no command.

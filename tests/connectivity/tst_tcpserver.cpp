@@ -84,6 +84,8 @@ private slots:
     void stopsPromptlyWithASilentClient();
 
     void mainWindowWiring();
+    void liveViewReadingReachesAClient_data();
+    void liveViewReadingReachesAClient();
 };
 
 // ---- the wire format ---------------------------------------------------------------------
@@ -97,7 +99,7 @@ void TestTcpServer::scaledValues_data()
     QTest::addColumn<int>("w1");
     QTest::addColumn<int>("w2");
     // The live view adds the half-steps; truncation then rounds.
-    const float t = tcpserver::kTemperatureHalfStep, e = tcpserver::kEmissivityHalfStep;
+    const float t = 0.05f, e = 0.005f;
     QTest::newRow("36.54, 130, 0.95") << 36.54f + t << 130.0f + t << 0.95f + e << 365 << 1300 << 95;
     QTest::newRow("negative temperature sent as 0") << -12.3f + t << 130.0f + t << 0.95f + e << 0 << 1300 << 95;
     QTest::newRow("just below zero") << -0.04f + t << -0.2f + t << 0.10f + e << 0 << 0 << 10;
@@ -442,6 +444,57 @@ void TestTcpServer::mainWindowWiring()
     fetch(port, "UVC start\n");
     fetch(port, "UVC stop");
     QTRY_COMPARE(uvcStartFlag.load(), 0);
+}
+
+void TestTcpServer::liveViewReadingReachesAClient_data()
+{
+    QTest::addColumn<QByteArray>("zone");   // the stored `zone` option
+    QTest::addColumn<QByteArray>("high");   // high_temp_c
+    QTest::addColumn<int>("limit");
+    // The office scene: a soldering iron outside the central zone is the hottest point.
+    QTest::newRow("frame maximum") << QByteArray("No") << QByteArray("130") << 1300;
+    QTest::newRow("zone maximum while the zone frame shows") << QByteArray("Yes") << QByteArray("45.5") << 455;
+}
+
+// End to end: frames of the simulated module through the live view; the
+// reading of a refresh frame is what the live view shows, and a client gets it.
+void TestTcpServer::liveViewReadingReachesAClient()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(QByteArray, high);
+    QFETCH(int, limit);
+    TestBoard board;
+    board.write(QStringLiteral("/sim/scene"), "office");
+    board.write(QStringLiteral("/root/Norvik7_config.ini"),
+                "[config]\nzone=" + zone + "\nhigh_temp_c=" + high + "\nemissivity=0.95\ntemp_unit=C\n");
+    const int port = loopback::freePort();
+    qputenv("NORVIK7_TCP_PORT", QByteArray::number(port));
+    Norvik7 w;
+    qunsetenv("NORVIK7_TCP_PORT");
+    // The live view starts when enough frames came (about 8 s on this board).
+    QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!(w.tcpServerThread->reading() == tcpserver::Reading{}), 5000);
+    const bool zoneShown = zone == "Yes";
+    QCOMPARE(w.Zone->isVisible(), zoneShown);
+    QLabel *shown = zoneShown ? w.ZoneHighTempValueLabel : w.HighTempTextLabel;
+    // Readout and reading of the same refresh frame: the client gets what is shown.
+    int matched = 0;
+    for (int i = 0; i < 20 && matched < 3; ++i) {
+        QTest::qWait(100);
+        const float display = shown->text().remove(QRegularExpression(QStringLiteral("[^0-9.-]"))).toFloat();
+        const auto r = words(fetch(port));
+        QCOMPARE(int(r[1]), limit);
+        QCOMPARE(int(r[2]), 95);
+        if (qAbs(int(r[0]) - qRound(display * 10)) <= 1)
+            ++matched;
+    }
+    QVERIFY2(matched >= 3, qPrintable(shown->text()));
+    const float frameMax = w.HighTempTextLabel->text().toFloat();
+    const int sent = w.tcpServerThread->reading().temperature;
+    if (zoneShown)
+        QVERIFY2(sent < qRound(frameMax * 10) - 50, qPrintable(QString::number(sent)));   // not the iron
+    else
+        QVERIFY2(qAbs(sent - qRound(frameMax * 10)) <= 1, qPrintable(QString::number(sent)));
 }
 
 QTEST_MAIN(TestTcpServer)

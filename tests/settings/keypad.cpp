@@ -1,5 +1,7 @@
 #include "keypad.h"
 
+#include "connectivity/loopbackclient.h"
+
 #include "app/config.h"
 #include "app/keystate.h"
 #include "liveview/viewstate.h"
@@ -8,27 +10,6 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
-}  // namespace
 
 Keypad::Keypad(bool buildNow)
 {
@@ -41,7 +22,7 @@ void Keypad::build()
     keys::resetState();
     // Screens are checked by their English texts.
     config::write(config::Main, QStringLiteral("language"), QStringLiteral("English"));
-    qputenv("NORVIK7_TCP_PORT", QByteArray::number(freePort()));
+    qputenv("NORVIK7_TCP_PORT", QByteArray::number(loopback::freePort()));
     w = std::make_unique<Norvik7>();
     qunsetenv("NORVIK7_TCP_PORT");
     for (QTimer *t : {w->refreshTimer, w->cursorTimer, w->secondTimer, w->batteryTimer, w->releaseTimer})
@@ -53,17 +34,7 @@ void Keypad::build()
         qWarning("the main window was not exposed");
 }
 
-void Keypad::settle() const
-{
-    for (int i = 0; i < 500; ++i) {
-        QCoreApplication::processEvents();
-        int pending = 0;
-        if (::ioctl(w->kbdFd, FIONREAD, &pending) == 0 && pending == 0)
-            break;
-        QTest::qWait(2);
-    }
-    QCoreApplication::processEvents();
-}
+void Keypad::settle() const { TestBoard::waitUntilKeysRead(w->kbdFd); }
 
 void Keypad::record(int code, int value) const
 {

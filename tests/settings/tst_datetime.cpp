@@ -31,6 +31,16 @@ void setBoardClock(const TestBoard &board, int year, int month, int day, int hou
     board.write(QStringLiteral("/sim/clock_offset"), QByteArray::number(offset) + '\n');
 }
 
+// The program started on a board whose clock reads the given local time, the
+// date and time editor opened by keys.
+DateTimeSetMenu *openEditorAt(Keypad &k, int year, int month, int day, int hour, int minute)
+{
+    setBoardClock(k.board, year, month, day, hour, minute);
+    k.build();
+    k.openSettingsEntry(1);
+    return k.w->dateTimeSetMenu;
+}
+
 std::tm boardTime()
 {
     const std::time_t t = board::nowSeconds();
@@ -214,11 +224,8 @@ void TestDateTime::editYearByKeys()
     QFETCH(int, upOrDown);
     QFETCH(int, shown);
     Keypad k(false);
-    setBoardClock(k.board, startYear, 6, 15, 10, 30);
-    k.build();
     const QByteArray hostBefore = QByteArray::number(qint64(std::time(nullptr)));
-    k.openSettingsEntry(1);
-    DateTimeSetMenu *m = k.w->dateTimeSetMenu;
+    DateTimeSetMenu *m = openEditorAt(k, startYear, 6, 15, 10, 30);
     QVERIFY(m->isVisible());
     QCOMPARE(m->YearLabel->text(), QString::number(startYear));
     QCOMPARE(dateTimeLabel, 1);
@@ -257,10 +264,7 @@ void TestDateTime::editYearByKeys()
 void TestDateTime::dayOfAShorterMonthSetsItsLastDay()
 {
     Keypad k(false);
-    setBoardClock(k.board, 2024, 3, 31, 9, 0);
-    k.build();
-    k.openSettingsEntry(1);
-    DateTimeSetMenu *m = k.w->dateTimeSetMenu;
+    DateTimeSetMenu *m = openEditorAt(k, 2024, 3, 31, 9, 0);
     k.right(2);   // the month
     k.ok();
     k.up();       // April, the day still shows 31
@@ -275,10 +279,7 @@ void TestDateTime::dayOfAShorterMonthSetsItsLastDay()
 void TestDateTime::twelveHourFormatByKeys()
 {
     Keypad k(false);
-    setBoardClock(k.board, 2024, 6, 15, 0, 45);
-    k.build();
-    k.openSettingsEntry(1);
-    DateTimeSetMenu *m = k.w->dateTimeSetMenu;
+    DateTimeSetMenu *m = openEditorAt(k, 2024, 6, 15, 0, 45);
     QCOMPARE(m->TimeFormatLabel->text(), QStringLiteral("24H"));
     QVERIFY(m->AmPmLabel->isHidden());
     k.ok();
@@ -313,10 +314,7 @@ void TestDateTime::twelveHourFormatByKeys()
 void TestDateTime::backEndsTheEditAndSetsTheClock()
 {
     Keypad k(false);
-    setBoardClock(k.board, 2024, 6, 15, 10, 30);
-    k.build();
-    k.openSettingsEntry(1);
-    DateTimeSetMenu *m = k.w->dateTimeSetMenu;
+    DateTimeSetMenu *m = openEditorAt(k, 2024, 6, 15, 10, 30);
     k.right(5);   // the minute
     QCOMPARE(dateTimeLabel, 7);
     k.ok();
@@ -333,10 +331,7 @@ void TestDateTime::backEndsTheEditAndSetsTheClock()
 void TestDateTime::refreshFollowsTheClockOnlyWhenNotEditing()
 {
     Keypad k(false);
-    setBoardClock(k.board, 2030, 1, 2, 3, 4);
-    k.build();
-    k.openSettingsEntry(1);
-    DateTimeSetMenu *m = k.w->dateTimeSetMenu;
+    DateTimeSetMenu *m = openEditorAt(k, 2030, 1, 2, 3, 4);
     k.right();
     k.ok();
     k.up();
