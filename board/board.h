@@ -84,11 +84,6 @@ struct DiskSpace {
 // statfs on the folder; on the simulated board sim/sd_total_mb and
 // sim/sd_free_mb, when present, override what the host reports.
 DiskSpace diskSpace(const QString &boardPath);
-// Free space, in MB as diskSpace() gives it, below which a capture may not
-// fit (one capture takes about 0.4 MB; the margin makes it 2 MB): 0 and 1 MB
-// are low, 2 MB and more are not.
-constexpr quint64 kCaptureReserveMb = 2;
-constexpr bool cardSpaceIsLow(quint64 freeMb) { return freeMb < kCaptureReserveMb; }
 
 // ---- clock -----------------------------------------------------------------
 // The board's clock. On the simulated board it is the host clock plus the
@@ -118,8 +113,6 @@ UsbControlResult usbControl(const QString &boardNode, const UsbControl &req);
 // Reads a whole (small) board file; empty when it cannot be read.
 QByteArray readFile(const QString &boardPath, bool *ok = nullptr);
 bool writeFile(const QString &boardPath, const QByteArray &data);
-// Replaces a file whole or not at all: written beside it, then renamed over it.
-bool replaceFile(const QString &boardPath, const QByteArray &data);
 bool exists(const QString &boardPath);
 
 }  // namespace board

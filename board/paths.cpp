@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
@@ -110,18 +109,6 @@ bool writeFile(const QString &boardPath, const QByteArray &data)
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     return f.write(data) == data.size();
-}
-
-bool replaceFile(const QString &boardPath, const QByteArray &data)
-{
-    QSaveFile f(path(boardPath));
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(data) != data.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
 }
 
 bool exists(const QString &boardPath) { return QFileInfo::exists(path(boardPath)); }

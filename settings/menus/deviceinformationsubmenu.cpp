@@ -1,6 +1,7 @@
 #include "settings/menus/deviceinformationsubmenu.h"
 
 #include "board/board.h"
+#include "media/cardspace.h"
 #include "settings/serialnumber.h"
 #include "settings/sizetext.h"
 
@@ -42,8 +43,8 @@ void DeviceInformationSubMenu::updateDeviceInformation()
     const board::DiskSpace space = board::diskSpace(QString::fromLatin1(board::kCardMount) + QLatin1Char('/'));
     capacityLabel->setText(deviceinfo::sizeText(space.ok ? space.totalMb : 0));
     freeLabel->setText(deviceinfo::sizeText(space.ok ? space.freeMb : 0));
-    // A card whose space cannot be read takes no capture either.
-    emit availableDiskIsSmall(!space.ok || board::cardSpaceIsLow(space.freeMb));
+    // The same rule capture applies before it freezes a picture.
+    emit availableDiskIsSmall(cardspace::isLow(space));
     emit updateSdcardStatus(true);
     board::closeFd(card);
     updateSN();

@@ -43,8 +43,6 @@ class TestMaintenance : public QObject {
 private slots:
     void sizes_data();
     void sizes();
-    void lowSpace_data();
-    void lowSpace();
     void serialNames_data();
     void serialNames();
 
@@ -88,23 +86,6 @@ void TestMaintenance::sizes()
     QCOMPARE(deviceinfo::sizeText(mb), text);
 }
 
-void TestMaintenance::lowSpace_data()
-{
-    QTest::addColumn<qulonglong>("freeMb");
-    QTest::addColumn<bool>("low");
-    QTest::newRow("0 MB") << 0ull << true;
-    QTest::newRow("1 MB") << 1ull << true;
-    QTest::newRow("2 MB: one capture and its margin") << 2ull << false;
-    QTest::newRow("1024 MB") << 1024ull << false;
-}
-
-void TestMaintenance::lowSpace()
-{
-    QFETCH(qulonglong, freeMb);
-    QFETCH(bool, low);
-    QCOMPARE(board::cardSpaceIsLow(freeMb), low);
-}
-
 void TestMaintenance::serialNames_data()
 {
     QTest::addColumn<QString>("file");
@@ -142,7 +123,7 @@ void TestMaintenance::deviceInformation_data()
     QTest::newRow("16 GB card, mostly free") << true << 15197 << 15000 << "14.84GB" << "14.65GB" << 0;
     QTest::newRow("1023 MB free") << true << 15197 << 1023 << "14.84GB" << "1023MB" << 0;
     QTest::newRow("exactly 1024 MB free") << true << 15197 << 1024 << "14.84GB" << "1.00GB" << 0;
-    QTest::newRow("2 MB free") << true << 15197 << 2 << "14.84GB" << "2MB" << 0;
+    QTest::newRow("2 MB free: room for a capture") << true << 15197 << 2 << "14.84GB" << "2MB" << 0;
     QTest::newRow("1 MB free") << true << 15197 << 1 << "14.84GB" << "1MB" << 1;
     QTest::newRow("full") << true << 15197 << 0 << "14.84GB" << "0MB" << 1;
     QTest::newRow("small card") << true << 512 << 100 << "512MB" << "100MB" << 0;
