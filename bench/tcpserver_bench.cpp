@@ -8,6 +8,7 @@
 //   norvik7_tcpserver_bench load PORT SECONDS    only the load (for running beside norvik7_keylatency)
 #include "acquisition/thermalcamerathread.h"
 #include "app/norvik7.h"
+#include "bench/benchsupport.h"
 #include "board/board.h"
 #include "connectivity/tcpserverthread.h"
 #include "tests/connectivity/loopbackclient.h"
@@ -31,15 +32,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A percentile of the latencies measured (0 when none were).
+double pct(const std::vector<double> &v, double p) { return v.empty() ? 0.0 : bench::percentile(v, p); }
+
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[static_cast<size_t>(p * (v.size() - 1))];
-}
 
 bool readSix(int fd, int timeoutMs = 5000) { return loopback::readBytes(fd, 6, timeoutMs).size() == 6; }
 
@@ -70,8 +67,8 @@ void sequential(int port, int clients)
     const double seconds = ms(Clock::now() - t0) / 1000.0;
     std::printf("sequential: %d clients in %.2f s = %.0f clients/s; latency p50 %.3f ms, p99 %.3f ms, max %.3f ms; "
                 "%d failed\n",
-                clients, seconds, clients / seconds, percentile(lat, 0.5), percentile(lat, 0.99),
-                percentile(lat, 1.0), failed);
+                clients, seconds, clients / seconds, pct(lat, 0.5), pct(lat, 0.99),
+                pct(lat, 1.0), failed);
 }
 
 // Readers started together, each in its own thread: connect, read, close.
@@ -102,7 +99,7 @@ void burst(int port, int clients)
     if (refused)
         std::printf("  (%d could not connect)\n", refused);
     std::printf("%d at once: all served in %.2f ms; latency p50 %.3f ms, p99 %.3f ms; %d failed\n", clients, all,
-                percentile(ok, 0.5), percentile(ok, 0.99), clients - int(ok.size()));
+                pct(ok, 0.5), pct(ok, 0.99), clients - int(ok.size()));
 }
 
 void silentInTheMiddle(int port, int clients)
@@ -125,7 +122,7 @@ void silentInTheMiddle(int port, int clients)
     if (silent >= 0)
         ::close(silent);
     std::printf("one silent client among %d: the next one waited %.1f ms; the others p50 %.3f ms, p99 %.3f ms\n",
-                clients, afterSilent, percentile(lat, 0.5), percentile(lat, 0.99));
+                clients, afterSilent, pct(lat, 0.5), pct(lat, 0.99));
 }
 
 // Clients in a loop until told to stop; every 200th one stays silent.
@@ -167,11 +164,8 @@ int frames(int argc, char **argv)
 {
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 10;
     QTemporaryDir root;
-    qputenv("NORVIK7_ROOT", root.path().toLocal8Bit());
     qputenv("NORVIK7_TCP_PORT", "0");
-    board::reloadEnvironment();
-    board::seedIfNeeded();
-    board::enterWorkingDirectory();
+    bench::enterSimulatedBoard(root);
     QApplication app(argc, argv);
     Norvik7 w;
     std::atomic<long> frameCount{0};
