@@ -214,7 +214,7 @@ void TestWifi::switchByKeys()
     QVERIFY(k.board.commands().isEmpty());
     // The stored switch is not changed by switching on.
     config::write(config::Main, QStringLiteral("wifi_switch"), QStringLiteral("Off"));
-    saveScreenshot(QStringLiteral("WifiOpenStatusMenu"),
+    saveScreenshot(QStringLiteral("WifiOpenStatusMenu_switched_on"),
                    {k.w->systemSettingSubMenu, k.w->wifiSubMenu, k.w->wifiOpenStatusMenu});
 
     // OK again switches it off: the services stopped in order, the radio unpowered.

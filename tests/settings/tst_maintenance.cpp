@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSplashScreen>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -61,6 +62,8 @@ private slots:
     void systemUpgrade_data();
     void systemUpgrade();
     void upgradePanelByKeys();
+    void chineseTexts_data();
+    void chineseTexts();
 };
 
 // ---- plain rules ------------------------------------------------------------------------------------
@@ -466,6 +469,51 @@ void TestMaintenance::upgradePanelByKeys()
     k.ok();   // "App" without files
     QCOMPARE(m->firstLineLabel->text(), QStringLiteral("Found application failed!"));
     saveScreenshot(QStringLiteral("UpgradeSubMenu_app_missing"), {m});
+}
+
+void TestMaintenance::chineseTexts_data()
+{
+    QTest::addColumn<QString>("context");
+    QTest::addColumn<QString>("source");
+    const char *texts[][2] = {
+        {"SystemSettingSubMenu", "Wi-Fi"},
+        {"WifiOpenStatusMenu", "WIFI opening ......"},
+        {"WifiOpenStatusMenu", "SSID:"},
+        {"WifiOpenStatusMenu", "Password:"},
+        {"UsbConnectModeSubMenu", "USB camera"},
+        {"UsbConnectModeSubMenu", "USB disk"},
+        {"DateTimeSetMenu", "AM"},
+        {"DateTimeSetMenu", "PM"},
+        {"DateTimeSetMenu", "12H"},
+        {"DateTimeSetMenu", "24H"},
+        {"DeviceInformationSubMenu", "Device information"},
+        {"DeviceInformationSubMenu", "Capacity: "},
+        {"DeviceInformationSubMenu", "Free: "},
+        {"FactoryResetSetMenu", "Resetting..."},
+        {"FormatSdcardSetMenu", "Formatting..."},
+        {"FormatSdcardSetMenu", "No SD card!"},
+        {"UpgradeSubMenu", "Found application failed!"},
+        {"UpgradeSubMenu", "Please check again!"},
+        {"UpgradeSubMenu", "Found new application."},
+        {"UpgradeSubMenu", "Upgrading......"},
+        {"UpgradeSubMenu", "Upgrade ok."},
+        {"UpgradeSubMenu", "Please power off, reboot."},
+        {"UpgradeSubMenu", "Found system files failed!"},
+        {"UpgradeSubMenu", "Backup failed!"},
+        {"UpgradeSubMenu", "Erase ok.Don't remove SD."},
+    };
+    for (auto &t : texts)
+        QTest::newRow(t[1]) << QString::fromLatin1(t[0]) << QString::fromLatin1(t[1]);
+}
+
+void TestMaintenance::chineseTexts()
+{
+    QFETCH(QString, context);
+    QFETCH(QString, source);
+    QTranslator chinese;
+    QVERIFY(chinese.load(QStringLiteral(":/qm/qm/ChineseSimplified.qm")));
+    const QString text = chinese.translate(context.toLatin1().constData(), source.toLatin1().constData());
+    QVERIFY2(!text.isEmpty() && text != source, qPrintable(context + QLatin1String(": ") + source));
 }
 
 QTEST_MAIN(TestMaintenance)
