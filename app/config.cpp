@@ -4,6 +4,8 @@
 
 #include <QSettings>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace config {
@@ -100,23 +102,62 @@ const Choice *choice(const QString &key)
     return nullptr;
 }
 
+int intInRange(const QString &text, int lo, int hi, int fallback)
+{
+    bool ok = false;
+    const QString t = text.trimmed();
+    int v = t.toInt(&ok);
+    if (!ok) {
+        // "25.0" or "1e2" still names a number; round it.
+        const double d = t.toDouble(&ok);
+        if (!ok || !std::isfinite(d))
+            return fallback;
+        v = d >= hi ? hi : d <= lo ? lo : int(std::lround(d));
+    }
+    return std::clamp(v, lo, hi);
+}
+
+float floatInRange(const QString &text, float lo, float hi, float fallback)
+{
+    bool ok = false;
+    const float v = text.trimmed().toFloat(&ok);
+    if (!ok || !std::isfinite(v))
+        return fallback;
+    return std::clamp(v, lo, hi);
+}
+
+int readIntInRange(const Ini &ini, const QString &key, int lo, int hi, int fallback)
+{
+    return intInRange(readString(ini, key), lo, hi, fallback);
+}
+
+float readFloatInRange(const Ini &ini, const QString &key, float lo, float hi, float fallback)
+{
+    return floatInRange(readString(ini, key), lo, hi, fallback);
+}
+
 int readTrans()
 {
-    const int v = readInt(Main, QStringLiteral("trans"));
-    return v == 0 ? 50 : v;
+    // 0 (or nothing) means the default; anything else is pinned to 0..100.
+    const int v = readIntInRange(Main, QStringLiteral("trans"), -1, 100, 0);
+    return v == 0 ? 50 : std::max(v, 0);
 }
 
 int readPipTrans()
 {
-    const int v = readInt(Main, QStringLiteral("piptrans"));
-    return v == 0 ? 100 : v;
+    // 0 (or nothing) means the default; anything else is pinned to 25..100.
+    const int v = readIntInRange(Main, QStringLiteral("piptrans"), -1, 100, 0);
+    return v == 0 ? 100 : std::max(v, 25);
 }
 
 float readAlignment()
 {
-    const float v = readFloat(Main, QStringLiteral("alignment"));
-    return v == 0.0f ? 1.0f : v;
+    const float v = readFloatInRange(Main, QStringLiteral("alignment"), -1.0f, 3.0f, 0.0f);
+    return v == 0.0f ? 1.0f : std::max(v, 0.5f);
 }
+
+int readVlcPostX() { return readIntInRange(ImageCal, QStringLiteral("vlc_post_x"), 0, 72, 36); }
+int readVlcPostY() { return readIntInRange(ImageCal, QStringLiteral("vlc_post_y"), 0, 96, 48); }
 
 const QList<Factory> &factoryValues()
 {

@@ -52,10 +52,25 @@ int readChoice(const Choice &choice);   // in the main file
 // The choices of the main file, by key; nullptr for keys that are not one-of-N.
 const Choice *choice(const QString &key);
 
-// Numeric keys whose 0 (or absent, or unparsable) reading maps to a default.
-int readTrans();        // `trans`, 50 when 0
-int readPipTrans();     // `piptrans`, 100 when 0
-float readAlignment();  // `alignment`, 1.0 when 0
+// A number read back from a file within its range: text that does not parse
+// (or is absent) gives `fallback`; a parsed value outside lo..hi is pinned to
+// the nearer end, so a hand-edited or damaged file never yields a value the
+// camera cannot take.
+int readIntInRange(const Ini &ini, const QString &key, int lo, int hi, int fallback);
+float readFloatInRange(const Ini &ini, const QString &key, float lo, float hi, float fallback);
+// The same rule on text already read.
+int intInRange(const QString &text, int lo, int hi, int fallback);
+float floatInRange(const QString &text, float lo, float hi, float fallback);
+
+// Numeric keys whose 0 (or absent, or unparsable) reading maps to a default,
+// pinned to their ranges.
+int readTrans();        // `trans`, 50 when 0, else within 0..100
+int readPipTrans();     // `piptrans`, 100 when 0, else within 25..100
+float readAlignment();  // `alignment`, 1.0 when 0, else within 0.5..3.0
+// The visible picture's offsets in the image-calibration file, within 0..72
+// and 0..96 (36 and 48 when absent or unparsable).
+int readVlcPostX();
+int readVlcPostY();
 
 // Factory values of the main file, in the order the factory reset writes them.
 struct Factory {

@@ -15,6 +15,8 @@ private slots:
     void garbledFileGivesDefaults();
     void numbersWithDefaults_data();
     void numbersWithDefaults();
+    void numbersInRange_data();
+    void numbersInRange();
     void writesAreOnDiskAtOnce();
     void factoryValues();
 };
@@ -108,6 +110,60 @@ void TestConfig::numbersWithDefaults_data()
     QTest::newRow("alignment 0") << "alignment" << "0" << 1.0;
     QTest::newRow("alignment 0.0") << "alignment" << "0.0" << 1.0;
     QTest::newRow("alignment 2.5") << "alignment" << "2.5" << 2.5;
+    QTest::newRow("trans 250 pinned") << "trans" << "250" << 100.0;
+    QTest::newRow("trans -5 pinned") << "trans" << "-5" << 0.0;
+    QTest::newRow("piptrans 10 pinned") << "piptrans" << "10" << 25.0;
+    QTest::newRow("piptrans -40 pinned") << "piptrans" << "-40" << 25.0;
+    QTest::newRow("piptrans 400 pinned") << "piptrans" << "400" << 100.0;
+    QTest::newRow("alignment 9 pinned") << "alignment" << "9" << 3.0;
+    QTest::newRow("alignment -2 pinned") << "alignment" << "-2" << 0.5;
+    QTest::newRow("vlc_post_x 500 pinned") << "vlc_post_x" << "500" << 72.0;
+    QTest::newRow("vlc_post_x -3 pinned") << "vlc_post_x" << "-3" << 0.0;
+    QTest::newRow("vlc_post_x text") << "vlc_post_x" << "left" << 36.0;
+    QTest::newRow("vlc_post_y 97 pinned") << "vlc_post_y" << "97" << 96.0;
+    QTest::newRow("vlc_post_y absent") << "vlc_post_y" << "" << 48.0;
+    QTest::newRow("vlc_post_y 50") << "vlc_post_y" << "50" << 50.0;
+}
+
+void TestConfig::numbersInRange_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("lo");
+    QTest::addColumn<double>("hi");
+    QTest::addColumn<double>("fallback");
+    QTest::addColumn<double>("asFloat");
+    QTest::addColumn<int>("asInt");
+    QTest::newRow("emissivity 7") << "7" << 0.01 << 1.0 << 0.95 << 1.0 << 1;
+    QTest::newRow("emissivity 0") << "0" << 0.01 << 1.0 << 0.95 << 0.01 << 0;
+    QTest::newRow("emissivity 0.50") << "0.50" << 0.01 << 1.0 << 0.95 << 0.5 << 1;
+    QTest::newRow("negative distance") << "-1.5" << 0.25 << 4.0 << 0.25 << 0.25 << 0;
+    QTest::newRow("distance with blanks") << " 2.00 " << 0.25 << 4.0 << 0.25 << 2.0 << 2;
+    QTest::newRow("text keeps default") << "warm" << -10.0 << 50.0 << 25.0 << 25.0 << 25;
+    QTest::newRow("empty keeps default") << "" << -10.0 << 50.0 << 25.0 << 25.0 << 25;
+    QTest::newRow("nan keeps default") << "nan" << -10.0 << 50.0 << 25.0 << 25.0 << 25;
+    QTest::newRow("inf keeps default") << "inf" << -10.0 << 50.0 << 25.0 << 25.0 << 25;
+    QTest::newRow("ambient 900") << "900" << -10.0 << 50.0 << 25.0 << 50.0 << 50;
+    QTest::newRow("ambient -40") << "-40" << -10.0 << 50.0 << 25.0 << -10.0 << -10;
+    QTest::newRow("decimal integer rounds") << "30.6" << -10.0 << 50.0 << 25.0 << 30.6 << 31;
+    QTest::newRow("huge integer") << "99999999999999999999" << -10.0 << 50.0 << 25.0 << 50.0 << 50;
+}
+
+void TestConfig::numbersInRange()
+{
+    QFETCH(QString, text);
+    QFETCH(double, lo);
+    QFETCH(double, hi);
+    QFETCH(double, fallback);
+    QFETCH(double, asFloat);
+    QFETCH(int, asInt);
+    QCOMPARE(floatInRange(text, float(lo), float(hi), float(fallback)), float(asFloat));
+    const int ilo = int(std::floor(lo)), ihi = int(std::ceil(hi)), ifb = int(std::lround(fallback));
+    QCOMPARE(intInRange(text, ilo, ihi, ifb), asInt);
+    // The file readers apply the same rule.
+    TestBoard b;
+    write(Main, "x", text);
+    QCOMPARE(readFloatInRange(Main, "x", float(lo), float(hi), float(fallback)), float(asFloat));
+    QCOMPARE(readIntInRange(Main, "x", ilo, ihi, ifb), asInt);
 }
 
 void TestConfig::numbersWithDefaults()
@@ -118,7 +174,13 @@ void TestConfig::numbersWithDefaults()
     TestBoard b;
     if (!stored.isEmpty())
         write(Main, key, stored);
-    const double got = key == "trans" ? readTrans() : key == "piptrans" ? readPipTrans() : readAlignment();
+    if (!stored.isEmpty() && key.startsWith("vlc_post"))
+        write(ImageCal, key, stored);
+    const double got = key == "trans"        ? readTrans()
+                       : key == "piptrans"   ? readPipTrans()
+                       : key == "vlc_post_x" ? readVlcPostX()
+                       : key == "vlc_post_y" ? readVlcPostY()
+                                             : readAlignment();
     QCOMPARE(got, read);
 }
 
