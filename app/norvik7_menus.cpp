@@ -21,6 +21,7 @@
 #include "liveview/menus/imagemodesubmenu.h"
 #include "liveview/menus/measurementsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
+#include "liveview/livemenus.h"
 #include "liveview/viewstate.h"
 #include "media/menus/autosavesetsubmenu.h"
 #include "media/menus/deleteimagemenu.h"
@@ -140,10 +141,9 @@ void Norvik7::applyStoredSettings()
     // The settings screens read their own keys when they are built; the
     // pop-ups of the main menu bar get theirs here.
     checkStoredChoice(colorSubMenu->buttons(), "color");
-    static const int modeOfButton[] = {0, 1, 2, 3, 2};   // alignment shows the blend
     const int mode = checkStoredChoice(imageModeSubMenu->buttons(), "image_mode");
     if (mode >= 0 && mode < 5)
-        image_mode.store(modeOfButton[mode]);
+        image_mode.store(ImageModeSubMenu::modeOfButton(mode));
     const QList<QAbstractButton *> boxes = tempSubMenu->buttons();
     const char *const boxKeys[] = {"center_focus", "hilo_focus", "zone"};
     for (int i = 0; i < 3; ++i)
@@ -225,19 +225,22 @@ void Norvik7::makeConnections()
         connect(factoryResetSetMenu, &FactoryResetSetMenu::factoryResetForSystem, menu, slot);
     };
     onFactoryReset(languageSetSubMenu, &LanguageSetSubMenu::factoryResetForLanguageSet);
-    // (the measurement pop-up's reset comes here)
+    onFactoryReset(tempSubMenu, &TempSubMenu::factoryResetForTempSubMenu);
     onFactoryReset(colorSubMenu, &ColorSubMenu::factoryResetForColorSubMenu);
     onFactoryReset(cursorSubMenu, &CursorSubMenu::factoryResetForCursorSubMenu);
     onFactoryReset(imageModeSubMenu, &ImageModeSubMenu::factoryResetForImageModeSubMenu);
     onFactoryReset(dateTimeSetMenu, &DateTimeSetMenu::factoryResetForDateTimeSetMenu);
     onFactoryReset(temperatureUnitSetMenu, &TemperatureUnitSetMenu::factoryResetForTemperatureUnitSetMenu);
-    // (the alert limits' and the measurement parameters' resets come here)
+    onFactoryReset(hiloAlertSetMenu, &HiLoAlertSetMenu::factoryResetForHiLoAlertSetMenu);
+    onFactoryReset(measurementSetMenu, &MeasurementSetMenu::factoryResetForMeasurementSetMenu);
     onFactoryReset(displayIntensitySetSubMenu, &DisplayIntensitySetSubMenu::factoryResetForDisplayIntensitySetSubMenu);
     onFactoryReset(autoPowerOffSetSubMenu, &AutoPowerOffSetSubMenu::factoryResetForAutoPowerOffSetSubMenu);
     onFactoryReset(usbConnectModeSubMenu, &UsbConnectModeSubMenu::factotyResetForUsbConnectModeSubMenu);
     onFactoryReset(autoSaveSetSubMenu, &AutoSaveSetSubMenu::factoryResetForAutoSaveSetSubMenu);
     onFactoryReset(temperatureScaleSetMenu, &TemperatureScaleSetMenu::factoryResetForTemperatureScaleSetMenu);
     // (the main window's own reset of the fusion transparency comes last)
+
+    connectLiveMenus(this);
 }
 
 void Norvik7::timerUpdate()

@@ -1,10 +1,29 @@
 #pragma once
-// The alignment-distance bar: previous step, current distance, next step, in metres.
-// `pushButton` steps down, `pushButton_2` steps up.
+// The alignment-distance bar: previous step, current distance, next step, in
+// metres. `pushButton` steps down, `pushButton_2` steps up; the right and
+// left keys step while the bar is shown.
 #include "app/menus/menuwindow.h"
 #include "ui_alignmentdistancemenu.h"
 
+#include <QString>
+
 extern bool alignmentDistanceMenuEnabled;
+// The alignment distance in metres, 0.5..3.0 in steps of 0.5; the live view's
+// vertical parallax step follows it.
+extern float alignmentDistanceValue;
+
+namespace alignment {
+constexpr float kMinDistance = 0.5f, kMaxDistance = 3.0f, kStep = 0.5f;
+// The three labels for a distance (pinned to 0.5..3.0): previous step,
+// current value, next step; 3.0 reads ">3.0"; no step beyond the ends.
+struct Labels {
+    float value;
+    QString previous, current, next;
+};
+Labels labelsFor(float value);
+// The distance a current label stands for (">3.0" is 3.0); 0.5 for anything else.
+float valueOfLabel(const QString &text);
+}  // namespace alignment
 
 class AlignmentDistanceMenu : public Screen<Ui::AlignmentDistanceMenu, PopupMenu> {
     Q_OBJECT
@@ -23,4 +42,8 @@ public slots:
 
 protected:
     void menuTip(const QString &text, int x, int y, int flags) override;
+
+private:
+    void showDistance(float value);
+    void step(float delta);
 };

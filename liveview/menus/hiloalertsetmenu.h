@@ -1,12 +1,17 @@
 #pragma once
 // "HI/LO Alert": the high and low alert thresholds and their on/off switches.
-// `pushButton` and `pushButton_2` are the HI and LO value rows; the radio
-// pairs radioButton/radioButton_2 (high) and radioButton_3/radioButton_4
-// (low) are "On"/"Off".
+// `pushButton` and `pushButton_2` are the HI and LO value rows (OK starts and
+// ends editing, up and down step the edited value); the radio pairs
+// radioButton/radioButton_2 (high) and radioButton_3/radioButton_4 (low) are
+// "On"/"Off".
 #include "app/menus/menuwindow.h"
+#include "liveview/alertrules.h"
 #include "ui_hiloalertsetmenu.h"
 
 extern bool hiloAlertSetMenuEnabled;
+// The thresholds last loaded or edited, in the unit being edited.
+extern int hiAlertTempValue;
+extern int loAlertTempValue;
 
 class HiLoAlertSetMenu : public Screen<Ui::HiLoAlertSetMenu, MenuWindow> {
     Q_OBJECT
@@ -15,19 +20,34 @@ public:
 
     // True while a threshold row is being edited.
     bool editing = false;
+    // State of the alert output line: 1 while it is driven high.
+    static int led_on;
+
+    // The six threshold keys written when missing (factory values).
+    static void writeMissingThresholds();
 
 public slots:
     void hiloAlertSetMenuEnable();
+    // Loads the thresholds, then starts or ends editing of the focused row.
+    void updateHiLoAlertSetting();
     void hiloAlertSetMenuUpdateRbtn1();
     void hiloAlertSetMenuUpdateRbtn2();
     void hiloAlertSetMenuUpdateRbtn3();
     void hiloAlertSetMenuUpdateRbtn4();
-    // Threshold editing and stepping; they act only while a row is edited.
+    // Threshold stepping; they act only while a row is edited.
     void upToUpdateHiLoAlertSetting();
     void downToUpdateHiLoAlertSetting();
+    // Focus upkeep, every 500 ms.
     void hiloAlertSetMenuAutoUpdate();
+    void factoryResetForHiLoAlertSetMenu();
 
 private:
     // Ticks one button of an On/Off pair, unticks its partner and stores the pair.
     void setAlert(const char *key, QAbstractButton *on, QAbstractButton *off, bool switchOn);
+    void loadThresholds();
+    void step(int direction, int keyState);
+    // Every entry but the edited row stops taking the focus while editing.
+    void keepFocusOnRow(QWidget *row);
+    alerts::Unit unit() const;
+    QWidget *m_editedRow = nullptr;
 };

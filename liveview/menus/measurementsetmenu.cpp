@@ -1,18 +1,196 @@
 #include "liveview/menus/measurementsetmenu.h"
 
+#include "app/keystate.h"
+#include "liveview/alertrules.h"
+#include "liveview/measurementrules.h"
+
+#include <QTimer>
+
 bool measurementSetMenuEnabled = true;
+
+namespace {
+const char *const kEditingStyle = "color: #FF3300;\nbackground-color: rgba(46, 117, 182, 0%);\nfont: bold 12pt;";
+const char *const kValueStyle = "color: rgb(255, 255, 255)";
+}  // namespace
+
+using namespace measurement;
 
 MeasurementSetMenu::MeasurementSetMenu(QMainWindow *parent) : Screen(&measurementSetMenuEnabled, parent)
 {
     setButtons({pushButton_emissivity, pushButton_temp, pushButton_distance});
+    for (QAbstractButton *b : buttons())
+        connect(b, &QAbstractButton::clicked, this, &MeasurementSetMenu::update_Measure_editable);
+
+    using config::Main;
+    if (!config::contains(Main, QStringLiteral("emissivity")))
+        config::write(Main, QStringLiteral("emissivity"), twoDecimals(kDefaultEmissivity));
+    // Values outside their ranges (a hand-edited or damaged file) are pinned;
+    // text that is no number keeps the default.
+    emissivity = config::readFloatInRange(Main, QStringLiteral("emissivity"), kMinEmissivity, kMaxEmissivity,
+                                          kDefaultEmissivity);
+    temprature_c = config::readIntInRange(Main, QStringLiteral("ref_temprature_c"), kMinAmbientC, kMaxAmbientC,
+                                          kDefaultAmbientC);
+    temprature_f = config::readIntInRange(Main, QStringLiteral("ref_temprature_f"), kMinAmbientF, kMaxAmbientF,
+                                          kDefaultAmbientF);
+    distance = config::readFloatInRange(Main, QStringLiteral("meas_distance"), kMinDistance, kMaxDistance,
+                                        kDefaultDistance);
+    redrawLabels();
+}
+
+void MeasurementSetMenu::redrawLabels()
+{
+    label_emissivity->setText(twoDecimals(emissivity));
+    const alerts::Unit *u = alerts::unitFromText(config::readString(config::Main, QStringLiteral("temp_unit")));
+    const bool fahrenheit = u && *u == alerts::Unit::Fahrenheit;
+    label_temp->setText(QString::number(fahrenheit ? temprature_f : temprature_c) +
+                        alerts::unitSign(fahrenheit ? alerts::Unit::Fahrenheit : alerts::Unit::Celsius));
+    label_distance->setText(twoDecimals(distance) + tr(" m"));
+}
+
+void MeasurementSetMenu::retranslate()
+{
+    Screen::retranslate();
+    redrawLabels();
 }
 
 void MeasurementSetMenu::measurementSetMenuEnable()
 {
+    if (!isHidden())
+        return;
+    pushButton_emissivity->setFocus(Qt::OtherFocusReason);
+    updateParameter(Item::Emissivity, 0);
+    updateParameter(Item::Temperature, 0);
+    updateParameter(Item::Distance, 0);
     openFocusing(pushButton_emissivity);
 }
 
-void MeasurementSetMenu::update_Measure_editable() {}
-void MeasurementSetMenu::measurement_upkey_press() {}
-void MeasurementSetMenu::measurement_downkey_press() {}
-void MeasurementSetMenu::initMeasurementSetMenu() {}
+QLabel *MeasurementSetMenu::labelOf(QWidget *row) const
+{
+    return row == pushButton_emissivity ? label_emissivity
+           : row == pushButton_temp     ? label_temp
+           : row == pushButton_distance ? label_distance
+                                        : nullptr;
+}
+
+void MeasurementSetMenu::update_Measure_editable()
+{
+    QWidget *row = editing ? m_editedRow : focusWidget();
+    QLabel *label = labelOf(row);
+    if (!label)
+        return;
+    if (!editing) {
+        label->setStyleSheet(QString::fromLatin1(kEditingStyle));
+        editing = true;
+        m_editedRow = row;
+        // The arrows now change the value instead of moving between rows.
+        for (QAbstractButton *b : buttons())
+            b->setFocusPolicy(Qt::NoFocus);
+        return;
+    }
+    label->setStyleSheet(QString::fromLatin1(kValueStyle));
+    editing = false;
+    m_editedRow = nullptr;
+    if (row == pushButton_emissivity)
+        emit updateEmissivityForThermalCamera(emissivity);
+    else if (row == pushButton_temp)
+        emit updateTempForThermalCamera(temprature_c);
+    else
+        emit updateDistanceForThermalCamera(distance);
+    for (QAbstractButton *b : buttons())
+        b->setFocusPolicy(Qt::StrongFocus);
+    row->setFocus(Qt::OtherFocusReason);
+}
+
+void MeasurementSetMenu::measurement_upkey_press() { step(+1, up_key_stat); }
+void MeasurementSetMenu::measurement_downkey_press() { step(-1, down_key_stat); }
+
+void MeasurementSetMenu::step(int direction, int keyState)
+{
+    if (!isVisible() || !editing)
+        return;
+    const int size = keyState == 1 ? 1 : keyState == 2 ? 10 : 0;
+    if (size == 0)
+        return;
+    if (m_editedRow == pushButton_emissivity)
+        updateParameter(Item::Emissivity, direction * size);
+    else if (m_editedRow == pushButton_temp)
+        updateParameter(Item::Temperature, direction * size);
+    else if (m_editedRow == pushButton_distance)
+        updateParameter(Item::Distance, direction * size);
+}
+
+void MeasurementSetMenu::updateParameter(Item item, int steps)
+{
+    using config::Main;
+    switch (item) {
+    case Item::Emissivity:
+        emissivity = stepEmissivity(emissivity, steps);
+        label_emissivity->setText(twoDecimals(emissivity));
+        config::write(Main, QStringLiteral("emissivity"), twoDecimals(emissivity));
+        break;
+    case Item::Temperature: {
+        const alerts::Unit *u = alerts::unitFromText(config::readString(Main, QStringLiteral("temp_unit")));
+        if (!u)
+            return;
+        const Ambient a = *u == alerts::Unit::Celsius ? stepAmbientCelsius({temprature_c, temprature_f}, steps)
+                                                      : stepAmbientFahrenheit({temprature_c, temprature_f}, steps);
+        temprature_c = a.c;
+        temprature_f = a.f;
+        label_temp->setText(QString::number(*u == alerts::Unit::Celsius ? a.c : a.f) + alerts::unitSign(*u));
+        config::write(Main, QStringLiteral("ref_temprature_c"), QString::number(a.c));
+        config::write(Main, QStringLiteral("ref_temprature_f"), QString::number(a.f));
+        break;
+    }
+    case Item::Distance:
+        distance = stepDistance(distance, steps);
+        label_distance->setText(twoDecimals(distance) + tr(" m"));
+        config::write(Main, QStringLiteral("meas_distance"), twoDecimals(distance));
+        break;
+    }
+}
+
+void MeasurementSetMenu::initMeasurementSetMenu()
+{
+    QTimer::singleShot(1000, this, &MeasurementSetMenu::initMeasurementsOfEmissivity);
+}
+
+void MeasurementSetMenu::initMeasurementsOfEmissivity()
+{
+    emit updateEmissivityForThermalCamera(emissivity);
+    updateParameter(Item::Emissivity, 0);
+}
+
+void MeasurementSetMenu::initMeasurementsOfTemp()
+{
+    emit updateTempForThermalCamera(temprature_c);
+    updateParameter(Item::Temperature, 0);
+}
+
+void MeasurementSetMenu::initMeasurementsOfDistance()
+{
+    emit updateDistanceForThermalCamera(distance);
+    updateParameter(Item::Distance, 0);
+}
+
+void MeasurementSetMenu::calTempForMeasurementSetMenu()
+{
+    emissivity = 1.0f;
+    QTimer::singleShot(5000, this, &MeasurementSetMenu::initMeasurementsOfEmissivity);
+}
+
+void MeasurementSetMenu::calTempDefaultForMeasurementSetMenu()
+{
+    emissivity = kDefaultEmissivity;
+    QTimer::singleShot(1000, this, &MeasurementSetMenu::initMeasurementsOfEmissivity);
+}
+
+void MeasurementSetMenu::factoryResetForMeasurementSetMenu()
+{
+    emissivity = kDefaultEmissivity;
+    temprature_c = kDefaultAmbientC;
+    temprature_f = kDefaultAmbientF;
+    distance = kDefaultDistance;
+    QTimer::singleShot(1000, this, &MeasurementSetMenu::initMeasurementsOfEmissivity);
+    QTimer::singleShot(2000, this, &MeasurementSetMenu::initMeasurementsOfTemp);
+    QTimer::singleShot(3000, this, &MeasurementSetMenu::initMeasurementsOfDistance);
+}

@@ -1,7 +1,8 @@
 #pragma once
 // "Measurements": emissivity, ambient temperature and distance, one row each
 // (pushButton_emissivity, pushButton_temp, pushButton_distance) with its value
-// label on the right.
+// label on the right. OK starts and ends editing of the focused row; up and
+// down step the edited value; the camera gets a value when its edit ends.
 #include "app/menus/menuwindow.h"
 #include "ui_measurementsetmenu.h"
 
@@ -15,6 +16,15 @@ public:
     // True while the focused row is being edited.
     bool editing = false;
 
+    float emissivity = 0.95f;
+    int temprature_c = 25;
+    int temprature_f = 77;
+    float distance = 0.25f;
+
+    enum class Item { Emissivity, Temperature, Distance };
+    // Steps one parameter (0 steps redraws its label and rewrites its key).
+    void updateParameter(Item item, int steps);
+
 signals:
     void updateEmissivityForThermalCamera(float emissivity);
     void updateTempForThermalCamera(int celsius);
@@ -27,5 +37,23 @@ public slots:
     void update_Measure_editable();
     void measurement_upkey_press();
     void measurement_downkey_press();
+    // After the live view first shows: the emissivity reaches the camera 1 s later.
     void initMeasurementSetMenu();
+    void initMeasurementsOfEmissivity();
+    void initMeasurementsOfTemp();
+    void initMeasurementsOfDistance();
+    // The temperature calibration measures a black body: emissivity 1.0 while
+    // it runs, 0.95 again afterwards.
+    void calTempForMeasurementSetMenu();
+    void calTempDefaultForMeasurementSetMenu();
+    void factoryResetForMeasurementSetMenu();
+
+protected:
+    void retranslate() override;
+
+private:
+    void step(int direction, int keyState);
+    void redrawLabels();
+    QLabel *labelOf(QWidget *row) const;
+    QWidget *m_editedRow = nullptr;
 };

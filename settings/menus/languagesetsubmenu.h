@@ -1,14 +1,21 @@
 #pragma once
-// "Language": English or Chinese, stored under `language`.
+// "Language": English or Chinese, stored under `language`. Choosing installs
+// or removes the Chinese translation at once; every open screen re-translates.
 #include "app/menus/menuwindow.h"
 #include "ui_languagesetsubmenu.h"
 
+class QTranslator;
+
 extern bool languageSetSubMenuEnabled;
+// The installed translation; null while English is in use.
+extern QTranslator *translator;
 
 class LanguageSetSubMenu : public Screen<Ui::LanguageSetSubMenu, ChoiceMenu> {
     Q_OBJECT
 public:
     explicit LanguageSetSubMenu(QMainWindow *parent = nullptr);
+
+    static constexpr const char *kTranslation = ":/qm/qm/ChineseSimplified.qm";
 
 public slots:
     void languageSetSubMenuEnable();
@@ -20,4 +27,5 @@ public slots:
 
 protected:
     void settingChanged() override { updateLanguageSetting(); }
+    void startupChoice(int index) override;
 };

@@ -41,6 +41,8 @@ struct Device {
 
     Device()
     {
+        // The checks read the English texts; a fresh board would start in Chinese.
+        config::write(config::Main, QStringLiteral("language"), QStringLiteral("English"));
         w = std::make_unique<Norvik7>();
         for (QTimer *t : {w->refreshTimer, w->cursorTimer, w->secondTimer, w->batteryTimer, w->releaseTimer})
             t->stop();

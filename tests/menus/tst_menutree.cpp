@@ -39,7 +39,12 @@ namespace {
 struct Built {
     TestBoard board;
     std::unique_ptr<Norvik7> w;
-    Built() : w(std::make_unique<Norvik7>()) {}
+    // The checks read the English texts; a fresh board would start in Chinese.
+    Built()
+    {
+        config::write(config::Main, QStringLiteral("language"), QStringLiteral("English"));
+        w = std::make_unique<Norvik7>();
+    }
 };
 
 QStringList visibleMenus(const Norvik7 &w)
@@ -222,7 +227,8 @@ private slots:
             QVERIFY2(button, qPrintable(step));
             button->click();
             const QString screen = QString::fromLatin1(button->window()->metaObject()->className());
-            if (screen != QLatin1String("Norvik7") && !expected.contains(screen))
+            // (a pop-up that closes itself on its choice is no longer shown)
+            if (screen != QLatin1String("Norvik7") && !expected.contains(screen) && button->window()->isVisible())
                 expected << screen;
         }
         expected << opened;

@@ -1,0 +1,85 @@
+#include "liveview/alertrules.h"
+
+#include <cmath>
+
+namespace alerts {
+
+const Unit *unitFromText(const QString &text)
+{
+    static const Unit celsius = Unit::Celsius;
+    static const Unit fahrenheit = Unit::Fahrenheit;
+    if (text == QLatin1String("C"))
+        return &celsius;
+    if (text == QLatin1String("F"))
+        return &fahrenheit;
+    return nullptr;
+}
+
+QString unitSign(Unit unit) { return unit == Unit::Celsius ? QStringLiteral("℃ ") : QStringLiteral("℉ "); }
+
+Band band(Unit unit) { return unit == Unit::Celsius ? Band{-20, 550} : Band{-4, 1022}; }
+
+int stepHigh(int high, int low, int steps, Unit unit)
+{
+    const Band b = band(unit);
+    high += steps;
+    if (steps > 0 && high > b.highest)
+        high = low + 1;
+    else if (steps < 0 && high <= low)
+        high = b.highest;
+    return high;
+}
+
+int stepLow(int low, int high, int steps, Unit unit)
+{
+    const Band b = band(unit);
+    low += steps;
+    if (steps > 0 && high <= low)
+        low = b.lowest;
+    else if (steps < 0 && low < b.lowest)
+        low = high - 1;
+    return low;
+}
+
+// Truncation toward zero, as the stored forms are defined.
+static int trunc0(double v) { return static_cast<int>(v); }
+
+Stored storedFromCelsius(int c) { return {c, trunc0(c * 9.0 / 5.0 + 32 + 0.5), c + 273}; }
+
+Stored storedFromFahrenheit(int f)
+{
+    const double c = (f - 32) * 5.0 / 9.0;
+    return {trunc0(c + 0.5), f, trunc0(c + 273 + 0.5)};
+}
+
+Stored storedFrom(int value, Unit unit)
+{
+    return unit == Unit::Celsius ? storedFromCelsius(value) : storedFromFahrenheit(value);
+}
+
+bool highReached(float measuredC, float thresholdC, bool fahrenheit)
+{
+    float measured = measuredC + 0.05f;
+    float threshold = thresholdC + 0.05f;
+    if (fahrenheit) {
+        measured = measured * 9.0f / 5.0f + 32.0f;
+        threshold = threshold * 9.0f / 5.0f + 32.0f;
+    }
+    return measured >= threshold;
+}
+
+HighAlertBlinker::Step HighAlertBlinker::evaluate(bool alertOn, bool reached)
+{
+    if (alertOn && reached && *m_ledOn != 1) {
+        *m_ledOn = 1;
+        return {true, 1};
+    }
+    // Off, below the threshold, or the dark half of a blink.
+    if (*m_ledOn == 1) {
+        *m_ledOn = 0;
+        return {false, 0};
+    }
+    return {false, -1};
+}
+
+}  // namespace alerts

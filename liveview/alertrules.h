@@ -1,0 +1,64 @@
+#pragma once
+// The numbers of the high/low alerts: the threshold bands of each unit, the
+// stepping that wraps a threshold around within its band, the three stored
+// forms of a threshold, and the blinking of the high alert.
+#include <QString>
+
+namespace alerts {
+
+enum class Unit { Celsius, Fahrenheit };
+
+// "C" is Celsius, "F" Fahrenheit; nullptr for any other text.
+const Unit *unitFromText(const QString &text);
+// The unit sign shown beside a value: "℃ " or "℉ ".
+QString unitSign(Unit unit);
+
+// The lowest low threshold and the highest high threshold of a unit.
+struct Band {
+    int lowest;
+    int highest;
+};
+Band band(Unit unit);
+
+// One step of the high threshold (`steps` > 0 up, < 0 down). Running past
+// the top continues from just above the low threshold; coming down onto the
+// low threshold continues from the top.
+int stepHigh(int high, int low, int steps, Unit unit);
+// One step of the low threshold. Going up onto the high threshold continues
+// from the bottom; running past the bottom continues from just below high.
+int stepLow(int low, int high, int steps, Unit unit);
+
+// The three stored forms of one threshold: degrees Celsius, Fahrenheit, kelvin.
+struct Stored {
+    int c;
+    int f;
+    int k;
+};
+Stored storedFromCelsius(int c);
+Stored storedFromFahrenheit(int f);
+Stored storedFrom(int value, Unit unit);
+
+// The factory thresholds.
+constexpr int kFactoryHighC = 130;
+constexpr int kFactoryLowC = 20;
+
+// True when the measured value reaches the high threshold (both in Celsius).
+// In Fahrenheit both are converted first.
+bool highReached(float measuredC, float thresholdC, bool fahrenheit);
+
+// The high alert's blinking: during an alarm the warning and the output
+// toggle on every evaluation; otherwise both are off.
+class HighAlertBlinker {
+public:
+    struct Step {
+        bool shown;
+        int output;   // -1: leave the line as it is; 0 low; 1 high
+    };
+    explicit HighAlertBlinker(int *ledOn) : m_ledOn(ledOn) {}
+    Step evaluate(bool alertOn, bool reached);
+
+private:
+    int *m_ledOn;   // 1 while the output is high
+};
+
+}  // namespace alerts
