@@ -10,6 +10,7 @@
 #include "app/power.h"
 #include "board/board.h"
 #include "calibration/menus/caltempsubmenu.h"
+#include "common/livedevice.h"
 #include "common/testboard.h"
 #include "liveview/menus/hiloalertsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
@@ -34,61 +35,15 @@
 
 namespace {
 
-// Keys as a person presses them, written as one letter or word each.
-struct Device {
-    TestBoard board;
-    std::unique_ptr<Norvik7> w;
-
+// Keys as a person presses them; the checks read the English texts (a fresh
+// board would start in Chinese).
+struct Device : LiveDevice {
     Device()
+        : LiveDevice([](TestBoard &) {
+              config::write(config::Main, QStringLiteral("language"), QStringLiteral("English"));
+          })
     {
-        // The checks read the English texts; a fresh board would start in Chinese.
-        config::write(config::Main, QStringLiteral("language"), QStringLiteral("English"));
-        w = std::make_unique<Norvik7>();
-        for (QTimer *t : {w->refreshTimer, w->cursorTimer, w->secondTimer, w->batteryTimer, w->releaseTimer})
-            t->stop();
-        image_mode.store(0);
-        saveImageDone.store(true);
-        moveCursorOneLabelEnabled = moveCursorTwoLabelEnabled = moveCursorThreeLabelEnabled = false;
     }
-    // The live view after start-up: the main window shown, its notice gone.
-    void boot()
-    {
-        w->show();
-        w->initializingLabel->hide();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    }
-
-    // Waits until the program has read everything written to its key device.
-    void settle() const { TestBoard::waitUntilKeysRead(w->kbdFd); }
-    void record(int code, int value) const
-    {
-        board.sendKey(code, value);
-        settle();
-    }
-    // A press and its release.
-    void press(int code, int times = 1) const
-    {
-        for (int i = 0; i < times; ++i) {
-            board.sendKey(code, 1);
-            board.sendKey(code, 0);
-            settle();
-        }
-    }
-    void hold(int code) const { record(code, 1); }
-    void repeat(int code) const { record(code, 2); }
-    void release(int code) const { record(code, 0); }
-
-    // Object names of the visible menu windows, sorted.
-    QStringList visibleMenus() const
-    {
-        QStringList names;
-        for (QWidget *m : w->menuWindows())
-            if (m->isVisible())
-                names << m->objectName();
-        names.sort();
-        return names;
-    }
-    QWidget *focusIn(QWidget *menu) const { return menu->focusWidget(); }
 };
 
 QAbstractButton *entry(QWidget *menu, int i) { return qobject_cast<MenuWindow *>(menu)->buttons().value(i); }

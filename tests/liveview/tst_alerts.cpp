@@ -4,7 +4,7 @@
 #include "liveview/alertrules.h"
 #include "liveview/menus/hiloalertsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
-#include "livedevice.h"
+#include "common/livedevice.h"
 #include "settings/menus/factoryresetsetmenu.h"
 #include "settings/menus/temperatureunitsetmenu.h"
 

@@ -3,7 +3,7 @@
 #include "app/menus/mainmenu.h"
 #include "app/menus/settingsubmenu.h"
 #include "liveview/menus/measurementsetmenu.h"
-#include "livedevice.h"
+#include "common/livedevice.h"
 #include "settings/menus/bootsettingsmenu.h"
 #include "settings/menus/languagesetsubmenu.h"
 

@@ -7,7 +7,7 @@
 #include "liveview/measurementrules.h"
 #include "liveview/menus/measurementsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
-#include "livedevice.h"
+#include "common/livedevice.h"
 #include "settings/menus/factoryresetsetmenu.h"
 
 #include <QElapsedTimer>

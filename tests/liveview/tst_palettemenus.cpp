@@ -6,7 +6,7 @@
 #include "acquisition/palettes.h"
 #include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/imagemodesubmenu.h"
-#include "livedevice.h"
+#include "common/livedevice.h"
 
 #include <QElapsedTimer>
 #include <QImage>

@@ -1,6 +1,7 @@
 #pragma once
-// The camera in a test: a fresh simulated board, the main window built on it
-// and keys written into its key device, read by the program's own notifier.
+// The camera in a test, driven as a person drives it: a fresh simulated board,
+// the main window built on it and keys written into its key device, read by
+// the program's own notifier.
 #include "app/keystate.h"
 #include "app/menus/menuwindow.h"
 #include "app/norvik7.h"
@@ -9,8 +10,6 @@
 
 #include <QTimer>
 #include <QtTest>
-
-#include <sys/ioctl.h>
 
 #include <functional>
 #include <memory>
@@ -29,7 +28,9 @@ struct LiveDevice {
         // The 500 ms timers are run by hand where a test needs them.
         for (QTimer *t : {w->refreshTimer, w->cursorTimer, w->secondTimer, w->batteryTimer, w->releaseTimer})
             t->stop();
+        image_mode.store(0);
         saveImageDone.store(true);
+        moveCursorOneLabelEnabled = moveCursorTwoLabelEnabled = moveCursorThreeLabelEnabled = false;
     }
     // The live view after start-up.
     void boot()
@@ -39,22 +40,13 @@ struct LiveDevice {
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     }
     // Until the program has read everything written to its key device.
-    void settle() const
-    {
-        for (int i = 0; i < 500; ++i) {
-            QCoreApplication::processEvents();
-            int pending = 0;
-            if (::ioctl(w->kbdFd, FIONREAD, &pending) == 0 && pending == 0)
-                break;
-            QTest::qWait(2);
-        }
-        QCoreApplication::processEvents();
-    }
+    void settle() const { TestBoard::waitUntilKeysRead(w->kbdFd); }
     void record(int code, int value) const
     {
         board.sendKey(code, value);
         settle();
     }
+    // A press and its release.
     void press(int code, int times = 1) const
     {
         for (int i = 0; i < times; ++i) {
@@ -63,6 +55,9 @@ struct LiveDevice {
             settle();
         }
     }
+    void hold(int code) const { record(code, 1); }
+    void repeat(int code) const { record(code, 2); }
+    void release(int code) const { record(code, 0); }
     // A held key: pressed, one auto-repeat, released.
     void holdOnce(int code) const
     {
@@ -81,4 +76,16 @@ struct LiveDevice {
         press(keycode::Ok);
     }
     QString key(const char *k) const { return config::readString(config::Main, QString::fromLatin1(k)); }
+
+    // Object names of the visible menu windows, sorted.
+    QStringList visibleMenus() const
+    {
+        QStringList names;
+        for (QWidget *m : w->menuWindows())
+            if (m->isVisible())
+                names << m->objectName();
+        names.sort();
+        return names;
+    }
+    QWidget *focusIn(QWidget *menu) const { return menu->focusWidget(); }
 };
