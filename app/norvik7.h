@@ -220,6 +220,8 @@ public slots:
     void evaluateAlerts(float measuredCelsius, float minimumCelsius);
     // The 500 ms timer: the colour bar follows the palette menu.
     void updateMaxMinTempColorMap();
+    // Factory reset: the running fusion transparency.
+    void factoryResetForNorvik7();
 
     // ---- live view: markers, cursors, alignment (liveview/norvik7_liveview.cpp) ----------
     void updateMaxMinTemp(int maxRow, int maxCol, int minRow, int minCol, int frameCounter);

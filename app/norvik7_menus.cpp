@@ -238,7 +238,7 @@ void Norvik7::makeConnections()
     onFactoryReset(usbConnectModeSubMenu, &UsbConnectModeSubMenu::factotyResetForUsbConnectModeSubMenu);
     onFactoryReset(autoSaveSetSubMenu, &AutoSaveSetSubMenu::factoryResetForAutoSaveSetSubMenu);
     onFactoryReset(temperatureScaleSetMenu, &TemperatureScaleSetMenu::factoryResetForTemperatureScaleSetMenu);
-    // (the main window's own reset of the fusion transparency comes last)
+    onFactoryReset(this, &Norvik7::factoryResetForNorvik7);
 
     connectLiveMenus(this);
 }

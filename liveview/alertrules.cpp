@@ -1,23 +1,13 @@
 #include "liveview/alertrules.h"
 
-#include <cmath>
-
 namespace alerts {
 
-const Unit *unitFromText(const QString &text)
+Unit unitFromText(const QString &text)
 {
-    static const Unit celsius = Unit::Celsius;
-    static const Unit fahrenheit = Unit::Fahrenheit;
-    if (text == QLatin1String("C"))
-        return &celsius;
-    if (text == QLatin1String("F"))
-        return &fahrenheit;
-    return nullptr;
+    return text == QLatin1String("C") ? Unit::Celsius : text == QLatin1String("F") ? Unit::Fahrenheit : Unit::None;
 }
 
-QString unitSign(Unit unit) { return unit == Unit::Celsius ? QStringLiteral("℃ ") : QStringLiteral("℉ "); }
-
-Band band(Unit unit) { return unit == Unit::Celsius ? Band{-20, 550} : Band{-4, 1022}; }
+Band band(Unit unit) { return unit == Unit::Fahrenheit ? Band{-4, 1022} : Band{-20, 550}; }
 
 int stepHigh(int high, int low, int steps, Unit unit)
 {
@@ -54,18 +44,13 @@ Stored storedFromFahrenheit(int f)
 
 Stored storedFrom(int value, Unit unit)
 {
-    return unit == Unit::Celsius ? storedFromCelsius(value) : storedFromFahrenheit(value);
+    return unit == Unit::Fahrenheit ? storedFromFahrenheit(value) : storedFromCelsius(value);
 }
 
-bool highReached(float measuredC, float thresholdC, bool fahrenheit)
+bool highReached(float measuredC, float thresholdC, Unit unit)
 {
-    float measured = measuredC + 0.05f;
-    float threshold = thresholdC + 0.05f;
-    if (fahrenheit) {
-        measured = measured * 9.0f / 5.0f + 32.0f;
-        threshold = threshold * 9.0f / 5.0f + 32.0f;
-    }
-    return measured >= threshold;
+    const temps::AlertPair p = temps::alertPair(measuredC, thresholdC, unit);
+    return p.measured >= p.threshold;
 }
 
 HighAlertBlinker::Step HighAlertBlinker::evaluate(bool alertOn, bool reached)

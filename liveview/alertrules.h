@@ -2,18 +2,19 @@
 // The numbers of the high/low alerts: the threshold bands of each unit, the
 // stepping that wraps a threshold around within its band, the three stored
 // forms of a threshold, and the blinking of the high alert.
+#include "liveview/temperature.h"
+
 #include <QString>
 
 namespace alerts {
 
-enum class Unit { Celsius, Fahrenheit };
+using temps::Unit;
 
-// "C" is Celsius, "F" Fahrenheit; nullptr for any other text.
-const Unit *unitFromText(const QString &text);
-// The unit sign shown beside a value: "℃ " or "℉ ".
-QString unitSign(Unit unit);
+// "C" is Celsius, "F" Fahrenheit; Unit::None for any other text.
+Unit unitFromText(const QString &text);
 
-// The lowest low threshold and the highest high threshold of a unit.
+// The lowest low threshold and the highest high threshold of a unit (Celsius
+// for anything but Fahrenheit).
 struct Band {
     int lowest;
     int highest;
@@ -42,9 +43,9 @@ Stored storedFrom(int value, Unit unit);
 constexpr int kFactoryHighC = 130;
 constexpr int kFactoryLowC = 20;
 
-// True when the measured value reaches the high threshold (both in Celsius).
-// In Fahrenheit both are converted first.
-bool highReached(float measuredC, float thresholdC, bool fahrenheit);
+// True when the measured value reaches the high threshold (both in Celsius),
+// compared as the live view shows them (in Fahrenheit both converted first).
+bool highReached(float measuredC, float thresholdC, Unit unit);
 
 // The high alert's blinking: during an alarm the warning and the output
 // toggle on every evaluation; otherwise both are off.

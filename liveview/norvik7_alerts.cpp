@@ -10,6 +10,7 @@
 #include "liveview/menus/hiloalertsetmenu.h"
 #include "liveview/menus/measurementsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
+#include "liveview/viewstate.h"
 #include "settings/menus/temperatureunitsetmenu.h"
 
 #include <QLabel>
@@ -62,8 +63,7 @@ void Norvik7::evaluateAlerts(float measuredCelsius, float minimumCelsius)
         config::readIntInRange(Main, QStringLiteral("low_temp_c"), band.lowest, band.highest, alerts::kFactoryLowC);
 
     const bool highOn = config::readString(Main, QStringLiteral("high_alert")) == QLatin1String("On");
-    const bool fahrenheit = temperatureUnitSetMenu && !temperatureUnitSetMenu->celsius();
-    const bool reached = highOn && alerts::highReached(measuredCelsius, float(highC), fahrenheit);
+    const bool reached = highOn && alerts::highReached(measuredCelsius, float(highC), displayUnit());
     alerts::HighAlertBlinker blinker(&HiLoAlertSetMenu::led_on);
     const alerts::HighAlertBlinker::Step step = blinker.evaluate(highOn, reached);
     HighAlertLabel->setVisible(step.shown);
@@ -98,3 +98,5 @@ void Norvik7::updateMaxMinTempColorMap()
         }
     }
 }
+
+void Norvik7::factoryResetForNorvik7() { trans = 60; }

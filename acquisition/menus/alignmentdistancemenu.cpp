@@ -1,10 +1,12 @@
 #include "acquisition/menus/alignmentdistancemenu.h"
 
+// The live view's vertical parallax step follows `alignmentDistanceValue`.
+#include "liveview/viewstate.h"
+
 #include <algorithm>
 #include <cmath>
 
 bool alignmentDistanceMenuEnabled = true;
-float alignmentDistanceValue = 0.5f;
 
 namespace alignment {
 

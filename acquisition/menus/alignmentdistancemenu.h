@@ -8,9 +8,6 @@
 #include <QString>
 
 extern bool alignmentDistanceMenuEnabled;
-// The alignment distance in metres, 0.5..3.0 in steps of 0.5; the live view's
-// vertical parallax step follows it.
-extern float alignmentDistanceValue;
 
 namespace alignment {
 constexpr float kMinDistance = 0.5f, kMaxDistance = 3.0f, kStep = 0.5f;

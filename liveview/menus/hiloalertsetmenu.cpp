@@ -62,8 +62,8 @@ void HiLoAlertSetMenu::writeMissingThresholds()
 
 alerts::Unit HiLoAlertSetMenu::unit() const
 {
-    const alerts::Unit *u = alerts::unitFromText(config::readString(config::Main, QStringLiteral("temp_unit")));
-    return u ? *u : alerts::Unit::Celsius;
+    const alerts::Unit u = alerts::unitFromText(config::readString(config::Main, QStringLiteral("temp_unit")));
+    return u == alerts::Unit::None ? alerts::Unit::Celsius : u;
 }
 
 void HiLoAlertSetMenu::loadThresholds()
@@ -88,8 +88,8 @@ void HiLoAlertSetMenu::loadThresholds()
     qDebug() << (lowKey + QStringLiteral(" is ")) << loAlertTempValue;
     label_3->setText(QString::number(hiAlertTempValue));
     label_4->setText(QString::number(loAlertTempValue));
-    label_5->setText(alerts::unitSign(u));
-    label_6->setText(alerts::unitSign(u));
+    label_5->setText(temps::unitSign(u));
+    label_6->setText(temps::unitSign(u));
 }
 
 void HiLoAlertSetMenu::hiloAlertSetMenuEnable()
@@ -189,8 +189,8 @@ void HiLoAlertSetMenu::factoryResetForHiLoAlertSetMenu()
     label_4->setStyleSheet(QString::fromLatin1(kValueStyle));
     label_3->setText(QString::number(alerts::kFactoryHighC));
     label_4->setText(QString::number(alerts::kFactoryLowC));
-    label_5->setText(alerts::unitSign(alerts::Unit::Celsius));
-    label_6->setText(alerts::unitSign(alerts::Unit::Celsius));
+    label_5->setText(temps::unitSign(alerts::Unit::Celsius));
+    label_6->setText(temps::unitSign(alerts::Unit::Celsius));
     keepFocusOnRow(nullptr);
     pushButton->setFocus(Qt::OtherFocusReason);
 }

@@ -40,10 +40,10 @@ MeasurementSetMenu::MeasurementSetMenu(QMainWindow *parent) : Screen(&measuremen
 void MeasurementSetMenu::redrawLabels()
 {
     label_emissivity->setText(twoDecimals(emissivity));
-    const alerts::Unit *u = alerts::unitFromText(config::readString(config::Main, QStringLiteral("temp_unit")));
-    const bool fahrenheit = u && *u == alerts::Unit::Fahrenheit;
+    const bool fahrenheit =
+        alerts::unitFromText(config::readString(config::Main, QStringLiteral("temp_unit"))) == temps::Unit::Fahrenheit;
     label_temp->setText(QString::number(fahrenheit ? temprature_f : temprature_c) +
-                        alerts::unitSign(fahrenheit ? alerts::Unit::Fahrenheit : alerts::Unit::Celsius));
+                        temps::unitSign(fahrenheit ? temps::Unit::Fahrenheit : temps::Unit::Celsius));
     label_distance->setText(twoDecimals(distance) + tr(" m"));
 }
 
@@ -129,14 +129,15 @@ void MeasurementSetMenu::updateParameter(Item item, int steps)
         config::write(Main, QStringLiteral("emissivity"), twoDecimals(emissivity));
         break;
     case Item::Temperature: {
-        const alerts::Unit *u = alerts::unitFromText(config::readString(Main, QStringLiteral("temp_unit")));
-        if (!u)
+        const temps::Unit u = alerts::unitFromText(config::readString(Main, QStringLiteral("temp_unit")));
+        if (u == temps::Unit::None)
             return;
-        const Ambient a = *u == alerts::Unit::Celsius ? stepAmbientCelsius({temprature_c, temprature_f}, steps)
-                                                      : stepAmbientFahrenheit({temprature_c, temprature_f}, steps);
+        const bool celsius = u == temps::Unit::Celsius;
+        const Ambient a = celsius ? stepAmbientCelsius({temprature_c, temprature_f}, steps)
+                                  : stepAmbientFahrenheit({temprature_c, temprature_f}, steps);
         temprature_c = a.c;
         temprature_f = a.f;
-        label_temp->setText(QString::number(*u == alerts::Unit::Celsius ? a.c : a.f) + alerts::unitSign(*u));
+        label_temp->setText(QString::number(celsius ? a.c : a.f) + temps::unitSign(u));
         config::write(Main, QStringLiteral("ref_temprature_c"), QString::number(a.c));
         config::write(Main, QStringLiteral("ref_temprature_f"), QString::number(a.f));
         break;

@@ -5,6 +5,7 @@
 #include "app/keystate.h"
 #include "app/menus/menuwindow.h"
 #include "app/norvik7.h"
+#include "liveview/menus/imagemodesubmenu.h"
 #include "common/testboard.h"
 #include "liveview/viewstate.h"
 
@@ -74,6 +75,14 @@ struct LiveDevice {
         press(keycode::Ok);
         press(keycode::Down, index);
         press(keycode::Ok);
+    }
+    // The live view in image mode `mode` as the image-mode pop-up chose it
+    // (its preview timer keeps the mode of the ticked button).
+    void showMode(int mode) const
+    {
+        const int button = mode >= 0 && mode <= 3 ? mode : 0;
+        w->imageModeSubMenu->buttons()[button]->setChecked(true);
+        image_mode.store(mode);
     }
     QString key(const char *k) const { return config::readString(config::Main, QString::fromLatin1(k)); }
 

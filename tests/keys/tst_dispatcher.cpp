@@ -465,7 +465,7 @@ void TestDispatcher::upWithDown()
     d.boot();
     Norvik7 &w = *d.w;
     if (situation == QLatin1String("fusion"))
-        image_mode.store(2);
+        d.showMode(2);
     else if (situation == QLatin1String("cursor"))
         moveCursorTwoLabelEnabled = true;
     else if (situation == QLatin1String("menu"))
@@ -514,7 +514,7 @@ void TestDispatcher::leftWithRight()
     QFETCH(bool, opens);
     Device d;
     d.boot();
-    image_mode.store(mode);
+    d.showMode(mode);
     QSignalSpy upgrade(d.w->upgradeButton, &QPushButton::clicked);
     d.hold(keycode::Right);
     d.repeat(keycode::Right);
@@ -553,7 +553,7 @@ void TestDispatcher::leftWithDown()
     QFETCH(bool, opens);
     Device d;
     d.boot();
-    image_mode.store(mode);
+    d.showMode(mode);
     moveCursorThreeLabelEnabled = cursor;
     QSignalSpy calImage(d.w->calImageButton, &QPushButton::clicked);
     d.hold(keycode::Down);

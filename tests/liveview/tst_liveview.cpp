@@ -9,7 +9,9 @@
 #include "acquisition/menus/alignmentdistancemenu.h"
 #include "calibration/menus/caltempsubmenu.h"
 #include "common/testboard.h"
+#include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/cursorsubmenu.h"
+#include "liveview/menus/imagemodesubmenu.h"
 #include "liveview/menus/tempsubmenu.h"
 #include "liveview/viewstate.h"
 #include "settings/menus/temperatureunitsetmenu.h"
@@ -81,6 +83,8 @@ struct Device {
     Device()
     {
         board.write(QStringLiteral("/sim/ir_module"), "absent");
+        // The checks read the English texts; a fresh board would start in Chinese.
+        config::write(config::Main, QStringLiteral("language"), QStringLiteral("English"));
         image_mode.store(0);
         saveImageEnable.store(false);
         saveImageDone.store(true);
@@ -90,6 +94,10 @@ struct Device {
         w = std::make_unique<Norvik7>();
         for (QTimer *t : {w->refreshTimer, w->cursorTimer, w->secondTimer, w->batteryTimer, w->releaseTimer})
             t->stop();
+        // The pop-ups' preview timers would put the ticked mode and palette
+        // back; these checks set the mode directly.
+        w->imageModeSubMenu->modeTimer->stop();
+        w->colorSubMenu->focusTimer->stop();
         w->show();
         w->initializingLabel->hide();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
