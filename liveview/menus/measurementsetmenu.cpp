@@ -20,6 +20,9 @@ MeasurementSetMenu::MeasurementSetMenu(QMainWindow *parent) : Screen(&measuremen
     setButtons({pushButton_emissivity, pushButton_temp, pushButton_distance});
     for (QAbstractButton *b : buttons())
         connect(b, &QAbstractButton::clicked, this, &MeasurementSetMenu::update_Measure_editable);
+    emissivityTimer = new QTimer(this);
+    emissivityTimer->setSingleShot(true);
+    connect(emissivityTimer, &QTimer::timeout, this, &MeasurementSetMenu::initMeasurementsOfEmissivity);
 
     using config::Main;
     if (!config::contains(Main, QStringLiteral("emissivity")))
@@ -150,10 +153,7 @@ void MeasurementSetMenu::updateParameter(Item item, int steps)
     }
 }
 
-void MeasurementSetMenu::initMeasurementSetMenu()
-{
-    QTimer::singleShot(1000, this, &MeasurementSetMenu::initMeasurementsOfEmissivity);
-}
+void MeasurementSetMenu::initMeasurementSetMenu() { emissivityTimer->start(1000); }
 
 void MeasurementSetMenu::initMeasurementsOfEmissivity()
 {
@@ -176,13 +176,13 @@ void MeasurementSetMenu::initMeasurementsOfDistance()
 void MeasurementSetMenu::calTempForMeasurementSetMenu()
 {
     emissivity = 1.0f;
-    QTimer::singleShot(5000, this, &MeasurementSetMenu::initMeasurementsOfEmissivity);
+    emissivityTimer->start(5000);
 }
 
 void MeasurementSetMenu::calTempDefaultForMeasurementSetMenu()
 {
     emissivity = kDefaultEmissivity;
-    QTimer::singleShot(1000, this, &MeasurementSetMenu::initMeasurementsOfEmissivity);
+    emissivityTimer->start(1000);
 }
 
 void MeasurementSetMenu::factoryResetForMeasurementSetMenu()
@@ -191,7 +191,7 @@ void MeasurementSetMenu::factoryResetForMeasurementSetMenu()
     temprature_c = kDefaultAmbientC;
     temprature_f = kDefaultAmbientF;
     distance = kDefaultDistance;
-    QTimer::singleShot(1000, this, &MeasurementSetMenu::initMeasurementsOfEmissivity);
+    emissivityTimer->start(1000);
     QTimer::singleShot(2000, this, &MeasurementSetMenu::initMeasurementsOfTemp);
     QTimer::singleShot(3000, this, &MeasurementSetMenu::initMeasurementsOfDistance);
 }

@@ -6,6 +6,8 @@
 #include "app/menus/menuwindow.h"
 #include "ui_measurementsetmenu.h"
 
+class QTimer;
+
 extern bool measurementSetMenuEnabled;
 
 class MeasurementSetMenu : public Screen<Ui::MeasurementSetMenu, MenuWindow> {
@@ -20,6 +22,11 @@ public:
     int temprature_c = 25;
     int temprature_f = 77;
     float distance = 0.25f;
+
+    // The emissivity's next delayed announcement to the camera (after the
+    // reveal, during and after a temperature calibration, after a factory
+    // reset); a newer one replaces one still pending.
+    QTimer *emissivityTimer = nullptr;
 
     enum class Item { Emissivity, Temperature, Distance };
     // Steps one parameter (0 steps redraws its label and rewrites its key).

@@ -61,7 +61,7 @@ void TestConfig::readChoice()
     QFETCH(QVariant, stored);
     QFETCH(int, index);
     QFETCH(QVariant, after);
-    TestBoard b;
+    TestBoard b(true, false);
     if (stored.isValid())
         write(Main, key, stored);
     const Choice *c = choice(key);

@@ -15,7 +15,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-TestBoard::TestBoard(bool seed) : m_dir(std::make_unique<QTemporaryDir>())
+TestBoard::TestBoard(bool seed, bool english) : m_dir(std::make_unique<QTemporaryDir>())
 {
     m_hadRoot = qEnvironmentVariableIsSet("NORVIK7_ROOT");
     m_oldRoot = qgetenv("NORVIK7_ROOT");
@@ -26,6 +26,8 @@ TestBoard::TestBoard(bool seed) : m_dir(std::make_unique<QTemporaryDir>())
         board::seedIfNeeded();
     board::enterWorkingDirectory();
     board::setHaltHandler([this] { ++m_halts; });
+    if (seed && english)
+        write(QStringLiteral("/root/Norvik7_config.ini"), "[config]\nlanguage=English\n");
 }
 
 TestBoard::~TestBoard()

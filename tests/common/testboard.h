@@ -11,7 +11,11 @@
 
 class TestBoard {
 public:
-    explicit TestBoard(bool seed = true);
+    // A seeded board's main configuration holds `language` "English", so the
+    // checks read the English texts (a fresh board of the product starts in
+    // Chinese); `english` false leaves the configuration as the product
+    // finds it on a fresh board.
+    explicit TestBoard(bool seed = true, bool english = true);
     ~TestBoard();
 
     QString root() const;

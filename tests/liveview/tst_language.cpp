@@ -47,7 +47,8 @@ void TestLanguage::storedLanguageAtStart()
     QFETCH(QString, stored);
     QFETCH(bool, inChinese);
     QFETCH(QString, after);
-    LiveDevice d([&](TestBoard &) {
+    LiveDevice d([&](TestBoard &b) {
+        b.remove("/root/Norvik7_config.ini");   // as the product finds a fresh board
         if (!stored.isEmpty())
             config::write(config::Main, "language", stored);
     });
@@ -61,7 +62,7 @@ void TestLanguage::storedLanguageAtStart()
 
 void TestLanguage::switchedAndBackWithoutRestart()
 {
-    LiveDevice d;
+    LiveDevice d([](TestBoard &b) { b.remove("/root/Norvik7_config.ini"); });
     d.boot();
     Norvik7 &w = *d.w;
     LanguageSetSubMenu &l = *w.languageSetSubMenu;

@@ -83,8 +83,6 @@ struct Device {
     Device()
     {
         board.write(QStringLiteral("/sim/ir_module"), "absent");
-        // The checks read the English texts; a fresh board would start in Chinese.
-        config::write(config::Main, QStringLiteral("language"), QStringLiteral("English"));
         image_mode.store(0);
         saveImageEnable.store(false);
         saveImageDone.store(true);

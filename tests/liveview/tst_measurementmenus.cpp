@@ -132,7 +132,6 @@ void TestMeasurementMenus::editingByKeys()
     QFETCH(QString, stored);
     QFETCH(double, sent);
     LiveDevice d([&](TestBoard &) {
-        config::write(config::Main, "language", "English");
         config::write(config::Main, "temp_unit", unit);
     });
     d.boot();
@@ -193,7 +192,6 @@ void TestMeasurementMenus::valuesReadBackAreClamped()
     QFETCH(QString, distance);
     QFETCH(QStringList, shown);
     LiveDevice d([&](TestBoard &) {
-        config::write(config::Main, "language", "English");
         config::write(config::Main, "emissivity", emissivity);
         config::write(config::Main, "ref_temprature_c", ambient);
         config::write(config::Main, "meas_distance", distance);
@@ -240,7 +238,6 @@ void TestMeasurementMenus::calibrationEmissivity()
 void TestMeasurementMenus::factoryReset()
 {
     LiveDevice d([](TestBoard &) {
-        config::write(config::Main, "language", "English");
         config::write(config::Main, "emissivity", "0.50");
         config::write(config::Main, "ref_temprature_c", "40");
         config::write(config::Main, "meas_distance", "3.00");

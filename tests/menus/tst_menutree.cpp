@@ -39,12 +39,7 @@ namespace {
 struct Built {
     TestBoard board;
     std::unique_ptr<Norvik7> w;
-    // The checks read the English texts; a fresh board would start in Chinese.
-    Built()
-    {
-        config::write(config::Main, QStringLiteral("language"), QStringLiteral("English"));
-        w = std::make_unique<Norvik7>();
-    }
+    Built() : w(std::make_unique<Norvik7>()) {}
 };
 
 QStringList visibleMenus(const Norvik7 &w)
@@ -420,7 +415,7 @@ private slots:
     // The pop-ups start on the stored choices; an empty file gains the written defaults.
     void storedChoicesAtStart()
     {
-        TestBoard board;
+        TestBoard board(true, false);
         config::write(config::Main, QStringLiteral("color"), QStringLiteral("RedHot"));
         config::write(config::Main, QStringLiteral("image_mode"), QStringLiteral("alignment"));
         config::write(config::Main, QStringLiteral("zone"), QStringLiteral("Yes"));

@@ -144,7 +144,7 @@ private slots:
         QFETCH(QByteArray, screen);
         QFETCH(QByteArray, storedText);
         const ScreenKind &k = kind(screen);
-        TestBoard board;
+        TestBoard board(true, false);
         if (!storedText.isEmpty())
             config::write(config::Main, k.key, QString::fromUtf8(storedText));
         std::unique_ptr<ChoiceMenu> m(k.make());
