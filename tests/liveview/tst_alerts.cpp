@@ -8,6 +8,7 @@
 #include "settings/menus/factoryresetsetmenu.h"
 #include "settings/menus/temperatureunitsetmenu.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 
@@ -282,6 +283,11 @@ void TestAlerts::highAlertBlinksWithTheOutput()
         QCOMPARE(w.HighAlertLabel->isVisible(), on);
         QCOMPARE(w.HighAlertTextLabel->isVisible(), on);
         QCOMPARE(d.board.read("/sim/gpio/1").trimmed(), on ? QByteArray("1") : QByteArray("0"));
+        if (on && frame == 0 && !fahrenheit && measured == 130.0f) {
+            const QString dir = qEnvironmentVariable("NORVIK7_TEST_BUILD_DIR", QDir::currentPath()) + "/screenshots";
+            QDir().mkpath(dir);
+            w.grab(QRect(0, 0, 240, 320)).save(dir + "/liveview_high_alert.png");
+        }
     }
     // Switched off in the menu during an alarm: everything goes dark.
     w.evaluateAlerts(measured, 25.0f);
