@@ -11,7 +11,7 @@
 
 std::vector<std::string> fuzzSeeds()
 {
-    return {"UVC start", "UVC stop", "UVC start\n", std::string("UVC stop\0x", 10), "GET / HTTP/1.1\r\n\r\n"};
+    return {"UVC start", "UVC stop", "UVC start\n", std::string("UVC stop\0x", sizeof "UVC stop\0x" - 1), "GET / HTTP/1.1\r\n\r\n"};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // past them shows under the address sanitizer.
     std::vector<char> received(data, data + n);
     const tcpserver::Command c = tcpserver::parseCommand(received.data(), received.size());
-    const std::string text(received.data(), strnlen(received.data(), received.size()));
+    const std::string text = received.empty() ? std::string()
+                                              : std::string(received.data(), strnlen(received.data(), received.size()));
     const tcpserver::Command expected = text == "UVC start" ? tcpserver::Command::UvcStart
                                         : text == "UVC stop" ? tcpserver::Command::UvcStop
                                                              : tcpserver::Command::None;
