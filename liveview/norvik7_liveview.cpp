@@ -51,14 +51,10 @@ void Norvik7::setupLiveView()
 {
     // Offsets of the visible crop and the blend weights, kept within their ranges
     // whatever the files hold.
-    vlcPostX = std::clamp(config::readInt(config::ImageCal, QStringLiteral("vlc_post_x")), 0, 72);
-    vlcPostY = std::clamp(config::readInt(config::ImageCal, QStringLiteral("vlc_post_y")), 0, 96);
-    if (!config::contains(config::ImageCal, QStringLiteral("vlc_post_x")))
-        vlcPostX = 36;
-    if (!config::contains(config::ImageCal, QStringLiteral("vlc_post_y")))
-        vlcPostY = 48;
-    trans = std::clamp(config::readTrans(), 0, 100);
-    pipTrans = std::clamp(config::readPipTrans(), 25, 100);
+    vlcPostX = config::readVlcPostX();
+    vlcPostY = config::readVlcPostY();
+    trans = config::readTrans();
+    pipTrans = config::readPipTrans();
 
     transTipTimer = new QTimer(this);
     transTipTimer->setSingleShot(true);
@@ -181,17 +177,12 @@ void Norvik7::showPicture(const QImage &picture)
 
 void Norvik7::markCentreForCalibration()
 {
-    // The calibration reads the centre spot: centre on, hot and cold off.
-    if (!tempSubMenu->checkBox->isChecked()) {
-        tempSubMenu->checkBox->setFocus();
-        tempSubMenu->checkBox->setChecked(true);
-        emit tempSubMenu->changeCenterTemp();
-    }
-    if (tempSubMenu->checkBox_2->isChecked()) {
-        tempSubMenu->checkBox_2->setFocus();
-        tempSubMenu->checkBox_2->setChecked(false);
-        emit tempSubMenu->changeHiLoTemp();
-    }
+    // The calibration reads the centre spot: centre on, hot and cold off
+    // (only when they are not already, so the options are not rewritten every frame).
+    if (!tempSubMenu->checkBox->isChecked())
+        tempSubMenu->enableCenterTemp(true);
+    if (tempSubMenu->checkBox_2->isChecked())
+        tempSubMenu->enableHiLoTemp(false);
 }
 
 void Norvik7::publishReadouts(const temps::FrameTemps &t, temps::Unit unit)

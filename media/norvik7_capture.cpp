@@ -17,6 +17,7 @@
 #include "app/norvik7.h"
 #include "app/powerrules.h"
 #include "board/board.h"
+#include "liveview/menus/hiloalertsetmenu.h"
 #include "liveview/menus/measurementsetmenu.h"
 #include "liveview/viewstate.h"
 #include "media/capture.h"
@@ -151,6 +152,11 @@ void Norvik7::isSaveImageVideo()
         return;
     }
     saveImageEnable = true;
+    // A blinking high alert stops with the picture: the output goes low.
+    if (HiLoAlertSetMenu::led_on == 1) {
+        gpio_set_value(gpioFd, 1, 0);
+        HiLoAlertSetMenu::led_on = 0;
+    }
     // The picture saved is the screen as it froze, without the panel over it.
     frozenScreen = grabScreen();
     imageVideoSaveMenu->pushButton_2->setFocus();

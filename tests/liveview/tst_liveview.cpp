@@ -11,6 +11,7 @@
 #include "common/testboard.h"
 #include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/cursorsubmenu.h"
+#include "liveview/menus/hiloalertsetmenu.h"
 #include "liveview/menus/imagemodesubmenu.h"
 #include "liveview/menus/tempsubmenu.h"
 #include "liveview/viewstate.h"
@@ -150,6 +151,7 @@ private slots:
     void measurementOptions();
     void markersFollowTheHotAndColdSpots();
     void frozenPictureFreezesEverything();
+    void freezingStopsTheAlertOutput();
     void snapshotsKeepOneWholeDisplayedFrame();
     void cursorsByKeys();
     void transparencyKeys_data();
@@ -320,6 +322,22 @@ void TestLiveView::frozenPictureFreezesEverything()
     saveImageEnable.store(false);
     w.updateThermalCameraImage(flatPicture(192, 256, rgb(255, 0, 0)), QImage(), raw(90), raw(99), raw(1), raw(50), 15);
     QVERIFY(w.DisplayLabel->pixmap().toImage() != before);
+}
+
+void TestLiveView::freezingStopsTheAlertOutput()
+{
+    Device d;
+    Norvik7 &w = *d.w;
+    // A high alert blinking with its output high when the trigger freezes the picture.
+    HiLoAlertSetMenu::led_on = 1;
+    w.gpio_set_value(w.gpioFd, 1, 1);
+    QCOMPARE(d.board.read(QStringLiteral("/sim/gpio/1")).trimmed(), QByteArray("1"));
+    d.press(keycode::Trigger);
+    QVERIFY(saveImageEnable.load());
+    QCOMPARE(d.board.read(QStringLiteral("/sim/gpio/1")).trimmed(), QByteArray("0"));
+    QCOMPARE(HiLoAlertSetMenu::led_on, 0);
+    d.press(keycode::Back);   // cancel
+    QVERIFY(!saveImageEnable.load());
 }
 
 void TestLiveView::snapshotsKeepOneWholeDisplayedFrame()
