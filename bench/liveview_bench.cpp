@@ -11,6 +11,7 @@
 #include "acquisition/moduleconnection.h"
 #include "acquisition/sdk/simcontrol.h"
 #include "app/norvik7.h"
+#include "bench/benchsupport.h"
 #include "board/board.h"
 #include "liveview/menus/tempsubmenu.h"
 #include "liveview/viewstate.h"
@@ -58,9 +59,7 @@ Norvik7 *window()
     static std::unique_ptr<Norvik7> w;
     if (!w) {
         root = std::make_unique<QTemporaryDir>();
-        qputenv("NORVIK7_ROOT", root->path().toLocal8Bit());
-        board::reloadEnvironment();
-        board::seedIfNeeded();
+        bench::enterSimulatedBoard(*root);
         // No module: the only frames are the benchmark's.
         QFile f(root->path() + QStringLiteral("/sim/ir_module"));
         f.open(QIODevice::WriteOnly);
@@ -194,9 +193,7 @@ public:
 int record(const char *path, int frames)
 {
     QTemporaryDir root;
-    qputenv("NORVIK7_ROOT", root.path().toLocal8Bit());
-    board::reloadEnvironment();
-    board::seedIfNeeded();
+    bench::enterSimulatedBoard(root);
     irsim::reset();
     irsim::setFramePeriodUs(0);
     ir_camera_openm(&cameraParam);
