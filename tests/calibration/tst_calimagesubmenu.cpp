@@ -98,7 +98,7 @@ void TestCalImageSubMenu::saveStoresTheOffsets()
     QVERIFY(d->waitFrames(2));
     QVERIFY(d->saveScreen(page, QStringLiteral("CalImageSubMenu_saved")));
     QTRY_VERIFY_WITH_TIMEOUT(!page->tipsLabel->isVisible(), 3000);
-    QVERIFY(clock.elapsed() >= 1900);
+    QVERIFY(clock.elapsed() >= 1800);   // about 2 s; a coarse timer may fire a little early
     QVERIFY(page->isVisible());
 }
 

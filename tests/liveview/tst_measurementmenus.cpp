@@ -219,7 +219,7 @@ void TestMeasurementMenus::emissivityReachesTheCameraAfterTheReveal()
     emit d.w->bootOkForThermalCamera();
     QCOMPARE(e.count(), 0);
     QVERIFY(e.wait(3000));
-    QVERIFY2(clock.elapsed() >= 950, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(clock.elapsed() >= 900, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(e.at(0).at(0).toFloat(), 0.80f);
     QCOMPARE(t.count(), 0);   // the ambient temperature is not sent at start
 }
@@ -328,7 +328,8 @@ void TestMeasurementMenus::gainSwitchWaitsWithKeysBusy()
     d.press(keycode::Back);
     QVERIFY(g.isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(g.temperatureScaleSwitchDone, 5000);
-    QVERIFY2(clock.elapsed() >= 2900, qPrintable(QString::number(clock.elapsed())));
+    // About 3 s; a coarse timer may fire up to 5 % early.
+    QVERIFY2(clock.elapsed() >= 2800, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(!g.gainSwitchSplash->isVisible());
     QVERIFY(!g.gainSwitchTextSplash->isVisible());
     d.press(keycode::Back);
