@@ -366,6 +366,8 @@ private:
     void autoUpdateMoveCursorSpotTemp(int n);
     void stepTrans(int delta);
     QPixmap displayPixmap;                       // the label's picture, painted in place
+    QImage screenPicture;                        // the picture enlarged to the screen, made once
+    composition::Enlarger enlarger;
     QTimer *transTipTimer = nullptr;             // hides the transparency tip
     std::array<uint16_t, 256 * 192> snapThermal{};   // the newest published frame, before it is kept
     std::array<uint8_t, 256 * 192> snapGray{};

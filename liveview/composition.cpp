@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include <QPainter>
 
 namespace composition {
 
@@ -53,6 +52,115 @@ void toRgb32(const uint8_t *src, uint32_t *dst, int pixels)
         dst[i] = 0xff000000u | (uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | src[2];
 }
 
+// ---- resampling ---------------------------------------------------------------------------
+
+void Enlarger::fill(Axis &axis, int srcSize, int dstSize)
+{
+    axis.index.resize(static_cast<size_t>(dstSize));
+    axis.weight.resize(static_cast<size_t>(dstSize));
+    for (int d = 0; d < dstSize; ++d) {
+        // Source position of the destination pixel's centre, in 1/256 pixels;
+        // the edges hold their outermost pixels.
+        const long pos = ((2L * d + 1) * srcSize * 256) / (2L * dstSize) - 128;
+        int i = 0;
+        uint32_t w = 0;
+        if (srcSize < 2 || pos <= 0) {
+            i = 0;
+            w = 0;
+        } else if (pos >= (srcSize - 1) * 256L) {
+            i = srcSize - 2;
+            w = 256;
+        } else {
+            i = static_cast<int>(pos >> 8);
+            w = static_cast<uint32_t>(pos & 255);
+        }
+        axis.index[static_cast<size_t>(d)] = i;
+        axis.weight[static_cast<size_t>(d)] = w;
+    }
+}
+
+namespace {
+
+// Two rows mixed channel by channel, in 16-bit lanes the compiler vectorises
+// (an opaque pair stays opaque: 255 * 256 >> 8 is 255).
+void mixRows(const uint8_t *a, const uint8_t *b, uint8_t *out, int bytes, uint32_t weight)
+{
+    const uint16_t w = static_cast<uint16_t>(weight);
+    const uint16_t iw = static_cast<uint16_t>(256 - weight);
+    for (int i = 0; i < bytes; ++i)
+        out[i] = static_cast<uint8_t>(static_cast<uint16_t>(a[i] * iw + b[i] * w) >> 8);
+}
+
+}  // namespace
+
+void Enlarger::resampleRow(const uint32_t *src, uint32_t *out)
+{
+    // The two neighbours of each destination pixel gathered, then mixed by
+    // their per-channel weights in lanes the compiler vectorises.
+    const int *index = m_x.index.data();
+    uint32_t *left = m_left.data();
+    uint32_t *right = m_right.data();
+    const int next = m_srcW < 2 ? 0 : 1;
+    const int width = m_dstW;
+    for (int x = 0; x < width; ++x) {
+        left[x] = src[index[x]];
+        right[x] = src[index[x] + next];
+    }
+    const uint8_t *__restrict a = reinterpret_cast<const uint8_t *>(left);
+    const uint8_t *__restrict b = reinterpret_cast<const uint8_t *>(right);
+    const uint16_t *__restrict w = m_channelWeight.data();
+    uint8_t *__restrict o = reinterpret_cast<uint8_t *>(out);
+    for (int i = 0; i < width * 4; ++i) {
+        const uint16_t wb = w[i];
+        const uint16_t wa = static_cast<uint16_t>(256 - wb);
+        o[i] = static_cast<uint8_t>(static_cast<uint16_t>(a[i] * wa + b[i] * wb) >> 8);
+    }
+}
+
+void Enlarger::run(const QImage &src, QImage &dst)
+{
+    if (src.isNull() || dst.isNull() || src.depth() != 32 || dst.depth() != 32)
+        return;
+    if (src.width() != m_srcW || src.height() != m_srcH || dst.width() != m_dstW || dst.height() != m_dstH) {
+        m_srcW = src.width();
+        m_srcH = src.height();
+        m_dstW = dst.width();
+        m_dstH = dst.height();
+        fill(m_x, m_srcW, m_dstW);
+        fill(m_y, m_srcH, m_dstH);
+        for (auto &row : m_rows)
+            row.assign(static_cast<size_t>(m_dstW), 0);
+        m_left.assign(static_cast<size_t>(m_dstW), 0);
+        m_right.assign(static_cast<size_t>(m_dstW), 0);
+        m_channelWeight.resize(static_cast<size_t>(m_dstW) * 4);
+        for (size_t i = 0; i < m_channelWeight.size(); ++i)
+            m_channelWeight[i] = static_cast<uint16_t>(m_x.weight[i / 4]);
+    }
+    const auto srcRow = [&](int y) { return reinterpret_cast<const uint32_t *>(src.constScanLine(y)); };
+    // Which source rows the two resampled rows hold.
+    int held[2] = {-1, -1};
+    for (int y = 0; y < m_dstH; ++y) {
+        const int y0 = m_y.index[static_cast<size_t>(y)];
+        const int y1 = m_srcH < 2 ? y0 : y0 + 1;
+        if (held[0] != y0) {
+            if (held[1] == y0) {
+                std::swap(m_rows[0], m_rows[1]);
+                std::swap(held[0], held[1]);
+            } else {
+                resampleRow(srcRow(y0), m_rows[0].data());
+                held[0] = y0;
+            }
+        }
+        if (held[1] != y1) {
+            resampleRow(srcRow(y1), m_rows[1].data());
+            held[1] = y1;
+        }
+        mixRows(reinterpret_cast<const uint8_t *>(m_rows[0].data()),
+                reinterpret_cast<const uint8_t *>(m_rows[1].data()), dst.scanLine(y), m_dstW * 4,
+                m_y.weight[static_cast<size_t>(y)]);
+    }
+}
+
 // ---- composing ----------------------------------------------------------------------------
 
 Composer::Composer()
@@ -65,11 +173,7 @@ Composer::Composer()
         img = QImage(kBlendW, kBlendH, QImage::Format_RGB32);
 }
 
-void Composer::reduce(const QImage &src, QImage &dst)
-{
-    QPainter p(&dst);
-    paintScaled(p, src, dst.rect());
-}
+void Composer::reduce(const QImage &src, QImage &dst) { m_reducer.run(src, dst); }
 
 static RgbView rgbViewConverting(const QImage &img, QImage &holder)
 {
@@ -140,12 +244,6 @@ const QImage &Composer::compose(const QImage &thermal, const QImage &visible, co
     // No visible picture to show: the thermal one instead of an empty screen.
     m_fallback = true;
     return convert(th, m_thermal32);
-}
-
-void paintScaled(QPainter &painter, const QImage &picture, const QRect &target)
-{
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(target, picture);
 }
 
 }  // namespace composition

@@ -8,14 +8,13 @@
 //   3 PIP       the visible crop, with the middle window (x 48..143,
 //               y 64..191) a mix weighted by pipTrans (192 x 256)
 // Without a usable visible picture every mode shows the thermal picture.
-// Every picture is 3:4 and is enlarged to the 240 x 320 screen when painted
-// (bilinear, by the painter's own vectorised code).
+// Every picture is 3:4 and is enlarged to the 240 x 320 screen by `Enlarger`
+// (bilinear, on the calling thread alone).
 #include <QImage>
 #include <QPoint>
 
 #include <cstdint>
-
-class QPainter;
+#include <vector>
 
 namespace composition {
 
@@ -50,6 +49,30 @@ struct Request {
     QPoint crop{36, 48}; // top-left corner of the aligned crop in the visible picture
 };
 
+// Bilinear resampling of 32-bit pictures, each source row resampled across
+// once and pairs of such rows mixed down. Its tables are made for a pair of
+// sizes and kept while they stay; nothing is allocated per picture. Runs on
+// the calling thread only (the painter would hand a picture this tall to its
+// thread pool and wake it twice a frame).
+class Enlarger {
+public:
+    // Fills the whole of `dst` (32-bit, any size) from the whole of `src` (32-bit).
+    void run(const QImage &src, QImage &dst);
+
+private:
+    struct Axis {
+        std::vector<int> index;        // first source pixel
+        std::vector<uint32_t> weight;  // of the second, 0..256
+    };
+    static void fill(Axis &axis, int srcSize, int dstSize);
+    void resampleRow(const uint32_t *src, uint32_t *out);
+    int m_srcW = -1, m_srcH = -1, m_dstW = -1, m_dstH = -1;
+    Axis m_x, m_y;
+    std::vector<uint16_t> m_channelWeight;     // the x weight of each byte of a row
+    std::vector<uint32_t> m_left, m_right;     // the two neighbours of each pixel of a row
+    std::vector<uint32_t> m_rows[2];
+};
+
 class Composer {
 public:
     Composer();
@@ -66,10 +89,8 @@ private:
     QImage m_small[2];                  // thermal and visible crop at 120 x 160
     QImage m_thermalRgb, m_visibleRgb;  // only for pictures not already 8-bit RGB
     QImage m_none;
+    Enlarger m_reducer;
     bool m_fallback = false;
 };
-
-// Paints a composed picture enlarged to fill `target` (both 3:4), smoothly.
-void paintScaled(QPainter &painter, const QImage &picture, const QRect &target);
 
 }  // namespace composition

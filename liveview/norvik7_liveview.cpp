@@ -62,6 +62,7 @@ void Norvik7::setupLiveView()
 
     displayPixmap = QPixmap(DisplayLabel->size());
     displayPixmap.fill(Qt::black);
+    screenPicture = QImage(DisplayLabel->size(), QImage::Format_RGB32);
 
     // The cursor moves come first on each arrow button: up, right, down, left.
     connect(pushButton_7, &QPushButton::clicked, this, &Norvik7::upMoveCursorOne);
@@ -166,11 +167,14 @@ void Norvik7::takeSnapshots(unsigned short centre)
 
 void Norvik7::showPicture(const QImage &picture)
 {
-    // The label lets go of the picture first, so painting into it copies nothing.
+    // Enlarged on this thread into a picture made once; the label lets go of
+    // its pixmap first, so copying into it allocates nothing.
+    enlarger.run(picture, screenPicture);
     DisplayLabel->clear();
     {
         QPainter p(&displayPixmap);
-        composition::paintScaled(p, picture, displayPixmap.rect());
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(0, 0, screenPicture);
     }
     DisplayLabel->setPixmap(displayPixmap);
 }

@@ -24,9 +24,34 @@ QImage onScreen(const QImage &picture)
 {
     QImage screen(kScreenW, kScreenH, QImage::Format_RGB32);
     screen.fill(Qt::black);
-    QPainter p(&screen);
-    paintScaled(p, picture, screen.rect());
+    Enlarger().run(picture, screen);
     return screen;
+}
+
+// A picture of smooth ramps and a sharp square, so a pixel put in the wrong
+// place or weighted the wrong way shows.
+QImage pattern(QSize size)
+{
+    QImage img(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const bool square = x > size.width() / 3 && x < size.width() / 2 && y > size.height() / 4 &&
+                                y < size.height() / 3;
+            img.setPixel(x, y, square ? qRgb(255, 255, 255) : qRgb(x * 255 / size.width(), y * 255 / size.height(), (x * 7 + y * 3) % 256));
+        }
+    return img;
+}
+
+int largestChannelDifference(const QImage &a, const QImage &b)
+{
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q))});
+        }
+    return worst;
 }
 
 }  // namespace
@@ -153,6 +178,43 @@ private slots:
         QCOMPARE(qRed(s.pixel(125, 10)), 255);
         QCOMPARE(qRed(s.pixel(0, 0)), 0);
         QCOMPARE(qRed(s.pixel(239, 319)), 255);
+    }
+
+    // The enlargement of every picture size the screen shows, and the
+    // reduction of the blend, agree with the painter's smooth scaling to
+    // within rounding: same pixel centres, same weights.
+    void enlargerMatchesSmoothScaling_data()
+    {
+        QTest::addColumn<QSize>("from");
+        QTest::addColumn<QSize>("to");
+        QTest::newRow("thermal to screen") << QSize(192, 256) << QSize(240, 320);
+        QTest::newRow("visible to screen") << QSize(264, 352) << QSize(240, 320);
+        QTest::newRow("blend to screen") << QSize(120, 160) << QSize(240, 320);
+        QTest::newRow("blend halves") << QSize(192, 256) << QSize(120, 160);
+        QTest::newRow("same size") << QSize(240, 320) << QSize(240, 320);
+    }
+    void enlargerMatchesSmoothScaling()
+    {
+        QFETCH(QSize, from);
+        QFETCH(QSize, to);
+        const QImage src = pattern(from);
+        QImage ours(to, QImage::Format_RGB32);
+        Enlarger e;
+        e.run(src, ours);
+        QImage painted(to, QImage::Format_RGB32);
+        {
+            QPainter p(&painted);
+            p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            p.drawImage(painted.rect(), src);
+        }
+        QVERIFY2(largestChannelDifference(ours, painted) <= 2,
+                 qPrintable(QString::number(largestChannelDifference(ours, painted))));
+        // Made again over the same tables, and after another size: the same picture.
+        QImage again(to, QImage::Format_RGB32);
+        QImage other(QSize(7, 9), QImage::Format_RGB32);
+        e.run(src, other);
+        e.run(src, again);
+        QCOMPARE(again, ours);
     }
 
     // The downscaled halves of the blend keep their geometry too.
