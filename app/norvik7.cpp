@@ -3,12 +3,12 @@
 #include "app/boardcommands.h"
 #include "app/config.h"
 #include "board/board.h"
+#include "liveview/overlaylayer.h"
 #include "liveview/viewstate.h"
 #include "settings/menus/bootsettingsmenu.h"
 
 #include <QDebug>
 #include <QEvent>
-#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QPushButton>
 #include <QSocketNotifier>
@@ -87,9 +87,7 @@ QString Norvik7::initializingText() { return tr("Initializing..."); }
 
 void Norvik7::createOverlayWidgets()
 {
-    auto *opacity = new QGraphicsOpacityEffect(TempLabel);
-    opacity->setOpacity(0.8);
-    TempLabel->setGraphicsEffect(opacity);
+    new OverlayLayer(TempLabel, 0.8);
     ZoneHighTempPicLabel->setGeometry(0, 10, 22, 22);
     ZoneHighTempValueLabel->setGeometry(25, 5, 85, 32);
     HighAlertLabel->setGeometry(56, 96, 128, 128);

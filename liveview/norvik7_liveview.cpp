@@ -18,6 +18,7 @@
 #include "liveview/menus/measurementsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
 #include "liveview/overlay.h"
+#include "liveview/overlaylayer.h"
 #include "liveview/viewstate.h"
 #include "settings/menus/temperatureunitsetmenu.h"
 #include "settings/menus/upgradesubmenu.h"
@@ -63,6 +64,13 @@ void Norvik7::setupLiveView()
     displayPixmap = QPixmap(DisplayLabel->size());
     displayPixmap.fill(Qt::black);
     screenPicture = QImage(DisplayLabel->size(), QImage::Format_RGB32);
+    // Every overlay on the picture is drawn from a picture of itself.
+    for (QWidget *w : DisplayLabel->parentWidget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (w == DisplayLabel || w->graphicsEffect() || !w->geometry().intersects(DisplayLabel->geometry()) ||
+            !w->findChildren<QWidget *>().isEmpty())
+            continue;
+        new OverlayLayer(w);
+    }
 
     // The cursor moves come first on each arrow button: up, right, down, left.
     connect(pushButton_7, &QPushButton::clicked, this, &Norvik7::upMoveCursorOne);
