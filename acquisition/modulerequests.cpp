@@ -98,10 +98,12 @@ void pause(int ms)
         fn(ms);
         return;
     }
-    // In slices, so that a thread asked to end does not sit out a long wait.
+    // In slices, so that a thread asked to end does not sit out a long wait;
+    // the pause between two frames (20 ms) is one slice, one wake-up.
+    constexpr int kSliceMs = 20;
     QThread *self = QThread::currentThread();
-    for (int left = ms; left > 0 && !self->isInterruptionRequested(); left -= 10)
-        QThread::msleep(static_cast<unsigned long>(std::min(left, 10)));
+    for (int left = ms; left > 0 && !self->isInterruptionRequested(); left -= kSliceMs)
+        QThread::msleep(static_cast<unsigned long>(std::min(left, kSliceMs)));
 }
 
 // ---- object parameters --------------------------------------------------------------------

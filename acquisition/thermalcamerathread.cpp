@@ -7,6 +7,7 @@
 #include "acquisition/liveframe.h"
 #include "acquisition/moduleconnection.h"
 #include "acquisition/palettes.h"
+#include "acquisition/picturepool.h"
 #include "acquisition/visiblecamera.h"
 #include "acquisition/yuv.h"
 #include "app/config.h"
@@ -30,6 +31,9 @@ struct ThermalCameraThread::Loop {
     std::vector<uint8_t> yuyv = std::vector<uint8_t>(yuv::kWidth * yuv::kHeight * 2);
     std::vector<uint8_t> visibleRgb = std::vector<uint8_t>(yuv::kWidth * yuv::kHeight * 3);
     yuv::Enlarger enlarger;
+    // The pictures sent; the GUI thread keeps the last one or two of each.
+    PicturePool thermalPictures{framepath::kCols, framepath::kRows, QImage::Format_RGB888, 4};
+    PicturePool visiblePictures{yuv::kOutWidth, yuv::kOutHeight, QImage::Format_RGB888, 4};
     QImage visiblePicture;      // the last one grabbed
     bool visibleFailing = false;
 };
@@ -140,7 +144,7 @@ void ThermalCameraThread::frame(Loop &loop)
     ir::raw_data_cut(f.raw_frame, static_cast<int>(f.image_byte_size), static_cast<int>(f.temp_byte_size),
                      f.image_frame, f.temp_frame);
 
-    QImage picture(framepath::kCols, framepath::kRows, QImage::Format_RGB888);
+    QImage picture = loop.thermalPictures.take();
     const framepath::Stats s =
         framepath::process(loop.work, reinterpret_cast<const uint16_t *>(f.image_frame),
                            reinterpret_cast<const uint16_t *>(f.temp_frame), loop.rgb, liveframe::thermalBack(),
@@ -175,7 +179,7 @@ void ThermalCameraThread::grabVisible(Loop &loop)
     loop.visibleFailing = false;
     std::memcpy(loop.yuyv.data(), data, std::min(length, loop.yuyv.size()));
     yuv::toRgb(loop.yuyv.data(), loop.visibleRgb.data(), yuv::kWidth, yuv::kHeight);
-    QImage visible(yuv::kOutWidth, yuv::kOutHeight, QImage::Format_RGB888);
+    QImage visible = loop.visiblePictures.take();
     loop.enlarger.run(loop.visibleRgb.data(), visible.bits(), static_cast<int>(visible.bytesPerLine()));
     loop.visiblePicture = visible;
     m_visible->requeue();

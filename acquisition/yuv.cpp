@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace yuv {
 namespace {
@@ -77,15 +78,26 @@ void toRgb(const uint8_t *yuyv, uint8_t *rgb, unsigned width, unsigned height)
 // ---- turning and enlarging ---------------------------------------------------------------
 
 // The turned picture is 240 wide and 320 high; its pixel (ux, uy) is the
-// sensor's (uy, 239 - ux). It is made first (a tiled transpose), then
-// enlarged row by row: each output row blends two turned rows, then two
-// neighbouring pixels of that blend.
+// sensor's (uy, 239 - ux), so an output column blends two sensor rows and an
+// output row two sensor columns. Each output value is the bilinear sum of
+// four pixels, (sum of weight products + 32768) >> 16 with 8-bit weights,
+// exact in integers, so the two blends may come in either order:
+//   1. for each output column, the two sensor rows blended (whole rows,
+//      vectorised) and stored turned: row uy of the store holds, for every
+//      output column, the blend at sensor column uy (red and blue exchanged);
+//   2. each output row blends two rows of that store (vectorised).
 namespace {
 constexpr int kTurnedWidth = kHeight;   // 240
 constexpr int kTurnedHeight = kWidth;   // 320
+constexpr int kRowBytes = kWidth * 3;
+// A store row: the output row's 792 words and one spare word, which the
+// 8-byte stores of the last column spill into.
+constexpr int kStoreRow = kOutWidth * 3 + 4;
+constexpr int kColumnsAtOnce = 4;
 }  // namespace
 
-Enlarger::Enlarger() : m_turned(kTurnedWidth * kTurnedHeight * 3), m_line(kTurnedWidth * 3)
+Enlarger::Enlarger()
+    : m_store(static_cast<size_t>(kStoreRow) * kTurnedHeight), m_blend(static_cast<size_t>(kRowBytes) * kColumnsAtOnce)
 {
     auto axis = [](int outSize, int inSize, int16_t *pos, int16_t *weight) {
         const double scale = static_cast<double>(inSize) / outSize;
@@ -102,40 +114,48 @@ Enlarger::Enlarger() : m_turned(kTurnedWidth * kTurnedHeight * 3), m_line(kTurne
 
 void Enlarger::run(const uint8_t *rgb, uint8_t *out, int stride)
 {
-    constexpr int kTile = 16;
-    uint8_t *turned = m_turned.data();
-    for (int ys0 = 0; ys0 < kHeight; ys0 += kTile)
-        for (int xs0 = 0; xs0 < kWidth; xs0 += kTile)
-            for (int ys = ys0; ys < ys0 + kTile; ++ys) {
-                const uint8_t *src = rgb + (ys * kWidth + xs0) * 3;
-                const int ux = kHeight - 1 - ys;
-                for (int xs = xs0; xs < xs0 + kTile; ++xs, src += 3) {
-                    uint8_t *d = turned + (xs * kTurnedWidth + ux) * 3;
-                    d[0] = src[0];
-                    d[1] = src[1];
-                    d[2] = src[2];
-                }
+    uint16_t *store = m_store.data();
+    // Four output columns at a time: their four blends, then each store row
+    // gets the four columns' 24 bytes together.
+    static_assert(kOutWidth % kColumnsAtOnce == 0, "whole groups of columns");
+    for (int x0 = 0; x0 < kOutWidth; x0 += kColumnsAtOnce) {
+        for (int k = 0; k < kColumnsAtOnce; ++k) {
+            const int ux = m_col[x0 + k];
+            const int ux1 = std::min(ux + 1, kTurnedWidth - 1);
+            const uint16_t w = static_cast<uint16_t>(m_colWeight[x0 + k]), w0 = static_cast<uint16_t>(256 - w);
+            const uint8_t *a = rgb + (kHeight - 1 - ux) * kRowBytes;
+            const uint8_t *b = rgb + (kHeight - 1 - ux1) * kRowBytes;
+            uint16_t *blend = m_blend.data() + k * kRowBytes;
+            for (int i = 0; i < kRowBytes; ++i)
+                blend[i] = static_cast<uint16_t>(a[i] * w0 + b[i] * w);   // 8.8 fixed point
+        }
+        // Turned, red and blue exchanged. Each 8-byte store's spare word is
+        // overwritten by the next column's store (the last one's lands in
+        // the row's spare word).
+        uint16_t *d = store + 3 * x0;
+        const uint16_t *blend = m_blend.data();
+        for (int uy = 0; uy < kTurnedHeight; ++uy, d += kStoreRow)
+            for (int k = 0; k < kColumnsAtOnce; ++k) {
+                const uint16_t *p = blend + k * kRowBytes + 3 * uy;
+                const uint64_t v = p[2] | static_cast<uint64_t>(p[1]) << 16 | static_cast<uint64_t>(p[0]) << 32;
+                std::memcpy(d + 3 * k, &v, sizeof v);
             }
-    uint16_t *line = m_line.data();
+    }
     for (int y = 0; y < kOutHeight; ++y) {
         const int uy = m_row[y];
         const int uy1 = std::min(uy + 1, kTurnedHeight - 1);
-        const int wy = m_rowWeight[y];
-        const uint8_t *a = turned + uy * kTurnedWidth * 3;
-        const uint8_t *b = turned + uy1 * kTurnedWidth * 3;
-        for (int i = 0; i < kTurnedWidth * 3; ++i)
-            line[i] = static_cast<uint16_t>(a[i] * (256 - wy) + b[i] * wy);   // 8.8 fixed point
+        const uint16_t w = static_cast<uint16_t>(m_rowWeight[y]), w0 = static_cast<uint16_t>(256 - w);
+        const uint16_t *a = store + uy * kStoreRow;
+        const uint16_t *b = store + uy1 * kStoreRow;
         uint8_t *o = out + y * stride;
-        for (int x = 0; x < kOutWidth; ++x) {
-            const int ux = m_col[x];
-            const int ux1 = std::min(ux + 1, kTurnedWidth - 1);
-            const int wx = m_colWeight[x];
-            const uint16_t *p = line + ux * 3;
-            const uint16_t *q = line + ux1 * 3;
-            // Red and blue change places.
-            o[3 * x + 2] = static_cast<uint8_t>((p[0] * (256 - wx) + q[0] * wx + 32768) >> 16);
-            o[3 * x + 1] = static_cast<uint8_t>((p[1] * (256 - wx) + q[1] * wx + 32768) >> 16);
-            o[3 * x + 0] = static_cast<uint8_t>((p[2] * (256 - wx) + q[2] * wx + 32768) >> 16);
+        // (a w0 + b w + 32768) >> 16 in 16-bit lanes: the high and low bytes
+        // of a and b are blended apart (neither sum passes 65,280, and a high
+        // byte of 255 comes with a low byte of 0), then
+        // (256 high + low + 32768) >> 16 = (high + (low >> 8) + 128) >> 8.
+        for (int i = 0; i < kOutWidth * 3; ++i) {
+            const uint16_t high = static_cast<uint16_t>((a[i] >> 8) * w0 + (b[i] >> 8) * w);
+            const uint16_t low = static_cast<uint16_t>((a[i] & 0xFF) * w0 + (b[i] & 0xFF) * w);
+            o[i] = static_cast<uint8_t>(static_cast<uint16_t>(high + (low >> 8) + 128) >> 8);
         }
     }
 }

@@ -45,8 +45,8 @@ private:
     int16_t m_colWeight[kOutWidth];
     int16_t m_row[kOutHeight];
     int16_t m_rowWeight[kOutHeight];
-    std::vector<uint8_t> m_turned;   // 240 x 320 RGB888
-    std::vector<uint16_t> m_line;    // one turned row blended vertically, x 256
+    std::vector<uint16_t> m_store;   // per turned row, every output column's blend, x 256
+    std::vector<uint16_t> m_blend;   // two sensor rows blended, x 256, for a few output columns
 };
 
 }  // namespace yuv

@@ -228,41 +228,98 @@ std::string readSmallFile(const std::string &path)
     return out;
 }
 
+// A recording, read whole when it is chosen: frames are then delivered from
+// memory at no cost, as a real module delivers them.
 struct Recording {
-    FILE *file = nullptr;
-    long offset = 0;
+    std::vector<uint16_t> words;   // every frame, host order
     long frames = 0;
-    ~Recording()
-    {
-        if (file)
-            std::fclose(file);
-    }
+    FileStamp stamp;               // of the file when it was read
+    const uint16_t *frame(long i) const { return words.data() + i * kFrameWords; }
 };
 
 // Where the frame data of a recording starts: an 8-byte header of four
 // little-endian words (rows, columns, type, channels) may precede it.
 bool openRecording(const std::string &path, Recording *r)
 {
-    r->file = std::fopen(path.c_str(), "rb");
-    if (!r->file)
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f)
         return false;
-    std::fseek(r->file, 0, SEEK_END);
-    const long size = std::ftell(r->file);
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
     long offset = 0;
     if (size % kFrameBytes == 8) {
         offset = 8;
     } else if (size % kFrameBytes != 0 && size >= 8) {
         unsigned char h[8] = {};
-        std::fseek(r->file, 0, SEEK_SET);
-        if (std::fread(h, 1, 8, r->file) == 8) {
+        std::fseek(f, 0, SEEK_SET);
+        if (std::fread(h, 1, 8, f) == 8) {
             const int rows = h[0] | h[1] << 8, cols = h[2] | h[3] << 8;
             if ((rows == 2 * kHalfHeight && cols == kWidth) || (rows == kWidth && cols == 2 * kHalfHeight))
                 offset = 8;
         }
     }
-    r->offset = offset;
-    r->frames = (size - offset) / kFrameBytes;
-    return r->frames > 0;
+    r->frames = size > offset ? (size - offset) / kFrameBytes : 0;
+    bool ok = r->frames > 0;
+    if (ok) {
+        try {
+            r->words.assign(static_cast<size_t>(r->frames) * kFrameWords, 0);   // a short read leaves zeros
+        } catch (const std::bad_alloc &) {
+            std::printf("simulated module: recording \"%s\" does not fit in memory\n", path.c_str());
+            ok = false;
+        }
+    }
+    if (ok) {
+        std::fseek(f, offset, SEEK_SET);
+        const size_t got = std::fread(r->words.data(), 1, r->words.size() * 2, f);
+        (void)got;
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+        for (uint16_t &w : r->words)   // little-endian words on any host
+            w = static_cast<uint16_t>(w >> 8 | w << 8);
+#endif
+    }
+    std::fclose(f);
+    return ok;
+}
+
+// The visible sensor's YUYV of two neighbouring pixels. It delivers red and
+// blue exchanged: the scene's (b, g, r) is encoded so that the program's
+// exchange restores it.
+__attribute__((noinline)) void encodePair(const Colour &a, const Colour &b, uint8_t *out)
+{
+    auto luma = [](const Colour &c) { return 0.299 * c.b + 0.587 * c.g + 0.114 * c.r; };
+    const double ya = luma(a), yb = luma(b);
+    const double u = ((a.r - ya) + (b.r - yb)) / 2 / 1.734 + 128;
+    const double v = ((a.b - ya) + (b.b - yb)) / 2 / 1.371 + 128;
+    auto byte = [](double x) { return static_cast<uint8_t>(std::clamp(std::lround(x), 0L, 255L)); };
+    out[0] = byte(ya);
+    out[1] = byte(u);
+    out[2] = byte(yb);
+    out[3] = byte(v);
+}
+
+// encodePair() of every pair of grey pixels.
+struct GreyPairs {
+    uint8_t y[256];
+    uint8_t u[256][256];
+    uint8_t v[256][256];
+};
+
+const GreyPairs &greyPairs()
+{
+    static const std::unique_ptr<GreyPairs> codes = [] {
+        auto c = std::make_unique<GreyPairs>();
+        for (int a = 0; a < 256; ++a)
+            for (int b = 0; b < 256; ++b) {
+                const uint8_t ga = static_cast<uint8_t>(a), gb = static_cast<uint8_t>(b);
+                uint8_t out[4];
+                encodePair({ga, ga, ga}, {gb, gb, gb}, out);
+                c->y[a] = out[0];
+                c->u[a][b] = out[1];
+                c->v[a][b] = out[3];
+            }
+        return c;
+    }();
+    return *codes;
 }
 
 class Core {
@@ -303,11 +360,15 @@ public:
     std::vector<uint8_t> foregroundMask;   // something stands in front of the person
     std::vector<float> frameRadiance;
     std::vector<float> driftShape;
-    std::vector<uint16_t> lastRaw;         // the last frame delivered
+    std::vector<uint16_t> lastRaw;         // the last frame delivered, unless it is
+    long lastReplayed = -1;                // this frame of the recording
+    // What the visible camera showed of each frame of the recording.
+    std::map<long, std::vector<uint8_t>> visibleOfReplay;
     // The visible camera's view of the same scene.
     std::vector<Colour> visibleStatic;
     std::vector<uint8_t> visibleForeground;
     std::vector<float> visibleX, visibleY;  // portrait position of every visible pixel
+    std::vector<int32_t> visibleRawIndex;   // the grey word a replay shows there, -1 outside
 
     void powerOn()
     {
@@ -335,6 +396,8 @@ public:
         log.clear();
         scene.reset();
         recording.reset();
+        lastReplayed = -1;
+        visibleOfReplay.clear();
         sceneFileStamp = {};
         lastRaw.assign(kFrameWords, 0);
         if (driftShape.empty()) {
@@ -458,9 +521,10 @@ public:
         }
         if (scene && scene->choice() == c)
             return;
-        recording.reset();
+        dropRecording();
         if (c.kind == SceneKind::Replay) {
             auto r = std::make_unique<Recording>();
+            r->stamp = stampOf(c.path);
             if (openRecording(c.path, r.get())) {
                 recording = std::move(r);
             } else {
@@ -484,6 +548,26 @@ public:
             chooseScene(readSmallFile(sceneFile));
         else
             chooseScene("office");
+    }
+
+    // A recording rewritten while it plays is read again; one that can no
+    // longer be read keeps playing as it was.
+    void followRecording()
+    {
+        if (!recording)
+            return;
+        const std::string &path = scene->choice().path;
+        const FileStamp now = stampOf(path);
+        if (now == recording->stamp)
+            return;
+        auto r = std::make_unique<Recording>();
+        r->stamp = now;
+        if (!openRecording(path, r.get())) {
+            recording->stamp = now;
+            return;
+        }
+        dropRecording();
+        recording = std::move(r);
     }
 
     // The scene file is looked at before every frame; a change switches to it.
@@ -534,6 +618,7 @@ public:
         visibleForeground.assign(vn, 0);
         visibleX.assign(vn, 0.f);
         visibleY.assign(vn, 0.f);
+        visibleRawIndex.assign(vn, -1);
         for (int ys = 0; ys < kVisibleHeight; ++ys)
             for (int xs = 0; xs < kVisibleWidth; ++xs) {
                 const int i = ys * kVisibleWidth + xs;
@@ -541,6 +626,9 @@ public:
                 const double px = (ux + 0.5) * 1.1 - 36.0, py = (uy + 0.5) * 1.1 - 48.0;
                 visibleX[i] = static_cast<float>(px);
                 visibleY[i] = static_cast<float>(py);
+                const int rx = static_cast<int>(visibleX[i]), ry = static_cast<int>(visibleY[i]);
+                visibleRawIndex[i] =
+                    rx < 0 || rx >= kHalfHeight || ry < 0 || ry >= kWidth ? -1 : (kHalfHeight - 1 - rx) * kWidth + ry;
                 Surface s;
                 const bool fg = scene->foreground(px, py, &s);
                 if (!fg)
@@ -563,13 +651,13 @@ public:
         const SceneKind kind = scene->choice().kind;
 
         if (kind == SceneKind::Replay) {
-            std::fseek(recording->file, recording->offset + ((frame - 1) % recording->frames) * kFrameBytes, SEEK_SET);
-            unsigned char *bytes = reinterpret_cast<unsigned char *>(out);
-            const size_t got = std::fread(bytes, 1, kFrameBytes, recording->file);
-            std::memset(bytes + got, 0, kFrameBytes - got);
-            for (int i = 0; i < kFrameWords; ++i)   // little-endian words on any host
-                out[i] = static_cast<uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-        } else if (kind == SceneKind::Flat) {
+            // The last frame delivered stays where it is, in the recording.
+            lastReplayed = (frame - 1) % recording->frames;
+            std::memcpy(out, recording->frame(lastReplayed), kFrameBytes);
+            return;
+        }
+        lastReplayed = -1;
+        if (kind == SceneKind::Flat) {
             const double c = std::clamp(scene->choice().tempC, g.minC, g.maxC);
             const double counts = g.countMid + g.responsivity * (radiance(c + kKelvin) - radiance(30.0 + kKelvin));
             std::fill(image, image + kPixels,
@@ -579,6 +667,20 @@ public:
             renderRadiometric(t, g, image, temp);
         }
         std::memcpy(lastRaw.data(), out, kFrameBytes);
+    }
+
+    // The last frame delivered.
+    const uint16_t *lastFrame() const { return lastReplayed >= 0 ? recording->frame(lastReplayed) : lastRaw.data(); }
+
+    // The recording is about to go: the last frame delivered moves out of it,
+    // and what was rendered from its frames goes.
+    void dropRecording()
+    {
+        if (lastReplayed >= 0)
+            std::memcpy(lastRaw.data(), recording->frame(lastReplayed), kFrameBytes);
+        lastReplayed = -1;
+        visibleOfReplay.clear();
+        recording.reset();
     }
 
     void renderRadiometric(double t, const GainModel &g, uint16_t *image, uint16_t *temp)
@@ -632,46 +734,57 @@ public:
     {
         if (!scene)
             chooseStartScene();
+        if (scene->choice().kind == SceneKind::Replay) {
+            renderReplayVisible(yuyv);
+            return;
+        }
         const int vn = kVisibleWidth * kVisibleHeight;
         const double t = sceneTime();
-        const SceneKind kind = scene->choice().kind;
-        // Luma of the recorded grey half for a replay.
-        uint16_t lo = 0, hi = 1;
-        if (kind == SceneKind::Replay) {
-            const auto mm = std::minmax_element(lastRaw.begin(), lastRaw.begin() + kPixels);
-            lo = *mm.first;
-            hi = std::max<uint16_t>(*mm.second, lo + 1);
-        }
         const Box pb = scene->personBox(t);
         auto colourAt = [&](int i) -> Colour {
-            if (kind == SceneKind::Replay) {
-                const int px = static_cast<int>(visibleX[i]), py = static_cast<int>(visibleY[i]);
-                if (px < 0 || px >= kHalfHeight || py < 0 || py >= kWidth)
-                    return {40, 40, 40};
-                const int y = kHalfHeight - 1 - px, x = py;
-                const uint8_t v = static_cast<uint8_t>((lastRaw[y * kWidth + x] - lo) * 255 / (hi - lo));
-                return {v, v, v};
-            }
             Surface s;
             if (!visibleForeground[i] && pb.contains(visibleX[i], visibleY[i]) &&
                 scene->person(visibleX[i], visibleY[i], t, &s))
                 return s.colour;
             return visibleStatic[i];
         };
-        for (int i = 0; i < vn; i += 2) {
-            // The board's sensor delivers red and blue exchanged: encode the
-            // scene's (b, g, r) so that the program's exchange restores it.
-            const Colour a = colourAt(i), b = colourAt(i + 1);
-            auto luma = [](const Colour &c) { return 0.299 * c.b + 0.587 * c.g + 0.114 * c.r; };
-            const double ya = luma(a), yb = luma(b);
-            const double u = ((a.r - ya) + (b.r - yb)) / 2 / 1.734 + 128;
-            const double v = ((a.b - ya) + (b.b - yb)) / 2 / 1.371 + 128;
-            auto byte = [](double x) { return static_cast<uint8_t>(std::clamp(std::lround(x), 0L, 255L)); };
-            yuyv[2 * i + 0] = byte(ya);
-            yuyv[2 * i + 1] = byte(u);
-            yuyv[2 * i + 2] = byte(yb);
-            yuyv[2 * i + 3] = byte(v);
+        for (int i = 0; i < vn; i += 2)
+            encodePair(colourAt(i), colourAt(i + 1), yuyv + 2 * i);
+    }
+
+    // A replay shows the recorded grey half as luma; what a frame of the
+    // recording looks like is rendered once.
+    void renderReplayVisible(uint8_t *yuyv)
+    {
+        constexpr size_t kBytes = kVisibleWidth * kVisibleHeight * 2;
+        constexpr size_t kMostKept = 128;   // 20 MB
+        if (lastReplayed >= 0) {
+            const auto it = visibleOfReplay.find(lastReplayed);
+            if (it != visibleOfReplay.end()) {
+                std::memcpy(yuyv, it->second.data(), kBytes);
+                return;
+            }
         }
+        const uint16_t *raw = lastFrame();
+        const auto mm = std::minmax_element(raw, raw + kPixels);
+        const int lo = *mm.first;
+        const int range = std::max(*mm.second - lo, 1);   // a flat grey half, even at 65,535, is not divided by 0
+        const GreyPairs &codes = greyPairs();
+        const int vn = kVisibleWidth * kVisibleHeight;
+        auto valueAt = [&](int i) -> uint8_t {
+            const int at = visibleRawIndex[i];
+            return at < 0 ? 40 : static_cast<uint8_t>((raw[at] - lo) * 255 / range);
+        };
+        for (int i = 0; i < vn; i += 2) {
+            const uint8_t a = valueAt(i), b = valueAt(i + 1);
+            uint8_t *out = yuyv + 2 * i;
+            out[0] = codes.y[a];
+            out[1] = codes.u[a][b];
+            out[2] = codes.y[b];
+            out[3] = codes.v[a][b];
+        }
+        if (lastReplayed >= 0 && visibleOfReplay.size() < kMostKept)
+            visibleOfReplay.emplace(lastReplayed, std::vector<uint8_t>(yuyv, yuyv + kBytes));
     }
 
     // ---- recalibration helpers ----------------------------------------------------------------
@@ -917,6 +1030,7 @@ int uvc_frame_get(void *buf)
         ++c.frame;
     }
     c.followSceneFile();
+    c.followRecording();
     c.makeFrame(static_cast<uint16_t *>(buf));
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "acquisition/irmodule.h"
 #include "acquisition/moduleconnection.h"
 #include "acquisition/sdk/simcontrol.h"
+#include "acquisition/sdk/simscene.h"
 #include "acquisition/yuv.h"
 #include "common/testboard.h"
 
@@ -65,6 +66,79 @@ double meanOver(int frames)
 
 void setTpd(int prop, int value) { QCOMPARE(ir::set_prop_tpd_params(prop, static_cast<uint16_t>(value)), 0); }
 
+// What the visible camera shows, computed the plain way, pixel by pixel:
+// the scene's colour at each pixel's portrait position (the person at the
+// scene time), or for a replay the recorded grey word scaled between the
+// frame's extremes; then YUYV with red and blue exchanged.
+std::vector<uint8_t> plainVisible(const irsim::SceneChoice &choice, const std::vector<uint16_t> &lastFrame, double t)
+{
+    constexpr int kVW = irsim::kVisibleWidth, kVH = irsim::kVisibleHeight;
+    const irsim::Scene scene(choice);
+    const bool replay = choice.kind == irsim::SceneKind::Replay;
+    const auto mm = std::minmax_element(lastFrame.begin(), lastFrame.begin() + kN);
+    const int lo = *mm.first, hi = std::max<int>(*mm.second, lo + 1);
+    auto colourAt = [&](int xs, int ys) -> irsim::Colour {
+        const double px = (kVH - 1 - ys + 0.5) * 1.1 - 36.0, py = (xs + 0.5) * 1.1 - 48.0;
+        const float fx = static_cast<float>(px), fy = static_cast<float>(py);
+        if (replay) {
+            const int x = static_cast<int>(fx), y = static_cast<int>(fy);
+            if (x < 0 || x >= kH || y < 0 || y >= kW)
+                return {40, 40, 40};
+            const uint8_t v = static_cast<uint8_t>((lastFrame[(kH - 1 - x) * kW + y] - lo) * 255 / (hi - lo));
+            return {v, v, v};
+        }
+        irsim::Surface s;
+        if (scene.foreground(px, py, &s))
+            return s.colour;
+        if (scene.person(fx, fy, t, &s))
+            return s.colour;
+        return scene.background(px, py).colour;
+    };
+    std::vector<uint8_t> out(kVW * kVH * 2);
+    for (int i = 0; i < kVW * kVH; i += 2) {
+        const irsim::Colour a = colourAt(i % kVW, i / kVW), b = colourAt(i % kVW + 1, i / kVW);
+        auto luma = [](const irsim::Colour &c) { return 0.299 * c.b + 0.587 * c.g + 0.114 * c.r; };
+        const double ya = luma(a), yb = luma(b);
+        const double u = ((a.r - ya) + (b.r - yb)) / 2 / 1.734 + 128;
+        const double v = ((a.b - ya) + (b.b - yb)) / 2 / 1.371 + 128;
+        auto byte = [](double x) { return static_cast<uint8_t>(std::clamp(std::lround(x), 0L, 255L)); };
+        out[2 * i] = byte(ya);
+        out[2 * i + 1] = byte(u);
+        out[2 * i + 2] = byte(yb);
+        out[2 * i + 3] = byte(v);
+    }
+    return out;
+}
+
+std::vector<uint8_t> visible()
+{
+    std::vector<uint8_t> yuyv(irsim::kVisibleWidth * irsim::kVisibleHeight * 2);
+    irsim::renderVisible(yuyv.data());
+    return yuyv;
+}
+
+// A frame of the given kind, the temperature half a ramp.
+std::vector<uint16_t> recordedFrame(const QString &kind)
+{
+    std::vector<uint16_t> f(2 * kN);
+    uint32_t seed = 12345;
+    for (int i = 0; i < kN; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        uint16_t w = 0;
+        if (kind == QLatin1String("ramp"))
+            w = static_cast<uint16_t>(3000 + (i % kW) * 7 + (i / kW));
+        else if (kind == QLatin1String("noise"))
+            w = static_cast<uint16_t>(seed >> 16);
+        else if (kind == QLatin1String("flat"))
+            w = 8000;
+        else if (kind == QLatin1String("flat at the top word"))
+            w = 65535;
+        f[i] = w;
+        f[kN + i] = static_cast<uint16_t>(18000 + i % 500);
+    }
+    return f;
+}
+
 }  // namespace
 
 class TestSimModule : public QObject {
@@ -90,6 +164,11 @@ private slots:
     void sceneFileIsFollowed();
     void propertiesNeedTheCommandChannel();
     void visibleCameraSeesTheSameScene();
+    void visiblePictureIsThePlainRendering_data();
+    void visiblePictureIsThePlainRendering();
+    void visibleReplayFollowsEachFrame_data();
+    void visibleReplayFollowsEachFrame();
+    void rewrittenRecordingIsReadAgain();
 
 private:
     void start(const char *scene, int gain);
@@ -457,6 +536,76 @@ void TestSimModule::visibleCameraSeesTheSameScene()
     const QColor wall = at(20, 30);
     QVERIFY2(wall.red() > wall.blue() + 15, qPrintable(wall.name()));     // beige, not blue: red and blue in place
     QVERIFY(at(-30, 112).value() > 150);   // the visible camera sees beyond the infrared view
+}
+
+void TestSimModule::visiblePictureIsThePlainRendering_data()
+{
+    QTest::addColumn<QString>("scene");
+    QTest::addColumn<int>("frames");
+    QTest::newRow("office, before the first frame") << "office" << 0;
+    QTest::newRow("office, the person walking in") << "office" << 37;
+    QTest::newRow("office, the person at the far side") << "office" << 300;
+    QTest::newRow("blackbody") << "blackbody:45" << 3;
+    QTest::newRow("flat") << "flat:20" << 1;
+}
+
+void TestSimModule::visiblePictureIsThePlainRendering()
+{
+    QFETCH(QString, scene);
+    QFETCH(int, frames);
+    start(scene.toLatin1().constData(), 1);
+    std::vector<uint16_t> last(2 * kN, 0);
+    for (int i = 0; i < frames; ++i)
+        last = grab().words;
+    const std::vector<uint8_t> expected =
+        plainVisible(irsim::SceneChoice::parse(scene.toStdString()), last, irsim::sceneSeconds());
+    QVERIFY(visible() == expected);
+    QVERIFY(visible() == expected);   // asked again at the same time
+}
+
+void TestSimModule::visibleReplayFollowsEachFrame_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::newRow("ramp and noise") << "ramp" << "noise";
+    QTest::newRow("flat and ramp") << "flat" << "ramp";
+    QTest::newRow("flat at the top word") << "flat at the top word" << "noise";
+}
+
+void TestSimModule::visibleReplayFollowsEachFrame()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    const std::vector<std::vector<uint16_t>> frames{recordedFrame(first), recordedFrame(second)};
+    const QString file = m_board->file(QStringLiteral("/tmp/visible.raw"));
+    m_board->write(QStringLiteral("/tmp/visible.raw"), acqtest::recording(frames, false));
+    const irsim::SceneChoice choice = irsim::SceneChoice::parse(file.toStdString());
+    start(file.toLocal8Bit().constData(), 1);
+    for (int round = 0; round < 3; ++round)   // the loop comes round to frames already shown
+        for (const std::vector<uint16_t> &f : frames) {
+            QVERIFY(grab().words == f);
+            const std::vector<uint8_t> expected = plainVisible(choice, f, 0);
+            QVERIFY2(visible() == expected, qPrintable(QStringLiteral("round %1").arg(round)));
+        }
+}
+
+void TestSimModule::rewrittenRecordingIsReadAgain()
+{
+    const std::vector<uint16_t> a = recordedFrame(QStringLiteral("ramp")), b = recordedFrame(QStringLiteral("noise"));
+    const QString file = m_board->file(QStringLiteral("/tmp/again.raw"));
+    const irsim::SceneChoice choice = irsim::SceneChoice::parse(file.toStdString());
+    m_board->write(QStringLiteral("/tmp/again.raw"), acqtest::recording({a}, true));
+    start(file.toLocal8Bit().constData(), 1);
+    QVERIFY(grab().words == a);
+    QVERIFY(visible() == plainVisible(choice, a, 0));
+    m_board->write(QStringLiteral("/tmp/again.raw"), acqtest::recording({b, a}, false));
+    QVERIFY(visible() == plainVisible(choice, a, 0));   // the frame delivered last, until the next one
+    QVERIFY(grab().words == a);   // frame 2 of the new recording
+    QVERIFY(grab().words == b);
+    QVERIFY(visible() == plainVisible(choice, b, 0));
+    m_board->remove(QStringLiteral("/tmp/again.raw"));
+    QVERIFY(grab().words == a);   // gone: the recording read keeps playing
+    QVERIFY(visible() == plainVisible(choice, a, 0));
 }
 
 QTEST_MAIN(TestSimModule)

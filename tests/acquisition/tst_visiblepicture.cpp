@@ -2,6 +2,7 @@
 // red/blue exchange and enlargement.
 #include "acquisition/thermalcamerathread.h"
 #include "acquisition/yuv.h"
+#include "referencesteps.h"
 
 #include <QtTest>
 
@@ -17,7 +18,32 @@ private slots:
     void bufferSharesChromaPerPair();
     void turnedExchangedEnlarged_data();
     void turnedExchangedEnlarged();
+    void enlargedAsBefore_data();
+    void enlargedAsBefore();
 };
+
+namespace {
+
+// A sensor picture of the given kind.
+std::vector<uint8_t> sensorPicture(const QString &kind, uint32_t seed)
+{
+    std::vector<uint8_t> rgb(yuv::kWidth * yuv::kHeight * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const int px = static_cast<int>(i / 3) % yuv::kWidth, py = static_cast<int>(i / 3) / yuv::kWidth;
+        if (kind == QLatin1String("noise"))
+            rgb[i] = static_cast<uint8_t>(seed >> 24);
+        else if (kind == QLatin1String("white"))
+            rgb[i] = 255;
+        else if (kind == QLatin1String("checkerboard"))
+            rgb[i] = (px + py) % 2 ? 255 : 0;
+        else   // ramps, a different one per channel
+            rgb[i] = static_cast<uint8_t>(i % 3 == 0 ? px : i % 3 == 1 ? py : px + py);
+    }
+    return rgb;
+}
+
+}  // namespace
 
 void TestVisiblePicture::tables_data()
 {
@@ -115,6 +141,32 @@ void TestVisiblePicture::turnedExchangedEnlarged()
     const double ex = (239 - ys + 0.5) * 1.1 - 0.5, ey = (xs + 0.5) * 1.1 - 0.5;
     QVERIFY2(std::abs(bx - ex) <= 1.0 && std::abs(by - ey) <= 1.0,
              qPrintable(QStringLiteral("at %1,%2 expected %3,%4").arg(bx).arg(by).arg(ex).arg(ey)));
+}
+
+void TestVisiblePicture::enlargedAsBefore_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("stride");
+    QTest::newRow("noise") << "noise" << yuv::kOutWidth * 3;
+    QTest::newRow("ramps") << "ramps" << yuv::kOutWidth * 3;
+    QTest::newRow("white, every sum at its largest") << "white" << yuv::kOutWidth * 3;
+    QTest::newRow("checkerboard") << "checkerboard" << yuv::kOutWidth * 3;
+    QTest::newRow("noise into wider rows") << "noise" << yuv::kOutWidth * 3 + 13;
+}
+
+void TestVisiblePicture::enlargedAsBefore()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, stride);
+    yuv::Enlarger tuned;
+    reference::Enlarger before;
+    for (uint32_t seed : {1u, 2u}) {   // twice: nothing of the first picture stays in the second
+        const std::vector<uint8_t> rgb = sensorPicture(kind, seed);
+        std::vector<uint8_t> expected(stride * yuv::kOutHeight, 0xA5), got(expected);
+        before.run(rgb.data(), expected.data(), stride);
+        tuned.run(rgb.data(), got.data(), stride);
+        QVERIFY2(got == expected, qPrintable(QStringLiteral("seed %1").arg(seed)));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestVisiblePicture)

@@ -1,0 +1,87 @@
+#pragma once
+// Earlier, plainer versions of the acquisition loop's per-frame steps, kept
+// as they were: the tuned ones in acquisition/ must equal them byte for byte
+// (tests), and the benchmark measures the tuned ones against them.
+
+#include "acquisition/yuv.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace reference {
+
+// The visible picture turned a quarter clockwise by a tiled transpose, then
+// enlarged row by row: each output row blends two turned rows (8.8 fixed
+// point), then two neighbouring pixels of that blend, red and blue exchanged.
+class Enlarger {
+public:
+    Enlarger() : m_turned(kTurnedWidth * kTurnedHeight * 3), m_line(kTurnedWidth * 3)
+    {
+        auto axis = [](int outSize, int inSize, int16_t *pos, int16_t *weight) {
+            const double scale = static_cast<double>(inSize) / outSize;
+            for (int o = 0; o < outSize; ++o) {
+                const double src = std::max(0.0, (o + 0.5) * scale - 0.5);
+                const int i = std::min(static_cast<int>(src), inSize - 1);
+                pos[o] = static_cast<int16_t>(i);
+                weight[o] = static_cast<int16_t>(i + 1 < inSize ? std::lround((src - i) * 256) : 0);
+            }
+        };
+        axis(yuv::kOutWidth, kTurnedWidth, m_col, m_colWeight);
+        axis(yuv::kOutHeight, kTurnedHeight, m_row, m_rowWeight);
+    }
+
+    void run(const uint8_t *rgb, uint8_t *out, int stride)
+    {
+        using namespace yuv;
+        constexpr int kTile = 16;
+        uint8_t *turned = m_turned.data();
+        for (int ys0 = 0; ys0 < kHeight; ys0 += kTile)
+            for (int xs0 = 0; xs0 < kWidth; xs0 += kTile)
+                for (int ys = ys0; ys < ys0 + kTile; ++ys) {
+                    const uint8_t *src = rgb + (ys * kWidth + xs0) * 3;
+                    const int ux = kHeight - 1 - ys;
+                    for (int xs = xs0; xs < xs0 + kTile; ++xs, src += 3) {
+                        uint8_t *d = turned + (xs * kTurnedWidth + ux) * 3;
+                        d[0] = src[0];
+                        d[1] = src[1];
+                        d[2] = src[2];
+                    }
+                }
+        uint16_t *line = m_line.data();
+        for (int y = 0; y < kOutHeight; ++y) {
+            const int uy = m_row[y];
+            const int uy1 = std::min(uy + 1, kTurnedHeight - 1);
+            const int wy = m_rowWeight[y];
+            const uint8_t *a = turned + uy * kTurnedWidth * 3;
+            const uint8_t *b = turned + uy1 * kTurnedWidth * 3;
+            for (int i = 0; i < kTurnedWidth * 3; ++i)
+                line[i] = static_cast<uint16_t>(a[i] * (256 - wy) + b[i] * wy);   // 8.8 fixed point
+            uint8_t *o = out + y * stride;
+            for (int x = 0; x < kOutWidth; ++x) {
+                const int ux = m_col[x];
+                const int ux1 = std::min(ux + 1, kTurnedWidth - 1);
+                const int wx = m_colWeight[x];
+                const uint16_t *p = line + ux * 3;
+                const uint16_t *q = line + ux1 * 3;
+                // Red and blue change places.
+                o[3 * x + 2] = static_cast<uint8_t>((p[0] * (256 - wx) + q[0] * wx + 32768) >> 16);
+                o[3 * x + 1] = static_cast<uint8_t>((p[1] * (256 - wx) + q[1] * wx + 32768) >> 16);
+                o[3 * x + 0] = static_cast<uint8_t>((p[2] * (256 - wx) + q[2] * wx + 32768) >> 16);
+            }
+        }
+    }
+
+private:
+    static constexpr int kTurnedWidth = yuv::kHeight;   // 240
+    static constexpr int kTurnedHeight = yuv::kWidth;   // 320
+    int16_t m_col[yuv::kOutWidth];
+    int16_t m_colWeight[yuv::kOutWidth];
+    int16_t m_row[yuv::kOutHeight];
+    int16_t m_rowWeight[yuv::kOutHeight];
+    std::vector<uint8_t> m_turned;
+    std::vector<uint16_t> m_line;
+};
+
+}  // namespace reference
