@@ -69,6 +69,7 @@ private slots:
     void visiblePicture();
     void replayedRecording();
     void readersSeeWholeFrames();
+    void heldPicturesKeepTheirPixels();
     void missingModuleEndsTheThread();
     void calibrationIsReported();
 
@@ -318,6 +319,56 @@ void TestAcquisitionThread::readersSeeWholeFrames()
     t.wait();
     qunsetenv("NORVIK7_SCENE");
     QVERIFY(seen[0] >= 50 && seen[1] >= 50);
+}
+
+void TestAcquisitionThread::heldPicturesKeepTheirPixels()
+{
+    // The pictures sent go round a few buffers: one the GUI thread still
+    // holds, for as long as it holds it, never changes, even after the
+    // thread has ended. Frames alternate between two grey ramps.
+    std::vector<uint16_t> a(2 * kN), b(2 * kN);
+    for (int i = 0; i < kN; ++i) {
+        a[i] = static_cast<uint16_t>(2000 + i % 256 * 8);
+        b[i] = static_cast<uint16_t>(6000 - i / 256 * 10);
+        a[kN + i] = b[kN + i] = 4 * 5000;
+    }
+    const QString file = m_board->file(QStringLiteral("/tmp/ramps.raw"));
+    m_board->write(QStringLiteral("/tmp/ramps.raw"), acqtest::recording({a, b}, false));
+    qputenv("NORVIK7_SCENE", file.toLocal8Bit());
+    image_mode.store(1);   // a visible picture with every frame
+    ThermalCameraThread t;
+    std::vector<std::pair<QImage, QImage>> held, copies;
+    bool holding = true;
+    connect(&t, &ThermalCameraThread::updateThermalVLCImage, this,
+            [&](QImage thermal, QImage visible) {
+                if (!holding)
+                    return;
+                held.emplace_back(thermal, visible);
+                copies.emplace_back(thermal.copy(), visible.copy());
+            },
+            Qt::QueuedConnection);
+    t.start();
+    auto check = [&] {
+        for (size_t i = 0; i < held.size(); ++i) {
+            QVERIFY2(held[i].first == copies[i].first, qPrintable(QStringLiteral("thermal picture %1").arg(i)));
+            QVERIFY2(held[i].second == copies[i].second, qPrintable(QStringLiteral("visible picture %1").arg(i)));
+        }
+    };
+    for (int round = 0; round < 3; ++round) {   // more pictures held than the buffers, then none
+        QTRY_VERIFY(held.size() >= 10);
+        check();
+        held.clear();
+        copies.clear();
+    }
+    QTRY_VERIFY(held.size() >= 2);
+    holding = false;
+    t.requestInterruption();
+    t.wait();
+    QCoreApplication::processEvents();
+    check();
+    QVERIFY(held[0].first != held[1].first);   // the two ramps
+    qunsetenv("NORVIK7_SCENE");
+    image_mode.store(0);
 }
 
 void TestAcquisitionThread::missingModuleEndsTheThread()
