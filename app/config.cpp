@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace config {
@@ -43,10 +44,36 @@ const QList<Choice> &choices()
 
 }  // namespace
 
+struct Batch::Open {
+    Ini ini;
+    std::unique_ptr<QSettings> settings;
+};
+
+namespace {
+thread_local Batch::Open *t_batch = nullptr;
+
+QSettings *batchFor(const Ini &ini)
+{
+    if (t_batch && std::strcmp(t_batch->ini.file, ini.file) == 0 && std::strcmp(t_batch->ini.group, ini.group) == 0)
+        return t_batch->settings.get();
+    return nullptr;
+}
+}  // namespace
+
+Batch::Batch(const Ini &ini) : m_open(new Open{ini, open(ini)}), m_outer(t_batch) { t_batch = m_open; }
+
+Batch::~Batch()
+{
+    t_batch = m_outer;
+    delete m_open;
+}
+
 QString filePath(const Ini &ini) { return board::path(QString::fromLatin1(ini.file)); }
 
 QVariant value(const Ini &ini, const QString &key)
 {
+    if (QSettings *b = batchFor(ini))
+        return b->value(key);
     auto s = open(ini);
     return s->value(key);
 }

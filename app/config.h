@@ -1,7 +1,8 @@
 #pragma once
 // The configuration store: six INI files, each read and written through a
 // short-lived QSettings in INI format. There is no cache: every read opens the
-// file and every write is on disk when the call returns.
+// file (several reads may share one opening, see Batch) and every write is on
+// disk when the call returns.
 
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,23 @@ int readInt(const Ini &ini, const QString &key);
 float readFloat(const Ini &ini, const QString &key);
 bool contains(const Ini &ini, const QString &key);
 void write(const Ini &ini, const QString &key, const QVariant &v);
+
+// While a Batch of a file lives, reads of that file on this thread share one
+// opening of it instead of one each (the live view reads its alert keys
+// together five times a second). Writes still go to disk at once and are
+// read back by the batch.
+class Batch {
+public:
+    explicit Batch(const Ini &ini);
+    ~Batch();
+    Batch(const Batch &) = delete;
+    Batch &operator=(const Batch &) = delete;
+    struct Open;   // the file's one opening
+
+private:
+    Open *m_open;
+    Open *m_outer;
+};
 
 // One-of-N settings: the stored texts in button order, the default button and
 // whether the default text is written back when nothing matches.

@@ -165,6 +165,34 @@ void BM_Step_Compose(benchmark::State &state)
         benchmark::DoNotOptimize(c.compose(f.thermal, f.visible, r).constBits());
 }
 
+// Enlarging the thermal picture to the screen: ours on this thread against the
+// painter's smooth scaling (which splits a picture this tall over its pool).
+void BM_Step_Enlarge(benchmark::State &state)
+{
+    static const Frame f = makeFrame();
+    QImage screen(240, 320, QImage::Format_RGB32);
+    composition::Enlarger e;
+    const QImage src = state.range(0) ? f.thermal.convertToFormat(QImage::Format_RGB32) : f.thermal;
+    for (auto _ : state) {
+        e.run(src, screen);
+        benchmark::DoNotOptimize(screen.constBits());
+    }
+}
+
+void BM_Step_EnlargeByPainter(benchmark::State &state)
+{
+    static const Frame f = makeFrame();
+    QImage screen(240, 320, QImage::Format_RGB32);
+    const QImage src = state.range(0) ? f.thermal.convertToFormat(QImage::Format_RGB32) : f.thermal;
+    for (auto _ : state) {
+        QPainter p(&screen);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        p.drawImage(screen.rect(), src);
+        p.end();
+        benchmark::DoNotOptimize(screen.constBits());
+    }
+}
+
 void BM_Step_Paint(benchmark::State &state)
 {
     Norvik7 *w = window();
@@ -176,6 +204,8 @@ void BM_Step_Paint(benchmark::State &state)
 
 BENCHMARK(BM_Step_Compose)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Step_Paint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Step_Enlarge)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Step_EnlargeByPainter)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 
 const char *const kModes[] = {"Thermal", "Digital", "Fusion", "PIP"};
 

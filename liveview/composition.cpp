@@ -48,7 +48,22 @@ void blendRgb32(const uint32_t *a, const uint32_t *b, uint32_t *out, int pixels,
 
 void toRgb32(const uint8_t *src, uint32_t *dst, int pixels)
 {
-    for (int i = 0; i < pixels; ++i, src += 3)
+    int i = 0;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    // Four pixels from three little-endian words at a time:
+    // R0 G0 B0 R1 | G1 B1 R2 G2 | B2 R3 G3 B3.
+    for (; i + 4 <= pixels; i += 4, src += 12) {
+        uint32_t w0, w1, w2;
+        std::memcpy(&w0, src, 4);
+        std::memcpy(&w1, src + 4, 4);
+        std::memcpy(&w2, src + 8, 4);
+        dst[i] = 0xff000000u | ((w0 & 0xffu) << 16) | (w0 & 0xff00u) | ((w0 >> 16) & 0xffu);
+        dst[i + 1] = 0xff000000u | ((w0 >> 8) & 0xff0000u) | ((w1 & 0xffu) << 8) | ((w1 >> 8) & 0xffu);
+        dst[i + 2] = 0xff000000u | (w1 & 0xff0000u) | ((w1 >> 16) & 0xff00u) | (w2 & 0xffu);
+        dst[i + 3] = 0xff000000u | ((w2 << 8) & 0xff0000u) | ((w2 >> 8) & 0xff00u) | (w2 >> 24);
+    }
+#endif
+    for (; i < pixels; ++i, src += 3)
         dst[i] = 0xff000000u | (uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | src[2];
 }
 
@@ -93,7 +108,7 @@ void mixRows(const uint8_t *a, const uint8_t *b, uint8_t *out, int bytes, uint32
 
 }  // namespace
 
-void Enlarger::resampleRow(const uint32_t *src, uint32_t *out)
+void Enlarger::resampleRow(const uint8_t *src, int bytesPerPixel, uint32_t *out)
 {
     // The two neighbours of each destination pixel gathered, then mixed by
     // their per-channel weights in lanes the compiler vectorises.
@@ -102,9 +117,14 @@ void Enlarger::resampleRow(const uint32_t *src, uint32_t *out)
     uint32_t *right = m_right.data();
     const int next = m_srcW < 2 ? 0 : 1;
     const int width = m_dstW;
+    const uint32_t *s = reinterpret_cast<const uint32_t *>(src);
+    if (bytesPerPixel == 3) {
+        toRgb32(src, m_srcRow.data(), m_srcW);
+        s = m_srcRow.data();
+    }
     for (int x = 0; x < width; ++x) {
-        left[x] = src[index[x]];
-        right[x] = src[index[x] + next];
+        left[x] = s[index[x]];
+        right[x] = s[index[x] + next];
     }
     const uint8_t *__restrict a = reinterpret_cast<const uint8_t *>(left);
     const uint8_t *__restrict b = reinterpret_cast<const uint8_t *>(right);
@@ -119,8 +139,10 @@ void Enlarger::resampleRow(const uint32_t *src, uint32_t *out)
 
 void Enlarger::run(const QImage &src, QImage &dst)
 {
-    if (src.isNull() || dst.isNull() || src.depth() != 32 || dst.depth() != 32)
+    const bool rgb888 = src.format() == QImage::Format_RGB888;
+    if (src.isNull() || dst.isNull() || (src.depth() != 32 && !rgb888) || dst.depth() != 32)
         return;
+    const int bytesPerPixel = rgb888 ? 3 : 4;
     if (src.width() != m_srcW || src.height() != m_srcH || dst.width() != m_dstW || dst.height() != m_dstH) {
         m_srcW = src.width();
         m_srcH = src.height();
@@ -131,12 +153,13 @@ void Enlarger::run(const QImage &src, QImage &dst)
         for (auto &row : m_rows)
             row.assign(static_cast<size_t>(m_dstW), 0);
         m_left.assign(static_cast<size_t>(m_dstW), 0);
+        m_srcRow.assign(static_cast<size_t>(m_srcW), 0);
         m_right.assign(static_cast<size_t>(m_dstW), 0);
         m_channelWeight.resize(static_cast<size_t>(m_dstW) * 4);
         for (size_t i = 0; i < m_channelWeight.size(); ++i)
             m_channelWeight[i] = static_cast<uint16_t>(m_x.weight[i / 4]);
     }
-    const auto srcRow = [&](int y) { return reinterpret_cast<const uint32_t *>(src.constScanLine(y)); };
+    const auto srcRow = [&](int y) { return src.constScanLine(y); };
     // Which source rows the two resampled rows hold.
     int held[2] = {-1, -1};
     for (int y = 0; y < m_dstH; ++y) {
@@ -147,12 +170,12 @@ void Enlarger::run(const QImage &src, QImage &dst)
                 std::swap(m_rows[0], m_rows[1]);
                 std::swap(held[0], held[1]);
             } else {
-                resampleRow(srcRow(y0), m_rows[0].data());
+                resampleRow(srcRow(y0), bytesPerPixel, m_rows[0].data());
                 held[0] = y0;
             }
         }
         if (held[1] != y1) {
-            resampleRow(srcRow(y1), m_rows[1].data());
+            resampleRow(srcRow(y1), bytesPerPixel, m_rows[1].data());
             held[1] = y1;
         }
         mixRows(reinterpret_cast<const uint8_t *>(m_rows[0].data()),
@@ -190,6 +213,16 @@ const QImage &Composer::convert(const RgbView &src, QImage &dst)
     for (int y = 0; y < src.height; ++y)
         toRgb32(src.bits + y * src.stride, reinterpret_cast<uint32_t *>(dst.scanLine(y)), src.width);
     return dst;
+}
+
+// The thermal picture needs no composing: the enlargement reads its 8-bit
+// pixels itself.
+const QImage &Composer::thermalAsItIs(const QImage &thermal, const RgbView &th)
+{
+    if (thermal.format() != QImage::Format_RGB888)
+        return convert(th, m_thermal32);
+    m_thermalShown = thermal;
+    return m_thermalShown;
 }
 
 const QImage &Composer::compose(const QImage &thermal, const QImage &visible, const Request &r)
@@ -239,11 +272,11 @@ const QImage &Composer::compose(const QImage &thermal, const QImage &visible, co
         return m_pip32;
     }
     default:
-        return convert(th, m_thermal32);
+        return thermalAsItIs(thermal, th);
     }
     // No visible picture to show: the thermal one instead of an empty screen.
     m_fallback = true;
-    return convert(th, m_thermal32);
+    return thermalAsItIs(thermal, th);
 }
 
 }  // namespace composition

@@ -56,7 +56,8 @@ struct Request {
 // thread pool and wake it twice a frame).
 class Enlarger {
 public:
-    // Fills the whole of `dst` (32-bit, any size) from the whole of `src` (32-bit).
+    // Fills the whole of `dst` (32-bit, any size) from the whole of `src`
+    // (32-bit or 8-bit RGB).
     void run(const QImage &src, QImage &dst);
 
 private:
@@ -65,30 +66,34 @@ private:
         std::vector<uint32_t> weight;  // of the second, 0..256
     };
     static void fill(Axis &axis, int srcSize, int dstSize);
-    void resampleRow(const uint32_t *src, uint32_t *out);
+    void resampleRow(const uint8_t *src, int bytesPerPixel, uint32_t *out);
     int m_srcW = -1, m_srcH = -1, m_dstW = -1, m_dstH = -1;
     Axis m_x, m_y;
     std::vector<uint16_t> m_channelWeight;     // the x weight of each byte of a row
     std::vector<uint32_t> m_left, m_right;     // the two neighbours of each pixel of a row
+    std::vector<uint32_t> m_srcRow;            // a source row of 8-bit RGB made 32-bit
     std::vector<uint32_t> m_rows[2];
 };
 
 class Composer {
 public:
     Composer();
-    // Composes one frame into a 32-bit picture at its own size (see above);
-    // it stays valid until the next call. A null thermal picture gives a null one.
+    // Composes one frame into a picture at its own size (see above): 32-bit,
+    // or the thermal picture itself when it is shown alone. It stays valid
+    // until the next call. A null thermal picture gives a null one.
     const QImage &compose(const QImage &thermal, const QImage &visible, const Request &request);
     // Whether the last frame fell back to the thermal picture for want of a visible one.
     bool usedThermalFallback() const { return m_fallback; }
 
 private:
     const QImage &convert(const RgbView &src, QImage &dst);
+    const QImage &thermalAsItIs(const QImage &thermal, const RgbView &th);
     void reduce(const QImage &src, QImage &dst);
     QImage m_thermal32, m_visible32, m_blend32, m_pip32;
     QImage m_small[2];                  // thermal and visible crop at 120 x 160
     QImage m_thermalRgb, m_visibleRgb;  // only for pictures not already 8-bit RGB
     QImage m_none;
+    QImage m_thermalShown;              // the thermal picture of the frame, shared
     Enlarger m_reducer;
     bool m_fallback = false;
 };

@@ -64,6 +64,11 @@ void Norvik7::setupLiveView()
     displayPixmap = QPixmap(DisplayLabel->size());
     displayPixmap.fill(Qt::black);
     screenPicture = QImage(DisplayLabel->size(), QImage::Format_RGB32);
+    // The picture covers the label whole, so nothing under it is painted;
+    // until the first frame it is black.
+    DisplayLabel->setAttribute(Qt::WA_OpaquePaintEvent);
+    if (DisplayLabel->pixmap().isNull())
+        DisplayLabel->setPixmap(displayPixmap);
     // Every overlay on the picture is drawn from a picture of itself.
     for (QWidget *w : DisplayLabel->parentWidget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (w == DisplayLabel || w->graphicsEffect() || !w->geometry().intersects(DisplayLabel->geometry()) ||
@@ -138,6 +143,7 @@ void Norvik7::updateThermalCameraImage(QImage thermal, QImage visible, unsigned 
     const temps::FrameTemps t = tempPipeline.process(centre, max, min, zoneMax, hotSpot.moved());
     centerTempValue = centre;
     if (isRefreshFrame(frameCounter)) {
+        const config::Batch settings(config::Main);   // the threshold and the alert keys
         const temps::Unit unit = displayUnit();
         if (unit != temps::Unit::None) {
             publishReadouts(t, unit);

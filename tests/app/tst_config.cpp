@@ -18,6 +18,7 @@ private slots:
     void numbersInRange_data();
     void numbersInRange();
     void writesAreOnDiskAtOnce();
+    void batchReadsWhatTheFileHolds();
     void factoryValues();
 };
 
@@ -198,6 +199,33 @@ void TestConfig::writesAreOnDiskAtOnce()
     // writes a few milliseconds apart, so the new file differs in size.
     b.write(Image.file, "[config]\nimage_count=4000\n");
     QCOMPARE(readInt(Image, "image_count"), 4000);
+}
+
+// Reads sharing one opening of a file give what separate reads give, writes
+// made meanwhile included, and leave other files alone.
+void TestConfig::batchReadsWhatTheFileHolds()
+{
+    TestBoard b;
+    write(Main, "high_temp_c", "120");
+    write(Image, "image_count", 7);
+    {
+        Batch batch(Main);
+        QCOMPARE(readString(Main, "high_temp_c"), QString("120"));
+        QCOMPARE(readInt(Image, "image_count"), 7);
+        write(Main, "high_temp_c", "130");
+        QCOMPARE(readString(Main, "high_temp_c"), QString("130"));
+        QVERIFY(b.read(Main.file).contains("high_temp_c=130"));
+        {
+            Batch inner(Image);
+            write(Image, "image_count", 8);
+            QCOMPARE(readInt(Image, "image_count"), 8);
+            QCOMPARE(readString(Main, "high_temp_c"), QString("130"));
+        }
+        QCOMPARE(readString(Main, "high_alert"), QString());
+    }
+    // A file replaced after the batch ended is read anew.
+    b.write(Main.file, "[config]\nhigh_temp_c=99\nlow_temp_c=1\n");
+    QCOMPARE(readString(Main, "high_temp_c"), QString("99"));
 }
 
 void TestConfig::factoryValues()

@@ -187,17 +187,20 @@ private slots:
     {
         QTest::addColumn<QSize>("from");
         QTest::addColumn<QSize>("to");
-        QTest::newRow("thermal to screen") << QSize(192, 256) << QSize(240, 320);
-        QTest::newRow("visible to screen") << QSize(264, 352) << QSize(240, 320);
-        QTest::newRow("blend to screen") << QSize(120, 160) << QSize(240, 320);
-        QTest::newRow("blend halves") << QSize(192, 256) << QSize(120, 160);
-        QTest::newRow("same size") << QSize(240, 320) << QSize(240, 320);
+        QTest::addColumn<QImage::Format>("format");
+        QTest::newRow("thermal to screen") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB32;
+        QTest::newRow("thermal as it comes") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB888;
+        QTest::newRow("visible to screen") << QSize(264, 352) << QSize(240, 320) << QImage::Format_RGB32;
+        QTest::newRow("blend to screen") << QSize(120, 160) << QSize(240, 320) << QImage::Format_RGB32;
+        QTest::newRow("blend halves") << QSize(192, 256) << QSize(120, 160) << QImage::Format_RGB32;
+        QTest::newRow("same size") << QSize(240, 320) << QSize(240, 320) << QImage::Format_RGB32;
     }
     void enlargerMatchesSmoothScaling()
     {
         QFETCH(QSize, from);
         QFETCH(QSize, to);
-        const QImage src = pattern(from);
+        QFETCH(QImage::Format, format);
+        const QImage src = pattern(from).convertToFormat(format);
         QImage ours(to, QImage::Format_RGB32);
         Enlarger e;
         e.run(src, ours);
@@ -215,6 +218,27 @@ private slots:
         e.run(src, other);
         e.run(src, again);
         QCOMPARE(again, ours);
+    }
+
+    // 8-bit RGB to 32-bit, four pixels at a time and the rest one by one.
+    void toRgb32MatchesQImage_data()
+    {
+        QTest::addColumn<int>("pixels");
+        for (int n : {1, 3, 4, 5, 7, 8, 192, 263})
+            QTest::addRow("%d pixels", n) << n;
+    }
+    void toRgb32MatchesQImage()
+    {
+        QFETCH(int, pixels);
+        QImage rgb(pixels, 1, QImage::Format_RGB888);
+        for (int x = 0; x < pixels; ++x)
+            rgb.setPixel(x, 0, qRgb((x * 37 + 11) & 255, (x * 91 + 200) & 255, (x * 13 + 5) & 255));
+        std::vector<uint32_t> out(static_cast<size_t>(pixels) + 1, 0x12345678u);
+        toRgb32(rgb.constBits(), out.data(), pixels);
+        const QImage expect = rgb.convertToFormat(QImage::Format_RGB32);
+        for (int x = 0; x < pixels; ++x)
+            QCOMPARE(out[static_cast<size_t>(x)], uint32_t(expect.pixel(x, 0)));
+        QCOMPARE(out.back(), 0x12345678u);   // nothing written past the end
     }
 
     // The downscaled halves of the blend keep their geometry too.
