@@ -68,6 +68,17 @@ uint32_t copyLiveFrame(uint16_t *thermal, uint8_t *gray)
     return s.sequence;
 }
 
+bool copyLiveFrameWithCentre(uint16_t centre, uint16_t *thermal, uint8_t *gray)
+{
+    Slots &s = slots();
+    std::lock_guard<std::mutex> g(s.lock);
+    if (s.thermal[s.front][(kLiveRows / 2) * kLiveCols + kLiveCols / 2] != centre)
+        return false;
+    std::memcpy(thermal, s.thermal[s.front], sizeof s.thermal[0]);
+    std::memcpy(gray, s.gray[s.front], sizeof s.gray[0]);
+    return true;
+}
+
 uint32_t liveFrameSequence()
 {
     Slots &s = slots();

@@ -29,6 +29,9 @@ extern const LiveBuffer<uint8_t> grayRaw;
 // Both buffers of the newest frame; returns its sequence number (0 before
 // the first frame).
 uint32_t copyLiveFrame(uint16_t *thermal, uint8_t *gray);
+// Both buffers of the newest frame, only when its centre word (row 128,
+// column 96) is `centre`; otherwise nothing is written. Whether they were.
+bool copyLiveFrameWithCentre(uint16_t centre, uint16_t *thermal, uint8_t *gray);
 uint32_t liveFrameSequence();
 
 // ---- the acquisition thread's side -------------------------------------------------

@@ -369,8 +369,6 @@ private:
     QImage screenPicture;                        // the picture enlarged to the screen, made once
     composition::Enlarger enlarger;
     QTimer *transTipTimer = nullptr;             // hides the transparency tip
-    std::array<uint16_t, 256 * 192> snapThermal{};   // the newest published frame, before it is kept
-    std::array<uint8_t, 256 * 192> snapGray{};
 
     Built m_built = Built::KeyDeviceFailed;
 };

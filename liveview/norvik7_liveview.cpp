@@ -26,6 +26,7 @@
 #include <QCheckBox>
 #include <QDebug>
 #include <QLabel>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -172,23 +173,26 @@ void Norvik7::takeSnapshots(unsigned short centre)
     // Both buffers come from one published frame, and only the frame on the
     // screen is kept: a newer one (the picture lags the buffers by the event
     // queue) leaves the snapshots of the last matching frame.
-    copyLiveFrame(snapThermal.data(), snapGray.data());
-    if (snapThermal[128 * 192 + 96] != centre)
-        return;
-    std::memcpy(irThermalRaw, snapThermal.data(), sizeof irThermalRaw);
-    std::memcpy(irGrayRaw, snapGray.data(), sizeof irGrayRaw);
+    copyLiveFrameWithCentre(centre, irThermalRaw, irGrayRaw);
 }
 
 void Norvik7::showPicture(const QImage &picture)
 {
-    // Enlarged on this thread into a picture made once; the label lets go of
-    // its pixmap first, so copying into it allocates nothing.
-    enlarger.run(picture, screenPicture);
+    // The label lets go of its pixmap first, so the pixmap's pixels are ours
+    // alone and the picture is enlarged straight into them; where a pixmap is
+    // not a plain picture in memory it is enlarged beside and copied in.
     DisplayLabel->clear();
     {
         QPainter p(&displayPixmap);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(0, 0, screenPicture);
+        QPaintDevice *device = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
+        auto *pixels = device && device->devType() == QInternal::Image ? static_cast<QImage *>(device) : nullptr;
+        if (pixels && pixels->size() == displayPixmap.size() && pixels->depth() == 32) {
+            enlarger.run(picture, *pixels);
+        } else {
+            enlarger.run(picture, screenPicture);
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.drawImage(0, 0, screenPicture);
+        }
     }
     DisplayLabel->setPixmap(displayPixmap);
 }
