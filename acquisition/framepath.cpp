@@ -154,46 +154,113 @@ void colour(const uint8_t *grey, int width, int height, const Rgb888Table &table
 
 // ---- rotation --------------------------------------------------------------------------
 
+// Portrait row r, column c comes from source row 191 - c, column r: eight
+// (sixteen) source rows loaded side by side are transposed in registers
+// into as many portrait rows.
 namespace {
-constexpr int kTile = 16;
-static_assert(kRows % kTile == 0 && kCols % kTile == 0, "tiles cover the picture");
+
+typedef uint8_t U8x16 __attribute__((vector_size(16)));
+typedef uint16_t U16x8 __attribute__((vector_size(16)));
+typedef uint32_t U32x4 __attribute__((vector_size(16)));
+typedef uint64_t U64x2 __attribute__((vector_size(16)));
+
+// v[k][j] becomes v[j][k]: interleaving by 1, 2, 4 and 8 bytes.
+inline void transpose16x16(U8x16 *v)
+{
+    U8x16 t[16];
+    for (int i = 0; i < 8; ++i) {
+        t[2 * i] = __builtin_shuffle(v[2 * i], v[2 * i + 1],
+                                     U8x16{0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23});
+        t[2 * i + 1] = __builtin_shuffle(v[2 * i], v[2 * i + 1],
+                                         U8x16{8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31});
+    }
+    U16x8 u[16];
+    for (int i = 0; i < 4; ++i)
+        for (int m = 0; m < 2; ++m) {
+            const U16x8 a = reinterpret_cast<U16x8>(t[4 * i + m]), b = reinterpret_cast<U16x8>(t[4 * i + m + 2]);
+            u[4 * i + 2 * m] = __builtin_shuffle(a, b, U16x8{0, 8, 1, 9, 2, 10, 3, 11});
+            u[4 * i + 2 * m + 1] = __builtin_shuffle(a, b, U16x8{4, 12, 5, 13, 6, 14, 7, 15});
+        }
+    U32x4 w[16];
+    for (int i = 0; i < 2; ++i)
+        for (int m = 0; m < 4; ++m) {
+            const U32x4 a = reinterpret_cast<U32x4>(u[8 * i + m]), b = reinterpret_cast<U32x4>(u[8 * i + m + 4]);
+            w[8 * i + 2 * m] = __builtin_shuffle(a, b, U32x4{0, 4, 1, 5});
+            w[8 * i + 2 * m + 1] = __builtin_shuffle(a, b, U32x4{2, 6, 3, 7});
+        }
+    for (int m = 0; m < 8; ++m) {
+        const U64x2 a = reinterpret_cast<U64x2>(w[m]), b = reinterpret_cast<U64x2>(w[m + 8]);
+        v[2 * m] = reinterpret_cast<U8x16>(__builtin_shuffle(a, b, U64x2{0, 2}));
+        v[2 * m + 1] = reinterpret_cast<U8x16>(__builtin_shuffle(a, b, U64x2{1, 3}));
+    }
+}
+
+// The same for 8 x 8 words: by 2, 4 and 8 bytes.
+inline void transpose8x8(U16x8 *v)
+{
+    U16x8 t[8];
+    for (int i = 0; i < 4; ++i) {
+        t[2 * i] = __builtin_shuffle(v[2 * i], v[2 * i + 1], U16x8{0, 8, 1, 9, 2, 10, 3, 11});
+        t[2 * i + 1] = __builtin_shuffle(v[2 * i], v[2 * i + 1], U16x8{4, 12, 5, 13, 6, 14, 7, 15});
+    }
+    U32x4 u[8];
+    for (int i = 0; i < 2; ++i)
+        for (int m = 0; m < 2; ++m) {
+            const U32x4 a = reinterpret_cast<U32x4>(t[4 * i + m]), b = reinterpret_cast<U32x4>(t[4 * i + m + 2]);
+            u[4 * i + 2 * m] = __builtin_shuffle(a, b, U32x4{0, 4, 1, 5});
+            u[4 * i + 2 * m + 1] = __builtin_shuffle(a, b, U32x4{2, 6, 3, 7});
+        }
+    for (int m = 0; m < 4; ++m) {
+        const U64x2 a = reinterpret_cast<U64x2>(u[m]), b = reinterpret_cast<U64x2>(u[m + 4]);
+        v[2 * m] = reinterpret_cast<U16x8>(__builtin_shuffle(a, b, U64x2{0, 2}));
+        v[2 * m + 1] = reinterpret_cast<U16x8>(__builtin_shuffle(a, b, U64x2{1, 3}));
+    }
+}
+
+static_assert(kRows % 16 == 0 && kCols % 16 == 0, "whole blocks cover the picture");
+
 }  // namespace
 
 void rotateTemperature(const uint16_t *temp, uint16_t *matrix)
 {
-    for (int r0 = 0; r0 < kRows; r0 += kTile)
-        for (int c0 = 0; c0 < kCols; c0 += kTile)
-            for (int c = c0; c < c0 + kTile; ++c) {
-                const uint16_t *src = temp + (kSrcHeight - 1 - c) * kSrcWidth;
-                for (int r = r0; r < r0 + kTile; ++r)
-                    matrix[r * kCols + c] = static_cast<uint16_t>(src[r] >> 2);
+    for (int c0 = 0; c0 < kCols; c0 += 8)
+        for (int r0 = 0; r0 < kRows; r0 += 8) {
+            U16x8 v[8];
+            for (int k = 0; k < 8; ++k)
+                std::memcpy(&v[k], temp + (kSrcHeight - 1 - c0 - k) * kSrcWidth + r0, sizeof v[k]);
+            transpose8x8(v);
+            for (int j = 0; j < 8; ++j) {
+                const U16x8 shifted = v[j] >> 2;
+                std::memcpy(matrix + (r0 + j) * kCols + c0, &shifted, sizeof shifted);
             }
+        }
 }
 
 void rotateGrey(const uint16_t *image, const uint8_t *lut, uint8_t *grey)
 {
-    for (int r0 = 0; r0 < kRows; r0 += kTile)
-        for (int c0 = 0; c0 < kCols; c0 += kTile)
-            for (int c = c0; c < c0 + kTile; ++c) {
-                const uint16_t *src = image + (kSrcHeight - 1 - c) * kSrcWidth;
-                for (int r = r0; r < r0 + kTile; ++r)
-                    grey[r * kCols + c] = lut[src[r]];
-            }
+    // Sixteen source rows through the table in their own order, then turned.
+    alignas(16) uint8_t strip[16][kSrcWidth];
+    for (int c0 = 0; c0 < kCols; c0 += 16) {
+        for (int k = 0; k < 16; ++k) {
+            const uint16_t *src = image + (kSrcHeight - 1 - c0 - k) * kSrcWidth;
+            for (int x = 0; x < kSrcWidth; ++x)
+                strip[k][x] = lut[src[x]];
+        }
+        for (int r0 = 0; r0 < kRows; r0 += 16) {
+            U8x16 v[16];
+            for (int k = 0; k < 16; ++k)
+                std::memcpy(&v[k], &strip[k][r0], sizeof v[k]);
+            transpose16x16(v);
+            for (int j = 0; j < 16; ++j)
+                std::memcpy(grey + (r0 + j) * kCols + c0, &v[j], sizeof v[j]);
+        }
+    }
 }
 
 void rotateBoth(const uint16_t *image, const uint16_t *temp, const uint8_t *lut, uint16_t *matrix, uint8_t *grey)
 {
-    for (int r0 = 0; r0 < kRows; r0 += kTile)
-        for (int c0 = 0; c0 < kCols; c0 += kTile)
-            for (int c = c0; c < c0 + kTile; ++c) {
-                const int row = (kSrcHeight - 1 - c) * kSrcWidth;
-                const uint16_t *t = temp + row;
-                const uint16_t *g = image + row;
-                for (int r = r0; r < r0 + kTile; ++r) {
-                    matrix[r * kCols + c] = static_cast<uint16_t>(t[r] >> 2);
-                    grey[r * kCols + c] = lut[g[r]];
-                }
-            }
+    rotateTemperature(temp, matrix);
+    rotateGrey(image, lut, grey);
 }
 
 // ---- statistics -------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace {
@@ -60,12 +61,29 @@ public:
     void requeue() override {}
 
 private:
-    static bool available()
+    // The node exists and the switch file does not say "off". The switch is
+    // read again only when it changed.
+    bool available()
     {
-        if (!board::exists(QString::fromLatin1(kVisibleCameraNode)))
+        if (m_nodePath.empty()) {
+            m_nodePath = board::path(QString::fromLatin1(kVisibleCameraNode)).toStdString();
+            m_switchPath = board::path(QStringLiteral("/sim/visible_camera")).toStdString();
+        }
+        if (!irsim::stampOf(m_nodePath).exists)
             return false;
-        return !board::readFile(QStringLiteral("/sim/visible_camera")).trimmed().startsWith("off");
+        const irsim::FileStamp now = irsim::stampOf(m_switchPath);
+        if (!m_switchRead || !(now == m_switchStamp)) {
+            m_off = board::readFile(QStringLiteral("/sim/visible_camera")).trimmed().startsWith("off");
+            m_switchStamp = now;
+            m_switchRead = true;
+        }
+        return !m_off;
     }
+
+    std::string m_nodePath, m_switchPath;
+    irsim::FileStamp m_switchStamp;
+    bool m_switchRead = false;
+    bool m_off = false;
 
     bool m_open = false;
     bool m_streaming = false;

@@ -94,10 +94,12 @@ constexpr int kRowBytes = kWidth * 3;
 // 8-byte stores of the last column spill into.
 constexpr int kStoreRow = kOutWidth * 3 + 4;
 constexpr int kColumnsAtOnce = 4;
+constexpr int kBand = 32;                  // store rows made and used together
+constexpr int kBlendRow = (kBand + 1) * 3;
 }  // namespace
 
 Enlarger::Enlarger()
-    : m_store(static_cast<size_t>(kStoreRow) * kTurnedHeight), m_blend(static_cast<size_t>(kRowBytes) * kColumnsAtOnce)
+    : m_store(static_cast<size_t>(kStoreRow) * (kBand + 1)), m_blend(static_cast<size_t>(kBlendRow) * kColumnsAtOnce)
 {
     auto axis = [](int outSize, int inSize, int16_t *pos, int16_t *weight) {
         const double scale = static_cast<double>(inSize) / outSize;
@@ -114,48 +116,55 @@ Enlarger::Enlarger()
 
 void Enlarger::run(const uint8_t *rgb, uint8_t *out, int stride)
 {
-    uint16_t *store = m_store.data();
-    // Four output columns at a time: their four blends, then each store row
-    // gets the four columns' 24 bytes together.
+    // In bands of kBand store rows (sensor columns), so that the store stays
+    // in the cache between its writing and its reading; a band also makes
+    // the row after it, which its last output rows blend in.
     static_assert(kOutWidth % kColumnsAtOnce == 0, "whole groups of columns");
-    for (int x0 = 0; x0 < kOutWidth; x0 += kColumnsAtOnce) {
-        for (int k = 0; k < kColumnsAtOnce; ++k) {
-            const int ux = m_col[x0 + k];
-            const int ux1 = std::min(ux + 1, kTurnedWidth - 1);
-            const uint16_t w = static_cast<uint16_t>(m_colWeight[x0 + k]), w0 = static_cast<uint16_t>(256 - w);
-            const uint8_t *a = rgb + (kHeight - 1 - ux) * kRowBytes;
-            const uint8_t *b = rgb + (kHeight - 1 - ux1) * kRowBytes;
-            uint16_t *blend = m_blend.data() + k * kRowBytes;
-            for (int i = 0; i < kRowBytes; ++i)
-                blend[i] = static_cast<uint16_t>(a[i] * w0 + b[i] * w);   // 8.8 fixed point
-        }
-        // Turned, red and blue exchanged. Each 8-byte store's spare word is
-        // overwritten by the next column's store (the last one's lands in
-        // the row's spare word).
-        uint16_t *d = store + 3 * x0;
-        const uint16_t *blend = m_blend.data();
-        for (int uy = 0; uy < kTurnedHeight; ++uy, d += kStoreRow)
+    uint16_t *store = m_store.data();
+    int y = 0;
+    for (int u0 = 0; u0 < kTurnedHeight; u0 += kBand) {
+        const int rows = std::min(u0 + kBand, kTurnedHeight - 1) - u0 + 1;
+        // Four output columns at a time: their four blends, then each store
+        // row gets the four columns' 24 bytes together.
+        for (int x0 = 0; x0 < kOutWidth; x0 += kColumnsAtOnce) {
             for (int k = 0; k < kColumnsAtOnce; ++k) {
-                const uint16_t *p = blend + k * kRowBytes + 3 * uy;
-                const uint64_t v = p[2] | static_cast<uint64_t>(p[1]) << 16 | static_cast<uint64_t>(p[0]) << 32;
-                std::memcpy(d + 3 * k, &v, sizeof v);
+                const int ux = m_col[x0 + k];
+                const int ux1 = std::min(ux + 1, kTurnedWidth - 1);
+                const uint16_t w = static_cast<uint16_t>(m_colWeight[x0 + k]), w0 = static_cast<uint16_t>(256 - w);
+                const uint8_t *a = rgb + (kHeight - 1 - ux) * kRowBytes + 3 * u0;
+                const uint8_t *b = rgb + (kHeight - 1 - ux1) * kRowBytes + 3 * u0;
+                uint16_t *blend = m_blend.data() + k * kBlendRow;
+                for (int i = 0; i < 3 * rows; ++i)
+                    blend[i] = static_cast<uint16_t>(a[i] * w0 + b[i] * w);   // 8.8 fixed point
             }
-    }
-    for (int y = 0; y < kOutHeight; ++y) {
-        const int uy = m_row[y];
-        const int uy1 = std::min(uy + 1, kTurnedHeight - 1);
-        const uint16_t w = static_cast<uint16_t>(m_rowWeight[y]), w0 = static_cast<uint16_t>(256 - w);
-        const uint16_t *a = store + uy * kStoreRow;
-        const uint16_t *b = store + uy1 * kStoreRow;
-        uint8_t *o = out + y * stride;
-        // (a w0 + b w + 32768) >> 16 in 16-bit lanes: the high and low bytes
-        // of a and b are blended apart (neither sum passes 65,280, and a high
-        // byte of 255 comes with a low byte of 0), then
-        // (256 high + low + 32768) >> 16 = (high + (low >> 8) + 128) >> 8.
-        for (int i = 0; i < kOutWidth * 3; ++i) {
-            const uint16_t high = static_cast<uint16_t>((a[i] >> 8) * w0 + (b[i] >> 8) * w);
-            const uint16_t low = static_cast<uint16_t>((a[i] & 0xFF) * w0 + (b[i] & 0xFF) * w);
-            o[i] = static_cast<uint8_t>(static_cast<uint16_t>(high + (low >> 8) + 128) >> 8);
+            // Turned, red and blue exchanged. Each 8-byte store's spare word
+            // is overwritten by the next column's store (the last one's
+            // lands in the row's spare word).
+            uint16_t *d = store + 3 * x0;
+            const uint16_t *blend = m_blend.data();
+            for (int r = 0; r < rows; ++r, d += kStoreRow)
+                for (int k = 0; k < kColumnsAtOnce; ++k) {
+                    const uint16_t *p = blend + k * kBlendRow + 3 * r;
+                    const uint64_t v = p[2] | static_cast<uint64_t>(p[1]) << 16 | static_cast<uint64_t>(p[0]) << 32;
+                    std::memcpy(d + 3 * k, &v, sizeof v);
+                }
+        }
+        for (; y < kOutHeight && m_row[y] < u0 + kBand; ++y) {
+            const int uy = m_row[y];
+            const int uy1 = std::min(uy + 1, kTurnedHeight - 1);
+            const uint16_t w = static_cast<uint16_t>(m_rowWeight[y]), w0 = static_cast<uint16_t>(256 - w);
+            const uint16_t *a = store + (uy - u0) * kStoreRow;
+            const uint16_t *b = store + (uy1 - u0) * kStoreRow;
+            uint8_t *o = out + y * stride;
+            // (a w0 + b w + 32768) >> 16 in 16-bit lanes: the high and low
+            // bytes of a and b are blended apart (neither sum passes 65,280,
+            // and a high byte of 255 comes with a low byte of 0), then
+            // (256 high + low + 32768) >> 16 = (high + (low >> 8) + 128) >> 8.
+            for (int i = 0; i < kOutWidth * 3; ++i) {
+                const uint16_t high = static_cast<uint16_t>((a[i] >> 8) * w0 + (b[i] >> 8) * w);
+                const uint16_t low = static_cast<uint16_t>((a[i] & 0xFF) * w0 + (b[i] & 0xFF) * w);
+                o[i] = static_cast<uint8_t>(static_cast<uint16_t>(high + (low >> 8) + 128) >> 8);
+            }
         }
     }
 }

@@ -45,8 +45,8 @@ private:
     int16_t m_colWeight[kOutWidth];
     int16_t m_row[kOutHeight];
     int16_t m_rowWeight[kOutHeight];
-    std::vector<uint16_t> m_store;   // per turned row, every output column's blend, x 256
-    std::vector<uint16_t> m_blend;   // two sensor rows blended, x 256, for a few output columns
+    std::vector<uint16_t> m_store;   // per turned row of a band, every output column's blend, x 256
+    std::vector<uint16_t> m_blend;   // two sensor rows of a band blended, x 256, for a few output columns
 };
 
 }  // namespace yuv

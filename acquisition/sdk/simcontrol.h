@@ -47,6 +47,22 @@ constexpr int kVisibleWidth = 320;
 constexpr int kVisibleHeight = 240;
 void renderVisible(uint8_t *yuyv);
 
+// What a file of the simulated board looks like from outside (host path):
+// whether it exists, when it last changed, its size and inode. The simulated
+// devices look at their files before each frame; an unchanged stamp spares
+// reading them.
+struct FileStamp {
+    bool exists = false;
+    long long mtimeNs = 0;
+    long long size = 0;
+    unsigned long long inode = 0;
+    bool operator==(const FileStamp &o) const
+    {
+        return exists == o.exists && mtimeNs == o.mtimeNs && size == o.size && inode == o.inode;
+    }
+};
+FileStamp stampOf(const std::string &hostPath);
+
 // The counts-to-temperature model of a gain (0 low, 1 high), for tests of
 // the physics: the reported range and noise in degrees Celsius.
 struct GainRange {

@@ -190,30 +190,6 @@ inline double gaussian(uint64_t key)
     return (sum / 65535.0 - 2.0) * 1.7320508;
 }
 
-struct FileStamp {
-    bool exists = false;
-    long long mtimeNs = 0;
-    long long size = 0;
-    unsigned long long inode = 0;
-    bool operator==(const FileStamp &o) const
-    {
-        return exists == o.exists && mtimeNs == o.mtimeNs && size == o.size && inode == o.inode;
-    }
-};
-
-FileStamp stampOf(const std::string &path)
-{
-    FileStamp s;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return s;
-    s.exists = true;
-    s.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    s.size = st.st_size;
-    s.inode = st.st_ino;
-    return s;
-}
-
 std::string hostPath(const char *boardPath) { return board::path(QString::fromLatin1(boardPath)).toStdString(); }
 
 std::string readSmallFile(const std::string &path)
@@ -550,11 +526,11 @@ public:
             chooseScene("office");
     }
 
-    // A recording rewritten while it plays is read again; one that can no
-    // longer be read keeps playing as it was.
+    // A recording rewritten while it plays is read again when it comes round
+    // to its first frame; one that can no longer be read keeps playing as it was.
     void followRecording()
     {
-        if (!recording)
+        if (!recording || (frame - 1) % recording->frames != 0)
             return;
         const std::string &path = scene->choice().path;
         const FileStamp now = stampOf(path);
@@ -816,6 +792,19 @@ bool envPlausible(const EnvCorrectParam_t *env)
 }
 
 }  // namespace
+
+FileStamp stampOf(const std::string &path)
+{
+    FileStamp s;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return s;
+    s.exists = true;
+    s.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    s.size = st.st_size;
+    s.inode = st.st_ino;
+    return s;
+}
 
 // ---- controls --------------------------------------------------------------------------------
 

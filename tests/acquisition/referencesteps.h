@@ -3,6 +3,7 @@
 // as they were: the tuned ones in acquisition/ must equal them byte for byte
 // (tests), and the benchmark measures the tuned ones against them.
 
+#include "acquisition/framepath.h"
 #include "acquisition/yuv.h"
 
 #include <algorithm>
@@ -11,6 +12,12 @@
 #include <vector>
 
 namespace reference {
+
+using framepath::kCols;
+using framepath::kRows;
+using framepath::kSrcHeight;
+using framepath::kSrcWidth;
+constexpr int kRotateTile = 16;
 
 // The visible picture turned a quarter clockwise by a tiled transpose, then
 // enlarged row by row: each output row blends two turned rows (8.8 fixed
@@ -83,5 +90,23 @@ private:
     std::vector<uint8_t> m_turned;
     std::vector<uint16_t> m_line;
 };
+
+// ---- frame path ----------------------------------------------------------------------
+
+// Both halves turned to portrait in 16 x 16 tiles.
+inline void rotateBoth(const uint16_t *image, const uint16_t *temp, const uint8_t *lut, uint16_t *matrix, uint8_t *grey)
+{
+    for (int r0 = 0; r0 < kRows; r0 += kRotateTile)
+        for (int c0 = 0; c0 < kCols; c0 += kRotateTile)
+            for (int c = c0; c < c0 + kRotateTile; ++c) {
+                const int row = (kSrcHeight - 1 - c) * kSrcWidth;
+                const uint16_t *t = temp + row;
+                const uint16_t *g = image + row;
+                for (int r = r0; r < r0 + kRotateTile; ++r) {
+                    matrix[r * kCols + c] = static_cast<uint16_t>(t[r] >> 2);
+                    grey[r * kCols + c] = lut[g[r]];
+                }
+            }
+}
 
 }  // namespace reference

@@ -1,6 +1,7 @@
 // The per-frame work on module frames: contrast stretch, colouring, the turn
 // to portrait and the statistics.
 #include "acquisition/framepath.h"
+#include "referencesteps.h"
 
 #include <QtTest>
 
@@ -35,6 +36,8 @@ private slots:
     void colouringStaysInsideThePicture();
     void rotation_data();
     void rotation();
+    void rotationAsBefore_data();
+    void rotationAsBefore();
     void extremes_data();
     void extremes();
     void zoneBounds_data();
@@ -191,6 +194,43 @@ void TestFramePath::rotation()
             QCOMPARE(static_cast<int>(grey[r * kCols + c]), here ? 200 : 50);
         }
     QCOMPARE(statistics(matrix.data()).centre, static_cast<uint16_t>(row == 128 && col == 96 ? 4660 : 1000));
+}
+
+void TestFramePath::rotationAsBefore_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("noise over all 16 bits") << "noise";
+    QTest::newRow("ramps") << "ramps";
+    QTest::newRow("the largest words") << "largest";
+}
+
+void TestFramePath::rotationAsBefore()
+{
+    // Both halves turned to portrait exactly as the tiled loops turned them.
+    QFETCH(QString, kind);
+    std::vector<uint16_t> image(kPixels), temp(kPixels);
+    std::vector<uint8_t> lut(65536);
+    uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (uint8_t &v : lut)
+        v = static_cast<uint8_t>(next() >> 24);
+    for (int i = 0; i < kPixels; ++i) {
+        if (kind == QLatin1String("noise")) {
+            image[i] = static_cast<uint16_t>(next() >> 16);
+            temp[i] = static_cast<uint16_t>(next() >> 16);
+        } else if (kind == QLatin1String("ramps")) {
+            image[i] = static_cast<uint16_t>(i);
+            temp[i] = static_cast<uint16_t>(4 * i + 3);
+        } else {
+            image[i] = temp[i] = static_cast<uint16_t>(65535 - i % 3);
+        }
+    }
+    std::vector<uint16_t> matrix(kPixels, 1), matrixBefore(kPixels, 2);
+    std::vector<uint8_t> grey(kPixels, 1), greyBefore(kPixels, 2);
+    rotateBoth(image.data(), temp.data(), lut.data(), matrix.data(), grey.data());
+    reference::rotateBoth(image.data(), temp.data(), lut.data(), matrixBefore.data(), greyBefore.data());
+    QVERIFY(matrix == matrixBefore);
+    QVERIFY(grey == greyBefore);
 }
 
 void TestFramePath::extremes_data()

@@ -606,6 +606,8 @@ void TestSimModule::rewrittenRecordingIsReadAgain()
     m_board->remove(QStringLiteral("/tmp/again.raw"));
     QVERIFY(grab().words == a);   // gone: the recording read keeps playing
     QVERIFY(visible() == plainVisible(choice, a, 0));
+    QVERIFY(grab().words == b);
+    QVERIFY(visible() == plainVisible(choice, b, 0));
 }
 
 QTEST_MAIN(TestSimModule)
