@@ -46,25 +46,29 @@ void blendRgb32(const uint32_t *a, const uint32_t *b, uint32_t *out, int pixels,
         out[i] |= 0xff000000u;
 }
 
-void toRgb32(const uint8_t *src, uint32_t *dst, int pixels)
-{
-    int i = 0;
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    // Four pixels from three little-endian words at a time:
-    // R0 G0 B0 R1 | G1 B1 R2 G2 | B2 R3 G3 B3.
-    for (; i + 4 <= pixels; i += 4, src += 12) {
-        uint32_t w0, w1, w2;
-        std::memcpy(&w0, src, 4);
-        std::memcpy(&w1, src + 4, 4);
-        std::memcpy(&w2, src + 8, 4);
-        dst[i] = 0xff000000u | ((w0 & 0xffu) << 16) | (w0 & 0xff00u) | ((w0 >> 16) & 0xffu);
-        dst[i + 1] = 0xff000000u | ((w0 >> 8) & 0xff0000u) | ((w1 & 0xffu) << 8) | ((w1 >> 8) & 0xffu);
-        dst[i + 2] = 0xff000000u | (w1 & 0xff0000u) | ((w1 >> 16) & 0xff00u) | (w2 & 0xffu);
-        dst[i + 3] = 0xff000000u | ((w2 << 8) & 0xff0000u) | ((w2 >> 8) & 0xff00u) | (w2 >> 24);
-    }
+// Built also for AVX2 where the processor has it (chosen once at load time).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define NORVIK7_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define NORVIK7_VECTOR_CLONES
 #endif
-    for (; i < pixels; ++i, src += 3)
-        dst[i] = 0xff000000u | (uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | src[2];
+
+// Byte by byte into place: the compiler turns the groups of three into
+// vector shuffles.
+NORVIK7_VECTOR_CLONES
+void toRgb32(const uint8_t *__restrict src, uint32_t *__restrict dst, int pixels)
+{
+    uint8_t *d = reinterpret_cast<uint8_t *>(dst);
+    for (int i = 0; i < pixels; ++i) {
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        d[4 * i] = src[3 * i + 2];
+        d[4 * i + 1] = src[3 * i + 1];
+        d[4 * i + 2] = src[3 * i];
+        d[4 * i + 3] = 0xff;
+#else
+        dst[i] = 0xff000000u | (uint32_t(src[3 * i]) << 16) | (uint32_t(src[3 * i + 1]) << 8) | src[3 * i + 2];
+#endif
+    }
 }
 
 // ---- resampling ---------------------------------------------------------------------------
@@ -95,14 +99,6 @@ void Enlarger::fill(Axis &axis, int srcSize, int dstSize)
 }
 
 namespace {
-
-// The hot loops of the resampling, built also for AVX2 where the processor has
-// it (chosen once at load time); elsewhere the compiler's own vectorising.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define NORVIK7_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define NORVIK7_VECTOR_CLONES
-#endif
 
 // Two rows mixed channel by channel, in 16-bit lanes the compiler vectorises
 // (an opaque pair stays opaque: 255 * 256 >> 8 is 255).
