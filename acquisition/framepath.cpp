@@ -42,6 +42,13 @@ void wordRange(const uint16_t *p, int n, uint16_t *mn, uint16_t *mx)
     *mx = b;
 }
 
+// A colour table as one word a pixel: red, green and blue in the low bytes.
+void pack(const Rgb888Table &table, uint32_t *packed)
+{
+    for (int g = 0; g < 256; ++g)
+        packed[g] = table.rgb[g][0] | table.rgb[g][1] << 8 | static_cast<uint32_t>(table.rgb[g][2]) << 16;
+}
+
 }  // namespace
 
 // ---- contrast stretch ----------------------------------------------------------------
@@ -138,8 +145,7 @@ void colour(const uint8_t *grey, int width, int height, const Rgb888Table &table
     // Four bytes are stored per pixel (the fourth is overwritten by the next
     // pixel); the last pixel of the picture gets exactly three.
     uint32_t packed[256];
-    for (int g = 0; g < 256; ++g)
-        packed[g] = table.rgb[g][0] | table.rgb[g][1] << 8 | static_cast<uint32_t>(table.rgb[g][2]) << 16;
+    pack(table, packed);
     for (int y = 0; y < height; ++y) {
         const uint8_t *in = grey + y * width;
         uint8_t *out = rgb + y * stride;
@@ -236,9 +242,14 @@ void rotateTemperature(const uint16_t *temp, uint16_t *matrix)
         }
 }
 
-void rotateGrey(const uint16_t *image, const uint8_t *lut, uint8_t *grey)
+namespace {
+
+// Sixteen source rows through the table in their own order, then turned;
+// with a colour table, each turned row is coloured while it is at hand
+// (colour() of the whole picture, block by block).
+void turnGrey(const uint16_t *image, const uint8_t *lut, uint8_t *grey, const uint32_t *packed, uint8_t *rgb,
+              int stride)
 {
-    // Sixteen source rows through the table in their own order, then turned.
     alignas(16) uint8_t strip[16][kSrcWidth];
     for (int c0 = 0; c0 < kCols; c0 += 16) {
         for (int k = 0; k < 16; ++k) {
@@ -246,15 +257,34 @@ void rotateGrey(const uint16_t *image, const uint8_t *lut, uint8_t *grey)
             for (int x = 0; x < kSrcWidth; ++x)
                 strip[k][x] = lut[src[x]];
         }
+        // The last pixel of a row gets exactly three bytes: the fourth would
+        // land on the next row, whose first block is already coloured.
+        const int fourByteColumns = c0 + 16 == kCols ? 15 : 16;
         for (int r0 = 0; r0 < kRows; r0 += 16) {
             U8x16 v[16];
             for (int k = 0; k < 16; ++k)
                 std::memcpy(&v[k], &strip[k][r0], sizeof v[k]);
             transpose16x16(v);
-            for (int j = 0; j < 16; ++j)
-                std::memcpy(grey + (r0 + j) * kCols + c0, &v[j], sizeof v[j]);
+            for (int j = 0; j < 16; ++j) {
+                uint8_t *g = grey + (r0 + j) * kCols + c0;
+                std::memcpy(g, &v[j], sizeof v[j]);
+                if (!packed)
+                    continue;
+                uint8_t *out = rgb + (r0 + j) * stride + 3 * c0;
+                for (int k = 0; k < fourByteColumns; ++k)
+                    std::memcpy(out + 3 * k, &packed[g[k]], 4);
+                if (fourByteColumns == 15)
+                    std::memcpy(out + 45, &packed[g[15]], 3);   // little-endian: red, green, blue
+            }
         }
     }
+}
+
+}  // namespace
+
+void rotateGrey(const uint16_t *image, const uint8_t *lut, uint8_t *grey)
+{
+    turnGrey(image, lut, grey, nullptr, nullptr, 0);
 }
 
 void rotateBoth(const uint16_t *image, const uint16_t *temp, const uint8_t *lut, uint16_t *matrix, uint8_t *grey)
@@ -314,8 +344,10 @@ Stats process(Work &work, const uint16_t *image, const uint16_t *temp, const Rgb
               uint8_t *grey, uint8_t *rgb, int stride)
 {
     work.stretch.build(image, kPixels);
-    rotateBoth(image, temp, work.stretch.lut(), matrix, grey);
-    colour(grey, kCols, kRows, table, rgb, stride);
+    rotateTemperature(temp, matrix);
+    uint32_t packed[256];
+    pack(table, packed);
+    turnGrey(image, work.stretch.lut(), grey, packed, rgb, stride);
     return statistics(matrix);
 }
 

@@ -80,6 +80,24 @@ void BM_FramePath_Ours(benchmark::State &state)
     }
 }
 
+// The path as it was before its steps were tuned: turning in tiles, then
+// colouring the grey image.
+void BM_FramePath_Before(benchmark::State &state)
+{
+    Work work;
+    const Rgb888Table table = expand(colormap_Iron, false);
+    std::vector<uint16_t> matrix(kPixels);
+    std::vector<uint8_t> grey(kPixels), rgb(kPixels * 3);
+    for (auto _ : state) {
+        work.stretch.build(inputs().image(), kPixels);
+        reference::rotateBoth(inputs().image(), inputs().temp(), work.stretch.lut(), matrix.data(), grey.data());
+        colour(grey.data(), kCols, kRows, table, rgb.data(), kCols * 3);
+        Stats s = statistics(matrix.data());
+        benchmark::DoNotOptimize(s);
+        benchmark::ClobberMemory();
+    }
+}
+
 // The same steps the way one would first write them with OpenCV.
 void BM_FramePath_OpenCV(benchmark::State &state)
 {
@@ -231,6 +249,15 @@ void BM_Yuyv_Ours(benchmark::State &state)
     }
 }
 
+void BM_Yuyv_Before(benchmark::State &state)
+{
+    std::vector<uint8_t> rgb(yuv::kWidth * yuv::kHeight * 3);
+    for (auto _ : state) {
+        reference::toRgb(inputs().yuyv.data(), rgb.data(), yuv::kWidth, yuv::kHeight);
+        benchmark::ClobberMemory();
+    }
+}
+
 void BM_Yuyv_OpenCV(benchmark::State &state)
 {
     cv::Mat yuyv(yuv::kHeight, yuv::kWidth, CV_8UC2, inputs().yuyv.data());
@@ -281,8 +308,10 @@ void BM_Enlarge_OpenCV(benchmark::State &state)
 
 BENCHMARK(BM_FramePath_Ours);
 BENCHMARK(BM_FramePath_OpenCV);
+BENCHMARK(BM_FramePath_Before);
 BENCHMARK(BM_Yuyv_Ours);
 BENCHMARK(BM_Yuyv_OpenCV);
+BENCHMARK(BM_Yuyv_Before);
 BENCHMARK(BM_Enlarge_Ours);
 BENCHMARK(BM_Enlarge_OpenCV);
 BENCHMARK(BM_Enlarge_Before);

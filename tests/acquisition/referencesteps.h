@@ -19,6 +19,36 @@ using framepath::kSrcHeight;
 using framepath::kSrcWidth;
 constexpr int kRotateTile = 16;
 
+// YUYV to RGB888 a pair at a time through the four tables, each channel clamped.
+inline void toRgb(const uint8_t *yuyv, uint8_t *rgb, unsigned width, unsigned height)
+{
+    const yuv::Tables &t = yuv::tables();
+    // Clamping by table: luma plus any table entry lies within -256..511.
+    static const struct Clamp {
+        uint8_t v[1024];
+        Clamp()
+        {
+            for (int i = 0; i < 1024; ++i)
+                v[i] = static_cast<uint8_t>(std::clamp(i - 384, 0, 255));
+        }
+    } clamp;
+    auto sat = [](int x) { return clamp.v[x + 384]; };
+    const unsigned pairs = width * height / 2;
+    for (unsigned i = 0; i < pairs; ++i) {
+        const uint8_t *in = yuyv + 4 * i;
+        uint8_t *out = rgb + 6 * i;
+        const int u = in[1], v = in[3];
+        const int rv = t.redV[v], guv = t.greenU[u] + t.greenV[v], bu = t.blueU[u];
+        const int y0 = in[0], y1 = in[2];
+        out[0] = sat(y0 + rv);
+        out[1] = sat(y0 + guv);
+        out[2] = sat(y0 + bu);
+        out[3] = sat(y1 + rv);
+        out[4] = sat(y1 + guv);
+        out[5] = sat(y1 + bu);
+    }
+}
+
 // The visible picture turned a quarter clockwise by a tiled transpose, then
 // enlarged row by row: each output row blends two turned rows (8.8 fixed
 // point), then two neighbouring pixels of that blend, red and blue exchanged.

@@ -43,6 +43,8 @@ private slots:
     void zoneBounds_data();
     void zoneBounds();
     void wholePath();
+    void wholePathAsBefore_data();
+    void wholePathAsBefore();
 };
 
 void TestFramePath::stretch_data()
@@ -333,6 +335,48 @@ void TestFramePath::wholePath()
         QCOMPARE(rgb[3 * i + 1], t.rgb[103][1]);
         QCOMPARE(rgb[3 * i + 2], t.rgb[103][2]);
     }
+}
+
+void TestFramePath::wholePathAsBefore_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("stride");
+    QTest::newRow("noise") << "noise" << kCols * 3;
+    QTest::newRow("ramps") << "ramps" << kCols * 3;
+    QTest::newRow("noise into wider rows") << "noise" << kCols * 3 + 9;
+}
+
+void TestFramePath::wholePathAsBefore()
+{
+    // The path colours while it turns: the same picture, matrix and grey as
+    // turning everything first and colouring the grey image after.
+    QFETCH(QString, kind);
+    QFETCH(int, stride);
+    std::vector<uint16_t> image(kPixels), temp(kPixels);
+    uint32_t seed = 99;
+    for (int i = 0; i < kPixels; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        image[i] = kind == QLatin1String("noise") ? static_cast<uint16_t>(3000 + (seed >> 20)) : static_cast<uint16_t>(i / 7);
+        temp[i] = static_cast<uint16_t>(18000 + i % 4000);
+    }
+    const Rgb888Table table = expand(colormap_Iron, false);
+    Work work, workBefore;
+    std::vector<uint16_t> matrix(kPixels), matrixBefore(kPixels);
+    std::vector<uint8_t> grey(kPixels), greyBefore(kPixels);
+    std::vector<uint8_t> rgb(stride * kRows, 0x5A), rgbBefore(stride * kRows, 0x5A);
+    const Stats s = process(work, image.data(), temp.data(), table, matrix.data(), grey.data(), rgb.data(), stride);
+    workBefore.stretch.build(image.data(), kPixels);
+    reference::rotateBoth(image.data(), temp.data(), workBefore.stretch.lut(), matrixBefore.data(), greyBefore.data());
+    colour(greyBefore.data(), kCols, kRows, table, rgbBefore.data(), stride);
+    const Stats sBefore = statistics(matrixBefore.data());
+    QVERIFY(matrix == matrixBefore);
+    QVERIFY(grey == greyBefore);
+    for (int r = 0; r < kRows; ++r)
+        QVERIFY2(std::equal(rgb.begin() + r * stride, rgb.begin() + r * stride + kCols * 3, rgbBefore.begin() + r * stride),
+                 qPrintable(QStringLiteral("row %1").arg(r)));
+    QCOMPARE(s.centre, sBefore.centre);
+    QCOMPARE(s.max.row, sBefore.max.row);
+    QCOMPARE(s.zoneMin.col, sBefore.zoneMin.col);
 }
 
 QTEST_APPLESS_MAIN(TestFramePath)

@@ -6,6 +6,7 @@
 
 #include <QtTest>
 
+#include <cstring>
 #include <vector>
 
 class TestVisiblePicture : public QObject {
@@ -18,6 +19,8 @@ private slots:
     void bufferSharesChromaPerPair();
     void turnedExchangedEnlarged_data();
     void turnedExchangedEnlarged();
+    void convertedAsBefore_data();
+    void convertedAsBefore();
     void enlargedAsBefore_data();
     void enlargedAsBefore();
 };
@@ -141,6 +144,51 @@ void TestVisiblePicture::turnedExchangedEnlarged()
     const double ex = (239 - ys + 0.5) * 1.1 - 0.5, ey = (xs + 0.5) * 1.1 - 0.5;
     QVERIFY2(std::abs(bx - ex) <= 1.0 && std::abs(by - ey) <= 1.0,
              qPrintable(QStringLiteral("at %1,%2 expected %3,%4").arg(bx).arg(by).arg(ex).arg(ey)));
+}
+
+void TestVisiblePicture::convertedAsBefore_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("noise, the sensor's size") << "noise" << yuv::kWidth << yuv::kHeight;
+    QTest::newRow("every chroma pair, luma all over") << "chroma" << 512 << 256;
+    QTest::newRow("luma at both ends") << "ends" << 64 << 2;
+    for (int pairs : {1, 4, 5, 9})
+        QTest::addRow("noise, %d pairs", pairs) << "noise" << 2 * pairs << 1;
+}
+
+void TestVisiblePicture::convertedAsBefore()
+{
+    // Every pixel as the four tables make it, up to the picture's last byte
+    // and not beyond.
+    QFETCH(QString, kind);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    const int pairs = width * height / 2;
+    std::vector<uint8_t> yuyv(4 * pairs);
+    uint32_t seed = 3;
+    for (int p = 0; p < pairs; ++p) {
+        seed = seed * 1664525u + 1013904223u;
+        uint8_t *q = &yuyv[4 * p];
+        if (kind == QLatin1String("chroma")) {
+            q[0] = static_cast<uint8_t>(p * 7);
+            q[1] = static_cast<uint8_t>(p);
+            q[2] = static_cast<uint8_t>(255 - p * 13);
+            q[3] = static_cast<uint8_t>(p >> 8);
+        } else if (kind == QLatin1String("ends")) {
+            q[0] = p % 2 ? 255 : 0;
+            q[1] = static_cast<uint8_t>(p % 3 == 0 ? 0 : p % 3 == 1 ? 255 : 128);
+            q[2] = p % 2 ? 0 : 255;
+            q[3] = static_cast<uint8_t>(p % 4 < 2 ? 255 : 0);
+        } else {
+            std::memcpy(q, &seed, 4);
+        }
+    }
+    std::vector<uint8_t> got(6 * pairs + 8, 0xA5), expected(got);
+    yuv::toRgb(yuyv.data(), got.data(), static_cast<unsigned>(width), static_cast<unsigned>(height));
+    reference::toRgb(yuyv.data(), expected.data(), static_cast<unsigned>(width), static_cast<unsigned>(height));
+    QVERIFY(got == expected);
 }
 
 void TestVisiblePicture::enlargedAsBefore_data()
