@@ -2,12 +2,17 @@
 
 #include "board/board.h"
 
+#include <QFile>
 #include <QSettings>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace config {
 namespace {
@@ -46,21 +51,75 @@ const QList<Choice> &choices()
 
 struct Batch::Open {
     Ini ini;
-    std::unique_ptr<QSettings> settings;
+    QSettings *settings;
 };
 
 namespace {
 thread_local Batch::Open *t_batch = nullptr;
+std::atomic<unsigned> g_writes{0};   // every write through this store counts
+
+// The last opening of each file a batch made on this thread, kept while the
+// file on disk is the one it read (same inode, size and modification time)
+// and nothing was written through this store since: opening the file anew
+// costs more than the reads a batch makes.
+struct KeptOpening {
+    QString path;
+    QByteArray group;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{};
+    unsigned writes = 0;
+    std::unique_ptr<QSettings> settings;
+};
+thread_local std::vector<KeptOpening> t_kept;
+
+QSettings *openingFor(const Ini &ini)
+{
+    const QString path = filePath(ini);
+    struct stat st {};
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    const unsigned writes = g_writes.load();
+    auto same = [&](const KeptOpening &k) {
+        return exists && k.device == st.st_dev && k.inode == st.st_ino && k.size == st.st_size &&
+               k.modified.tv_sec == st.st_mtim.tv_sec && k.modified.tv_nsec == st.st_mtim.tv_nsec &&
+               k.writes == writes;
+    };
+    for (KeptOpening &k : t_kept) {
+        if (k.path != path || k.group != ini.group)
+            continue;
+        if (!same(k)) {
+            k.settings = open(ini);
+            k.device = exists ? st.st_dev : 0;
+            k.inode = exists ? st.st_ino : 0;
+            k.size = exists ? st.st_size : -1;
+            k.modified = exists ? st.st_mtim : timespec{};
+            k.writes = writes;
+        }
+        return k.settings.get();
+    }
+    KeptOpening k;
+    k.path = path;
+    k.group = ini.group;
+    k.device = exists ? st.st_dev : 0;
+    k.inode = exists ? st.st_ino : 0;
+    k.size = exists ? st.st_size : -1;
+    k.modified = exists ? st.st_mtim : timespec{};
+    k.writes = writes;
+    k.settings = open(ini);
+    t_kept.push_back(std::move(k));
+    return t_kept.back().settings.get();
+}
 
 QSettings *batchFor(const Ini &ini)
 {
     if (t_batch && std::strcmp(t_batch->ini.file, ini.file) == 0 && std::strcmp(t_batch->ini.group, ini.group) == 0)
-        return t_batch->settings.get();
+        return t_batch->settings;
     return nullptr;
 }
 }  // namespace
 
-Batch::Batch(const Ini &ini) : m_open(new Open{ini, open(ini)}), m_outer(t_batch) { t_batch = m_open; }
+Batch::Batch(const Ini &ini) : m_open(new Open{ini, openingFor(ini)}), m_outer(t_batch) { t_batch = m_open; }
 
 Batch::~Batch()
 {
@@ -102,6 +161,7 @@ bool contains(const Ini &ini, const QString &key)
 
 void write(const Ini &ini, const QString &key, const QVariant &v)
 {
+    ++g_writes;
     auto s = open(ini);
     s->setValue(key, v);
     s->endGroup();

@@ -223,9 +223,29 @@ void TestConfig::batchReadsWhatTheFileHolds()
         }
         QCOMPARE(readString(Main, "high_alert"), QString());
     }
-    // A file replaced after the batch ended is read anew.
+    // A file replaced after the batch ended is read anew, by a plain read
+    // and by the next batch; one written through the store likewise.
     b.write(Main.file, "[config]\nhigh_temp_c=99\nlow_temp_c=1\n");
     QCOMPARE(readString(Main, "high_temp_c"), QString("99"));
+    {
+        Batch again(Main);
+        QCOMPARE(readString(Main, "high_temp_c"), QString("99"));
+    }
+    b.write(Main.file, "[config]\nhigh_temp_c=100\nlow_temp_c=1\n");
+    {
+        Batch again(Main);
+        QCOMPARE(readString(Main, "high_temp_c"), QString("100"));
+    }
+    write(Main, "high_temp_c", "101");
+    {
+        Batch again(Main);
+        QCOMPARE(readString(Main, "high_temp_c"), QString("101"));
+    }
+    QFile::remove(filePath(Main));
+    {
+        Batch gone(Main);
+        QCOMPARE(readString(Main, "high_temp_c"), QString());
+    }
 }
 
 void TestConfig::factoryValues()
