@@ -39,13 +39,25 @@ PY
   sleep 12   # start-up and the boot reveal
   local pid
   pid=$(pgrep -n -f "^$prog\$")
-  local c0 t0 c1 t1
-  c0=$(cpu_of "$pid"); t0=$(date +%s.%N)
+  local c0 t0 c1 t1 threads0 threads1
+  threads0=$(per_thread "$pid"); c0=$(cpu_of "$pid"); t0=$(date +%s.%N)
   sleep "$secs"
-  c1=$(cpu_of "$pid"); t1=$(date +%s.%N)
+  threads1=$(per_thread "$pid"); c1=$(cpu_of "$pid"); t1=$(date +%s.%N)
   kill "$pid" 2>/dev/null; wait "$launcher" 2>/dev/null || true
   awk -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" -v hz="$hz" -v l="$label" \
     'BEGIN {printf "%s: %.2f %% of one core (%.2f s of processor time in %.1f s)\n", l, 100*(c1-c0)/hz/(t1-t0), (c1-c0)/hz, t1-t0}'
+  # Each thread's share: GUI thread (the program's own name), acquisition, server, ...
+  join <(echo "$threads0" | sort) <(echo "$threads1" | sort) |
+    awk -v hz="$hz" -v t0="$t0" -v t1="$t1" '{d = $5 - $3; if (d > 0) printf "  %-16s %.2f %%\n", $2, 100*d/hz/(t1-t0)}' |
+    sort -k2 -nr
+}
+
+# "tid name ticks" for every thread of a process.
+per_thread() {
+  local t
+  for t in /proc/"$1"/task/*; do
+    printf '%s %s %s\n' "${t##*/}" "$(tr ' ' '_' < "$t/comm")" "$(awk '{print $14 + $15}' "$t/stat")"
+  done
 }
 
 measure offscreen env QT_QPA_PLATFORM=offscreen
