@@ -338,8 +338,10 @@ public:
     std::vector<float> driftShape;
     std::vector<uint16_t> lastRaw;         // the last frame delivered, unless it is
     long lastReplayed = -1;                // this frame of the recording
-    // What the visible camera showed of each frame of the recording.
+    // What the visible camera showed of each frame of the recording, and of
+    // a scene without anybody moving in it (empty until shown).
     std::map<long, std::vector<uint8_t>> visibleOfReplay;
+    std::vector<uint8_t> visibleOfStill;
     // The visible camera's view of the same scene.
     std::vector<Colour> visibleStatic;
     std::vector<uint8_t> visibleForeground;
@@ -595,6 +597,7 @@ public:
         visibleX.assign(vn, 0.f);
         visibleY.assign(vn, 0.f);
         visibleRawIndex.assign(vn, -1);
+        visibleOfStill.clear();
         for (int ys = 0; ys < kVisibleHeight; ++ys)
             for (int xs = 0; xs < kVisibleWidth; ++xs) {
                 const int i = ys * kVisibleWidth + xs;
@@ -717,6 +720,12 @@ public:
         const int vn = kVisibleWidth * kVisibleHeight;
         const double t = sceneTime();
         const Box pb = scene->personBox(t);
+        // Nobody in the scene: it looks the same at any time, rendered once.
+        const bool still = !(pb.x1 > pb.x0);
+        if (still && !visibleOfStill.empty()) {
+            std::memcpy(yuyv, visibleOfStill.data(), visibleOfStill.size());
+            return;
+        }
         auto colourAt = [&](int i) -> Colour {
             Surface s;
             if (!visibleForeground[i] && pb.contains(visibleX[i], visibleY[i]) &&
@@ -726,6 +735,8 @@ public:
         };
         for (int i = 0; i < vn; i += 2)
             encodePair(colourAt(i), colourAt(i + 1), yuyv + 2 * i);
+        if (still)
+            visibleOfStill.assign(yuyv, yuyv + 2 * vn);
     }
 
     // A replay shows the recorded grey half as luma; what a frame of the

@@ -169,6 +169,7 @@ private slots:
     void visibleReplayFollowsEachFrame_data();
     void visibleReplayFollowsEachFrame();
     void rewrittenRecordingIsReadAgain();
+    void visibleFollowsTheSceneFile();
 
 private:
     void start(const char *scene, int gain);
@@ -608,6 +609,26 @@ void TestSimModule::rewrittenRecordingIsReadAgain()
     QVERIFY(visible() == plainVisible(choice, a, 0));
     QVERIFY(grab().words == b);
     QVERIFY(visible() == plainVisible(choice, b, 0));
+}
+
+void TestSimModule::visibleFollowsTheSceneFile()
+{
+    // Scenes without anybody in them look the same at any time; another
+    // scene looks like itself from its first frame on.
+    const std::vector<uint16_t> none(2 * kN, 0);
+    m_board->write(QStringLiteral("/sim/scene"), "flat:20\n");
+    start(nullptr, 1);
+    grab();
+    QVERIFY(visible() == plainVisible(irsim::SceneChoice::parse("flat:20"), none, 0));
+    m_board->write(QStringLiteral("/sim/scene"), "blackbody:40\n");
+    grab();
+    QVERIFY(visible() == plainVisible(irsim::SceneChoice::parse("blackbody:40"), none, 0));
+    m_board->write(QStringLiteral("/sim/scene"), "office\n");
+    grab();
+    QVERIFY(visible() == plainVisible(irsim::SceneChoice::parse("office"), none, irsim::sceneSeconds()));
+    m_board->write(QStringLiteral("/sim/scene"), "flat:20\n");
+    grab();
+    QVERIFY(visible() == plainVisible(irsim::SceneChoice::parse("flat:20"), none, 0));
 }
 
 QTEST_MAIN(TestSimModule)
