@@ -26,7 +26,8 @@ constexpr int kAcceptRetryMs = 50;
 // leave some of them hanging for good: once the queue is full the kernel
 // answers with SYN cookies and then drops the handshake's last step.
 constexpr int kBacklog = 128;
-// The loop looks at stop() at least this often.
+// Without the wake-up descriptor the loop looks at stop() at least this often;
+// with it, an idle loop sleeps until something happens.
 constexpr int kIdleWaitMs = 50;
 // Connections taken from the kernel per wake, and clients awaiting their
 // command at most (one more gets its reading and is closed at once).
@@ -130,10 +131,11 @@ void TcpServerThread::run()
         fds.push_back({listener, POLLIN, 0});
         fds.push_back({m_wakeFd, POLLIN, 0});
         qint64 now = clock.elapsed();
-        int timeout = kIdleWaitMs;
+        int timeout = m_wakeFd >= 0 ? -1 : kIdleWaitMs;
         for (const Client &c : clients) {
             fds.push_back({c.fd, POLLIN, 0});
-            timeout = static_cast<int>(std::min<qint64>(timeout, std::max<qint64>(0, c.deadlineMs - now)));
+            const int left = static_cast<int>(std::max<qint64>(0, c.deadlineMs - now));
+            timeout = timeout < 0 ? left : std::min(timeout, left);
         }
         ::poll(fds.data(), fds.size(), timeout);
         if (m_stop.load())

@@ -47,7 +47,9 @@ void blendRgb32(const uint32_t *a, const uint32_t *b, uint32_t *out, int pixels,
 }
 
 // Built also for AVX2 where the processor has it (chosen once at load time).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && \
+    !defined(__SANITIZE_ADDRESS__)
+// (Not under the sanitizers: their run-time is not ready when the choice is made.)
 #define NORVIK7_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define NORVIK7_VECTOR_CLONES
@@ -169,6 +171,8 @@ void Enlarger::run(const QImage &src, QImage &dst)
             m_channelWeight[i] = static_cast<uint16_t>(m_x.weight[i / 4]);
     }
     const auto srcRow = [&](int y) { return src.constScanLine(y); };
+    uint8_t *const out = dst.bits();   // one detach for the whole picture
+    const qsizetype outStride = dst.bytesPerLine();
     // Which source rows the two resampled rows hold.
     int held[2] = {-1, -1};
     for (int y = 0; y < m_dstH; ++y) {
@@ -188,7 +192,7 @@ void Enlarger::run(const QImage &src, QImage &dst)
             held[1] = y1;
         }
         mixRows(reinterpret_cast<const uint8_t *>(m_rows[0].data()),
-                reinterpret_cast<const uint8_t *>(m_rows[1].data()), dst.scanLine(y), m_dstW * 4,
+                reinterpret_cast<const uint8_t *>(m_rows[1].data()), out + y * outStride, m_dstW * 4,
                 m_y.weight[static_cast<size_t>(y)]);
     }
 }
