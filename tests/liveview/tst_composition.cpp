@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QtTest>
 
+#include "common/imagediff.h"
+
 using namespace composition;
 
 namespace {
@@ -41,19 +43,6 @@ QImage pattern(QSize size)
         }
     return img;
 }
-
-int largestChannelDifference(const QImage &a, const QImage &b)
-{
-    int worst = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                              std::abs(qBlue(p) - qBlue(q))});
-        }
-    return worst;
-}
-
 }  // namespace
 
 class TestComposition : public QObject {
