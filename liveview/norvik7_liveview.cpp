@@ -68,6 +68,8 @@ void Norvik7::setupLiveView()
     // The picture covers the label whole, so nothing under it is painted;
     // until the first frame it is black.
     DisplayLabel->setAttribute(Qt::WA_OpaquePaintEvent);
+    // Its size never changes: a new pixmap each frame asks nobody to lay it out again.
+    DisplayLabel->setFixedSize(DisplayLabel->size());
     if (DisplayLabel->pixmap().isNull())
         DisplayLabel->setPixmap(displayPixmap);
     // Every overlay on the picture is drawn from a picture of itself.
