@@ -85,30 +85,22 @@ QSettings *openingFor(const Ini &ini)
                k.modified.tv_sec == st.st_mtim.tv_sec && k.modified.tv_nsec == st.st_mtim.tv_nsec &&
                k.writes == writes;
     };
-    for (KeptOpening &k : t_kept) {
-        if (k.path != path || k.group != ini.group)
-            continue;
-        if (!same(k)) {
-            k.settings = open(ini);
-            k.device = exists ? st.st_dev : 0;
-            k.inode = exists ? st.st_ino : 0;
-            k.size = exists ? st.st_size : -1;
-            k.modified = exists ? st.st_mtim : timespec{};
-            k.writes = writes;
-        }
-        return k.settings.get();
+    auto kept = std::find_if(t_kept.begin(), t_kept.end(),
+                             [&](const KeptOpening &k) { return k.path == path && k.group == ini.group; });
+    if (kept == t_kept.end()) {
+        t_kept.push_back({path, ini.group});
+        kept = t_kept.end() - 1;
     }
-    KeptOpening k;
-    k.path = path;
-    k.group = ini.group;
-    k.device = exists ? st.st_dev : 0;
-    k.inode = exists ? st.st_ino : 0;
-    k.size = exists ? st.st_size : -1;
-    k.modified = exists ? st.st_mtim : timespec{};
-    k.writes = writes;
-    k.settings = open(ini);
-    t_kept.push_back(std::move(k));
-    return t_kept.back().settings.get();
+    KeptOpening &k = *kept;
+    if (!k.settings || !same(k)) {
+        k.settings = open(ini);
+        k.device = exists ? st.st_dev : 0;
+        k.inode = exists ? st.st_ino : 0;
+        k.size = exists ? st.st_size : -1;
+        k.modified = exists ? st.st_mtim : timespec{};
+        k.writes = writes;
+    }
+    return k.settings.get();
 }
 
 QSettings *batchFor(const Ini &ini)
