@@ -68,9 +68,15 @@ private:
         if (m_nodePath.empty()) {
             m_nodePath = board::path(QString::fromLatin1(kVisibleCameraNode)).toStdString();
             m_switchPath = board::path(QStringLiteral("/sim/visible_camera")).toStdString();
+            m_nodeWatch = irsim::FileWatch(m_nodePath);
+            m_switchWatch = irsim::FileWatch(m_switchPath);
         }
-        if (!irsim::stampOf(m_nodePath).exists)
+        if (m_nodeWatch.mayHaveChanged())
+            m_nodeExists = irsim::stampOf(m_nodePath).exists;
+        if (!m_nodeExists)
             return false;
+        if (m_switchRead && !m_switchWatch.mayHaveChanged())
+            return !m_off;
         const irsim::FileStamp now = irsim::stampOf(m_switchPath);
         if (!m_switchRead || !(now == m_switchStamp)) {
             m_off = board::readFile(QStringLiteral("/sim/visible_camera")).trimmed().startsWith("off");
@@ -81,6 +87,8 @@ private:
     }
 
     std::string m_nodePath, m_switchPath;
+    irsim::FileWatch m_nodeWatch, m_switchWatch;   // the files are looked up only when they may have changed
+    bool m_nodeExists = false;
     irsim::FileStamp m_switchStamp;
     bool m_switchRead = false;
     bool m_off = false;

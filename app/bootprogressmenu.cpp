@@ -10,7 +10,15 @@ BootProgressMenu::BootProgressMenu(QWidget *parent) : QMainWindow(parent)
     m_timer->start(50);
 }
 
-void BootProgressMenu::updateProgressValue(int value) { m_percent = value; }
+bool BootProgressMenu::counting() const { return m_timer->isActive(); }
+
+// A pushed value counts on from there, so the timer runs again if it had stopped.
+void BootProgressMenu::updateProgressValue(int value)
+{
+    m_percent = value;
+    if (value != 100)
+        m_timer->start(50);
+}
 
 void BootProgressMenu::updateProgressbar()
 {
@@ -21,4 +29,8 @@ void BootProgressMenu::updateProgressbar()
     else
         ++m_percent;
     bar1->setValue(m_percent);
+    // A full bar stays full until a new value is pushed: the timer has nothing
+    // more to do and would otherwise wake the program 20 times a second for good.
+    if (m_percent == 100)
+        m_timer->stop();
 }

@@ -12,6 +12,7 @@ class BootProgressMenu : public QMainWindow, public Ui::BootProgressMenu {
 public:
     explicit BootProgressMenu(QWidget *parent = nullptr);
     int progress() const { return m_percent; }
+    bool counting() const;
 
 public slots:
     void updateProgressValue(int value);

@@ -63,6 +63,30 @@ struct FileStamp {
 };
 FileStamp stampOf(const std::string &hostPath);
 
+// Whether a file of the simulated board may have changed since the last
+// question, from the kernel's notices on its folder: one read that finds
+// nothing costs far less than looking a long path up before every frame.
+// Where the notices cannot be had (no folder, no inotify, the folder gone)
+// every answer is yes, and the caller compares stamps as it would anyway.
+class FileWatch {
+public:
+    FileWatch() = default;
+    explicit FileWatch(const std::string &hostPath);
+    ~FileWatch();
+    FileWatch(const FileWatch &) = delete;
+    FileWatch &operator=(const FileWatch &) = delete;
+    FileWatch(FileWatch &&other) noexcept;
+    FileWatch &operator=(FileWatch &&other) noexcept;
+
+    bool mayHaveChanged();
+
+private:
+    void close();
+    int m_fd = -1;
+    std::string m_name;
+    bool m_pending = true;   // the first question is always yes
+};
+
 // The counts-to-temperature model of a gain (0 low, 1 high), for tests of
 // the physics: the reported range and noise in degrees Celsius.
 struct GainRange {

@@ -28,12 +28,16 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace irsim {
 namespace {
@@ -331,6 +335,7 @@ public:
     std::unique_ptr<Scene> scene;
     std::unique_ptr<Recording> recording;
     FileStamp sceneFileStamp;
+    FileWatch sceneWatch;
     std::string sceneFile;
     std::vector<float> staticRadiance;     // what each pixel receives, without the person
     std::vector<uint8_t> foregroundMask;   // something stands in front of the person
@@ -377,6 +382,7 @@ public:
         lastReplayed = -1;
         visibleOfReplay.clear();
         sceneFileStamp = {};
+        sceneWatch = FileWatch();
         lastRaw.assign(kFrameWords, 0);
         if (driftShape.empty()) {
             driftShape.resize(kPixels);
@@ -518,6 +524,7 @@ public:
     void chooseStartScene()
     {
         sceneFile = hostPath("/sim/scene");
+        sceneWatch = FileWatch(sceneFile);   // before the stamp, so no change falls between
         sceneFileStamp = stampOf(sceneFile);
         const char *env = std::getenv("NORVIK7_SCENE");
         if (env && *env)
@@ -551,6 +558,8 @@ public:
     // The scene file is looked at before every frame; a change switches to it.
     void followSceneFile()
     {
+        if (!sceneWatch.mayHaveChanged())
+            return;
         const FileStamp now = stampOf(sceneFile);
         if (now == sceneFileStamp)
             return;
@@ -803,6 +812,71 @@ bool envPlausible(const EnvCorrectParam_t *env)
 }
 
 }  // namespace
+
+FileWatch::FileWatch(const std::string &hostPath)
+{
+    const size_t slash = hostPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : hostPath.substr(0, slash + 1);
+    m_name = slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
+    m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_fd < 0)
+        return;
+    const uint32_t events = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM |
+                            IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
+    if (::inotify_add_watch(m_fd, folder.c_str(), events) < 0)
+        close();
+}
+
+FileWatch::~FileWatch() { close(); }
+
+FileWatch::FileWatch(FileWatch &&other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_name(std::move(other.m_name)), m_pending(other.m_pending)
+{
+}
+
+FileWatch &FileWatch::operator=(FileWatch &&other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_name = std::move(other.m_name);
+        m_pending = other.m_pending;
+    }
+    return *this;
+}
+
+void FileWatch::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+bool FileWatch::mayHaveChanged()
+{
+    if (m_fd < 0)
+        return true;
+    bool changed = std::exchange(m_pending, false);
+    alignas(inotify_event) char buf[4096];
+    for (;;) {
+        const ssize_t n = ::read(m_fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;   // nothing more to read
+        for (const char *p = buf; p < buf + n;) {
+            const auto *e = reinterpret_cast<const inotify_event *>(p);
+            if (e->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) {
+                close();   // the folder itself went: no more notices, so look every time
+                return true;
+            }
+            if ((e->mask & IN_Q_OVERFLOW) || (e->len && m_name == e->name))
+                changed = true;
+            p += sizeof(inotify_event) + e->len;
+        }
+    }
+    return changed;
+}
 
 FileStamp stampOf(const std::string &path)
 {

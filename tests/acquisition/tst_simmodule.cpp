@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <cstdio>
 #include <numeric>
 
 namespace {
@@ -162,6 +163,8 @@ private slots:
     void replayIsExact_data();
     void replayIsExact();
     void sceneFileIsFollowed();
+    void fileWatchNoticesChanges_data();
+    void fileWatchNoticesChanges();
     void propertiesNeedTheCommandChannel();
     void visibleCameraSeesTheSameScene();
     void visiblePictureIsThePlainRendering_data();
@@ -502,6 +505,69 @@ void TestSimModule::sceneFileIsFollowed()
     QVERIFY(std::fabs(meanOver(2) - 60) < 1.5);   // an unknown text keeps the scene
     m_board->write(QStringLiteral("/sim/scene"), "flat:12.5\n");
     QCOMPARE(grab().temp()[0], static_cast<uint16_t>(std::lround((12.5 + 273.15) * 64)));
+}
+
+// A watched file's changes are all noticed, whatever way it is changed;
+// other files of its folder are not its changes; without a folder every
+// question is answered yes.
+void TestSimModule::fileWatchNoticesChanges_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("noticed");
+    QTest::newRow("nothing") << "nothing" << false;
+    QTest::newRow("written in place") << "write" << true;
+    QTest::newRow("replaced by a rename") << "rename" << true;
+    QTest::newRow("removed") << "remove" << true;
+    QTest::newRow("touched") << "touch" << true;
+    QTest::newRow("another file of the folder") << "other" << false;
+    QTest::newRow("the folder removed") << "folder" << true;
+}
+
+void TestSimModule::fileWatchNoticesChanges()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, noticed);
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/sim");
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/scene");
+    auto put = [](const QString &p, const QByteArray &bytes) {
+        QFile f(p);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    put(path, "office\n");
+    irsim::FileWatch watch(path.toStdString());
+    QVERIFY(watch.mayHaveChanged());    // the first question
+    QVERIFY(!watch.mayHaveChanged());   // nothing since
+
+    if (change == QLatin1String("write")) {
+        put(path, "flat:20\n");
+    } else if (change == QLatin1String("rename")) {
+        put(path + QStringLiteral(".new"), "flat:20\n");
+        QCOMPARE(std::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
+                             QFile::encodeName(path).constData()),
+                 0);
+    } else if (change == QLatin1String("remove")) {
+        QVERIFY(QFile::remove(path));
+    } else if (change == QLatin1String("touch")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+    } else if (change == QLatin1String("other")) {
+        put(folder + QStringLiteral("/visible_camera"), "off\n");
+    } else if (change == QLatin1String("folder")) {
+        QVERIFY(QDir(folder).removeRecursively());
+    }
+    QCOMPARE(watch.mayHaveChanged(), noticed);
+    if (change == QLatin1String("folder"))
+        QVERIFY(watch.mayHaveChanged());   // no more notices: every question is yes
+    else
+        QVERIFY(!watch.mayHaveChanged());   // a change is told once
+
+    irsim::FileWatch nowhere((dir.path() + QStringLiteral("/missing/scene")).toStdString());
+    QVERIFY(nowhere.mayHaveChanged());
+    QVERIFY(nowhere.mayHaveChanged());
 }
 
 void TestSimModule::propertiesNeedTheCommandChannel()

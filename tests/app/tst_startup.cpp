@@ -281,13 +281,20 @@ void TestStartup::splashCountsUpAndStopsAt100()
     for (int i = 0; i < 99; ++i)
         splash.updateProgressbar();
     QCOMPARE(splash.bar1->value(), 99);
+    QVERIFY(splash.counting());
+    splash.updateProgressbar();
+    QCOMPARE(splash.bar1->value(), 100);
+    QVERIFY(!splash.counting());   // a full bar has nothing more to count
     for (int i = 0; i < 10; ++i)
         splash.updateProgressbar();
     QCOMPARE(splash.bar1->value(), 100);
     splash.updateProgressValue(150);
-    splash.updateProgressbar();   // above 100: the timer stops and the bar stays at 100
+    QVERIFY(splash.counting());
+    splash.updateProgressbar();   // above 100: the bar stays at 100
     QCOMPARE(splash.bar1->value(), 100);
-    splash.updateProgressValue(40);
+    QVERIFY(!splash.counting());
+    splash.updateProgressValue(40);   // a pushed value counts on from there
+    QVERIFY(splash.counting());
     splash.updateProgressbar();
     QCOMPARE(splash.bar1->value(), 41);
 }
