@@ -27,6 +27,7 @@ class QPushButton;
 
 // The menu windows, each created once by the constructor.
 class MainMenu;
+class LiveSurface;
 class AutoPowerOffSetSubMenu;
 class BootSettingsMenu;
 class TempSubMenu;
@@ -137,6 +138,7 @@ public:
     // ---- live view (liveview/norvik7_liveview.cpp) --------------------------------------
     QImage vlcImage;                          // the latest visible picture, as received
     composition::Composer composer;           // the picture of each image mode
+    LiveSurface *liveSurface = nullptr;       // the picture and its overlays drawn as one while frames come
     temps::TemperaturePipeline tempPipeline;  // steadied temperatures of each frame
     temps::HotSpotTracker hotSpot;            // whether the hot spot moved since the last frame
     // The unit of the readouts: the checked button of the unit screen.

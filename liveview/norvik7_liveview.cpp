@@ -17,6 +17,7 @@
 #include "liveview/menus/cursorsubmenu.h"
 #include "liveview/menus/measurementsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
+#include "liveview/livesurface.h"
 #include "liveview/overlay.h"
 #include "liveview/overlaylayer.h"
 #include "liveview/viewstate.h"
@@ -79,6 +80,7 @@ void Norvik7::setupLiveView()
             continue;
         new OverlayLayer(w);
     }
+    liveSurface = new LiveSurface(DisplayLabel);
 
     // The cursor moves come first on each arrow button: up, right, down, left.
     connect(pushButton_7, &QPushButton::clicked, this, &Norvik7::upMoveCursorOne);
@@ -197,6 +199,7 @@ void Norvik7::showPicture(const QImage &picture)
         }
     }
     DisplayLabel->setPixmap(displayPixmap);
+    liveSurface->frameShown();
 }
 
 void Norvik7::markCentreForCalibration()

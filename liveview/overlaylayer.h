@@ -21,6 +21,10 @@ public:
     // How many times the picture was made: once per change of look.
     int pictureCount() const { return m_made; }
 
+    // Draws the overlay with `painter` at `at`, from its picture (made again
+    // first if its look changed), outside Qt's own painting of the widget.
+    void paintAt(QPainter *painter, QPoint at);
+
 protected:
     void draw(QPainter *painter) override;
 
@@ -40,6 +44,7 @@ private:
         }
     };
     Look lookNow() const;
+    void drawPicture(QPainter *painter, QPoint at) const;
 
     QWidget *m_widget;
     QLabel *m_label;
@@ -47,4 +52,5 @@ private:
     QPixmap m_picture;
     QPoint m_offset;
     int m_made = 0;
+    bool m_passThrough = false;   // drawing the widget as it is, for its picture
 };

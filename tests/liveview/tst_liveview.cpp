@@ -8,12 +8,14 @@
 #include "app/norvik7.h"
 #include "acquisition/menus/alignmentdistancemenu.h"
 #include "calibration/menus/caltempsubmenu.h"
+#include "common/imagediff.h"
 #include "common/testboard.h"
 #include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/cursorsubmenu.h"
 #include "liveview/menus/hiloalertsetmenu.h"
 #include "liveview/menus/imagemodesubmenu.h"
 #include "liveview/menus/tempsubmenu.h"
+#include "liveview/livesurface.h"
 #include "liveview/viewstate.h"
 #include "settings/menus/temperatureunitsetmenu.h"
 #include "settings/menus/upgradesubmenu.h"
@@ -23,6 +25,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -151,6 +154,7 @@ private slots:
     void measurementOptions();
     void markersFollowTheHotAndColdSpots();
     void frozenPictureFreezesEverything();
+    void screenShowsEveryOverlayWhetherFramesComeOrNot();
     void freezingStopsTheAlertOutput();
     void snapshotsKeepOneWholeDisplayedFrame();
     void cursorsByKeys();
@@ -322,6 +326,57 @@ void TestLiveView::frozenPictureFreezesEverything()
     saveImageEnable.store(false);
     w.updateThermalCameraImage(flatPicture(192, 256, rgb(255, 0, 0)), QImage(), raw(90), raw(99), raw(1), raw(50), 15);
     QVERIFY(w.DisplayLabel->pixmap().toImage() != before);
+}
+
+// What is on the screen (the window's backing store) while frames come, when
+// an overlay changes between frames and after frames stop, against the window
+// drawn whole the ordinary way.
+void TestLiveView::screenShowsEveryOverlayWhetherFramesComeOrNot()
+{
+    Device d;
+    Norvik7 &w = *d.w;
+    auto onScreen = [&] {
+        QCoreApplication::processEvents();
+        return w.screen()->grabWindow(w.winId(), 0, 0, 240, 320).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    auto drawnWhole = [&] {
+        w.repaint();
+        return onScreen();
+    };
+    // Readouts of every kind: the centre one at 0.8, markers, the colour bar's ends, a cursor.
+    if (!w.tempSubMenu->checkBox->isChecked())
+        w.tempSubMenu->checkBox->click();
+    if (!w.cursorSubMenu->checkBox_3->isChecked())
+        w.cursorSubMenu->checkBox_3->click();
+    for (int counter = 1; counter <= 5; ++counter)
+        d.frame(counter, 25.0, 40.0, 10.0, 30.0);
+    QVERIFY(w.liveSurface->isLive());
+    QVERIFY(w.TempLabel->isVisible());
+    const QImage live = onScreen();
+
+    // A readout changed between frames shows with the next frame.
+    w.MaxTempLabel->setText(QStringLiteral("77.7"));
+    d.frame(6, 25.0, 40.0, 10.0, 30.0);
+    const QImage changedLive = onScreen();
+    QVERIFY(changedLive != live);
+
+    // Frames stop (a capture holds the picture): the screen is the same as
+    // the window drawn whole, and a change now shows at once.
+    QTRY_VERIFY(!w.liveSurface->isLive());
+    QVERIFY(largestChannelDifference(onScreen(), changedLive) <= 2);
+    QVERIFY(largestChannelDifference(drawnWhole(), changedLive) <= 2);
+    w.MaxTempLabel->setText(QStringLiteral("12.3"));
+    w.FocusLabel->hide();
+    const QImage changedStill = onScreen();
+    QVERIFY(largestChannelDifference(changedStill, changedLive) > 2);
+    QVERIFY(largestChannelDifference(drawnWhole(), changedStill) <= 2);
+
+    // Frames again: the same picture on the screen as drawn the ordinary way.
+    d.frame(7, 25.0, 40.0, 10.0, 30.0);
+    QVERIFY(w.liveSurface->isLive());
+    QVERIFY(largestChannelDifference(onScreen(), changedStill) <= 2);
+    QVERIFY(largestChannelDifference(w.grab(QRect(0, 0, 240, 320)).toImage().convertToFormat(QImage::Format_RGB32),
+                                     changedStill) <= 2);
 }
 
 void TestLiveView::freezingStopsTheAlertOutput()
