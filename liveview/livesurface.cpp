@@ -50,11 +50,17 @@ bool LiveSurface::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_picture || event->type() != QEvent::Paint || !m_live)
         return QObject::eventFilter(watched, event);
-    // The label paints its picture as ever, then the overlays go on top in
-    // their stacking order, each where it stands over the label.
-    static_cast<QObject *>(m_picture)->event(event);
+    // The picture first (a picture the label's size is drawn as it is; any
+    // other the label draws its own way), then the overlays on top in their
+    // stacking order, each where it stands over the label.
+    const QPixmap picture = m_picture->pixmap();
+    const bool plain = picture.size() == m_picture->size() && picture.devicePixelRatio() == 1.0;
+    if (!plain)
+        static_cast<QObject *>(m_picture)->event(event);
     const QRect area = static_cast<QPaintEvent *>(event)->rect();
     QPainter painter(m_picture);
+    if (plain)
+        painter.drawPixmap(0, 0, picture);
     for (QWidget *w : overlays()) {
         if (w->isHidden())
             continue;
