@@ -28,8 +28,7 @@ struct ThermalCameraThread::Loop {
     bool inverted = false;
     framepath::Rgb888Table rgb = framepath::expand(colormap_Iron, false);
     int paletteInUse = 1;
-    std::vector<uint8_t> yuyv = std::vector<uint8_t>(yuv::kWidth * yuv::kHeight * 2);
-    std::vector<uint8_t> visibleRgb = std::vector<uint8_t>(yuv::kWidth * yuv::kHeight * 3);
+    std::vector<uint8_t> yuyv = std::vector<uint8_t>(yuv::kWidth * yuv::kHeight * 2);   // a short buffer's copy
     yuv::Enlarger enlarger;
     // The pictures sent; the GUI thread keeps the last one or two of each.
     PicturePool thermalPictures{framepath::kCols, framepath::kRows, QImage::Format_RGB888, 4};
@@ -177,10 +176,15 @@ void ThermalCameraThread::grabVisible(Loop &loop)
         return;
     }
     loop.visibleFailing = false;
-    std::memcpy(loop.yuyv.data(), data, std::min(length, loop.yuyv.size()));
-    yuv::toRgb(loop.yuyv.data(), loop.visibleRgb.data(), yuv::kWidth, yuv::kHeight);
+    // The buffer stays the loop's until it is queued again: a whole picture
+    // is read where it is. A short one is copied into the working buffer,
+    // whose rest keeps what an earlier short one left (zeros at first).
+    if (length < loop.yuyv.size()) {
+        std::memcpy(loop.yuyv.data(), data, length);
+        data = loop.yuyv.data();
+    }
     QImage visible = loop.visiblePictures.take();
-    loop.enlarger.run(loop.visibleRgb.data(), visible.bits(), static_cast<int>(visible.bytesPerLine()));
+    loop.enlarger.runYuyv(data, visible.bits(), static_cast<int>(visible.bytesPerLine()));
     loop.visiblePicture = visible;
     m_visible->requeue();
 }

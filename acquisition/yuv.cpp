@@ -81,16 +81,14 @@ void pairsToRgb(const uint8_t *yuyv, uint8_t *rgb, unsigned pairs)
     }
 }
 
-}  // namespace
-
-void toRgb(const uint8_t *yuyv, uint8_t *rgb, unsigned width, unsigned height)
+// `pairs` pairs of YUYV to RGB888.
+void convertPairs(const uint8_t *yuyv, uint8_t *rgb, unsigned pairs)
 {
     // Four pairs at a time in 16-bit lanes: each word of the input is a luma
     // byte under a chroma byte; the tables' formulas are computed exactly
     // (every product fits 16 bits, >> rounds towards minus infinity as in
     // the tables) and clamped. Each pixel is stored as four bytes, the
     // fourth overwritten by the next pixel; the last pairs go one by one.
-    const unsigned pairs = width * height / 2;
     const I16x8 zero = {0, 0, 0, 0, 0, 0, 0, 0};
     const I16x8 top = zero + 255, middle = zero + 128;
     unsigned i = 0;
@@ -123,6 +121,13 @@ void toRgb(const uint8_t *yuyv, uint8_t *rgb, unsigned width, unsigned height)
     pairsToRgb(yuyv + 4 * i, rgb + 6 * i, pairs - i);
 }
 
+}  // namespace
+
+void toRgb(const uint8_t *yuyv, uint8_t *rgb, unsigned width, unsigned height)
+{
+    convertPairs(yuyv, rgb, width * height / 2);
+}
+
 // ---- turning and enlarging ---------------------------------------------------------------
 
 // The turned picture is 240 wide and 320 high; its pixel (ux, uy) is the
@@ -144,10 +149,16 @@ constexpr int kStoreRow = kOutWidth * 3 + 4;
 constexpr int kColumnsAtOnce = 4;
 constexpr int kBand = 32;                  // store rows made and used together
 constexpr int kBlendRow = (kBand + 1) * 3;
+// A band's sensor columns in RGB888: its store rows and the one after, as
+// whole YUYV pairs.
+constexpr int kStripRow = (kBand + 2) * 3;
+static_assert(kBand % 2 == 0, "bands start on a pair");
 }  // namespace
 
 Enlarger::Enlarger()
-    : m_store(static_cast<size_t>(kStoreRow) * (kBand + 1)), m_blend(static_cast<size_t>(kBlendRow) * kColumnsAtOnce)
+    : m_store(static_cast<size_t>(kStoreRow) * (kBand + 1)),
+      m_blend(static_cast<size_t>(kBlendRow) * kColumnsAtOnce),
+      m_strip(static_cast<size_t>(kStripRow) * kHeight)
 {
     auto axis = [](int outSize, int inSize, int16_t *pos, int16_t *weight) {
         const double scale = static_cast<double>(inSize) / outSize;
@@ -164,6 +175,32 @@ Enlarger::Enlarger()
 
 void Enlarger::run(const uint8_t *rgb, uint8_t *out, int stride)
 {
+    enlarge(
+        [rgb](int u0, int) {
+            return Band{rgb + 3 * u0, kRowBytes};
+        },
+        out, stride);
+}
+
+void Enlarger::runYuyv(const uint8_t *yuyv, uint8_t *out, int stride)
+{
+    // Sensor columns u0 .. u0 + rows - 1 of every sensor row, while the
+    // band is made: read once, converted into a strip that stays in the
+    // first-level cache.
+    uint8_t *strip = m_strip.data();
+    enlarge(
+        [yuyv, strip](int u0, int rows) {
+            const unsigned pairs = static_cast<unsigned>(rows + 1) / 2;
+            for (int ys = 0; ys < kHeight; ++ys)
+                convertPairs(yuyv + (ys * kWidth + u0) * 2, strip + ys * kStripRow, pairs);
+            return Band{strip, kStripRow};
+        },
+        out, stride);
+}
+
+template <class MakeBand>
+void Enlarger::enlarge(MakeBand makeBand, uint8_t *out, int stride)
+{
     // In bands of kBand store rows (sensor columns), so that the store stays
     // in the cache between its writing and its reading; a band also makes
     // the row after it, which its last output rows blend in.
@@ -172,6 +209,8 @@ void Enlarger::run(const uint8_t *rgb, uint8_t *out, int stride)
     int y = 0;
     for (int u0 = 0; u0 < kTurnedHeight; u0 += kBand) {
         const int rows = std::min(u0 + kBand, kTurnedHeight - 1) - u0 + 1;
+        // Sensor row ys, column u0 + i is at sensor.at + ys * sensor.rowBytes + 3 * i.
+        const Band sensor = makeBand(u0, rows);
         // Four output columns at a time: their four blends, then each store
         // row gets the four columns' 24 bytes together.
         for (int x0 = 0; x0 < kOutWidth; x0 += kColumnsAtOnce) {
@@ -179,8 +218,8 @@ void Enlarger::run(const uint8_t *rgb, uint8_t *out, int stride)
                 const int ux = m_col[x0 + k];
                 const int ux1 = std::min(ux + 1, kTurnedWidth - 1);
                 const uint16_t w = static_cast<uint16_t>(m_colWeight[x0 + k]), w0 = static_cast<uint16_t>(256 - w);
-                const uint8_t *a = rgb + (kHeight - 1 - ux) * kRowBytes + 3 * u0;
-                const uint8_t *b = rgb + (kHeight - 1 - ux1) * kRowBytes + 3 * u0;
+                const uint8_t *a = sensor.at + (kHeight - 1 - ux) * sensor.rowBytes;
+                const uint8_t *b = sensor.at + (kHeight - 1 - ux1) * sensor.rowBytes;
                 uint16_t *blend = m_blend.data() + k * kBlendRow;
                 for (int i = 0; i < 3 * rows; ++i)
                     blend[i] = static_cast<uint16_t>(a[i] * w0 + b[i] * w);   // 8.8 fixed point

@@ -37,8 +37,20 @@ public:
     Enlarger();
     // Not thread-safe: one Enlarger per thread (it keeps its scratch buffers).
     void run(const uint8_t *rgb, uint8_t *out, int stride);
+    // The same picture straight from the sensor's 320 x 240 YUYV (what
+    // toRgb() and run() make), converted band by band as the enlargement
+    // reads it: no whole RGB picture is written and read back.
+    void runYuyv(const uint8_t *yuyv, uint8_t *out, int stride);
 
 private:
+    // Where a band's sensor pixels are.
+    struct Band {
+        const uint8_t *at;   // the band's first column in sensor row 0
+        int rowBytes;
+    };
+    template <class MakeBand>
+    void enlarge(MakeBand makeBand, uint8_t *out, int stride);
+
     // For each output column and row: the turned picture's column or row and
     // the weight of the next one (0..256).
     int16_t m_col[kOutWidth];
@@ -47,6 +59,7 @@ private:
     int16_t m_rowWeight[kOutHeight];
     std::vector<uint16_t> m_store;   // per turned row of a band, every output column's blend, x 256
     std::vector<uint16_t> m_blend;   // two sensor rows of a band blended, x 256, for a few output columns
+    std::vector<uint8_t> m_strip;    // a band's sensor columns converted from YUYV
 };
 
 }  // namespace yuv

@@ -23,6 +23,8 @@ private slots:
     void convertedAsBefore();
     void enlargedAsBefore_data();
     void enlargedAsBefore();
+    void enlargedFromYuyvAsBefore_data();
+    void enlargedFromYuyvAsBefore();
 };
 
 namespace {
@@ -44,6 +46,31 @@ std::vector<uint8_t> sensorPicture(const QString &kind, uint32_t seed)
             rgb[i] = static_cast<uint8_t>(i % 3 == 0 ? px : i % 3 == 1 ? py : px + py);
     }
     return rgb;
+}
+
+// A sensor picture in YUYV of the given kind.
+std::vector<uint8_t> sensorYuyv(const QString &kind, uint32_t seed)
+{
+    std::vector<uint8_t> yuyv(yuv::kWidth * yuv::kHeight * 2);
+    for (size_t i = 0; i < yuyv.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const int px = static_cast<int>(i / 2) % yuv::kWidth, py = static_cast<int>(i / 2) / yuv::kWidth;
+        const bool luma = i % 2 == 0;
+        if (kind == QLatin1String("noise"))
+            yuyv[i] = static_cast<uint8_t>(seed >> 24);
+        else if (kind == QLatin1String("black"))
+            yuyv[i] = 0;
+        else if (kind == QLatin1String("white"))
+            yuyv[i] = 255;
+        else if (kind == QLatin1String("extremes"))   // luma and chroma at 0 or 255, every clamp reached
+            yuyv[i] = (seed >> 28) & 1 ? 255 : 0;
+        else if (kind == QLatin1String("edges"))   // a bright pixel on every border
+            yuyv[i] = luma ? (px == 0 || py == 0 || px == yuv::kWidth - 1 || py == yuv::kHeight - 1 ? 255 : 16)
+                           : static_cast<uint8_t>(i % 4 == 1 ? px : 255 - py);
+        else   // ramps
+            yuyv[i] = static_cast<uint8_t>(luma ? px + py : i % 4 == 1 ? px * 3 : py * 5);
+    }
+    return yuyv;
 }
 
 }  // namespace
@@ -213,6 +240,39 @@ void TestVisiblePicture::enlargedAsBefore()
         std::vector<uint8_t> expected(stride * yuv::kOutHeight, 0xA5), got(expected);
         before.run(rgb.data(), expected.data(), stride);
         tuned.run(rgb.data(), got.data(), stride);
+        QVERIFY2(got == expected, qPrintable(QStringLiteral("seed %1").arg(seed)));
+    }
+}
+
+void TestVisiblePicture::enlargedFromYuyvAsBefore_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("stride");
+    const int rows = yuv::kOutWidth * 3;
+    QTest::newRow("noise") << "noise" << rows;
+    QTest::newRow("black, every channel clamped below or near") << "black" << rows;
+    QTest::newRow("white") << "white" << rows;
+    QTest::newRow("luma and chroma at both ends") << "extremes" << rows;
+    QTest::newRow("bright borders, the bands' first and last columns") << "edges" << rows;
+    QTest::newRow("ramps") << "ramps" << rows;
+    QTest::newRow("noise into wider rows") << "noise" << rows + 13;
+}
+
+void TestVisiblePicture::enlargedFromYuyvAsBefore()
+{
+    // Converting band by band inside the enlargement gives the picture of a
+    // whole conversion followed by the enlargement.
+    QFETCH(QString, kind);
+    QFETCH(int, stride);
+    yuv::Enlarger tuned;
+    reference::Enlarger before;
+    std::vector<uint8_t> rgb(yuv::kWidth * yuv::kHeight * 3);
+    for (uint32_t seed : {1u, 2u}) {   // twice: nothing of the first picture stays in the second
+        const std::vector<uint8_t> yuyv = sensorYuyv(kind, seed);
+        std::vector<uint8_t> expected(stride * yuv::kOutHeight, 0xA5), got(expected);
+        reference::toRgb(yuyv.data(), rgb.data(), yuv::kWidth, yuv::kHeight);
+        before.run(rgb.data(), expected.data(), stride);
+        tuned.runYuyv(yuyv.data(), got.data(), stride);
         QVERIFY2(got == expected, qPrintable(QStringLiteral("seed %1").arg(seed)));
     }
 }
