@@ -242,6 +242,109 @@ void rotateTemperature(const uint16_t *temp, uint16_t *matrix)
         }
 }
 
+// ---- statistics -------------------------------------------------------------------------
+
+namespace {
+
+// Where the extremes of a rectangle of the matrix first occur in row-major
+// order, from each row's extremes within it (rowMax[r], rowMin[r] for rows
+// top..bottom): the first row holding the overall one is searched for its
+// column.
+void locateExtremes(const uint16_t *m, int top, int bottom, int left, int right, const uint16_t *rowMax,
+                    const uint16_t *rowMin, uint16_t *mx, Point *at, uint16_t *mn, Point *minAt)
+{
+    uint16_t hi = 0, lo = 65535;
+    for (int r = top; r <= bottom; ++r) {
+        hi = std::max(hi, rowMax[r]);
+        lo = std::min(lo, rowMin[r]);
+    }
+    auto locate = [&](const uint16_t *rowValue, uint16_t v) -> Point {
+        for (int r = top; r <= bottom; ++r)
+            if (rowValue[r] == v) {
+                const uint16_t *row = m + r * kCols;
+                for (int c = left; c <= right; ++c)
+                    if (row[c] == v)
+                        return {r, c};
+            }
+        return {top, left};
+    };
+    *mx = hi;
+    *mn = lo;
+    *at = locate(rowMax, hi);
+    *minAt = locate(rowMin, lo);
+}
+
+// The same, each row's extremes found first.
+void extremesOf(const uint16_t *m, int top, int bottom, int left, int right, uint16_t *mx, Point *at, uint16_t *mn,
+                Point *minAt)
+{
+    uint16_t rowMax[kRows], rowMin[kRows];
+    for (int r = top; r <= bottom; ++r)
+        wordRange(m + r * kCols + left, right - left + 1, &rowMin[r], &rowMax[r]);
+    locateExtremes(m, top, bottom, left, right, rowMax, rowMin, mx, at, mn, minAt);
+}
+
+}  // namespace
+
+Stats rotateAndMeasure(const uint16_t *temp, uint16_t *matrix)
+{
+    // Each portrait row's extremes in eight lanes, over the whole row and
+    // over the zone's columns, gathered as the turned blocks go by. The
+    // shifted words are below 32,768, so signed lanes order them.
+    static_assert(kZoneLeft % 8 == 0 && (kZoneRight + 1) % 8 == 0 && kZoneTop % 8 == 0 && (kZoneBottom + 1) % 8 == 0,
+                  "the zone is made of whole blocks");
+    typedef int16_t S16x8 __attribute__((vector_size(16)));
+    S16x8 rowHi[kRows], rowLo[kRows], zoneHi[kRows], zoneLo[kRows];
+    const S16x8 none = {0, 0, 0, 0, 0, 0, 0, 0};
+    for (int r = 0; r < kRows; ++r) {
+        rowHi[r] = zoneHi[r] = none;
+        rowLo[r] = zoneLo[r] = none + 32767;
+    }
+    for (int c0 = 0; c0 < kCols; c0 += 8) {
+        const bool zoneColumns = c0 >= kZoneLeft && c0 <= kZoneRight;
+        for (int r0 = 0; r0 < kRows; r0 += 8) {
+            U16x8 v[8];
+            for (int k = 0; k < 8; ++k)
+                std::memcpy(&v[k], temp + (kSrcHeight - 1 - c0 - k) * kSrcWidth + r0, sizeof v[k]);
+            transpose8x8(v);
+            const bool inZone = zoneColumns && r0 >= kZoneTop && r0 <= kZoneBottom;
+            for (int j = 0; j < 8; ++j) {
+                const U16x8 shifted = v[j] >> 2;
+                std::memcpy(matrix + (r0 + j) * kCols + c0, &shifted, sizeof shifted);
+                const S16x8 w = reinterpret_cast<S16x8>(shifted);
+                S16x8 &hi = rowHi[r0 + j], &lo = rowLo[r0 + j];
+                hi = w > hi ? w : hi;
+                lo = w < lo ? w : lo;
+                if (inZone) {
+                    S16x8 &zh = zoneHi[r0 + j], &zl = zoneLo[r0 + j];
+                    zh = w > zh ? w : zh;
+                    zl = w < zl ? w : zl;
+                }
+            }
+        }
+    }
+    uint16_t rowMax[kRows], rowMin[kRows], zoneMax[kRows], zoneMin[kRows];
+    for (int r = 0; r < kRows; ++r) {
+        int16_t a = rowHi[r][0], b = rowLo[r][0], za = zoneHi[r][0], zb = zoneLo[r][0];
+        for (int k = 1; k < 8; ++k) {
+            a = std::max(a, rowHi[r][k]);
+            b = std::min(b, rowLo[r][k]);
+            za = std::max(za, zoneHi[r][k]);
+            zb = std::min(zb, zoneLo[r][k]);
+        }
+        rowMax[r] = static_cast<uint16_t>(a);
+        rowMin[r] = static_cast<uint16_t>(b);
+        zoneMax[r] = static_cast<uint16_t>(za);
+        zoneMin[r] = static_cast<uint16_t>(zb);
+    }
+    Stats s;
+    locateExtremes(matrix, 0, kRows - 1, 0, kCols - 1, rowMax, rowMin, &s.maxValue, &s.max, &s.minValue, &s.min);
+    locateExtremes(matrix, kZoneTop, kZoneBottom, kZoneLeft, kZoneRight, zoneMax, zoneMin, &s.zoneMaxValue,
+                   &s.zoneMax, &s.zoneMinValue, &s.zoneMin);
+    s.centre = matrix[kCentreRow * kCols + kCentreCol];
+    return s;
+}
+
 namespace {
 
 // Sixteen source rows through the table in their own order, then turned;
@@ -287,46 +390,19 @@ void rotateGrey(const uint16_t *image, const uint8_t *lut, uint8_t *grey)
     turnGrey(image, lut, grey, nullptr, nullptr, 0);
 }
 
+void rotateGreyAndColour(const uint16_t *image, const uint8_t *lut, const Rgb888Table &table, uint8_t *grey,
+                         uint8_t *rgb, int stride)
+{
+    uint32_t packed[256];
+    pack(table, packed);
+    turnGrey(image, lut, grey, packed, rgb, stride);
+}
+
 void rotateBoth(const uint16_t *image, const uint16_t *temp, const uint8_t *lut, uint16_t *matrix, uint8_t *grey)
 {
     rotateTemperature(temp, matrix);
     rotateGrey(image, lut, grey);
 }
-
-// ---- statistics -------------------------------------------------------------------------
-
-namespace {
-
-// Extremes of a rectangle of the matrix, and where they first occur in
-// row-major order: each row's extremes first, then the first row holding
-// the overall one is searched for its column.
-void extremesOf(const uint16_t *m, int top, int bottom, int left, int right, uint16_t *mx, Point *at, uint16_t *mn,
-                Point *minAt)
-{
-    uint16_t rowMax[kRows], rowMin[kRows];
-    uint16_t hi = 0, lo = 65535;
-    for (int r = top; r <= bottom; ++r) {
-        wordRange(m + r * kCols + left, right - left + 1, &rowMin[r], &rowMax[r]);
-        hi = std::max(hi, rowMax[r]);
-        lo = std::min(lo, rowMin[r]);
-    }
-    auto locate = [&](const uint16_t *rowValue, uint16_t v) -> Point {
-        for (int r = top; r <= bottom; ++r)
-            if (rowValue[r] == v) {
-                const uint16_t *row = m + r * kCols;
-                for (int c = left; c <= right; ++c)
-                    if (row[c] == v)
-                        return {r, c};
-            }
-        return {top, left};
-    };
-    *mx = hi;
-    *mn = lo;
-    *at = locate(rowMax, hi);
-    *minAt = locate(rowMin, lo);
-}
-
-}  // namespace
 
 Stats statistics(const uint16_t *matrix)
 {
@@ -344,11 +420,9 @@ Stats process(Work &work, const uint16_t *image, const uint16_t *temp, const Rgb
               uint8_t *grey, uint8_t *rgb, int stride)
 {
     work.stretch.build(image, kPixels);
-    rotateTemperature(temp, matrix);
-    uint32_t packed[256];
-    pack(table, packed);
-    turnGrey(image, work.stretch.lut(), grey, packed, rgb, stride);
-    return statistics(matrix);
+    const Stats s = rotateAndMeasure(temp, matrix);
+    rotateGreyAndColour(image, work.stretch.lut(), table, grey, rgb, stride);
+    return s;
 }
 
 }  // namespace framepath

@@ -81,6 +81,10 @@ void colour(const uint8_t *grey, int width, int height, const Rgb888Table &table
 void rotateTemperature(const uint16_t *temp, uint16_t *matrix);
 // Grey words through the stretch table, turned to portrait.
 void rotateGrey(const uint16_t *image, const uint8_t *lut, uint8_t *grey);
+// The same, each turned row coloured while it is at hand: colour() of the
+// turned grey image (rgb: rows of `stride` bytes).
+void rotateGreyAndColour(const uint16_t *image, const uint8_t *lut, const Rgb888Table &table, uint8_t *grey,
+                         uint8_t *rgb, int stride);
 // Both in one pass.
 void rotateBoth(const uint16_t *image, const uint16_t *temp, const uint8_t *lut, uint16_t *matrix, uint8_t *grey);
 
@@ -100,6 +104,8 @@ struct Stats {
 // Hottest and coldest points of the portrait matrix and of its central zone.
 // Ties keep the first point in row-major order.
 Stats statistics(const uint16_t *matrix);
+// rotateTemperature() and statistics() of its result in one pass.
+Stats rotateAndMeasure(const uint16_t *temp, uint16_t *matrix);
 
 // ---- the whole path ----------------------------------------------------------------
 

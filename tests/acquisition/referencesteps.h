@@ -139,4 +139,97 @@ inline void rotateBoth(const uint16_t *image, const uint16_t *temp, const uint8_
             }
 }
 
+// The contrast stretch's table from one histogram and plain walks over the
+// levels, integer division for the table. Returns the stretch as the tuned
+// one reports it; lut[v] is set for every word of the frame.
+inline framepath::Stretch stretch(const uint16_t *image, int count, uint8_t *lut)
+{
+    framepath::Stretch s;
+    std::vector<uint32_t> h(65536, 0);
+    uint16_t mn = 65535, mx = 0;
+    for (int i = 0; i < count; ++i) {
+        ++h[image[i]];
+        mn = std::min(mn, image[i]);
+        mx = std::max(mx, image[i]);
+    }
+    uint32_t plain = 0, clipped = 0;
+    bool lowFound = false, highFound = false;
+    uint16_t low = mn, high = mx;
+    for (uint32_t v = mn; v <= mx; ++v) {
+        plain += h[v];
+        clipped += std::min<uint32_t>(h[v], 15);
+        if (!lowFound && plain >= 20) {
+            low = static_cast<uint16_t>(v);
+            lowFound = true;
+        }
+        if (!highFound && plain >= 49132) {
+            high = static_cast<uint16_t>(v);
+            highFound = true;
+        }
+    }
+    int span = (high - low + 1) * 2, offset = 0;
+    if (span < 255)
+        offset = static_cast<int>((255 - span) * 0.4);
+    else
+        span = 255;
+    uint32_t running = 0;
+    for (uint32_t v = mn; v <= mx; ++v) {
+        running += std::min<uint32_t>(h[v], 15);
+        lut[v] = static_cast<uint8_t>(static_cast<uint64_t>(running) * span / clipped + offset);
+    }
+    s.minWord = mn;
+    s.maxWord = mx;
+    s.low = low;
+    s.high = high;
+    s.span = span;
+    s.offset = offset;
+    s.clippedTotal = clipped;
+    return s;
+}
+
+// Hottest and coldest points of the portrait matrix and of its zone, in one
+// row-major walk: a point moves only on a strictly greater (smaller) word.
+inline framepath::Stats statistics(const uint16_t *matrix)
+{
+    using namespace framepath;
+    Stats s;
+    s.maxValue = s.zoneMaxValue = 0;
+    s.minValue = s.zoneMinValue = 65535;
+    bool zoneSeen = false;
+    for (int r = 0; r < kRows; ++r)
+        for (int c = 0; c < kCols; ++c) {
+            const uint16_t v = matrix[r * kCols + c];
+            if (r == 0 && c == 0) {
+                s.maxValue = s.minValue = v;
+            } else {
+                if (v > s.maxValue) {
+                    s.maxValue = v;
+                    s.max = {r, c};
+                }
+                if (v < s.minValue) {
+                    s.minValue = v;
+                    s.min = {r, c};
+                }
+            }
+            if (r < kZoneTop || r > kZoneBottom || c < kZoneLeft || c > kZoneRight)
+                continue;
+            if (!zoneSeen) {
+                s.zoneMaxValue = s.zoneMinValue = v;
+                s.zoneMax = s.zoneMin = {r, c};
+                zoneSeen = true;
+                continue;
+            }
+            if (v > s.zoneMaxValue) {
+                s.zoneMaxValue = v;
+                s.zoneMax = {r, c};
+            }
+            if (v < s.zoneMinValue) {
+                s.zoneMinValue = v;
+                s.zoneMin = {r, c};
+            }
+        }
+    s.centre = matrix[kCentreRow * kCols + kCentreCol];
+    return s;
+}
+
 }  // namespace reference
