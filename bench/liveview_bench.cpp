@@ -15,6 +15,7 @@
 #include "board/board.h"
 #include "liveview/menus/tempsubmenu.h"
 #include "liveview/viewstate.h"
+#include "referenceenlarger.h"
 
 #include <benchmark/benchmark.h>
 
@@ -179,6 +180,19 @@ void BM_Step_Enlarge(benchmark::State &state)
     }
 }
 
+// The same with the earlier enlarger (each row made 32-bit, then gathered).
+void BM_Step_EnlargeBefore(benchmark::State &state)
+{
+    static const Frame f = makeFrame();
+    QImage screen(240, 320, QImage::Format_RGB32);
+    reference::Enlarger e;
+    const QImage src = state.range(0) ? f.thermal.convertToFormat(QImage::Format_RGB32) : f.thermal;
+    for (auto _ : state) {
+        e.run(src, screen);
+        benchmark::DoNotOptimize(screen.constBits());
+    }
+}
+
 void BM_Step_EnlargeByPainter(benchmark::State &state)
 {
     static const Frame f = makeFrame();
@@ -205,6 +219,7 @@ void BM_Step_Paint(benchmark::State &state)
 BENCHMARK(BM_Step_Compose)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Step_Paint)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Step_Enlarge)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Step_EnlargeBefore)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Step_EnlargeByPainter)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 
 const char *const kModes[] = {"Thermal", "Digital", "Fusion", "PIP"};
@@ -270,6 +285,18 @@ int main(int argc, char **argv)
         if (o > 0 && p > 0)
             std::printf("ratio %s: %.2f (straightforward %.0f us / ours %.0f us per frame)\n", kModes[m], p / o, p, o);
         std::fflush(stdout);
+    }
+    for (const char *from : {"0", "1"}) {
+        double ours = 0, before = 0;
+        for (const auto &kv : medians()) {
+            if (kv.first.rfind(std::string("BM_Step_Enlarge/") + from, 0) == 0)
+                ours = kv.second;
+            if (kv.first.rfind(std::string("BM_Step_EnlargeBefore/") + from, 0) == 0)
+                before = kv.second;
+        }
+        if (ours > 0 && before > 0)
+            std::printf("before/after Enlarge/%s: %.2f (before %.1f us / ours %.1f us)\n", from, before / ours,
+                        before, ours);
     }
     return 0;
 }

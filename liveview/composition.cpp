@@ -135,10 +135,138 @@ void resample(const uint32_t *__restrict src, const int *__restrict index, int n
     }
 }
 
+#if defined(__GNUC__) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+#define NORVIK7_FIVE_FOURTHS 1
+
+// Widening a row by 5/4 gives every group of 16 source pixels the same 20
+// destination pixels: pixel 5k + j lies between source pixels 4k - 1 + j and
+// 4k + j, at 230, 179, 128, 76 and 25 / 256 of the way for j = 0..4 (the
+// centres of the two pictures line up). The edges hold their outermost pixel,
+// which is the same as mixing that pixel with itself. So each group is five
+// times four pixels, each four picked from one 16-byte window of the source
+// by a fixed shuffle, and no table is read.
+typedef uint8_t Bytes __attribute__((vector_size(16)));
+typedef uint16_t Lanes __attribute__((vector_size(16)));
+
+inline Bytes load16(const uint8_t *p)
+{
+    Bytes v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Four 32-bit pixels a * (256 - w) + b * w >> 8 channel by channel, `w` given
+// per 16-bit lane (two lanes a pixel). The even and odd bytes are mixed in
+// separate lanes; the sum fits 16 bits, so wrapping arithmetic is exact.
+inline Bytes mixFour(Bytes a, Bytes b, Lanes w)
+{
+    const Lanes la = reinterpret_cast<Lanes>(a), lb = reinterpret_cast<Lanes>(b);
+    const Lanes evenA = la & 0xff, evenB = lb & 0xff;
+    const Lanes oddA = la >> 8, oddB = lb >> 8;
+    const Lanes even = (evenA << 8) + (evenB - evenA) * w;
+    const Lanes odd = (la & 0xff00) + (oddB - oddA) * w;
+    return reinterpret_cast<Bytes>((even >> 8) | (odd & 0xff00));
+}
+
+// Four destination pixels whose left neighbours are pixels P0..P3 of the
+// window starting at source pixel `first` of the group, with right-neighbour
+// weights W0..W3.
+template <int BytesPerPixel, int first, int P0, int P1, int P2, int P3, int W0, int W1, int W2, int W3>
+inline __attribute__((always_inline)) void fourOfGroup(const uint8_t *group, uint8_t *out)
+{
+    const uint8_t *window = group + first * BytesPerPixel;
+    const Lanes w = {W0, W0, W1, W1, W2, W2, W3, W3};
+    Bytes a, b;
+    if constexpr (BytesPerPixel == 3) {
+        // Blue, green, red from the window, the alpha from `opaque`.
+        constexpr int O = 16;
+        const Bytes v = load16(window);
+        const Bytes opaque = {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
+                              0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
+        const Bytes left = {3 * P0 + 2, 3 * P0 + 1, 3 * P0, O, 3 * P1 + 2, 3 * P1 + 1, 3 * P1, O,
+                            3 * P2 + 2, 3 * P2 + 1, 3 * P2, O, 3 * P3 + 2, 3 * P3 + 1, 3 * P3, O};
+        const Bytes right = {3 * P0 + 5, 3 * P0 + 4, 3 * P0 + 3, O, 3 * P1 + 5, 3 * P1 + 4, 3 * P1 + 3, O,
+                             3 * P2 + 5, 3 * P2 + 4, 3 * P2 + 3, O, 3 * P3 + 5, 3 * P3 + 4, 3 * P3 + 3, O};
+        a = __builtin_shuffle(v, opaque, left);
+        b = __builtin_shuffle(v, opaque, right);
+    } else {
+        // Up to five pixels: the window and the 16 bytes after it.
+        const Bytes v = load16(window), next = load16(window + 16);
+        const Bytes left = {4 * P0, 4 * P0 + 1, 4 * P0 + 2, 4 * P0 + 3, 4 * P1, 4 * P1 + 1, 4 * P1 + 2, 4 * P1 + 3,
+                            4 * P2, 4 * P2 + 1, 4 * P2 + 2, 4 * P2 + 3, 4 * P3, 4 * P3 + 1, 4 * P3 + 2, 4 * P3 + 3};
+        const Bytes right = {4 * P0 + 4, 4 * P0 + 5, 4 * P0 + 6, 4 * P0 + 7, 4 * P1 + 4, 4 * P1 + 5,
+                             4 * P1 + 6, 4 * P1 + 7, 4 * P2 + 4, 4 * P2 + 5, 4 * P2 + 6, 4 * P2 + 7,
+                             4 * P3 + 4, 4 * P3 + 5, 4 * P3 + 6, 4 * P3 + 7};
+        a = __builtin_shuffle(v, next, left);
+        b = __builtin_shuffle(v, next, right);
+    }
+    const Bytes mixed = mixFour(a, b, w);
+    std::memcpy(out, &mixed, sizeof mixed);
+}
+
+// The 20 destination pixels of the 16 source pixels at `group`; reads the
+// pixel before the group and, for 8-bit RGB, up to 5 bytes after it, for
+// 32-bit up to 4 pixels after it.
+template <int BytesPerPixel>
+inline __attribute__((always_inline)) void fiveFourthsGroup(const uint8_t *group, uint8_t *out)
+{
+    fourOfGroup<BytesPerPixel, -1, 0, 1, 2, 3, 230, 179, 128, 76>(group, out);
+    fourOfGroup<BytesPerPixel, 3, 0, 0, 1, 2, 25, 230, 179, 128>(group, out + 16);
+    fourOfGroup<BytesPerPixel, 6, 0, 1, 1, 2, 76, 25, 230, 179>(group, out + 32);
+    fourOfGroup<BytesPerPixel, 9, 0, 1, 2, 2, 128, 76, 25, 230>(group, out + 48);
+    fourOfGroup<BytesPerPixel, 12, 0, 1, 2, 3, 179, 128, 76, 25>(group, out + 64);
+}
+
+// A row of `width` pixels (a multiple of 16) widened to width * 5 / 4 32-bit
+// pixels. The first and last groups are read from a copy with their outer
+// pixel repeated, so nothing outside the row is read.
+template <int BytesPerPixel>
+inline __attribute__((always_inline)) void fiveFourthsRow(const uint8_t *__restrict src, int width,
+                                                         uint8_t *__restrict out)
+{
+    constexpr int bpp = BytesPerPixel, groupBytes = 16 * bpp;
+    const int groups = width / 16;
+    const auto edgeGroup = [&](int g) {
+        // One pixel before, the group, one pixel after, and room for the last window.
+        uint8_t copy[bpp + groupBytes + 32] = {};
+        const uint8_t *from = src + g * groupBytes;
+        const uint8_t *before = g == 0 ? from : from - bpp;
+        const uint8_t *after = g == groups - 1 ? from + groupBytes - bpp : from + groupBytes;
+        std::memcpy(copy, before, bpp);
+        std::memcpy(copy + bpp, from, groupBytes);
+        std::memcpy(copy + bpp + groupBytes, after, bpp);
+        fiveFourthsGroup<bpp>(copy + bpp, out + g * 80);
+    };
+    edgeGroup(0);
+    for (int g = 1; g < groups - 1; ++g)
+        fiveFourthsGroup<bpp>(src + g * groupBytes, out + g * 80);
+    if (groups > 1)
+        edgeGroup(groups - 1);
+}
+
+NORVIK7_VECTOR_CLONES
+void fiveFourthsRgb888(const uint8_t *__restrict src, int width, uint8_t *__restrict out)
+{
+    fiveFourthsRow<3>(src, width, out);
+}
+
+NORVIK7_VECTOR_CLONES
+void fiveFourthsRgb32(const uint8_t *__restrict src, int width, uint8_t *__restrict out)
+{
+    fiveFourthsRow<4>(src, width, out);
+}
+#endif
+
 }  // namespace
 
 void Enlarger::resampleRow(const uint8_t *src, int bytesPerPixel, uint32_t *out)
 {
+#ifdef NORVIK7_FIVE_FOURTHS
+    if (m_fiveFourths) {
+        (bytesPerPixel == 3 ? fiveFourthsRgb888 : fiveFourthsRgb32)(src, m_srcW, reinterpret_cast<uint8_t *>(out));
+        return;
+    }
+#endif
     const uint32_t *s = reinterpret_cast<const uint32_t *>(src);
     if (bytesPerPixel == 3) {
         toRgb32(src, m_srcRow.data(), m_srcW);
@@ -166,6 +294,7 @@ void Enlarger::run(const QImage &src, QImage &dst)
         m_left.assign(static_cast<size_t>(m_dstW), 0);
         m_srcRow.assign(static_cast<size_t>(m_srcW), 0);
         m_right.assign(static_cast<size_t>(m_dstW), 0);
+        m_fiveFourths = m_srcW % 16 == 0 && m_srcW * 5 == m_dstW * 4;
         m_channelWeight.resize(static_cast<size_t>(m_dstW) * 4);
         for (size_t i = 0; i < m_channelWeight.size(); ++i)
             m_channelWeight[i] = static_cast<uint16_t>(m_x.weight[i / 4]);

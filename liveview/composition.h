@@ -69,6 +69,7 @@ private:
     void resampleRow(const uint8_t *src, int bytesPerPixel, uint32_t *out);
     int m_srcW = -1, m_srcH = -1, m_dstW = -1, m_dstH = -1;
     Axis m_x, m_y;
+    bool m_fiveFourths = false;                // widened by exactly 5/4, a group of 16 at a time
     std::vector<uint16_t> m_channelWeight;     // the x weight of each byte of a row
     std::vector<uint32_t> m_left, m_right;     // the two neighbours of each pixel of a row
     std::vector<uint32_t> m_srcRow;            // a source row of 8-bit RGB made 32-bit

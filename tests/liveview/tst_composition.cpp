@@ -6,6 +6,10 @@
 #include <QtTest>
 
 #include "common/imagediff.h"
+#include "referenceenlarger.h"
+
+#include <cstring>
+#include <random>
 
 using namespace composition;
 
@@ -42,6 +46,52 @@ QImage pattern(QSize size)
             img.setPixel(x, y, square ? qRgb(255, 255, 255) : qRgb(x * 255 / size.width(), y * 255 / size.height(), (x * 7 + y * 3) % 256));
         }
     return img;
+}
+enum Content { Random, Extremes, White, Ramp };
+
+// A picture whose every byte is given, alpha included where it has one;
+// `padding` extra bytes at the end of each row, left as noise.
+struct Source {
+    std::vector<uint8_t> bytes;
+    QImage image;
+};
+Source source(QSize size, QImage::Format format, Content content, int padding)
+{
+    const int bpp = format == QImage::Format_RGB888 ? 3 : 4;
+    const int stride = (size.width() * bpp + padding + 3) / 4 * 4;
+    Source s;
+    s.bytes.resize(static_cast<size_t>(stride) * size.height());
+    std::mt19937 noise(size.width() * 7919 + size.height());
+    for (size_t i = 0; i < s.bytes.size(); ++i) {
+        const int x = static_cast<int>(i % stride) / bpp, y = static_cast<int>(i / stride);
+        uint8_t v = static_cast<uint8_t>(noise());
+        if (content == Extremes)
+            v = ((x + y + static_cast<int>(i % stride) % bpp) & 1) ? 255 : 0;
+        else if (content == White)
+            v = 255;
+        else if (content == Ramp)
+            v = static_cast<uint8_t>(x * 5 + y * 3);
+        if (static_cast<int>(i % stride) >= size.width() * bpp)
+            v = static_cast<uint8_t>(noise());   // padding never shows
+        s.bytes[i] = v;
+    }
+    if (format == QImage::Format_RGB32)   // its alpha byte is opaque by definition
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                s.bytes[static_cast<size_t>(y) * stride + x * 4 + 3] = 0xff;
+    s.image = QImage(s.bytes.data(), size.width(), size.height(), stride, format);
+    return s;
+}
+
+// The first pixel where two 32-bit pictures differ in any byte, or "".
+QString firstDifference(const QImage &a, const QImage &b)
+{
+    for (int y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 4) != 0)
+            for (int x = 0; x < a.width(); ++x)
+                if (a.pixel(x, y) != b.pixel(x, y))
+                    return QString::asprintf("(%d, %d): %08x, expected %08x", x, y, a.pixel(x, y), b.pixel(x, y));
+    return {};
 }
 }  // namespace
 
@@ -207,6 +257,71 @@ private slots:
         e.run(src, other);
         e.run(src, again);
         QCOMPARE(again, ours);
+    }
+
+    // Every size and picture enlarges to exactly the bytes the earlier,
+    // plainer enlarger gave.
+    void enlargerMatchesTheEarlierOne_data()
+    {
+        QTest::addColumn<QSize>("from");
+        QTest::addColumn<QSize>("to");
+        QTest::addColumn<QImage::Format>("format");
+        QTest::addColumn<int>("content");
+        QTest::addColumn<int>("padding");
+        struct Pair {
+            const char *name;
+            QSize from, to;
+        };
+        const Pair pairs[] = {
+            {"thermal", {192, 256}, {240, 320}},
+            {"visible", {264, 352}, {240, 320}},
+            {"blend", {120, 160}, {240, 320}},
+            {"blend halves", {192, 256}, {120, 160}},
+            {"same size", {240, 320}, {240, 320}},
+            {"one group", {16, 4}, {20, 5}},
+            {"two groups", {32, 3}, {40, 2}},
+            {"5/4 across only", {192, 7}, {240, 1}},
+            {"5/4 not in groups of 16", {20, 16}, {25, 20}},
+            {"one pixel", {1, 1}, {240, 320}},
+            {"two pixels", {2, 2}, {240, 320}},
+            {"one column", {1, 256}, {240, 320}},
+            {"one row", {192, 1}, {240, 320}},
+        };
+        const struct {
+            const char *name;
+            QImage::Format format;
+        } formats[] = {{"RGB888", QImage::Format_RGB888},
+                       {"RGB32", QImage::Format_RGB32},
+                       {"ARGB32", QImage::Format_ARGB32}};
+        const char *contents[] = {"random", "extremes", "white", "ramp"};
+        for (const Pair &p : pairs)
+            for (const auto &f : formats)
+                for (int c = Random; c <= Ramp; ++c)
+                    QTest::addRow("%s %s %s", p.name, f.name, contents[c]) << p.from << p.to << f.format << c << 0;
+        QTest::newRow("thermal RGB888 padded rows") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB888
+                                                    << int(Random) << 5;
+        QTest::newRow("thermal RGB32 padded rows") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB32
+                                                   << int(Random) << 12;
+    }
+    void enlargerMatchesTheEarlierOne()
+    {
+        QFETCH(QSize, from);
+        QFETCH(QSize, to);
+        QFETCH(QImage::Format, format);
+        QFETCH(int, content);
+        QFETCH(int, padding);
+        const Source src = source(from, format, Content(content), padding);
+        QImage ours(to, QImage::Format_RGB32), before(to, QImage::Format_RGB32);
+        ours.fill(0x12345678u);
+        before.fill(0x9abcdef0u);
+        Enlarger e;
+        e.run(src.image, ours);
+        reference::Enlarger().run(src.image, before);
+        QCOMPARE(firstDifference(ours, before), QString());
+        // The tables kept from the first run give the same again.
+        ours.fill(0);
+        e.run(src.image, ours);
+        QCOMPARE(firstDifference(ours, before), QString());
     }
 
     // 8-bit RGB to 32-bit, four pixels at a time and the rest one by one.
