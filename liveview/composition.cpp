@@ -141,10 +141,10 @@ void resample(const uint32_t *__restrict src, const int *__restrict index, int n
 // Widening a row by 5/4 gives every group of 16 source pixels the same 20
 // destination pixels: pixel 5k + j lies between source pixels 4k - 1 + j and
 // 4k + j, at 230, 179, 128, 76 and 25 / 256 of the way for j = 0..4 (the
-// centres of the two pictures line up). The edges hold their outermost pixel,
-// which is the same as mixing that pixel with itself. So each group is five
-// times four pixels, each four picked from one 16-byte window of the source
-// by a fixed shuffle, and no table is read.
+// centres of the two pictures line up). The row's first destination pixel is
+// its first source pixel, its last the last. So each group is five times four
+// pixels, each four picked from a 16-byte window of the source by a fixed
+// shuffle, and no table is read.
 typedef uint8_t Bytes __attribute__((vector_size(16)));
 typedef uint16_t Lanes __attribute__((vector_size(16)));
 
@@ -168,80 +168,85 @@ inline Bytes mixFour(Bytes a, Bytes b, Lanes w)
     return reinterpret_cast<Bytes>((even >> 8) | (odd & 0xff00));
 }
 
-// Four destination pixels whose left neighbours are pixels P0..P3 of the
-// window starting at source pixel `first` of the group, with right-neighbour
-// weights W0..W3.
-template <int BytesPerPixel, int first, int P0, int P1, int P2, int P3, int W0, int W1, int W2, int W3>
+// Four destination pixels between source pixels P0..P3 of the group and the
+// pixels after them, with right-hand weights W0..W3, read from the 16 bytes
+// at `from` (32-bit pixels five apart: also the 16 after them).
+template <int Bpp, int from, int P0, int P1, int P2, int P3, int W0, int W1, int W2, int W3>
 inline __attribute__((always_inline)) void fourOfGroup(const uint8_t *group, uint8_t *out)
 {
-    const uint8_t *window = group + first * BytesPerPixel;
+    const uint8_t *window = group + from;
     const Lanes w = {W0, W0, W1, W1, W2, W2, W3, W3};
     Bytes a, b;
-    if constexpr (BytesPerPixel == 3) {
+    if constexpr (Bpp == 3) {
         // Blue, green, red from the window, the alpha from `opaque`.
+        static_assert(3 * P0 - from >= 0 && 3 * P3 + 5 - from < 16, "outside the window");
         constexpr int O = 16;
         const Bytes v = load16(window);
         const Bytes opaque = {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
                               0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
-        const Bytes left = {3 * P0 + 2, 3 * P0 + 1, 3 * P0, O, 3 * P1 + 2, 3 * P1 + 1, 3 * P1, O,
-                            3 * P2 + 2, 3 * P2 + 1, 3 * P2, O, 3 * P3 + 2, 3 * P3 + 1, 3 * P3, O};
-        const Bytes right = {3 * P0 + 5, 3 * P0 + 4, 3 * P0 + 3, O, 3 * P1 + 5, 3 * P1 + 4, 3 * P1 + 3, O,
-                             3 * P2 + 5, 3 * P2 + 4, 3 * P2 + 3, O, 3 * P3 + 5, 3 * P3 + 4, 3 * P3 + 3, O};
+        const auto at = [](int pixel, int byte) { return 3 * pixel + byte - from; };
+        const Bytes left = {at(P0, 2), at(P0, 1), at(P0, 0), O, at(P1, 2), at(P1, 1), at(P1, 0), O,
+                            at(P2, 2), at(P2, 1), at(P2, 0), O, at(P3, 2), at(P3, 1), at(P3, 0), O};
+        const Bytes right = {at(P0 + 1, 2), at(P0 + 1, 1), at(P0 + 1, 0), O, at(P1 + 1, 2), at(P1 + 1, 1),
+                             at(P1 + 1, 0), O, at(P2 + 1, 2), at(P2 + 1, 1), at(P2 + 1, 0), O,
+                             at(P3 + 1, 2), at(P3 + 1, 1), at(P3 + 1, 0), O};
         a = __builtin_shuffle(v, opaque, left);
         b = __builtin_shuffle(v, opaque, right);
     } else {
-        // Up to five pixels: the window and the 16 bytes after it.
-        const Bytes v = load16(window), next = load16(window + 16);
-        const Bytes left = {4 * P0, 4 * P0 + 1, 4 * P0 + 2, 4 * P0 + 3, 4 * P1, 4 * P1 + 1, 4 * P1 + 2, 4 * P1 + 3,
-                            4 * P2, 4 * P2 + 1, 4 * P2 + 2, 4 * P2 + 3, 4 * P3, 4 * P3 + 1, 4 * P3 + 2, 4 * P3 + 3};
-        const Bytes right = {4 * P0 + 4, 4 * P0 + 5, 4 * P0 + 6, 4 * P0 + 7, 4 * P1 + 4, 4 * P1 + 5,
-                             4 * P1 + 6, 4 * P1 + 7, 4 * P2 + 4, 4 * P2 + 5, 4 * P2 + 6, 4 * P2 + 7,
-                             4 * P3 + 4, 4 * P3 + 5, 4 * P3 + 6, 4 * P3 + 7};
-        a = __builtin_shuffle(v, next, left);
-        b = __builtin_shuffle(v, next, right);
+        static_assert(4 * P0 - from >= 0 && 4 * P3 + 8 - from <= 32, "outside the window");
+        const auto at = [](int pixel, int byte) { return 4 * pixel + byte - from; };
+        const Bytes left = {at(P0, 0), at(P0, 1), at(P0, 2), at(P0, 3), at(P1, 0), at(P1, 1), at(P1, 2), at(P1, 3),
+                            at(P2, 0), at(P2, 1), at(P2, 2), at(P2, 3), at(P3, 0), at(P3, 1), at(P3, 2), at(P3, 3)};
+        const Bytes right = left + 4;
+        const Bytes v = load16(window);
+        if constexpr (4 * P3 + 8 - from <= 16) {
+            a = __builtin_shuffle(v, left);
+            b = __builtin_shuffle(v, right);
+        } else {
+            const Bytes next = load16(window + 16);
+            a = __builtin_shuffle(v, next, left);
+            b = __builtin_shuffle(v, next, right);
+        }
     }
     const Bytes mixed = mixFour(a, b, w);
     std::memcpy(out, &mixed, sizeof mixed);
 }
 
-// The 20 destination pixels of the 16 source pixels at `group`; reads the
-// pixel before the group and, for 8-bit RGB, up to 5 bytes after it, for
-// 32-bit up to 4 pixels after it.
-template <int BytesPerPixel>
+// The 20 destination pixels of the 16 source pixels at `group`. Inside the
+// row it reads the pixel before the group and the one after it (8-bit RGB:
+// and one byte more); the row's first and last groups read neither and
+// repeat their outer pixel instead (weight 0 on the left, 256 on the right).
+template <int Bpp, bool first, bool last>
 inline __attribute__((always_inline)) void fiveFourthsGroup(const uint8_t *group, uint8_t *out)
 {
-    fourOfGroup<BytesPerPixel, -1, 0, 1, 2, 3, 230, 179, 128, 76>(group, out);
-    fourOfGroup<BytesPerPixel, 3, 0, 0, 1, 2, 25, 230, 179, 128>(group, out + 16);
-    fourOfGroup<BytesPerPixel, 6, 0, 1, 1, 2, 76, 25, 230, 179>(group, out + 32);
-    fourOfGroup<BytesPerPixel, 9, 0, 1, 2, 2, 128, 76, 25, 230>(group, out + 48);
-    fourOfGroup<BytesPerPixel, 12, 0, 1, 2, 3, 179, 128, 76, 25>(group, out + 64);
+    if constexpr (first)
+        fourOfGroup<Bpp, 0, 0, 0, 1, 2, 0, 179, 128, 76>(group, out);
+    else
+        fourOfGroup<Bpp, -Bpp, -1, 0, 1, 2, 230, 179, 128, 76>(group, out);
+    fourOfGroup<Bpp, 3 * Bpp, 3, 3, 4, 5, 25, 230, 179, 128>(group, out + 16);
+    fourOfGroup<Bpp, 6 * Bpp, 6, 7, 7, 8, 76, 25, 230, 179>(group, out + 32);
+    fourOfGroup<Bpp, 9 * Bpp, 9, 10, 11, 11, 128, 76, 25, 230>(group, out + 48);
+    if constexpr (last)
+        fourOfGroup<Bpp, 16 * Bpp - 16, 12, 13, 14, 14, 179, 128, 76, 256>(group, out + 64);
+    else
+        fourOfGroup<Bpp, 12 * Bpp, 12, 13, 14, 15, 179, 128, 76, 25>(group, out + 64);
 }
 
 // A row of `width` pixels (a multiple of 16) widened to width * 5 / 4 32-bit
-// pixels. The first and last groups are read from a copy with their outer
-// pixel repeated, so nothing outside the row is read.
-template <int BytesPerPixel>
+// pixels; nothing outside the row is read.
+template <int Bpp>
 inline __attribute__((always_inline)) void fiveFourthsRow(const uint8_t *__restrict src, int width,
                                                          uint8_t *__restrict out)
 {
-    constexpr int bpp = BytesPerPixel, groupBytes = 16 * bpp;
     const int groups = width / 16;
-    const auto edgeGroup = [&](int g) {
-        // One pixel before, the group, one pixel after, and room for the last window.
-        uint8_t copy[bpp + groupBytes + 32] = {};
-        const uint8_t *from = src + g * groupBytes;
-        const uint8_t *before = g == 0 ? from : from - bpp;
-        const uint8_t *after = g == groups - 1 ? from + groupBytes - bpp : from + groupBytes;
-        std::memcpy(copy, before, bpp);
-        std::memcpy(copy + bpp, from, groupBytes);
-        std::memcpy(copy + bpp + groupBytes, after, bpp);
-        fiveFourthsGroup<bpp>(copy + bpp, out + g * 80);
-    };
-    edgeGroup(0);
+    if (groups == 1) {
+        fiveFourthsGroup<Bpp, true, true>(src, out);
+        return;
+    }
+    fiveFourthsGroup<Bpp, true, false>(src, out);
     for (int g = 1; g < groups - 1; ++g)
-        fiveFourthsGroup<bpp>(src + g * groupBytes, out + g * 80);
-    if (groups > 1)
-        edgeGroup(groups - 1);
+        fiveFourthsGroup<Bpp, false, false>(src + g * 16 * Bpp, out + g * 80);
+    fiveFourthsGroup<Bpp, false, true>(src + (groups - 1) * 16 * Bpp, out + (groups - 1) * 80);
 }
 
 NORVIK7_VECTOR_CLONES
