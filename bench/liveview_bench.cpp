@@ -166,13 +166,15 @@ void BM_Step_Compose(benchmark::State &state)
         benchmark::DoNotOptimize(c.compose(f.thermal, f.visible, r).constBits());
 }
 
-// Enlarging the thermal picture to the screen: ours on this thread against the
-// painter's smooth scaling (which splits a picture this tall over its pool).
-void BM_Step_Enlarge(benchmark::State &state)
+// Enlarging the thermal picture to the screen: ours on this thread, the
+// earlier one (each row made 32-bit, then gathered), and the painter's smooth
+// scaling (which splits a picture this tall over its pool).
+template <class Enlarger>
+void enlargeThermal(benchmark::State &state)
 {
     static const Frame f = makeFrame();
     QImage screen(240, 320, QImage::Format_RGB32);
-    composition::Enlarger e;
+    Enlarger e;
     const QImage src = state.range(0) ? f.thermal.convertToFormat(QImage::Format_RGB32) : f.thermal;
     for (auto _ : state) {
         e.run(src, screen);
@@ -180,18 +182,8 @@ void BM_Step_Enlarge(benchmark::State &state)
     }
 }
 
-// The same with the earlier enlarger (each row made 32-bit, then gathered).
-void BM_Step_EnlargeBefore(benchmark::State &state)
-{
-    static const Frame f = makeFrame();
-    QImage screen(240, 320, QImage::Format_RGB32);
-    reference::Enlarger e;
-    const QImage src = state.range(0) ? f.thermal.convertToFormat(QImage::Format_RGB32) : f.thermal;
-    for (auto _ : state) {
-        e.run(src, screen);
-        benchmark::DoNotOptimize(screen.constBits());
-    }
-}
+void BM_Step_Enlarge(benchmark::State &state) { enlargeThermal<composition::Enlarger>(state); }
+void BM_Step_EnlargeBefore(benchmark::State &state) { enlargeThermal<reference::Enlarger>(state); }
 
 void BM_Step_EnlargeByPainter(benchmark::State &state)
 {
