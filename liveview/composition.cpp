@@ -102,15 +102,54 @@ void Enlarger::fill(Axis &axis, int srcSize, int dstSize)
 
 namespace {
 
-// Two rows mixed channel by channel, in 16-bit lanes the compiler vectorises
-// (an opaque pair stays opaque: 255 * 256 >> 8 is 255).
+#if defined(__GNUC__)
+#define NORVIK7_BYTE_VECTORS 1
+typedef uint8_t Bytes __attribute__((vector_size(16)));
+typedef uint16_t Lanes __attribute__((vector_size(16)));
+typedef uint16_t WideLanes __attribute__((vector_size(32)));
+
+inline Bytes load16(const uint8_t *p)
+{
+    Bytes v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// a * (256 - w) + b * w >> 8 for every byte of `a` and `b` seen as 16-bit
+// lanes, `w` given per lane. The low and high bytes of the lanes are mixed
+// apart, one multiply each: the sum fits 16 bits, so a * 256 + (b - a) * w in
+// wrapping arithmetic is exact.
+template <class V>
+inline __attribute__((always_inline)) V mixLanes(V a, V b, V w)
+{
+    const V lowA = a & 0xff, lowB = b & 0xff;
+    const V highA = a >> 8, highB = b >> 8;
+    const V low = (lowA << 8) + (lowB - lowA) * w;
+    const V high = (a & 0xff00) + (highB - highA) * w;
+    return (low >> 8) | (high & 0xff00);
+}
+#endif
+
+// Two rows mixed channel by channel, 32 bytes at a time where the compiler
+// has vectors (an opaque pair stays opaque: 255 * 256 >> 8 is 255).
 NORVIK7_VECTOR_CLONES
 void mixRows(const uint8_t *__restrict a, const uint8_t *__restrict b, uint8_t *__restrict out, int bytes,
              uint32_t weight)
 {
     const uint16_t w = static_cast<uint16_t>(weight);
     const uint16_t iw = static_cast<uint16_t>(256 - weight);
-    for (int i = 0; i < bytes; ++i)
+    int i = 0;
+#ifdef NORVIK7_BYTE_VECTORS
+    const WideLanes wide = WideLanes{} + w;
+    for (; i + 32 <= bytes; i += 32) {
+        WideLanes la, lb;
+        std::memcpy(&la, a + i, sizeof la);
+        std::memcpy(&lb, b + i, sizeof lb);
+        const WideLanes mixed = mixLanes(la, lb, wide);
+        std::memcpy(out + i, &mixed, sizeof mixed);
+    }
+#endif
+    for (; i < bytes; ++i)
         out[i] = static_cast<uint8_t>(static_cast<uint16_t>(a[i] * iw + b[i] * w) >> 8);
 }
 
@@ -135,7 +174,7 @@ void resample(const uint32_t *__restrict src, const int *__restrict index, int n
     }
 }
 
-#if defined(__GNUC__) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+#if defined(NORVIK7_BYTE_VECTORS) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
 #define NORVIK7_FIVE_FOURTHS 1
 
 // Widening a row by 5/4 gives every group of 16 source pixels the same 20
@@ -145,27 +184,10 @@ void resample(const uint32_t *__restrict src, const int *__restrict index, int n
 // its first source pixel, its last the last. So each group is five times four
 // pixels, each four picked from a 16-byte window of the source by a fixed
 // shuffle, and no table is read.
-typedef uint8_t Bytes __attribute__((vector_size(16)));
-typedef uint16_t Lanes __attribute__((vector_size(16)));
-
-inline Bytes load16(const uint8_t *p)
-{
-    Bytes v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-// Four 32-bit pixels a * (256 - w) + b * w >> 8 channel by channel, `w` given
-// per 16-bit lane (two lanes a pixel). The even and odd bytes are mixed in
-// separate lanes; the sum fits 16 bits, so wrapping arithmetic is exact.
+// Four 32-bit pixels mixed with their right-hand neighbours, `w` two lanes a pixel.
 inline Bytes mixFour(Bytes a, Bytes b, Lanes w)
 {
-    const Lanes la = reinterpret_cast<Lanes>(a), lb = reinterpret_cast<Lanes>(b);
-    const Lanes evenA = la & 0xff, evenB = lb & 0xff;
-    const Lanes oddA = la >> 8, oddB = lb >> 8;
-    const Lanes even = (evenA << 8) + (evenB - evenA) * w;
-    const Lanes odd = (la & 0xff00) + (oddB - oddA) * w;
-    return reinterpret_cast<Bytes>((even >> 8) | (odd & 0xff00));
+    return reinterpret_cast<Bytes>(mixLanes(reinterpret_cast<Lanes>(a), reinterpret_cast<Lanes>(b), w));
 }
 
 // Four destination pixels between source pixels P0..P3 of the group and the
