@@ -1,5 +1,7 @@
 #include "acquisition/framepath.h"
 
+#include "app/vectorclones.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -286,6 +288,7 @@ void extremesOf(const uint16_t *m, int top, int bottom, int left, int right, uin
 
 }  // namespace
 
+NORVIK7_VECTOR_CLONES
 Stats rotateAndMeasure(const uint16_t *temp, uint16_t *matrix)
 {
     // Each portrait row's extremes in eight lanes, over the whole row and
@@ -350,6 +353,7 @@ namespace {
 // Sixteen source rows through the table in their own order, then turned;
 // with a colour table, each turned row is coloured while it is at hand
 // (colour() of the whole picture, block by block).
+NORVIK7_VECTOR_CLONES
 void turnGrey(const uint16_t *image, const uint8_t *lut, uint8_t *grey, const uint32_t *packed, uint8_t *rgb,
               int stride)
 {

@@ -1,5 +1,7 @@
 #include "acquisition/yuv.h"
 
+#include "app/vectorclones.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -82,6 +84,7 @@ void pairsToRgb(const uint8_t *yuyv, uint8_t *rgb, unsigned pairs)
 }
 
 // `pairs` pairs of YUYV to RGB888.
+NORVIK7_VECTOR_CLONES
 void convertPairs(const uint8_t *yuyv, uint8_t *rgb, unsigned pairs)
 {
     // Four pairs at a time in 16-bit lanes: each word of the input is a luma
@@ -153,6 +156,29 @@ constexpr int kBlendRow = (kBand + 1) * 3;
 // whole YUYV pairs.
 constexpr int kStripRow = (kBand + 2) * 3;
 static_assert(kBand % 2 == 0, "bands start on a pair");
+
+// n bytes of two sensor rows blended, 8.8 fixed point.
+NORVIK7_VECTOR_CLONES
+void blendSensorRows(const uint8_t *a, const uint8_t *b, uint16_t w0, uint16_t w, uint16_t *out, int n)
+{
+    for (int i = 0; i < n; ++i)
+        out[i] = static_cast<uint16_t>(a[i] * w0 + b[i] * w);
+}
+
+// n bytes of an output row from two store rows: (a w0 + b w + 32768) >> 16
+// in 16-bit lanes. The high and low bytes of a and b are blended apart
+// (neither sum passes 65,280, and a high byte of 255 comes with a low byte
+// of 0), then (256 high + low + 32768) >> 16 = (high + (low >> 8) + 128) >> 8.
+NORVIK7_VECTOR_CLONES
+void blendStoreRows(const uint16_t *a, const uint16_t *b, uint16_t w0, uint16_t w, uint8_t *o, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        const uint16_t high = static_cast<uint16_t>((a[i] >> 8) * w0 + (b[i] >> 8) * w);
+        const uint16_t low = static_cast<uint16_t>((a[i] & 0xFF) * w0 + (b[i] & 0xFF) * w);
+        o[i] = static_cast<uint8_t>(static_cast<uint16_t>(high + (low >> 8) + 128) >> 8);
+    }
+}
+
 }  // namespace
 
 Enlarger::Enlarger()
@@ -220,9 +246,7 @@ void Enlarger::enlarge(MakeBand makeBand, uint8_t *out, int stride)
                 const uint16_t w = static_cast<uint16_t>(m_colWeight[x0 + k]), w0 = static_cast<uint16_t>(256 - w);
                 const uint8_t *a = sensor.at + (kHeight - 1 - ux) * sensor.rowBytes;
                 const uint8_t *b = sensor.at + (kHeight - 1 - ux1) * sensor.rowBytes;
-                uint16_t *blend = m_blend.data() + k * kBlendRow;
-                for (int i = 0; i < 3 * rows; ++i)
-                    blend[i] = static_cast<uint16_t>(a[i] * w0 + b[i] * w);   // 8.8 fixed point
+                blendSensorRows(a, b, w0, w, m_blend.data() + k * kBlendRow, 3 * rows);
             }
             // Turned, red and blue exchanged. Each 8-byte store's spare word
             // is overwritten by the next column's store (the last one's
@@ -242,16 +266,7 @@ void Enlarger::enlarge(MakeBand makeBand, uint8_t *out, int stride)
             const uint16_t w = static_cast<uint16_t>(m_rowWeight[y]), w0 = static_cast<uint16_t>(256 - w);
             const uint16_t *a = store + (uy - u0) * kStoreRow;
             const uint16_t *b = store + (uy1 - u0) * kStoreRow;
-            uint8_t *o = out + y * stride;
-            // (a w0 + b w + 32768) >> 16 in 16-bit lanes: the high and low
-            // bytes of a and b are blended apart (neither sum passes 65,280,
-            // and a high byte of 255 comes with a low byte of 0), then
-            // (256 high + low + 32768) >> 16 = (high + (low >> 8) + 128) >> 8.
-            for (int i = 0; i < kOutWidth * 3; ++i) {
-                const uint16_t high = static_cast<uint16_t>((a[i] >> 8) * w0 + (b[i] >> 8) * w);
-                const uint16_t low = static_cast<uint16_t>((a[i] & 0xFF) * w0 + (b[i] & 0xFF) * w);
-                o[i] = static_cast<uint8_t>(static_cast<uint16_t>(high + (low >> 8) + 128) >> 8);
-            }
+            blendStoreRows(a, b, w0, w, out + y * stride, kOutWidth * 3);
         }
     }
 }

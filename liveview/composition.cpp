@@ -1,5 +1,7 @@
 #include "liveview/composition.h"
 
+#include "app/vectorclones.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -46,14 +48,6 @@ void blendRgb32(const uint32_t *a, const uint32_t *b, uint32_t *out, int pixels,
         out[i] |= 0xff000000u;
 }
 
-// Built also for AVX2 where the processor has it (chosen once at load time).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && \
-    !defined(__SANITIZE_ADDRESS__)
-// (Not under the sanitizers: their run-time is not ready when the choice is made.)
-#define NORVIK7_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define NORVIK7_VECTOR_CLONES
-#endif
 
 // Byte by byte into place: the compiler turns the groups of three into
 // vector shuffles.
