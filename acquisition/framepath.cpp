@@ -248,42 +248,37 @@ void rotateTemperature(const uint16_t *temp, uint16_t *matrix)
 
 namespace {
 
-// Where the extremes of a rectangle of the matrix first occur in row-major
-// order, from each row's extremes within it (rowMax[r], rowMin[r] for rows
-// top..bottom): the first row holding the overall one is searched for its
-// column.
-void locateExtremes(const uint16_t *m, int top, int bottom, int left, int right, const uint16_t *rowMax,
-                    const uint16_t *rowMin, uint16_t *mx, Point *at, uint16_t *mn, Point *minAt)
+// The first point of rows top..bottom, columns left..right holding v in
+// row-major order, given each row's extreme of that kind (rowValue[r]).
+Point firstAt(const uint16_t *m, int top, int bottom, int left, int right, const uint16_t *rowValue, uint16_t v)
 {
-    uint16_t hi = 0, lo = 65535;
-    for (int r = top; r <= bottom; ++r) {
-        hi = std::max(hi, rowMax[r]);
-        lo = std::min(lo, rowMin[r]);
-    }
-    auto locate = [&](const uint16_t *rowValue, uint16_t v) -> Point {
-        for (int r = top; r <= bottom; ++r)
-            if (rowValue[r] == v) {
-                const uint16_t *row = m + r * kCols;
-                for (int c = left; c <= right; ++c)
-                    if (row[c] == v)
-                        return {r, c};
-            }
-        return {top, left};
-    };
-    *mx = hi;
-    *mn = lo;
-    *at = locate(rowMax, hi);
-    *minAt = locate(rowMin, lo);
+    for (int r = top; r <= bottom; ++r)
+        if (rowValue[r] == v) {
+            const uint16_t *row = m + r * kCols;
+            for (int c = left; c <= right; ++c)
+                if (row[c] == v)
+                    return {r, c};
+        }
+    return {top, left};
 }
 
-// The same, each row's extremes found first.
+// Extremes of a rectangle of the matrix, and where they first occur in
+// row-major order: each row's extremes first, then the first row holding
+// the overall one is searched for its column.
 void extremesOf(const uint16_t *m, int top, int bottom, int left, int right, uint16_t *mx, Point *at, uint16_t *mn,
                 Point *minAt)
 {
     uint16_t rowMax[kRows], rowMin[kRows];
-    for (int r = top; r <= bottom; ++r)
+    uint16_t hi = 0, lo = 65535;
+    for (int r = top; r <= bottom; ++r) {
         wordRange(m + r * kCols + left, right - left + 1, &rowMin[r], &rowMax[r]);
-    locateExtremes(m, top, bottom, left, right, rowMax, rowMin, mx, at, mn, minAt);
+        hi = std::max(hi, rowMax[r]);
+        lo = std::min(lo, rowMin[r]);
+    }
+    *mx = hi;
+    *mn = lo;
+    *at = firstAt(m, top, bottom, left, right, rowMax, hi);
+    *minAt = firstAt(m, top, bottom, left, right, rowMin, lo);
 }
 
 }  // namespace
@@ -341,9 +336,14 @@ Stats rotateAndMeasure(const uint16_t *temp, uint16_t *matrix)
         zoneMin[r] = static_cast<uint16_t>(zb);
     }
     Stats s;
-    locateExtremes(matrix, 0, kRows - 1, 0, kCols - 1, rowMax, rowMin, &s.maxValue, &s.max, &s.minValue, &s.min);
-    locateExtremes(matrix, kZoneTop, kZoneBottom, kZoneLeft, kZoneRight, zoneMax, zoneMin, &s.zoneMaxValue,
-                   &s.zoneMax, &s.zoneMinValue, &s.zoneMin);
+    s.maxValue = *std::max_element(rowMax, rowMax + kRows);
+    s.minValue = *std::min_element(rowMin, rowMin + kRows);
+    s.zoneMaxValue = *std::max_element(zoneMax + kZoneTop, zoneMax + kZoneBottom + 1);
+    s.zoneMinValue = *std::min_element(zoneMin + kZoneTop, zoneMin + kZoneBottom + 1);
+    s.max = firstAt(matrix, 0, kRows - 1, 0, kCols - 1, rowMax, s.maxValue);
+    s.min = firstAt(matrix, 0, kRows - 1, 0, kCols - 1, rowMin, s.minValue);
+    s.zoneMax = firstAt(matrix, kZoneTop, kZoneBottom, kZoneLeft, kZoneRight, zoneMax, s.zoneMaxValue);
+    s.zoneMin = firstAt(matrix, kZoneTop, kZoneBottom, kZoneLeft, kZoneRight, zoneMin, s.zoneMinValue);
     s.centre = matrix[kCentreRow * kCols + kCentreCol];
     return s;
 }
