@@ -10,6 +10,7 @@
 #include "acquisition/thermalcamerathread.h"
 #include "common/testboard.h"
 #include "liveview/viewstate.h"
+#include "referencesteps.h"
 
 #include <QtTest>
 
@@ -67,6 +68,7 @@ private slots:
     void visibleSensorFailure_data();
     void visibleSensorFailure();
     void visiblePicture();
+    void visiblePictureFromTheSensorsBuffer();
     void replayedRecording();
     void readersSeeWholeFrames();
     void heldPicturesKeepTheirPixels();
@@ -248,6 +250,37 @@ void TestAcquisitionThread::visiblePicture()
     QTRY_VERIFY(!r.lastVisible.isNull());
     QCOMPARE(r.lastVisible.size(), QSize(264, 352));
     QCOMPARE(r.lastVisible.format(), QImage::Format_RGB888);
+}
+
+void TestAcquisitionThread::visiblePictureFromTheSensorsBuffer()
+{
+    // The loop reads the sensor's buffer where it is: its picture is the
+    // buffer converted whole and then turned and enlarged.
+    std::vector<uint16_t> frame(2 * kN);
+    for (int i = 0; i < kN; ++i) {
+        frame[i] = static_cast<uint16_t>(2000 + (i % 256) * 40 + (i / 256) * 7);   // grey: the camera's luma
+        frame[kN + i] = 4 * 5000;
+    }
+    const QString file = m_board->file(QStringLiteral("/tmp/still.raw"));
+    m_board->write(QStringLiteral("/tmp/still.raw"), acqtest::recording({frame}, true));
+    qputenv("NORVIK7_SCENE", file.toLocal8Bit());
+    image_mode.store(1);   // a visible picture with every frame
+    ThermalCameraThread t;
+    Receiver r(&t);
+    t.start();
+    QTRY_VERIFY(r.pictures >= 3 && !r.lastVisible.isNull());
+    t.requestInterruption();
+    t.wait();
+    qunsetenv("NORVIK7_SCENE");
+    std::vector<uint8_t> yuyv(yuv::kWidth * yuv::kHeight * 2), rgb(yuv::kWidth * yuv::kHeight * 3),
+        expected(yuv::kOutWidth * yuv::kOutHeight * 3);
+    irsim::renderVisible(yuyv.data());   // the one frame of the recording, as the sensor showed it
+    reference::toRgb(yuyv.data(), rgb.data(), yuv::kWidth, yuv::kHeight);
+    reference::Enlarger().run(rgb.data(), expected.data(), yuv::kOutWidth * 3);
+    QCOMPARE(r.lastVisible.size(), QSize(yuv::kOutWidth, yuv::kOutHeight));
+    for (int y = 0; y < yuv::kOutHeight; ++y)
+        QVERIFY2(std::memcmp(r.lastVisible.constScanLine(y), &expected[y * yuv::kOutWidth * 3], yuv::kOutWidth * 3) == 0,
+                 qPrintable(QStringLiteral("row %1").arg(y)));
 }
 
 void TestAcquisitionThread::replayedRecording()
