@@ -183,20 +183,21 @@ void Norvik7::takeSnapshots(unsigned short centre)
 void Norvik7::showPicture(const QImage &picture)
 {
     // The label lets go of its pixmap first, so the pixmap's pixels are ours
-    // alone and the picture is enlarged straight into them; where a pixmap is
-    // not a plain picture in memory it is enlarged beside and copied in.
+    // alone and the picture is enlarged straight into them (found through the
+    // pixmap's paint engine, with no painter begun); where a pixmap is not a
+    // plain picture in memory it is enlarged beside and copied in.
     DisplayLabel->clear();
-    {
+    displayPixmap.detach();   // a new picture: a new cache key
+    QPaintEngine *engine = displayPixmap.paintEngine();
+    QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
+    auto *pixels = device && device->devType() == QInternal::Image ? static_cast<QImage *>(device) : nullptr;
+    if (pixels && pixels->size() == displayPixmap.size() && pixels->depth() == 32) {
+        enlarger.run(picture, *pixels);
+    } else {
+        enlarger.run(picture, screenPicture);
         QPainter p(&displayPixmap);
-        QPaintDevice *device = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
-        auto *pixels = device && device->devType() == QInternal::Image ? static_cast<QImage *>(device) : nullptr;
-        if (pixels && pixels->size() == displayPixmap.size() && pixels->depth() == 32) {
-            enlarger.run(picture, *pixels);
-        } else {
-            enlarger.run(picture, screenPicture);
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.drawImage(0, 0, screenPicture);
-        }
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(0, 0, screenPicture);
     }
     DisplayLabel->setPixmap(displayPixmap);
     liveSurface->frameShown();
