@@ -178,6 +178,7 @@ void resample(const uint32_t *__restrict src, const int *__restrict index, int n
 // its first source pixel, its last the last. So each group is five times four
 // pixels, each four picked from a 16-byte window of the source by a fixed
 // shuffle, and no table is read.
+
 // Four 32-bit pixels mixed with their right-hand neighbours, `w` two lanes a pixel.
 inline Bytes mixFour(Bytes a, Bytes b, Lanes w)
 {
@@ -186,7 +187,7 @@ inline Bytes mixFour(Bytes a, Bytes b, Lanes w)
 
 // Four destination pixels between source pixels P0..P3 of the group and the
 // pixels after them, with right-hand weights W0..W3, read from the 16 bytes
-// at `from` (32-bit pixels five apart: also the 16 after them).
+// at byte `from` of the group (32-bit pixels spanning five: and the 16 after).
 template <int Bpp, int from, int P0, int P1, int P2, int P3, int W0, int W1, int W2, int W3>
 inline __attribute__((always_inline)) void fourOfGroup(const uint8_t *group, uint8_t *out)
 {

@@ -50,7 +50,9 @@ struct Request {
 };
 
 // Bilinear resampling of 32-bit pictures, each source row resampled across
-// once and pairs of such rows mixed down. Its tables are made for a pair of
+// once and pairs of such rows mixed down. Rows widened by exactly 5/4 (the
+// thermal picture to the screen) are read straight from their 8-bit or 32-bit
+// pixels a group of 16 at a time, without tables. Its tables are made for a pair of
 // sizes and kept while they stay; nothing is allocated per picture. Runs on
 // the calling thread only (the painter would hand a picture this tall to its
 // thread pool and wake it twice a frame).
