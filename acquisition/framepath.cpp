@@ -57,7 +57,7 @@ void pack(const Rgb888Table &table, uint32_t *packed)
 
 ContrastStretch::ContrastStretch() : m_hist(new uint16_t[65536]()), m_lut(new uint8_t[65536]()) {}
 
-Stretch ContrastStretch::build(const uint16_t *image, int count)
+Stretch ContrastStretch::build(const uint16_t *image, int count, const WriteAhead *ahead, int aheads)
 {
     Stretch s;
     if (count <= 0)
@@ -66,7 +66,34 @@ Stretch ContrastStretch::build(const uint16_t *image, int count)
     uint16_t mn = 65535, mx = 0;
     wordRange(image, count, &mn, &mx);
     uint16_t *h = m_hist.get();
-    for (int i = 0; i < count; ++i)
+    // Per eight words counted, one line of what the caller writes next is
+    // fetched for writing: the counting keeps the processor busy and leaves
+    // the memory system idle, and those lines are new to this cache each
+    // frame.
+    constexpr int kLine = 64;
+    const char *line = nullptr, *end = nullptr;
+    int next = 0;
+    auto nextRange = [&] {
+        line = end = nullptr;
+        for (; next < aheads && !line; ++next)
+            if (ahead[next].bytes > 0) {
+                line = static_cast<const char *>(ahead[next].at);
+                end = line + ahead[next].bytes;
+            }
+    };
+    nextRange();
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        for (int k = 0; k < 8; ++k)
+            ++h[image[i + k]];
+        if (line) {
+            __builtin_prefetch(line, 1);
+            line += kLine;
+            if (line >= end)
+                nextRange();
+        }
+    }
+    for (; i < count; ++i)
         ++h[image[i]];
 
     // The low limit is where the plain cumulative count reaches 20, the high
@@ -423,7 +450,10 @@ Stats statistics(const uint16_t *matrix)
 Stats process(Work &work, const uint16_t *image, const uint16_t *temp, const Rgb888Table &table, uint16_t *matrix,
               uint8_t *grey, uint8_t *rgb, int stride)
 {
-    work.stretch.build(image, kPixels);
+    const ContrastStretch::WriteAhead written[] = {{matrix, kPixels * sizeof *matrix},
+                                                  {grey, kPixels},
+                                                  {rgb, static_cast<size_t>(stride) * (kRows - 1) + 3 * kCols}};
+    work.stretch.build(image, kPixels, written, 3);
     const Stats s = rotateAndMeasure(temp, matrix);
     rotateGreyAndColour(image, work.stretch.lut(), table, grey, rgb, stride);
     return s;

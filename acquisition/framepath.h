@@ -11,6 +11,7 @@
 
 #include "acquisition/palettes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -43,8 +44,15 @@ struct Stretch {
 class ContrastStretch {
 public:
     ContrastStretch();
+    // Memory the caller writes next.
+    struct WriteAhead {
+        void *at;
+        size_t bytes;
+    };
     // Builds the lookup table for `count` words of `image` (at most 65,535).
-    Stretch build(const uint16_t *image, int count);
+    // The `aheads` ranges of `ahead` are brought into the cache for writing
+    // on the way (a hint: nothing in them is read or changed).
+    Stretch build(const uint16_t *image, int count, const WriteAhead *ahead = nullptr, int aheads = 0);
     // Valid for the words the frame holds.
     const uint8_t *lut() const { return m_lut.get(); }
 

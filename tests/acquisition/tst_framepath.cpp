@@ -191,7 +191,16 @@ void TestFramePath::stretchAsBefore()
         }
         std::vector<uint8_t> lutBefore(65536);
         const Stretch b = reference::stretch(image.data(), count, lutBefore.data());
-        const Stretch a = cs.build(image.data(), count);
+        // The memory to be written next is only a hint: it is neither read
+        // into the table nor changed (a short range, an empty one, a long one).
+        std::vector<uint8_t> next(3 * kPixels);
+        for (size_t i = 0; i < next.size(); ++i)
+            next[i] = static_cast<uint8_t>(i * 31);
+        const std::vector<uint8_t> nextBefore = next;
+        const ContrastStretch::WriteAhead ahead[] = {
+            {next.data(), 100}, {next.data() + 100, 0}, {next.data() + 100, next.size() - 100}};
+        const Stretch a = cs.build(image.data(), count, ahead, 3);
+        QVERIFY(next == nextBefore);
         QCOMPARE(a.minWord, b.minWord);
         QCOMPARE(a.maxWord, b.maxWord);
         QCOMPARE(a.low, b.low);
