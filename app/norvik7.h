@@ -368,7 +368,6 @@ private:
     void autoUpdateMoveCursorSpotTemp(int n);
     void stepTrans(int delta);
     QPixmap displayPixmap;                       // the label's picture, painted in place
-    QImage screenPicture;                        // the picture enlarged to the screen, made once
     composition::Enlarger enlarger;
     QTimer *transTipTimer = nullptr;             // hides the transparency tip
 

@@ -63,9 +63,9 @@ void Norvik7::setupLiveView()
     transTipTimer->setSingleShot(true);
     connect(transTipTimer, &QTimer::timeout, menuTipsLabel, &QLabel::hide);
 
-    displayPixmap = QPixmap(DisplayLabel->size());
-    displayPixmap.fill(Qt::black);
-    screenPicture = QImage(DisplayLabel->size(), QImage::Format_RGB32);
+    QImage black(DisplayLabel->size(), QImage::Format_RGB32);
+    black.fill(Qt::black);
+    displayPixmap = QPixmap::fromImage(std::move(black), Qt::NoFormatConversion);
     // The picture covers the label whole, so nothing under it is painted;
     // until the first frame it is black.
     DisplayLabel->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -182,23 +182,18 @@ void Norvik7::takeSnapshots(unsigned short centre)
 
 void Norvik7::showPicture(const QImage &picture)
 {
-    // The label lets go of its pixmap first, so the pixmap's pixels are ours
-    // alone and the picture is enlarged straight into them (found through the
-    // pixmap's paint engine, with no painter begun); where a pixmap is not a
-    // plain picture in memory it is enlarged beside and copied in.
+    // The label and the window let go of the last frame's pixmap, so its
+    // pixels are ours alone: the new frame is enlarged straight into them and
+    // handed back to the label as its pixmap, with no copy either way. Where
+    // somebody still holds the last frame (a test, a capture), writing makes
+    // a picture of our own first and theirs stays as it was.
     DisplayLabel->clear();
-    displayPixmap.detach();   // a new picture: a new cache key
-    QPaintEngine *engine = displayPixmap.paintEngine();
-    QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
-    auto *pixels = device && device->devType() == QInternal::Image ? static_cast<QImage *>(device) : nullptr;
-    if (pixels && pixels->size() == displayPixmap.size() && pixels->depth() == 32) {
-        enlarger.run(picture, *pixels);
-    } else {
-        enlarger.run(picture, screenPicture);
-        QPainter p(&displayPixmap);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(0, 0, screenPicture);
-    }
+    QImage pixels = displayPixmap.toImage();
+    displayPixmap = QPixmap();
+    if (pixels.size() != DisplayLabel->size() || pixels.format() != QImage::Format_RGB32)
+        pixels = QImage(DisplayLabel->size(), QImage::Format_RGB32);
+    enlarger.run(picture, pixels);
+    displayPixmap = QPixmap::fromImage(std::move(pixels), Qt::NoFormatConversion);
     DisplayLabel->setPixmap(displayPixmap);
     liveSurface->frameShown();
 }
