@@ -18,6 +18,7 @@ work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 hz=$(getconf CLK_TCK)
 
+. "$here/bench/liveview_board.sh"
 "$build/bench/norvik7_liveview_bench" --record "$work/office.raw" 100 >/dev/null
 
 ticks() { awk '{print $14 + $15}' "$1"; }
@@ -36,16 +37,7 @@ for r in $(seq "$rounds"); do
     [ "$rest" != "$bin" ] && IFS=',' read -r -a envs <<<"${rest#*,}"
     bin="$(realpath "$bin")"
     root="$work/board-$i"; rm -rf "$root"
-    NORVIK7_ROOT="$root" QT_QPA_PLATFORM=offscreen timeout 2 "$bin" >/dev/null 2>&1 || true
-    python3 - "$root/root/Norvik7_config.ini" <<'PY'
-import configparser, sys
-p = sys.argv[1]
-c = configparser.ConfigParser(); c.optionxform = str; c.read(p)
-if 'config' not in c: c['config'] = {}
-c['config'].update({'center_focus': 'Yes', 'hilo_focus': 'Yes', 'zone': 'No', 'language': 'English',
-                    'image_mode': 'thermal'})
-with open(p, 'w') as f: c.write(f, space_around_delimiters=False)
-PY
+    seed_live_board "$bin" "$root" 0
     # A copy of its own per build, so pgrep tells them apart.
     cp "$bin" "$work/norvik7-$i"
     if [ -n "${XVFB:-}" ]; then

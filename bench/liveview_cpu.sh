@@ -13,6 +13,7 @@ mode="${2:-0}"
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
+. "$here/bench/liveview_board.sh"
 "$build/bench/norvik7_liveview_bench" --record "$work/office.raw" 100 >/dev/null
 
 # One core's clock ticks per second, for /proc/PID/stat.
@@ -22,18 +23,7 @@ cpu_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 measure() {   # platform label, then the command prefix
   local label="$1"; shift
   local root="$work/board-$label"
-  # Seed the board, then turn every mark on and choose the image mode.
-  NORVIK7_ROOT="$root" QT_QPA_PLATFORM=offscreen timeout 2 "$prog" >/dev/null 2>&1 || true
-  python3 - "$root/root/Norvik7_config.ini" "$mode" <<'PY'
-import configparser, sys
-p, mode = sys.argv[1], sys.argv[2]
-c = configparser.ConfigParser(); c.optionxform = str; c.read(p)
-if 'config' not in c: c['config'] = {}
-modes = ['thermal', 'digital', 'fusion', 'pip']
-c['config'].update({'center_focus': 'Yes', 'hilo_focus': 'Yes', 'zone': 'No', 'language': 'English',
-                    'image_mode': modes[int(mode)]})
-with open(p, 'w') as f: c.write(f, space_around_delimiters=False)
-PY
+  seed_live_board "$prog" "$root" "$mode"
   NORVIK7_ROOT="$root" NORVIK7_SCENE="$work/office.raw" "$@" "$prog" >/dev/null 2>&1 &
   local launcher=$!
   sleep 12   # start-up and the boot reveal
