@@ -225,6 +225,10 @@ void Norvik7::setupKeyInput()
             &DateTimeSetMenu::previousToUpdateDateTimeSetting);
     connect(pushButton_10, &QPushButton::clicked, alignmentDistanceMenu,
             &AlignmentDistanceMenu::downToUpdateAlignmentDistance);
+    // Closing the main menu, however it happens, redraws the alignment page's
+    // labels from the distance it shows.
+    connect(mainMenu, &MainMenu::mainMenuHidden, alignmentDistanceMenu,
+            &AlignmentDistanceMenu::updateAlignmentDistance);
     connect(pushButton_13, &QPushButton::clicked, imageListViewer, &ImageListViewer::imageListViewerEnable);
     connect(pushButton_14, &QPushButton::clicked, this, &Norvik7::hideMainMenu);
 

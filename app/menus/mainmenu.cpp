@@ -1,5 +1,7 @@
 #include "app/menus/mainmenu.h"
 
+#include <QHideEvent>
+
 bool mainMenuEnabled = true;
 
 MainMenu::MainMenu(QMainWindow *parent) : Screen(&mainMenuEnabled, parent)
@@ -15,6 +17,13 @@ void MainMenu::mainMenuDisable()
         hide();
         mainMenuEnabled = true;
     }
+}
+
+void MainMenu::hideEvent(QHideEvent *event)
+{
+    Screen::hideEvent(event);
+    if (!event->spontaneous())
+        emit mainMenuHidden();
 }
 
 void MainMenu::menuTip(const QString &text, int x, int y, int flags) { emit mainMenuUpdateMenuTips(text, x, y, flags); }

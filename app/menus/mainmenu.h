@@ -13,11 +13,13 @@ public:
 
 signals:
     void mainMenuUpdateMenuTips(QString text, int x, int y, int flags);
+    void mainMenuHidden();   // however it was closed
 
 public slots:
     void mainMenuEnable();
     void mainMenuDisable();
 
 protected:
+    void hideEvent(QHideEvent *event) override;
     void menuTip(const QString &text, int x, int y, int flags) override;
 };

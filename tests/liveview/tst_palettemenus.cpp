@@ -2,6 +2,7 @@
 // back on closing; the colour bar and its pictures; the alignment distance.
 #include "acquisition/framepath.h"
 #include "acquisition/menus/alignmentdistancemenu.h"
+#include "app/menus/mainmenu.h"
 #include "acquisition/palettenumber.h"
 #include "acquisition/palettes.h"
 #include "liveview/menus/colorsubmenu.h"
@@ -218,6 +219,16 @@ void TestPaletteMenus::alignmentDistanceByKeys()
     a.upToUpdateAlignmentDistance();
     QCOMPARE(alignmentDistanceValue, 1.0f);
     a.alignmentDistanceMenuEnable();
+    QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("1.0"));
+
+    // Back to the live view: closing the main menu takes the distance from
+    // the page's label again, whatever the value had drifted to.
+    d.press(keycode::Back);
+    QVERIFY(w.mainMenu->isVisible());
+    alignmentDistanceValue = 2.5f;
+    d.press(keycode::Back);
+    QVERIFY(!w.mainMenu->isVisible());
+    QCOMPARE(alignmentDistanceValue, 1.0f);
     QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("1.0"));
 }
 
