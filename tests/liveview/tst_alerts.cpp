@@ -333,6 +333,11 @@ void TestAlerts::lowAlert()
         QCOMPARE(w.LowAlertLabel->isVisible(), shown);
         QCOMPARE(w.LowAlertTextLabel->isVisible(), shown);
     }
+    if (shown && !fahrenheit && minimum == 20.0f) {
+        const QString dir = qEnvironmentVariable("NORVIK7_TEST_BUILD_DIR", QDir::currentPath()) + "/screenshots";
+        QDir().mkpath(dir);
+        w.grab(QRect(0, 0, 240, 320)).save(dir + "/liveview_low_alert.png");
+    }
     QCOMPARE(d.board.read("/sim/gpio/1").trimmed(), QByteArray("0"));
 }
 
