@@ -367,7 +367,6 @@ private:
     void moveActiveCursor(int dx, int dy, int keyState);
     void autoUpdateMoveCursorSpotTemp(int n);
     void stepTrans(int delta);
-    QPixmap displayPixmap;                       // the label's picture, painted in place
     composition::Enlarger enlarger;
     QTimer *transTipTimer = nullptr;             // hides the transparency tip
 

@@ -63,16 +63,16 @@ void Norvik7::setupLiveView()
     transTipTimer->setSingleShot(true);
     connect(transTipTimer, &QTimer::timeout, menuTipsLabel, &QLabel::hide);
 
-    QImage black(DisplayLabel->size(), QImage::Format_RGB32);
-    black.fill(Qt::black);
-    displayPixmap = QPixmap::fromImage(std::move(black), Qt::NoFormatConversion);
     // The picture covers the label whole, so nothing under it is painted;
     // until the first frame it is black.
     DisplayLabel->setAttribute(Qt::WA_OpaquePaintEvent);
     // Its size never changes: a new pixmap each frame asks nobody to lay it out again.
     DisplayLabel->setFixedSize(DisplayLabel->size());
-    if (DisplayLabel->pixmap().isNull())
-        DisplayLabel->setPixmap(displayPixmap);
+    if (DisplayLabel->pixmap().isNull()) {
+        QImage black(DisplayLabel->size(), QImage::Format_RGB32);
+        black.fill(Qt::black);
+        DisplayLabel->setPixmap(QPixmap::fromImage(std::move(black), Qt::NoFormatConversion));
+    }
     // Every overlay on the picture is drawn from a picture of itself.
     for (QWidget *w : DisplayLabel->parentWidget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (w == DisplayLabel || w->graphicsEffect() || !w->geometry().intersects(DisplayLabel->geometry()) ||
@@ -182,19 +182,18 @@ void Norvik7::takeSnapshots(unsigned short centre)
 
 void Norvik7::showPicture(const QImage &picture)
 {
-    // The label and the window let go of the last frame's pixmap, so its
-    // pixels are ours alone: the new frame is enlarged straight into them and
-    // handed back to the label as its pixmap, with no copy either way. Where
-    // somebody still holds the last frame (a test, a capture), writing makes
-    // a picture of our own first and theirs stays as it was.
+    // The last frame's pixels are taken back from the label, which then lets
+    // go of its pixmap, so they are ours alone: the new frame is enlarged
+    // straight into them and handed back to the label as its pixmap, with no
+    // copy either way. Where somebody still holds the last frame (a test, a
+    // capture), writing makes a picture of our own first and theirs stays as
+    // it was.
+    QImage pixels = DisplayLabel->pixmap().toImage();
     DisplayLabel->clear();
-    QImage pixels = displayPixmap.toImage();
-    displayPixmap = QPixmap();
     if (pixels.size() != DisplayLabel->size() || pixels.format() != QImage::Format_RGB32)
         pixels = QImage(DisplayLabel->size(), QImage::Format_RGB32);
     enlarger.run(picture, pixels);
-    displayPixmap = QPixmap::fromImage(std::move(pixels), Qt::NoFormatConversion);
-    DisplayLabel->setPixmap(displayPixmap);
+    DisplayLabel->setPixmap(QPixmap::fromImage(std::move(pixels), Qt::NoFormatConversion));
     liveSurface->frameShown();
 }
 
