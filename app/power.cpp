@@ -127,9 +127,14 @@ void Norvik7::batteryCapacityUpdate()
     else
         lowPowerCnt = 0;
 
+    // A style sheet set again, even the same, makes Qt style the label anew:
+    // every two seconds for a level that seldom changes.
     const int level = power::batteryLevel(v);
-    if (level != power::kNoLevel)
-        BatteryCapacityLabel->setStyleSheet(power::batteryLevelStyle(level));
+    if (level != power::kNoLevel) {
+        const QString style = power::batteryLevelStyle(level);
+        if (BatteryCapacityLabel->styleSheet() != style)
+            BatteryCapacityLabel->setStyleSheet(style);
+    }
 
     if (power::isLowBattery(v) && isVisible()) {
         ++lowPowerCnt;
