@@ -1,5 +1,5 @@
-// The visible camera's picture: YUV tables, conversion, the quarter turn,
-// red/blue exchange and enlargement.
+// The visible camera's picture: conversion, the quarter turn, red/blue
+// exchange and enlargement.
 #include "acquisition/thermalcamerathread.h"
 #include "acquisition/yuv.h"
 #include "referencesteps.h"
@@ -12,8 +12,6 @@
 class TestVisiblePicture : public QObject {
     Q_OBJECT
 private slots:
-    void tables_data();
-    void tables();
     void pixel_data();
     void pixel();
     void bufferSharesChromaPerPair();
@@ -23,82 +21,7 @@ private slots:
     void convertedAsBefore();
     void enlargedAsBefore_data();
     void enlargedAsBefore();
-    void enlargedFromYuyvAsBefore_data();
-    void enlargedFromYuyvAsBefore();
 };
-
-namespace {
-
-// A sensor picture of the given kind.
-std::vector<uint8_t> sensorPicture(const QString &kind, uint32_t seed)
-{
-    std::vector<uint8_t> rgb(yuv::kWidth * yuv::kHeight * 3);
-    for (size_t i = 0; i < rgb.size(); ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        const int px = static_cast<int>(i / 3) % yuv::kWidth, py = static_cast<int>(i / 3) / yuv::kWidth;
-        if (kind == QLatin1String("noise"))
-            rgb[i] = static_cast<uint8_t>(seed >> 24);
-        else if (kind == QLatin1String("white"))
-            rgb[i] = 255;
-        else if (kind == QLatin1String("checkerboard"))
-            rgb[i] = (px + py) % 2 ? 255 : 0;
-        else   // ramps, a different one per channel
-            rgb[i] = static_cast<uint8_t>(i % 3 == 0 ? px : i % 3 == 1 ? py : px + py);
-    }
-    return rgb;
-}
-
-// A sensor picture in YUYV of the given kind.
-std::vector<uint8_t> sensorYuyv(const QString &kind, uint32_t seed)
-{
-    std::vector<uint8_t> yuyv(yuv::kWidth * yuv::kHeight * 2);
-    for (size_t i = 0; i < yuyv.size(); ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        const int px = static_cast<int>(i / 2) % yuv::kWidth, py = static_cast<int>(i / 2) / yuv::kWidth;
-        const bool luma = i % 2 == 0;
-        if (kind == QLatin1String("noise"))
-            yuyv[i] = static_cast<uint8_t>(seed >> 24);
-        else if (kind == QLatin1String("black"))
-            yuyv[i] = 0;
-        else if (kind == QLatin1String("white"))
-            yuyv[i] = 255;
-        else if (kind == QLatin1String("extremes"))   // luma and chroma at 0 or 255, every clamp reached
-            yuyv[i] = (seed >> 28) & 1 ? 255 : 0;
-        else if (kind == QLatin1String("edges"))   // a bright pixel on every border
-            yuyv[i] = luma ? (px == 0 || py == 0 || px == yuv::kWidth - 1 || py == yuv::kHeight - 1 ? 255 : 16)
-                           : static_cast<uint8_t>(i % 4 == 1 ? px : 255 - py);
-        else   // ramps
-            yuyv[i] = static_cast<uint8_t>(luma ? px + py : i % 4 == 1 ? px * 3 : py * 5);
-    }
-    return yuyv;
-}
-
-}  // namespace
-
-void TestVisiblePicture::tables_data()
-{
-    QTest::addColumn<int>("i");
-    QTest::addColumn<int>("redV");
-    QTest::addColumn<int>("greenU");
-    QTest::addColumn<int>("greenV");
-    QTest::addColumn<int>("blueU");
-    // The shifts round towards minus infinity.
-    QTest::newRow("0") << 0 << -176 << 43 << 90 << -222;
-    QTest::newRow("127") << 127 << -2 << 1 << 1 << -2;
-    QTest::newRow("128") << 128 << 0 << 0 << 0 << 0;
-    QTest::newRow("129") << 129 << 1 << 0 << 0 << 1;
-    QTest::newRow("255") << 255 << 174 << -42 << -88 << 220;
-}
-
-void TestVisiblePicture::tables()
-{
-    QFETCH(int, i);
-    const yuv::Tables &t = yuv::tables();
-    QTEST(static_cast<int>(t.redV[i]), "redV");
-    QTEST(static_cast<int>(t.greenU[i]), "greenU");
-    QTEST(static_cast<int>(t.greenV[i]), "greenV");
-    QTEST(static_cast<int>(t.blueU[i]), "blueU");
-}
 
 void TestVisiblePicture::pixel_data()
 {
@@ -123,17 +46,11 @@ void TestVisiblePicture::pixel()
 void TestVisiblePicture::bufferSharesChromaPerPair()
 {
     // Y0 U Y1 V: both pixels of a pair take the pair's U and V.
-    const unsigned char yuyv[8] = {100, 128, 200, 128, 50, 255, 60, 0};
+    unsigned char yuyv[8] = {100, 128, 200, 128, 50, 255, 60, 0};
     unsigned char rgb[12] = {};
-    ThermalCameraThread::convert_yuv_to_rgb_buffer(const_cast<unsigned char *>(yuyv), rgb, 4, 1);
-    const unsigned char expected[12] = {100, 100, 100, 200, 200, 200, 0, 0, 255, 0, 0, 255};
-    for (int i = 0; i < 6; ++i)
-        QCOMPARE(static_cast<int>(rgb[i]), static_cast<int>(expected[i]));
-    // Second pair: U 255, V 0 -> R = y - 176 (0), G = y - 42 + 90, B = y + 220 (255).
-    QCOMPARE(static_cast<int>(rgb[6]), 0);
-    QCOMPARE(static_cast<int>(rgb[7]), 50 - 42 + 90);
-    QCOMPARE(static_cast<int>(rgb[8]), 255);
-    QCOMPARE(static_cast<int>(rgb[10]), 60 - 42 + 90);
+    ThermalCameraThread::convert_yuv_to_rgb_buffer(yuyv, rgb, 4, 1);
+    const unsigned char expected[12] = {100, 100, 100, 200, 200, 200, 0, 98, 255, 0, 108, 255};
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(rgb), 12), QByteArray(reinterpret_cast<const char *>(expected), 12));
 }
 
 void TestVisiblePicture::turnedExchangedEnlarged_data()
@@ -142,7 +59,6 @@ void TestVisiblePicture::turnedExchangedEnlarged_data()
     QTest::addColumn<int>("ys");
     // Turned a quarter clockwise: sensor (xs, ys) -> (239 - ys, xs), then x 1.1.
     QTest::newRow("near the sensor's top-left") << 10 << 10;
-    QTest::newRow("centre") << 160 << 120;
     QTest::newRow("near the bottom-right") << 300 << 230;
 }
 
@@ -151,8 +67,7 @@ void TestVisiblePicture::turnedExchangedEnlarged()
     QFETCH(int, xs);
     QFETCH(int, ys);
     std::vector<uint8_t> rgb(yuv::kWidth * yuv::kHeight * 3, 0);
-    uint8_t *p = &rgb[(ys * yuv::kWidth + xs) * 3];
-    p[0] = 255;   // a red dot
+    rgb[(ys * yuv::kWidth + xs) * 3] = 255;   // a red dot
     std::vector<uint8_t> out(yuv::kOutWidth * yuv::kOutHeight * 3, 0);
     yuv::Enlarger().run(rgb.data(), out.data(), yuv::kOutWidth * 3);
     int best = -1, bx = 0, by = 0;
@@ -181,8 +96,7 @@ void TestVisiblePicture::convertedAsBefore_data()
     QTest::newRow("noise, the sensor's size") << "noise" << yuv::kWidth << yuv::kHeight;
     QTest::newRow("every chroma pair, luma all over") << "chroma" << 512 << 256;
     QTest::newRow("luma at both ends") << "ends" << 64 << 2;
-    for (int pairs : {1, 4, 5, 9})
-        QTest::addRow("noise, %d pairs", pairs) << "noise" << 2 * pairs << 1;
+    QTest::newRow("noise, 5 pairs") << "noise" << 10 << 1;
 }
 
 void TestVisiblePicture::convertedAsBefore()
@@ -222,58 +136,46 @@ void TestVisiblePicture::enlargedAsBefore_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("stride");
-    QTest::newRow("noise") << "noise" << yuv::kOutWidth * 3;
-    QTest::newRow("ramps") << "ramps" << yuv::kOutWidth * 3;
-    QTest::newRow("white, every sum at its largest") << "white" << yuv::kOutWidth * 3;
-    QTest::newRow("checkerboard") << "checkerboard" << yuv::kOutWidth * 3;
-    QTest::newRow("noise into wider rows") << "noise" << yuv::kOutWidth * 3 + 13;
+    const int rows = yuv::kOutWidth * 3;
+    QTest::newRow("noise") << "noise" << rows;
+    QTest::newRow("white, every sum at its largest") << "white" << rows;
+    QTest::newRow("luma and chroma at both ends") << "extremes" << rows;
+    QTest::newRow("bright borders, the bands' first and last columns") << "edges" << rows;
+    QTest::newRow("noise into wider rows") << "noise" << rows + 13;
 }
 
 void TestVisiblePicture::enlargedAsBefore()
 {
+    // From converted pixels, and converting band by band inside the
+    // enlargement: both the picture of a whole conversion followed by the
+    // plain enlargement, twice over one object.
     QFETCH(QString, kind);
     QFETCH(int, stride);
     yuv::Enlarger tuned;
     reference::Enlarger before;
-    for (uint32_t seed : {1u, 2u}) {   // twice: nothing of the first picture stays in the second
-        const std::vector<uint8_t> rgb = sensorPicture(kind, seed);
-        std::vector<uint8_t> expected(stride * yuv::kOutHeight, 0xA5), got(expected);
-        before.run(rgb.data(), expected.data(), stride);
-        tuned.run(rgb.data(), got.data(), stride);
-        QVERIFY2(got == expected, qPrintable(QStringLiteral("seed %1").arg(seed)));
-    }
-}
-
-void TestVisiblePicture::enlargedFromYuyvAsBefore_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<int>("stride");
-    const int rows = yuv::kOutWidth * 3;
-    QTest::newRow("noise") << "noise" << rows;
-    QTest::newRow("black, every channel clamped below or near") << "black" << rows;
-    QTest::newRow("white") << "white" << rows;
-    QTest::newRow("luma and chroma at both ends") << "extremes" << rows;
-    QTest::newRow("bright borders, the bands' first and last columns") << "edges" << rows;
-    QTest::newRow("ramps") << "ramps" << rows;
-    QTest::newRow("noise into wider rows") << "noise" << rows + 13;
-}
-
-void TestVisiblePicture::enlargedFromYuyvAsBefore()
-{
-    // Converting band by band inside the enlargement gives the picture of a
-    // whole conversion followed by the enlargement.
-    QFETCH(QString, kind);
-    QFETCH(int, stride);
-    yuv::Enlarger tuned;
-    reference::Enlarger before;
-    std::vector<uint8_t> rgb(yuv::kWidth * yuv::kHeight * 3);
-    for (uint32_t seed : {1u, 2u}) {   // twice: nothing of the first picture stays in the second
-        const std::vector<uint8_t> yuyv = sensorYuyv(kind, seed);
-        std::vector<uint8_t> expected(stride * yuv::kOutHeight, 0xA5), got(expected);
+    std::vector<uint8_t> yuyv(yuv::kWidth * yuv::kHeight * 2), rgb(yuv::kWidth * yuv::kHeight * 3);
+    for (uint32_t seed : {1u, 2u}) {
+        for (size_t i = 0; i < yuyv.size(); ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            const int px = static_cast<int>(i / 2) % yuv::kWidth, py = static_cast<int>(i / 2) / yuv::kWidth;
+            const bool luma = i % 2 == 0;
+            if (kind == QLatin1String("noise"))
+                yuyv[i] = static_cast<uint8_t>(seed >> 24);
+            else if (kind == QLatin1String("white"))
+                yuyv[i] = luma ? 255 : 128;
+            else if (kind == QLatin1String("extremes"))
+                yuyv[i] = (seed >> 28) & 1 ? 255 : 0;
+            else   // edges
+                yuyv[i] = luma ? (px == 0 || py == 0 || px == yuv::kWidth - 1 || py == yuv::kHeight - 1 ? 255 : 16)
+                               : static_cast<uint8_t>(i % 4 == 1 ? px : 255 - py);
+        }
+        std::vector<uint8_t> expected(stride * yuv::kOutHeight, 0xA5), got(expected), fromYuyv(expected);
         reference::toRgb(yuyv.data(), rgb.data(), yuv::kWidth, yuv::kHeight);
         before.run(rgb.data(), expected.data(), stride);
-        tuned.runYuyv(yuyv.data(), got.data(), stride);
-        QVERIFY2(got == expected, qPrintable(QStringLiteral("seed %1").arg(seed)));
+        tuned.run(rgb.data(), got.data(), stride);
+        tuned.runYuyv(yuyv.data(), fromYuyv.data(), stride);
+        QVERIFY(got == expected);
+        QVERIFY(fromYuyv == expected);
     }
 }
 
