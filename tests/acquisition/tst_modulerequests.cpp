@@ -45,19 +45,9 @@ void pauseThatPostsACommand(int ms)
         pendingModuleCommand.store(kShutterCorrection);
 }
 
-const Calls kPointSteps{"pause 300",
-                        "ooc_b_update(0)",
-                        "pause 300",
-                        "ooc_b_update(0)",
-                        "set_prop_auto_shutter_params(0,0)",
-                        "pause 300",
-                        "ooc_b_update(0)",
-                        "pause 1000",
-                        "ooc_b_update(0)",
-                        "pause 200",
-                        "set_prop_auto_shutter_params(0,1)",
-                        "pause 200",
-                        "pause 100"};
+const Calls kPointSteps{"pause 300", "ooc_b_update(0)", "pause 300", "ooc_b_update(0)",
+                        "set_prop_auto_shutter_params(0,0)", "pause 300", "ooc_b_update(0)", "pause 1000",
+                        "ooc_b_update(0)", "pause 200", "set_prop_auto_shutter_params(0,1)", "pause 200", "pause 100"};
 
 }  // namespace
 
@@ -66,12 +56,8 @@ class TestModuleRequests : public QObject {
 private slots:
     void initTestCase();
     void init();
-    void emissivityCodes_data();
-    void emissivityCodes();
-    void reflectedCodes_data();
-    void reflectedCodes();
-    void distanceCodes_data();
-    void distanceCodes();
+    void parameterCodes_data();
+    void parameterCodes();
     void parametersAreSentOnce_data();
     void parametersAreSentOnce();
     void gainAndShutterRequests_data();
@@ -103,59 +89,33 @@ void TestModuleRequests::init()
     irsim::clearCalls();
 }
 
-void TestModuleRequests::emissivityCodes_data()
+// Codes not already sent in parametersAreSentOnce.
+void TestModuleRequests::parameterCodes_data()
 {
-    QTest::addColumn<float>("e");
+    QTest::addColumn<QString>("parameter");
+    QTest::addColumn<double>("value");
     QTest::addColumn<int>("code");
-    QTest::newRow("1.00") << 1.00f << 128;
-    QTest::newRow("0.95") << 0.95f << 120;
-    QTest::newRow("0.90 is just below 0.9 as a float") << 0.90f << 113;
-    QTest::newRow("0.50") << 0.50f << 61;
-    QTest::newRow("0.05") << 0.05f << 4;
-    QTest::newRow("0.04") << 0.04f << 3;
-    QTest::newRow("0.01") << 0.01f << 3;
-    QTest::newRow("0") << 0.0f << 3;
+    QTest::newRow("emissivity 1.00") << "emissivity" << 1.00 << 128;
+    QTest::newRow("emissivity 0.90 is just below 0.9 as a float") << "emissivity" << 0.90 << 113;
+    QTest::newRow("emissivity 0.05") << "emissivity" << 0.05 << 4;
+    QTest::newRow("emissivity 0.04") << "emissivity" << 0.04 << 3;
+    QTest::newRow("emissivity 0") << "emissivity" << 0.0 << 3;
+    QTest::newRow("reflected 0") << "reflected" << 0.0 << 273;
+    QTest::newRow("distance 0.6") << "distance" << 0.6 << 77;
+    QTest::newRow("distance 10") << "distance" << 10.0 << 1280;
 }
 
-void TestModuleRequests::emissivityCodes()
+void TestModuleRequests::parameterCodes()
 {
-    QFETCH(float, e);
-    QFETCH(int, code);
-    QCOMPARE(acq::emissivityCode(e), code);
-}
-
-void TestModuleRequests::reflectedCodes_data()
-{
-    QTest::addColumn<int>("celsius");
-    QTest::addColumn<int>("code");
-    QTest::newRow("25") << 25 << 298;
-    QTest::newRow("-10") << -10 << 263;
-    QTest::newRow("0") << 0 << 273;
-    QTest::newRow("100") << 100 << 373;
-}
-
-void TestModuleRequests::reflectedCodes()
-{
-    QFETCH(int, celsius);
-    QFETCH(int, code);
-    QCOMPARE(static_cast<int>(acq::reflectedCode(acq::reflectedKelvin(celsius))), code);
-}
-
-void TestModuleRequests::distanceCodes_data()
-{
-    QTest::addColumn<float>("metres");
-    QTest::addColumn<int>("code");
-    QTest::newRow("0.25") << 0.25f << 32;
-    QTest::newRow("1") << 1.0f << 128;
-    QTest::newRow("0.6") << 0.6f << 77;
-    QTest::newRow("10") << 10.0f << 1280;
-}
-
-void TestModuleRequests::distanceCodes()
-{
-    QFETCH(float, metres);
-    QFETCH(int, code);
-    QCOMPARE(static_cast<int>(acq::distanceCode(metres)), code);
+    QFETCH(QString, parameter);
+    QFETCH(double, value);
+    const float v = static_cast<float>(value);
+    if (parameter == "emissivity")
+        QTEST(acq::emissivityCode(v), "code");
+    else if (parameter == "reflected")
+        QTEST(static_cast<int>(acq::reflectedCode(acq::reflectedKelvin(static_cast<int>(value)))), "code");
+    else
+        QTEST(static_cast<int>(acq::distanceCode(v)), "code");
 }
 
 void TestModuleRequests::parametersAreSentOnce_data()
@@ -339,16 +299,9 @@ void TestModuleRequests::calibrationModes_data()
     QTest::addColumn<int>("gain");
     QTest::addColumn<int>("pendingBefore");
     QTest::addColumn<Calls>("calls");
-    Calls rmcover{"ooc_b_update(0)",
-                  "pause 3000",
-                  "ooc_b_update(0)",
-                  "set_prop_auto_shutter_params(0,0)",
-                  "ooc_b_update(0)",
-                  "rmcover_auto_calc(1)",
-                  "pause 3000",
-                  "set_prop_auto_shutter_params(0,1)",
-                  "ooc_b_update(0)",
-                  "pause 100"};
+    const Calls rmcover{"ooc_b_update(0)", "pause 3000", "ooc_b_update(0)", "set_prop_auto_shutter_params(0,0)",
+                        "ooc_b_update(0)", "rmcover_auto_calc(1)", "pause 3000",
+                        "set_prop_auto_shutter_params(0,1)", "ooc_b_update(0)", "pause 100"};
     const Calls finished{"finished"};
     QTest::newRow("remove cover") << "calTempRmcover" << 1 << -1 << rmcover + finished;
     QTest::newRow("low point, low gain") << "calLowTempPoint" << 0 << -1 << kPointSteps + finished;
