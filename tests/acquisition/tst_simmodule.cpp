@@ -33,27 +33,22 @@ Frame grab()
     return f;
 }
 
-double celsius(uint16_t w) { return w / 64.0 - 273.15; }
-
-// Inside the blackbody's emitter (sensor x 80..143, y 72..119).
+// Mean and spread inside the blackbody's emitter (sensor x 80..143, y 72..119).
 struct Area {
-    double mean, sd, max, min;
+    double mean, sd;
 };
-Area area(const Frame &f, int x0 = 80, int x1 = 144, int y0 = 72, int y1 = 120)
+Area area(const Frame &f)
 {
-    double sum = 0, sq = 0, mx = -1e9, mn = 1e9;
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const double c = celsius(f.temp()[y * kW + x]);
+    double sum = 0, sq = 0;
+    const int n = 64 * 48;
+    for (int y = 72; y < 120; ++y)
+        for (int x = 80; x < 144; ++x) {
+            const double c = f.temp()[y * kW + x] / 64.0 - 273.15;
             sum += c;
             sq += c * c;
-            mx = std::max(mx, c);
-            mn = std::min(mn, c);
-            ++n;
         }
     const double mean = sum / n;
-    return {mean, std::sqrt(std::max(0.0, sq / n - mean * mean)), mx, mn};
+    return {mean, std::sqrt(std::max(0.0, sq / n - mean * mean))};
 }
 
 double meanOver(int frames)
@@ -65,6 +60,18 @@ double meanOver(int frames)
 }
 
 void setTpd(int prop, int value) { QCOMPARE(ir::set_prop_tpd_params(prop, static_cast<uint16_t>(value)), 0); }
+
+// The current gain's tables as the module reports them.
+std::vector<uint16_t> ktTable()
+{
+    std::vector<uint16_t> t(TPD_KT_BT_LEN);
+    return ir::get_tpd_kt_array(t.data()) == 0 ? t : std::vector<uint16_t>{};
+}
+std::vector<uint16_t> nucTable()
+{
+    std::vector<uint16_t> t(TPD_NUC_T_LEN);
+    return ir::get_tpd_nuc_t_array(t.data()) == 0 ? t : std::vector<uint16_t>{};
+}
 
 // What the visible camera shows, computed the plain way, pixel by pixel:
 // the scene's colour at each pixel's portrait position (the person at the
@@ -142,7 +149,6 @@ private slots:
     void flatIsExact();
     void blackbodyReadsItsTemperature_data();
     void blackbodyReadsItsTemperature();
-    void officeHasSomethingInEveryRange();
     void objectParameters_data();
     void objectParameters();
     void tablesDecide();
@@ -239,19 +245,6 @@ void TestSimModule::blackbodyReadsItsTemperature()
     QVERIFY(area(grab()).mean != a.mean);
 }
 
-void TestSimModule::officeHasSomethingInEveryRange()
-{
-    start("office", 1);
-    setTpd(TPD_PROP_EMS, 120);
-    Area high = area(grab(), 0, kW, 0, kH);
-    QVERIFY(std::fabs(high.max - 150.0) < 0.02);   // the soldering iron clips
-    QVERIFY(high.min < 0 && high.min > -20.01);   // the ice pack
-    setTpd(TPD_PROP_GAIN_SEL, 0);
-    Area low = area(grab(), 0, kW, 0, kH);
-    QVERIFY2(low.max > 300 && low.max < 360, qPrintable(QString::number(low.max)));
-    QVERIFY(low.min >= 0.0);
-}
-
 void TestSimModule::objectParameters_data()
 {
     QTest::addColumn<int>("prop");
@@ -289,14 +282,12 @@ void TestSimModule::tablesDecide()
 {
     start("blackbody:100", 1);
     const double before = meanOver(4);
-    std::vector<uint16_t> kt(TPD_KT_BT_LEN), nuc(TPD_NUC_T_LEN);
-    QCOMPARE(ir::get_tpd_kt_array(kt.data()), 0);
+    std::vector<uint16_t> kt = ktTable(), nuc = nucTable();
     for (uint16_t &k : kt)
         k = static_cast<uint16_t>(k * 1.05);
     QCOMPARE(ir::set_tpd_kt_array(kt.data()), 0);
     const double steeper = meanOver(4);
     QVERIFY2(steeper - before > 2.0, qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(steeper)));
-    QCOMPARE(ir::get_tpd_nuc_t_array(nuc.data()), 0);
     for (uint16_t &n : nuc)
         n = static_cast<uint16_t>(n - 64 * 5);   // every entry 5 K colder
     QCOMPARE(ir::set_tpd_nuc_t_array(nuc.data()), 0);
@@ -323,12 +314,10 @@ void TestSimModule::recalibrationRemovesTheFactoryError()
     }
     QVERIFY2(std::fabs(before[2] - 100) > 0.5, qPrintable(QString::number(before[2])));
 
-    std::vector<uint16_t> kt(TPD_KT_BT_LEN), ktNew(TPD_KT_BT_LEN), nuc(TPD_NUC_T_LEN), nucNew(TPD_NUC_T_LEN);
+    std::vector<uint16_t> kt = ktTable(), ktNew(TPD_KT_BT_LEN), nuc = nucTable(), nucNew(TPD_NUC_T_LEN);
     std::vector<int16_t> bt(TPD_KT_BT_LEN), btNew(TPD_KT_BT_LEN);
     std::vector<uint8_t> tau(TPD_TAU_MAX_BYTES, 0);
-    QCOMPARE(ir::get_tpd_kt_array(kt.data()), 0);
     QCOMPARE(ir::get_tpd_bt_array(bt.data()), 0);
-    QCOMPARE(ir::get_tpd_nuc_t_array(nuc.data()), 0);
     TpdCalibParam_t calib{};
     QCOMPARE(ir::get_tpd_calib_param(&calib), 0);
     const EnvCorrectParam_t env{0.25f, 0.9375f, 0.5f, 25.0f, 25.0f};
@@ -389,11 +378,7 @@ void TestSimModule::flashKeepsTheTables()
     std::vector<uint16_t> factoryKt[2], factoryNuc[2];
     for (int gain : {1, 0}) {
         setTpd(TPD_PROP_GAIN_SEL, gain);
-        std::vector<uint16_t> kt(TPD_KT_BT_LEN), nuc(TPD_NUC_T_LEN);
-        QCOMPARE(ir::get_tpd_kt_array(kt.data()), 0);
-        QCOMPARE(ir::get_tpd_nuc_t_array(nuc.data()), 0);
-        factoryKt[gain] = kt;
-        factoryNuc[gain] = nuc;
+        std::vector<uint16_t> kt = factoryKt[gain] = ktTable(), nuc = factoryNuc[gain] = nucTable();
         for (uint16_t &k : kt)
             k = static_cast<uint16_t>(k * 1.03);
         for (uint16_t &n : nuc)
@@ -417,11 +402,9 @@ void TestSimModule::flashKeepsTheTables()
     QVERIFY(acqtest::openModule());
     for (int gain : {1, 0}) {
         setTpd(TPD_PROP_GAIN_SEL, gain);
-        std::vector<uint16_t> kt(TPD_KT_BT_LEN), nuc(TPD_NUC_T_LEN);
-        QCOMPARE(ir::get_tpd_kt_array(kt.data()), 0);
-        QCOMPARE(ir::get_tpd_nuc_t_array(nuc.data()), 0);
+        const std::vector<uint16_t> nuc = nucTable();
         const bool kept = gain ? highKept : lowKept;
-        QCOMPARE(kt != factoryKt[gain], kept);
+        QCOMPARE(ktTable() != factoryKt[gain], kept);
         QCOMPARE(nuc != factoryNuc[gain], kept);
         if (kept)
             QCOMPARE(static_cast<int>(factoryNuc[gain][4000] - nuc[4000]), 64 * (gain ? 2 : 4));
