@@ -121,7 +121,6 @@ private slots:
         QTest::addColumn<float>("m");
         QTest::addColumn<float>("t");
         QTest::addColumn<float>("e");
-        QTest::newRow("celsius") << 36.49f << 130.0f << "0.95" << int(Unit::Celsius) << 36.54f << 130.05f << 0.955f;
         QTest::newRow("fahrenheit") << 100.0f << 20.0f << "1.00" << int(Unit::Fahrenheit) << 212.05f << 68.05f
                                     << 1.005f;
         QTest::newRow("unparsable emissivity") << 0.0f << 0.0f << "abc" << int(Unit::Celsius) << 0.05f << 0.05f
