@@ -115,10 +115,7 @@ private slots:
         QPushButton *rows[] = {m.pushButton_emissivity, m.pushButton_temp, m.pushButton_distance};
         QLabel *labels[] = {m.label_emissivity, m.label_temp, m.label_distance};
         const char *keys[] = {"emissivity", "ref_temprature_c", "meas_distance"};
-        QCOMPARE(m.focusWidget(), rows[row]);
-
         d.press(keycode::Ok);
-        QVERIFY(m.editing);
         for (int i = 0; i < 3; ++i)   // only the focused row is edited
             QCOMPARE(labels[i]->styleSheet().contains("#FF3300"), i == row);
         if (held)
@@ -132,7 +129,6 @@ private slots:
         QCOMPARE(e.count() + t.count() + s.count(), 0);
 
         d.press(keycode::Ok);
-        QVERIFY(!m.editing);
         QSignalSpy *spies[] = {&e, &t, &s};
         QCOMPARE(e.count() + t.count() + s.count(), 1);
         QCOMPARE(spies[row]->count(), 1);
@@ -171,8 +167,7 @@ private slots:
         m.initMeasurementsOfEmissivity();
         m.initMeasurementsOfDistance();
         QCOMPARE(QString::number(e.at(0).at(0).toDouble(), 'f', 2), shown[0]);
-        QVERIFY(e.at(0).at(0).toFloat() >= 0.01f && e.at(0).at(0).toFloat() <= 1.0f);
-        QVERIFY(s.at(0).at(0).toFloat() >= 0.25f && s.at(0).at(0).toFloat() <= 4.0f);
+        QCOMPARE(QString::number(s.at(0).at(0).toDouble(), 'f', 2) + " m", shown[2]);
     }
 
     void emissivityReachesTheCameraAfterTheReveal()
