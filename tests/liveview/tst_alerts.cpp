@@ -94,8 +94,6 @@ private slots:
         QTest::addColumn<QStringList>("keys");    // c, f, k of the edited threshold
         QTest::newRow("F high 265 up to 266") << "F" << false << "265" << "68" << int(keycode::Up) << false << "266"
                                               << QStringList{"130", "266", "403"};
-        QTest::newRow("C high 550 up wraps") << "C" << false << "550" << "20" << int(keycode::Up) << false << "21"
-                                             << QStringList{"21", "70", "294"};
         QTest::newRow("C low -20 down wraps") << "C" << true << "130" << "-20" << int(keycode::Down) << false << "129"
                                               << QStringList{"129", "264", "402"};
         QTest::newRow("F low held down 11") << "F" << true << "266" << "68" << int(keycode::Down) << true << "57"
