@@ -83,8 +83,6 @@ private slots:
     void liveViewReadingReachesAClient();
 };
 
-// ---- the wire format ---------------------------------------------------------------------
-
 void TestTcpServer::scaledValues_data()
 {
     QTest::addColumn<float>("measured");
@@ -161,15 +159,11 @@ void TestTcpServer::configuredPort()
     QTEST(configured, "port");
 }
 
-// ---- over real sockets ----------------------------------------------------------------------
-
 void TestTcpServer::firstClientGetsTheInitialBytes()
 {
     auto server = startServer();
-    QVERIFY(server->isListening());
     // Written at once, before the client says anything.
     const int fd = connectTo(server->boundPort());
-    QVERIFY(fd >= 0);
     QCOMPARE(readBytes(fd, 6, 1000).toHex(' '), QByteArray("34 12 78 56 76 98"));
     loopback::closeFd(fd);
 }
@@ -339,8 +333,6 @@ void TestTcpServer::stopsPromptlyWithASilentClient()
     QVERIFY(clock.elapsed() < 500);
     loopback::closeFd(silent);
 }
-
-// ---- in the program -----------------------------------------------------------------------
 
 void TestTcpServer::mainWindowWiring()
 {

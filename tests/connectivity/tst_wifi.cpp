@@ -44,8 +44,6 @@ private slots:
     void usbMode();
 };
 
-// ---- the rewrite itself --------------------------------------------------------------------------
-
 void TestWifi::ssidRewrite_data()
 {
     QTest::addColumn<QString>("conf");
@@ -100,17 +98,12 @@ void TestWifi::macAddresses()
     QTEST(wifi::ssidSuffix(mac), "suffix");
 }
 
-// ---- at start-up ---------------------------------------------------------------------------------
-
 void TestWifi::nameGivenAtStart_data()
 {
     QTest::addColumn<QByteArray>("wlan0");    // sim/wlan0_mac, "-" for no wlan0
     QTest::addColumn<QByteArray>("conf");     // "-" for no file
     QTest::addColumn<QByteArray>("after");    // "-" for still no file
     QTest::addColumn<QString>("shown");
-    QTest::newRow("radio present") << QByteArray("02:11:22:dd:ee:ff\n")
-                                   << QByteArray("interface=wlan0\nssid=Norvik7_000000\nchannel=6")
-                                   << QByteArray("interface=wlan0\nssid=Norvik7_ddeeff\nchannel=6") << "Norvik7_ddeeff";
     QTest::newRow("no wlan0") << QByteArray("-") << QByteArray("interface=wlan0\nssid=Norvik7_000000\n")
                               << QByteArray("interface=wlan0\nssid=Norvik7_\n") << "Norvik7_";
     QTest::newRow("hostapd.conf missing") << QByteArray("02:11:22:dd:ee:ff") << QByteArray("-") << QByteArray("-")
@@ -167,8 +160,6 @@ void TestWifi::hostapdReplacedWhole()
     QCOMPARE(inodeOf(k.board.file(kConf)), named);
 }
 
-// ---- the switch ----------------------------------------------------------------------------------
-
 void TestWifi::switchByKeys()
 {
     Keypad k;
@@ -210,8 +201,6 @@ void TestWifi::switchByKeys()
     k.back(3);
     QCOMPARE(k.visibleMenus(), QStringList());
 }
-
-// ---- USB mode ------------------------------------------------------------------------------------
 
 void TestWifi::usbMode_data()
 {
