@@ -188,6 +188,9 @@ private slots:
         QVERIFY(!w.cursorSubMenu->checkBox_4->isChecked());
         QVERIFY(w.usbConnectModeSubMenu->radioButton->isChecked());
         QVERIFY(!w.dateTimeSetMenu->twelveHour());
+        for (auto kv : {std::pair{"language", "Chinese"}, {"temp_unit", "C"}, {"display_intensity", "Medium"},
+                        {"auto_power_off", "30Minutes"}, {"auto_save", "No"}, {"temperature_scale", "high_gain"}})
+            QCOMPARE(config::readString(config::Main, QString::fromLatin1(kv.first)), QString::fromLatin1(kv.second));
     }
 
     // The pop-ups start on the stored choices; an empty file gains the written defaults.

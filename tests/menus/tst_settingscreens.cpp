@@ -22,11 +22,9 @@ struct ScreenKind {
     std::function<ChoiceMenu *()> make;
     const char *enableSlot;
     const char *autoUpdateSlot;
-    const char *factorySlot;
     QString key;
     QStringList texts;   // stored texts in button order
     int defaultIndex;
-    int factoryIndex;
 };
 
 template <class M>
@@ -40,22 +38,22 @@ const QList<QPair<const char *, ScreenKind>> &kinds()
     static const QList<QPair<const char *, ScreenKind>> list = {
         {"AutoPowerOffSetSubMenu",
          {maker<AutoPowerOffSetSubMenu>(), "autoPowerOffSetSubMenuEnable", "autoPowerOffSetSubMenuAutoUpdate",
-          "factoryResetForAutoPowerOffSetSubMenu", "auto_power_off", {"5Minutes", "10Minutes", "30Minutes", "Off"}, 2, 2}},
+          "auto_power_off", {"5Minutes", "10Minutes", "30Minutes", "Off"}, 2}},
         {"DisplayIntensitySetSubMenu",
          {maker<DisplayIntensitySetSubMenu>(), "displayIntensitySetSubMenuEnable", "displayIntensitySetSubMenuAutoUpdate",
-          "factoryResetForDisplayIntensitySetSubMenu", "display_intensity", {"Low", "Medium", "High"}, 1, 1}},
+          "display_intensity", {"Low", "Medium", "High"}, 1}},
         {"LanguageSetSubMenu",
-         {maker<LanguageSetSubMenu>(), "languageSetSubMenuEnable", "autoUpdateLanguageSet", "factoryResetForLanguageSet",
-          "language", {"English", "Chinese"}, 1, 1}},
+         {maker<LanguageSetSubMenu>(), "languageSetSubMenuEnable", "autoUpdateLanguageSet", "language",
+          {"English", "Chinese"}, 1}},
         {"TemperatureUnitSetMenu",
          {maker<TemperatureUnitSetMenu>(), "temperatureUnitSetMenuEnable", "temperatureUnitSetMenuAutoUpdate",
-          "factoryResetForTemperatureUnitSetMenu", "temp_unit", {"C", "F"}, 0, 0}},
+          "temp_unit", {"C", "F"}, 0}},
         {"TemperatureScaleSetMenu",
          {maker<TemperatureScaleSetMenu>(), "temperatureScaleSetMenuEnable", nullptr,
-          "factoryResetForTemperatureScaleSetMenu", "temperature_scale", {"low_gain", "high_gain"}, 1, 1}},
+          "temperature_scale", {"low_gain", "high_gain"}, 1}},
         {"AutoSaveSetSubMenu",
          {maker<AutoSaveSetSubMenu>(), "autoSaveSetSubMenuEnable", "autoSaveSetSubMenuAutoUpdate",
-          "factoryResetForAutoSaveSetSubMenu", "auto_save", {"No", "Yes"}, 0, 0}},
+          "auto_save", {"No", "Yes"}, 0}},
     };
     return list;
 }
@@ -164,21 +162,6 @@ private slots:
         for (int i = 0; i < m->buttons().size(); ++i)
             QCOMPARE(m->buttons()[i]->isChecked(), i == index);
         QVERIFY(m->isVisible());
-    }
-
-    void factoryResetSelectsTheFactoryChoice_data() { addRows(); }
-    void factoryResetSelectsTheFactoryChoice()
-    {
-        QFETCH(QByteArray, screen);
-        const ScreenKind &k = kind(screen);
-        TestBoard board;
-        const int other = (k.factoryIndex + 1) % k.texts.size();
-        config::write(config::Main, k.key, k.texts[other]);
-        std::unique_ptr<ChoiceMenu> m(k.make());
-        QCOMPARE(m->checkedIndex(), other);
-        invoke(m.get(), k.factorySlot);
-        QCOMPARE(m->checkedIndex(), k.factoryIndex);
-        QCOMPARE(stored(k.key), k.texts[k.factoryIndex]);
     }
 
     void autoUpdateRefocusesTheCheckedButton_data() { addRows(); }
