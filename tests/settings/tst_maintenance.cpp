@@ -52,8 +52,8 @@ private slots:
     void serialFromTheCard();
 
     void factoryReset();
-    void formatWithACard();
-    void formatWithoutACard();
+    void format_data();
+    void format();
 
     void applicationUpgrade_data();
     void applicationUpgrade();
@@ -269,52 +269,49 @@ void TestMaintenance::factoryReset()
 
 // ---- card format ------------------------------------------------------------------------------------
 
-void TestMaintenance::formatWithACard()
+void TestMaintenance::format_data()
 {
+    QTest::addColumn<bool>("card");
+    QTest::newRow("with a card") << true;
+    QTest::newRow("without a card") << false;
+}
+
+void TestMaintenance::format()
+{
+    QFETCH(bool, card);
     Keypad k;
     FormatSdcardSetMenu *m = k.w->formatSdcardSetMenu;
     config::write(config::Image, QStringLiteral("image_count"), 42);
     k.board.write(kCard + QStringLiteral("/DCIM_100/IMG_0042.bmp"), "picture");
+    if (!card)
+        k.board.remove(kCardNode);
     k.openSystemEntry(2);
-    QCOMPARE(m->focusWidget(), m->radioButton_2);
+    QCOMPARE(m->focusWidget(), m->radioButton_2);   // "No"
     k.board.clearCommands();
     k.up();
     k.ok();
-    QVERIFY(!m->formatSdcardDone);
+    QVERIFY(m->splash()->isVisible());
+    QCOMPARE(m->formatSdcardDone, !card);
+    QCOMPARE(config::readInt(config::Image, QStringLiteral("image_count")), card ? 0 : 42);
+    saveScreenshot(card ? QStringLiteral("FormatSdcardSetMenu_formatting") : QStringLiteral("FormatSdcardSetMenu_no_card"),
+                   {m, m->splash()->pictureSplash(), m->splash()->messageSplash()});
+    if (!card) {
+        QCOMPARE(withoutBacklight(k.board.commands()), QStringList());
+        QCOMPARE(m->splash()->message(), QStringLiteral("No SD card!"));
+        QTRY_VERIFY_WITH_TIMEOUT(!m->splash()->isVisible(), 3000);
+        return;
+    }
     QCOMPARE(k.board.commands(), (QStringList{"sync", "sync", "umount /media/mmcblk0p1", "mkfs.vfat -F 32 /dev/mmcblk0p1",
                                               "mount -o rw /dev/mmcblk0p1 /media/mmcblk0p1", "sync", "sync"}));
-    QCOMPARE(config::readInt(config::Image, QStringLiteral("image_count")), 0);
     QCOMPARE(config::readString(config::Main, QStringLiteral("format_sdcard")), QStringLiteral("No"));
     QCOMPARE(QDir(k.board.file(kCard)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     QCOMPARE(m->splash()->message(), QStringLiteral("Formatting..."));
-    saveScreenshot(QStringLiteral("FormatSdcardSetMenu_formatting"),
-                   {m, m->splash()->pictureSplash(), m->splash()->messageSplash()});
     // Busy: "Yes" again does nothing.
     k.board.clearCommands();
     m->formatSdcardSetMenuUpdateRbtn1();
     QCOMPARE(k.board.commands(), QStringList());
     QTRY_VERIFY_WITH_TIMEOUT(!m->splash()->isVisible(), 7000);
     QTRY_VERIFY_WITH_TIMEOUT(m->formatSdcardDone, 1500);
-}
-
-void TestMaintenance::formatWithoutACard()
-{
-    Keypad k;
-    FormatSdcardSetMenu *m = k.w->formatSdcardSetMenu;
-    config::write(config::Image, QStringLiteral("image_count"), 42);
-    k.board.remove(kCardNode);
-    k.openSystemEntry(2);
-    k.board.clearCommands();
-    k.up();
-    k.ok();
-    QVERIFY(m->formatSdcardDone);
-    QCOMPARE(withoutBacklight(k.board.commands()), QStringList());
-    QCOMPARE(config::readInt(config::Image, QStringLiteral("image_count")), 42);
-    QVERIFY(m->splash()->isVisible());
-    QCOMPARE(m->splash()->message(), QStringLiteral("No SD card!"));
-    saveScreenshot(QStringLiteral("FormatSdcardSetMenu_no_card"),
-                   {m, m->splash()->pictureSplash(), m->splash()->messageSplash()});
-    QTRY_VERIFY_WITH_TIMEOUT(!m->splash()->isVisible(), 3000);
 }
 
 // ---- upgrade ------------------------------------------------------------------------------------------
