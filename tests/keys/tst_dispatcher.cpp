@@ -183,10 +183,15 @@ void TestDispatcher::settingsTreeLevels()
     d.press(keycode::Back);
     QCOMPARE(d.visibleMenus(), QStringList());
 
-    // Opening the settings list again starts on its first entry.
+    // Opening the settings lists again starts on their first entries.
     d.press(keycode::Ok);
     d.press(keycode::Ok);
     QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, 0));
+    if (systemEntry >= 0) {
+        d.press(keycode::Down, settingsEntry);
+        d.press(keycode::Ok);
+        QCOMPARE(d.focusIn(w.systemSettingSubMenu), entry(w.systemSettingSubMenu, 0));
+    }
 }
 
 void TestDispatcher::mainMenuPopups_data()

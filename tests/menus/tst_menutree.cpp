@@ -64,17 +64,6 @@ private slots:
         QVERIFY(menu.isNull());
     }
 
-    void systemSettingsListOpensOnItsFirstEntry()
-    {
-        Built b;
-        SystemSettingSubMenu *s = b.w->systemSettingSubMenu;
-        s->systemSettingSubMenuEnable();
-        s->autoSaveButton->setFocus();
-        s->hide();
-        s->systemSettingSubMenuEnable();
-        QCOMPARE(s->focusWidget(), s->deviceInformationButton);
-    }
-
     // Focus on a button of the main menu or a pop-up becomes a tip centred over
     // the button, just above the window; the button left hides its tip.
     void focusBecomesACentredTip_data()
