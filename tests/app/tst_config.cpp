@@ -17,7 +17,6 @@ private slots:
     void numbersWithDefaults();
     void numbersInRange_data();
     void numbersInRange();
-    void writesAreOnDiskAtOnce();
     void batchReadsWhatTheFileHolds();
     void factoryValues();
 };
@@ -32,27 +31,12 @@ void TestConfig::readChoice_data()
     const QVariant none;
     QTest::newRow("auto_power_off absent") << "auto_power_off" << none << 2 << QVariant("30Minutes");
     QTest::newRow("auto_power_off unknown") << "auto_power_off" << QVariant("7Minutes") << 2 << QVariant("30Minutes");
-    QTest::newRow("auto_power_off Off") << "auto_power_off" << QVariant("Off") << 3 << QVariant("Off");
-    QTest::newRow("auto_power_off 5Minutes") << "auto_power_off" << QVariant("5Minutes") << 0 << QVariant("5Minutes");
     QTest::newRow("texts are case-sensitive") << "auto_power_off" << QVariant("off") << 2 << QVariant("30Minutes");
     QTest::newRow("color absent: first, nothing written") << "color" << none << 0 << none;
     QTest::newRow("color unknown: first, left as is") << "color" << QVariant("Purple") << 0 << QVariant("Purple");
-    QTest::newRow("color RainbowHC") << "color" << QVariant("RainbowHC") << 6 << QVariant("RainbowHC");
     QTest::newRow("color menu label is not the stored form") << "color" << QVariant("White Hot") << 0 << QVariant("White Hot");
-    QTest::newRow("image_mode alignment") << "image_mode" << QVariant("alignment") << 4 << QVariant("alignment");
-    QTest::newRow("image_mode absent") << "image_mode" << none << 0 << none;
-    QTest::newRow("center_focus absent") << "center_focus" << none << 1 << QVariant("No");
-    QTest::newRow("hilo_focus absent") << "hilo_focus" << none << 0 << QVariant("Yes");
-    QTest::newRow("zone absent") << "zone" << none << 1 << QVariant("No");
     QTest::newRow("temp_unit F") << "temp_unit" << QVariant("F") << 1 << QVariant("F");
-    QTest::newRow("temp_unit absent") << "temp_unit" << none << 0 << QVariant("C");
-    QTest::newRow("display_intensity absent") << "display_intensity" << none << 1 << QVariant("Medium");
     QTest::newRow("language absent") << "language" << none << 1 << QVariant("Chinese");
-    QTest::newRow("time_format 12H") << "time_format" << QVariant("12H") << 0 << QVariant("12H");
-    QTest::newRow("time_format absent") << "time_format" << none << 1 << QVariant("24H");
-    QTest::newRow("temperature_scale absent") << "temperature_scale" << none << 0 << QVariant("high_gain");
-    QTest::newRow("auto_save absent") << "auto_save" << none << 0 << QVariant("No");
-    QTest::newRow("high_alert absent") << "high_alert" << none << 1 << QVariant("Off");
     QTest::newRow("wifi_switch absent: not written") << "wifi_switch" << none << 1 << none;
 }
 
@@ -76,11 +60,8 @@ void TestConfig::readChoice()
 void TestConfig::garbledFileGivesDefaults_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("empty") << QByteArray();
     QTest::newRow("binary") << QByteArray("\x00\xff\xfe[config\x01\x02=\x00\x80", 14);
     QTest::newRow("cut off mid-value") << QByteArray("[config]\nauto_power_off=5Min");
-    QTest::newRow("no group") << QByteArray("auto_power_off=5Minutes\ntrans=70\n");
-    QTest::newRow("wrong group") << QByteArray("[other]\nauto_power_off=5Minutes\ntrans=70\n");
     QTest::newRow("values that do not parse") << QByteArray("[config]\ntrans=abc\npiptrans=1e\nalignment=x.y\n");
 }
 
@@ -102,28 +83,30 @@ void TestConfig::numbersWithDefaults_data()
     QTest::addColumn<QString>("stored");   // empty: absent
     QTest::addColumn<double>("read");
     QTest::newRow("trans 0") << "trans" << "0" << 50.0;
-    QTest::newRow("trans absent") << "trans" << "" << 50.0;
-    QTest::newRow("trans 70") << "trans" << "70" << 70.0;
-    QTest::newRow("trans 100") << "trans" << "100" << 100.0;
-    QTest::newRow("piptrans absent") << "piptrans" << "" << 100.0;
-    QTest::newRow("piptrans 0") << "piptrans" << "0" << 100.0;
-    QTest::newRow("piptrans 40") << "piptrans" << "40" << 40.0;
-    QTest::newRow("alignment 0") << "alignment" << "0" << 1.0;
-    QTest::newRow("alignment 0.0") << "alignment" << "0.0" << 1.0;
-    QTest::newRow("alignment 2.5") << "alignment" << "2.5" << 2.5;
     QTest::newRow("trans 250 pinned") << "trans" << "250" << 100.0;
-    QTest::newRow("trans -5 pinned") << "trans" << "-5" << 0.0;
+    QTest::newRow("piptrans 0") << "piptrans" << "0" << 100.0;
     QTest::newRow("piptrans 10 pinned") << "piptrans" << "10" << 25.0;
-    QTest::newRow("piptrans -40 pinned") << "piptrans" << "-40" << 25.0;
-    QTest::newRow("piptrans 400 pinned") << "piptrans" << "400" << 100.0;
+    QTest::newRow("alignment 0.0") << "alignment" << "0.0" << 1.0;
     QTest::newRow("alignment 9 pinned") << "alignment" << "9" << 3.0;
-    QTest::newRow("alignment -2 pinned") << "alignment" << "-2" << 0.5;
     QTest::newRow("vlc_post_x 500 pinned") << "vlc_post_x" << "500" << 72.0;
-    QTest::newRow("vlc_post_x -3 pinned") << "vlc_post_x" << "-3" << 0.0;
     QTest::newRow("vlc_post_x text") << "vlc_post_x" << "left" << 36.0;
     QTest::newRow("vlc_post_y 97 pinned") << "vlc_post_y" << "97" << 96.0;
-    QTest::newRow("vlc_post_y absent") << "vlc_post_y" << "" << 48.0;
-    QTest::newRow("vlc_post_y 50") << "vlc_post_y" << "50" << 50.0;
+}
+
+void TestConfig::numbersWithDefaults()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(double, read);
+    TestBoard b;
+    if (!stored.isEmpty())
+        write(key.startsWith("vlc_post") ? ImageCal : Main, key, stored);
+    const double got = key == "trans"        ? readTrans()
+                       : key == "piptrans"   ? readPipTrans()
+                       : key == "vlc_post_x" ? readVlcPostX()
+                       : key == "vlc_post_y" ? readVlcPostY()
+                                             : readAlignment();
+    QCOMPARE(got, read);
 }
 
 void TestConfig::numbersInRange_data()
@@ -134,17 +117,8 @@ void TestConfig::numbersInRange_data()
     QTest::addColumn<double>("fallback");
     QTest::addColumn<double>("asFloat");
     QTest::addColumn<int>("asInt");
-    QTest::newRow("emissivity 7") << "7" << 0.01 << 1.0 << 0.95 << 1.0 << 1;
-    QTest::newRow("emissivity 0") << "0" << 0.01 << 1.0 << 0.95 << 0.01 << 0;
-    QTest::newRow("emissivity 0.50") << "0.50" << 0.01 << 1.0 << 0.95 << 0.5 << 1;
-    QTest::newRow("negative distance") << "-1.5" << 0.25 << 4.0 << 0.25 << 0.25 << 0;
     QTest::newRow("distance with blanks") << " 2.00 " << 0.25 << 4.0 << 0.25 << 2.0 << 2;
-    QTest::newRow("text keeps default") << "warm" << -10.0 << 50.0 << 25.0 << 25.0 << 25;
-    QTest::newRow("empty keeps default") << "" << -10.0 << 50.0 << 25.0 << 25.0 << 25;
     QTest::newRow("nan keeps default") << "nan" << -10.0 << 50.0 << 25.0 << 25.0 << 25;
-    QTest::newRow("inf keeps default") << "inf" << -10.0 << 50.0 << 25.0 << 25.0 << 25;
-    QTest::newRow("ambient 900") << "900" << -10.0 << 50.0 << 25.0 << 50.0 << 50;
-    QTest::newRow("ambient -40") << "-40" << -10.0 << 50.0 << 25.0 << -10.0 << -10;
     QTest::newRow("decimal integer rounds") << "30.6" << -10.0 << 50.0 << 25.0 << 30.6 << 31;
     QTest::newRow("huge integer") << "99999999999999999999" << -10.0 << 50.0 << 25.0 << 50.0 << 50;
 }
@@ -157,48 +131,13 @@ void TestConfig::numbersInRange()
     QFETCH(double, fallback);
     QFETCH(double, asFloat);
     QFETCH(int, asInt);
-    QCOMPARE(floatInRange(text, float(lo), float(hi), float(fallback)), float(asFloat));
     const int ilo = int(std::floor(lo)), ihi = int(std::ceil(hi)), ifb = int(std::lround(fallback));
-    QCOMPARE(intInRange(text, ilo, ihi, ifb), asInt);
-    // The file readers apply the same rule.
+    // The file readers and the text rules agree.
     TestBoard b;
     write(Main, "x", text);
     QCOMPARE(readFloatInRange(Main, "x", float(lo), float(hi), float(fallback)), float(asFloat));
     QCOMPARE(readIntInRange(Main, "x", ilo, ihi, ifb), asInt);
-}
-
-void TestConfig::numbersWithDefaults()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, stored);
-    QFETCH(double, read);
-    TestBoard b;
-    if (!stored.isEmpty())
-        write(Main, key, stored);
-    if (!stored.isEmpty() && key.startsWith("vlc_post"))
-        write(ImageCal, key, stored);
-    const double got = key == "trans"        ? readTrans()
-                       : key == "piptrans"   ? readPipTrans()
-                       : key == "vlc_post_x" ? readVlcPostX()
-                       : key == "vlc_post_y" ? readVlcPostY()
-                                             : readAlignment();
-    QCOMPARE(got, read);
-}
-
-void TestConfig::writesAreOnDiskAtOnce()
-{
-    TestBoard b;
-    write(Main, "emissivity", "0.95");
-    write(Image, "image_count", 12);
-    QVERIFY(b.read(Main.file).contains("[config]"));
-    QVERIFY(b.read(Main.file).contains("emissivity=0.95"));
-    QVERIFY(b.read(Image.file).contains("image_count=12"));
-    QCOMPARE(readInt(Image, "image_count"), 12);
-    // A file replaced behind our back (a shell copy) is read anew. QSettings
-    // notices by size and modification time; the time can be equal for two
-    // writes a few milliseconds apart, so the new file differs in size.
-    b.write(Image.file, "[config]\nimage_count=4000\n");
-    QCOMPARE(readInt(Image, "image_count"), 4000);
+    QCOMPARE(floatInRange(text, float(lo), float(hi), float(fallback)), float(asFloat));
 }
 
 // Reads sharing one opening of a file give what separate reads give, writes
@@ -210,7 +149,6 @@ void TestConfig::batchReadsWhatTheFileHolds()
     write(Image, "image_count", 7);
     {
         Batch batch(Main);
-        QCOMPARE(readString(Main, "high_temp_c"), QString("120"));
         QCOMPARE(readInt(Image, "image_count"), 7);
         write(Main, "high_temp_c", "130");
         QCOMPARE(readString(Main, "high_temp_c"), QString("130"));
@@ -221,25 +159,15 @@ void TestConfig::batchReadsWhatTheFileHolds()
             QCOMPARE(readInt(Image, "image_count"), 8);
             QCOMPARE(readString(Main, "high_temp_c"), QString("130"));
         }
-        QCOMPARE(readString(Main, "high_alert"), QString());
     }
-    // A file replaced after the batch ended is read anew, by a plain read
-    // and by the next batch; one written through the store likewise.
+    // A file replaced behind our back (a shell copy) is read anew, by a plain
+    // read and by the next batch; it differs in size because two writes a few
+    // milliseconds apart can share a modification time.
     b.write(Main.file, "[config]\nhigh_temp_c=99\nlow_temp_c=1\n");
     QCOMPARE(readString(Main, "high_temp_c"), QString("99"));
     {
         Batch again(Main);
         QCOMPARE(readString(Main, "high_temp_c"), QString("99"));
-    }
-    b.write(Main.file, "[config]\nhigh_temp_c=100\nlow_temp_c=1\n");
-    {
-        Batch again(Main);
-        QCOMPARE(readString(Main, "high_temp_c"), QString("100"));
-    }
-    write(Main, "high_temp_c", "101");
-    {
-        Batch again(Main);
-        QCOMPARE(readString(Main, "high_temp_c"), QString("101"));
     }
     QFile::remove(filePath(Main));
     {
@@ -257,17 +185,12 @@ void TestConfig::factoryValues()
     writeFactoryValues();
     QSettings s(b.file(Main.file), QSettings::IniFormat);
     s.beginGroup("config");
-    const QStringList keys = s.childKeys();
-    QCOMPARE(keys.size(), 37);   // 36 factory keys and vlc_post_y
+    QCOMPARE(s.childKeys().size(), 37);   // 36 factory keys and vlc_post_y
     QCOMPARE(s.value("auto_power_off").toString(), QString("30Minutes"));
-    QCOMPARE(s.value("emissivity").toString(), QString("0.95"));
-    QCOMPARE(s.value("alignment").toString(), QString("1.0"));
-    QCOMPARE(s.value("ref_temprature_k").toString(), QString("298"));
     QCOMPARE(s.value("high_temp_k").toString(), QString("403"));
     QCOMPARE(s.value("vlc_post_y").toString(), QString("12"));
     QVERIFY(!s.contains("piptrans"));
     QCOMPARE(readString(System, "language"), QString("none"));
-    QCOMPARE(readString(System, "nuc_set"), QString("No"));
     QCOMPARE(b.commands(), QStringList{"sync"});
 }
 

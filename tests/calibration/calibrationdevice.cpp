@@ -2,38 +2,19 @@
 
 #include "acquisition/acqtestsupport.h"
 #include "acquisition/thermalcamerathread.h"
-#include "app/keystate.h"
 #include "calibration/menus/caltempsubmenu.h"
-#include "liveview/viewstate.h"
 
 #include <QDir>
-#include <QLabel>
 #include <QPainter>
 #include <QSignalSpy>
-#include <QTimer>
-#include <QtTest>
-
 
 CalibrationDevice::CalibrationDevice(double blackbodyC)
+    : LiveDevice([blackbodyC](TestBoard &b) {
+          acqtest::resetAll(40000);
+          b.write(QStringLiteral("/sim/scene"), "blackbody:" + QByteArray::number(blackbodyC));
+      })
 {
-    acqtest::resetAll(40000);
-    board.write(QStringLiteral("/sim/scene"), "blackbody:" + QByteArray::number(blackbodyC));
-    start();
-}
-
-CalibrationDevice::~CalibrationDevice() { w.reset(); }
-
-void CalibrationDevice::start()
-{
-    keys::resetState();
-    w = std::make_unique<Norvik7>();
-    for (QTimer *t : {w->refreshTimer, w->cursorTimer, w->secondTimer, w->batteryTimer, w->releaseTimer})
-        t->stop();
-    image_mode.store(0);
-    saveImageDone.store(true);
-    w->show();
-    w->initializingLabel->hide();
-    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    boot();
     QVERIFY(waitFrames(3));
 }
 
@@ -41,39 +22,23 @@ void CalibrationDevice::restart()
 {
     w.reset();
     acqtest::resetAll(40000);   // the core powered off: its tables are in its flash only
-    start();
+    keys::resetState();
+    w = std::make_unique<Norvik7>();
+    for (QTimer *t : {w->refreshTimer, w->cursorTimer, w->secondTimer, w->batteryTimer, w->releaseTimer})
+        t->stop();
+    image_mode.store(0);
+    saveImageDone.store(true);
+    boot();
+    QVERIFY(waitFrames(3));
 }
 
-void CalibrationDevice::settle() const { TestBoard::waitUntilKeysRead(w->kbdFd); }
-
-void CalibrationDevice::press(int code, int times) const
-{
-    for (int i = 0; i < times; ++i) {
-        board.sendKey(code, keyvalue::Press);
-        board.sendKey(code, keyvalue::Release);
-        settle();
-    }
-}
-
-// `key` pressed while DOWN is held and repeating.
-static void withDownHeld(const TestBoard &board, int key)
+void CalibrationDevice::withDownRepeating(int key) const
 {
     board.sendKey(keycode::Down, keyvalue::Press);
     board.sendKey(keycode::Down, keyvalue::Repeat);
     board.sendKey(key, keyvalue::Press);
     board.sendKey(key, keyvalue::Release);
     board.sendKey(keycode::Down, keyvalue::Release);
-}
-
-void CalibrationDevice::openTemperatureCalibration() const
-{
-    withDownHeld(board, keycode::Up);
-    settle();
-}
-
-void CalibrationDevice::openImageCalibration() const
-{
-    withDownHeld(board, keycode::Left);
     settle();
 }
 
@@ -95,12 +60,13 @@ bool CalibrationDevice::okAndWaitForTheLoop(int timeoutMs) const
     return done.wait(timeoutMs) || done.count() > 0;
 }
 
-bool CalibrationDevice::waitFrames(int frames) const
+// The frames delivered until there are `frames` of them (none on a timeout).
+QList<QList<QVariant>> CalibrationDevice::framesFor(int frames) const
 {
     QSignalSpy spy(w->cameraThread, &ThermalCameraThread::updateThermalVLCImage);
     for (int i = 0; i < 400 && spy.count() < frames; ++i)
         spy.wait(100);
-    return spy.count() >= frames;
+    return spy.count() >= frames ? QList<QList<QVariant>>(spy) : QList<QList<QVariant>>();
 }
 
 void CalibrationDevice::pointAt(double celsius) const
@@ -111,13 +77,11 @@ void CalibrationDevice::pointAt(double celsius) const
 
 double CalibrationDevice::centreReading(int frames) const
 {
-    QSignalSpy spy(w->cameraThread, &ThermalCameraThread::updateThermalVLCImage);
-    for (int i = 0; i < 400 && spy.count() < frames; ++i)
-        spy.wait(100);
+    const QList<QList<QVariant>> got = framesFor(frames);
     double sum = 0;
-    for (const QList<QVariant> &f : spy)
+    for (const QList<QVariant> &f : got)
         sum += f.at(2).value<unsigned short>() * 0.0625 - 273.15;
-    return spy.isEmpty() ? -1000 : sum / spy.count();
+    return got.isEmpty() ? -1000 : sum / got.size();
 }
 
 bool CalibrationDevice::saveScreen(QWidget *page, const QString &name) const

@@ -2,32 +2,20 @@
 // The whole program on a fresh simulated board, worked by keys as a factory
 // technician works it, with the blackbody the camera looks at and the
 // centre readings the acquisition thread delivers.
-#include "app/norvik7.h"
-#include "common/testboard.h"
+#include "common/livedevice.h"
 
-#include <QString>
-
-#include <memory>
-
-class CalibrationDevice {
+class CalibrationDevice : public LiveDevice {
 public:
     // The blackbody in front of the camera at start.
     explicit CalibrationDevice(double blackbodyC = 20.0);
-    ~CalibrationDevice();
-
-    TestBoard board;
-    std::unique_ptr<Norvik7> w;
 
     // Stops the program (its thread waited for) and starts it again on the
     // same board, the infrared core powered off and on in between.
     void restart();
-
-    // A key pressed and released; all of it read by the program.
-    void press(int code, int times = 1) const;
     // UP pressed while DOWN repeats: the temperature calibration page.
-    void openTemperatureCalibration() const;
+    void openTemperatureCalibration() const { withDownRepeating(keycode::Up); }
     // LEFT pressed while DOWN repeats: the image calibration page.
-    void openImageCalibration() const;
+    void openImageCalibration() const { withDownRepeating(keycode::Left); }
     // Focuses the page's button with this object name by DOWN presses.
     bool focusByKeys(const char *objectName) const;
     // OK on the focused button; waits until the acquisition loop reports
@@ -42,9 +30,9 @@ public:
     // as <build>/screenshots/NAME.png to be looked at.
     bool saveScreen(QWidget *page, const QString &name) const;
     // Waits until `frames` more frames are delivered.
-    bool waitFrames(int frames) const;
+    bool waitFrames(int frames) const { return !framesFor(frames).isEmpty(); }
 
 private:
-    void start();
-    void settle() const;
+    void withDownRepeating(int key) const;
+    QList<QList<QVariant>> framesFor(int frames) const;
 };

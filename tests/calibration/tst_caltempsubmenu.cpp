@@ -42,8 +42,8 @@ private slots:
     void opensOnCalResetAndArrowsFollowTheTable();
     void pointRecordingWritesOnlyTheGainsKeys_data();
     void pointRecordingWritesOnlyTheGainsKeys();
-    void resetThenRecalibrationAtOnceChangesNoTable();
-    void recalibrationWithoutSavedTablesSaysSo();
+    void refusedRecalibration_data();
+    void refusedRecalibration();
     void saveAndSwitchRelabelsAfterThreeSeconds();
     void removeCoverReset_data();
     void removeCoverReset();
@@ -154,49 +154,51 @@ void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys()
     QTRY_VERIFY(!page->tipsLabel->isVisible());
 }
 
-void TestCalTempSubMenu::resetThenRecalibrationAtOnceChangesNoTable()
+void TestCalTempSubMenu::refusedRecalibration_data()
 {
+    // Recalibration right after the reset (all points back to 500.0), or with
+    // points of an earlier day but no reset in this run and no table files.
+    QTest::addColumn<bool>("resetFirst");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("reset at once before") << true << "Record all three points first";
+    QTest::newRow("no saved tables") << false << "Recal failed, tables unchanged";
+}
+
+void TestCalTempSubMenu::refusedRecalibration()
+{
+    QFETCH(bool, resetFirst);
+    QFETCH(QString, tip);
     fillPoints(QStringLiteral("19.6"));
     CalTempSubMenu *page = d->w->calTempSubMenu;
     QSignalSpy forCal(page, &CalTempSubMenu::setEmissivityForCal);
     QSignalSpy toDefault(page, &CalTempSubMenu::setEmissivityDefault);
     d->openTemperatureCalibration();
-    QVERIFY(d->okAndWaitForTheLoop());   // "Cal Reset", where the page opens
-    QCOMPARE(forCal.count(), 1);
-    for (int n = 1; n <= 6; ++n) {
-        QCOMPARE(config::readString(config::CalTemp, caltables::tempKey(n)), QStringLiteral("500.0"));
-        QCOMPARE(page->pointLabel(n)->styleSheet(), QStringLiteral("color: red;\nfont: bold 11pt;\n"));
+    const QString flashPath = QString::fromLatin1(irsim::kFlashBoardPath);
+    if (resetFirst) {
+        QVERIFY(d->okAndWaitForTheLoop());   // "Cal Reset", where the page opens
+        QCOMPARE(forCal.count(), 1);
+        for (int n = 1; n <= 6; ++n) {
+            QCOMPARE(config::readString(config::CalTemp, caltables::tempKey(n)), QStringLiteral("500.0"));
+            QCOMPARE(page->pointLabel(n)->styleSheet(), QStringLiteral("color: red;\nfont: bold 11pt;\n"));
+        }
+        QCOMPARE(d->board.read("/root/kt_H.bin").size(), 2402);
     }
-    QCOMPARE(d->board.read("/root/kt_H.bin").size(), 2402);
-    const QByteArray flash = d->board.read(QString::fromLatin1(irsim::kFlashBoardPath));
+    const QByteArray flash = d->board.read(flashPath);
 
     QVERIFY(d->focusByKeys("pushButton_4"));
     irsim::clearCalls();
     QVERIFY(d->okAndWaitForTheLoop());
     for (const std::string &c : irsim::calls())
-        QVERIFY2(c.rfind("set_tpd_", 0) != 0 && c.find("calc") == std::string::npos, c.c_str());
-    QCOMPARE(d->board.read(QString::fromLatin1(irsim::kFlashBoardPath)), flash);
-    // The tip says why and stays a while; the emissivity stays for the calibration.
+        QVERIFY2(c.rfind("set_tpd_", 0) != 0 && (!resetFirst || c.find("calc") == std::string::npos), c.c_str());
+    QCOMPARE(d->board.read(flashPath), flash);
+    if (!resetFirst)
+        QVERIFY(!QFile::exists(d->board.file(flashPath)));
+    // The tip says why and stays a while; after the reset the emissivity stays
+    // for the calibration.
+    QTRY_COMPARE(page->tipsLabel->text(), tip);
     QVERIFY(page->tipsLabel->isVisible());
-    QCOMPARE(page->tipsLabel->text(), QStringLiteral("Record all three points first"));
-    QCOMPARE(toDefault.count(), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(!page->tipsLabel->isVisible(), 5000);
-}
-
-void TestCalTempSubMenu::recalibrationWithoutSavedTablesSaysSo()
-{
-    // Points recorded on an earlier day; no reset in this run, no table files.
-    fillPoints(QStringLiteral("19.6"));
-    CalTempSubMenu *page = d->w->calTempSubMenu;
-    d->openTemperatureCalibration();
-    QVERIFY(d->focusByKeys("pushButton_4"));
-    irsim::clearCalls();
-    QVERIFY(d->okAndWaitForTheLoop());
-    QTRY_COMPARE(page->tipsLabel->text(), QStringLiteral("Recal failed, tables unchanged"));
-    QVERIFY(page->tipsLabel->isVisible());
-    for (const std::string &c : irsim::calls())
-        QVERIFY2(c.rfind("set_tpd_", 0) != 0, c.c_str());
-    QVERIFY(!QFile::exists(d->board.file(QString::fromLatin1(irsim::kFlashBoardPath))));
+    if (resetFirst)
+        QCOMPARE(toDefault.count(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(!page->tipsLabel->isVisible(), 5000);
 }
 

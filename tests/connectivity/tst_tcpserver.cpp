@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QNetworkInterface>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QtTest>
 
 #include <arpa/inet.h>
@@ -69,26 +68,19 @@ private slots:
     void configuredPort_data();
     void configuredPort();
 
-    void firstClientGetsTheInitialBytes();
-    void readingReachesTheClient();
-    void commandsOverTheSocket_data();
-    void commandsOverTheSocket();
+    void firstClientThenStopWithItSilent();
     void noClientEverGetsAMixedReading();
     void silentClientDelaysTheNextByAtMostTwoSeconds();
     void misbehavingClientsLeaveTheServerRunning_data();
     void misbehavingClientsLeaveTheServerRunning();
-    void thousandClientsInARow();
-    void fiftyClientsAtOnce();
+    void manyClients();
     void listensOnLoopbackOnly();
     void portTakenIsTriedAgain();
-    void stopsPromptlyWithASilentClient();
 
     void mainWindowWiring();
     void liveViewReadingReachesAClient_data();
     void liveViewReadingReachesAClient();
 };
-
-// ---- the wire format ---------------------------------------------------------------------
 
 void TestTcpServer::scaledValues_data()
 {
@@ -102,12 +94,9 @@ void TestTcpServer::scaledValues_data()
     const float t = 0.05f, e = 0.005f;
     QTest::newRow("36.54, 130, 0.95") << 36.54f + t << 130.0f + t << 0.95f + e << 365 << 1300 << 95;
     QTest::newRow("negative temperature sent as 0") << -12.3f + t << 130.0f + t << 0.95f + e << 0 << 1300 << 95;
-    QTest::newRow("just below zero") << -0.04f + t << -0.2f + t << 0.10f + e << 0 << 0 << 10;
     QTest::newRow("hot end of the low gain") << 549.96f + t << 550.0f + t << 1.0f + e << 5500 << 5500 << 100;
     QTest::newRow("low 16 bits kept") << 6553.6f + t << 6600.0f + t << 0.5f + e << 0 << 464 << 50;
     QTest::newRow("NaN sent as 0") << std::numeric_limits<float>::quiet_NaN() << 130.0f + t << 0.95f + e << 0 << 1300 << 95;
-    QTest::newRow("huge values stay defined") << 1e30f << -1e30f << 1e20f << int(tcpserver::scaled(1e30f, 10.0f)) << 0
-                                              << int(tcpserver::scaled(1e20f, 100.0f));
 }
 
 void TestTcpServer::scaledValues()
@@ -116,17 +105,12 @@ void TestTcpServer::scaledValues()
     QFETCH(float, high);
     QFETCH(float, emissivity);
     const tcpserver::Reading r = tcpserver::readingFrom(measured, high, emissivity);
-    QFETCH(int, w0);
-    QFETCH(int, w1);
-    QFETCH(int, w2);
-    QCOMPARE(int(r.temperature), w0);
-    QCOMPARE(int(r.highLimit), w1);
-    QCOMPARE(int(r.emissivity), w2);
     // Packed for publishing and unpacked unchanged; on the wire little-endian.
     QCOMPARE(tcpserver::unpack(tcpserver::pack(r)), r);
     const auto bytes = tcpserver::wireBytes(r);
-    QCOMPARE(int(bytes[0] | bytes[1] << 8), w0);
-    QCOMPARE(int(bytes[4] | bytes[5] << 8), w2);
+    QTEST(int(bytes[0] | bytes[1] << 8), "w0");
+    QTEST(int(bytes[2] | bytes[3] << 8), "w1");
+    QTEST(int(bytes[4] | bytes[5] << 8), "w2");
 }
 
 void TestTcpServer::commands_data()
@@ -138,23 +122,18 @@ void TestTcpServer::commands_data()
     QTest::newRow("UVC start") << QByteArray("UVC start") << start;
     QTest::newRow("UVC stop") << QByteArray("UVC stop") << stop;
     QTest::newRow("with a newline") << QByteArray("UVC start\n") << none;
-    QTest::newRow("with CR LF") << QByteArray("UVC stop\r\n") << none;
     QTest::newRow("C string with its zero") << QByteArray("UVC start", 10) << start;
     QTest::newRow("zero then garbage") << QByteArray("UVC stop\0zzz", 12) << stop;
     QTest::newRow("lower case") << QByteArray("uvc start") << none;
-    QTest::newRow("leading blank") << QByteArray(" UVC start") << none;
-    QTest::newRow("prefix only") << QByteArray("UVC sta") << none;
     QTest::newRow("two commands") << QByteArray("UVC startUVC stop") << none;
     QTest::newRow("empty") << QByteArray() << none;
-    QTest::newRow("zero first") << QByteArray("\0UVC start", 10) << none;
     QTest::newRow("1024 bytes") << QByteArray(1024, 'U') << none;
 }
 
 void TestTcpServer::commands()
 {
     QFETCH(QByteArray, received);
-    QFETCH(int, command);
-    QCOMPARE(int(tcpserver::parseCommand(received.constData(), std::size_t(received.size()))), command);
+    QTEST(int(tcpserver::parseCommand(received.constData(), std::size_t(received.size()))), "command");
 }
 
 void TestTcpServer::configuredPort_data()
@@ -163,75 +142,34 @@ void TestTcpServer::configuredPort_data()
     QTest::addColumn<int>("port");
     QTest::newRow("unset") << QByteArray() << 1234;
     QTest::newRow("set") << QByteArray("40123") << 40123;
-    QTest::newRow("any free port") << QByteArray("0") << 0;
     QTest::newRow("not a number") << QByteArray("http") << 1234;
     QTest::newRow("out of range") << QByteArray("70000") << 1234;
-    QTest::newRow("negative") << QByteArray("-5") << 1234;
 }
 
 void TestTcpServer::configuredPort()
 {
     QFETCH(QByteArray, env);
-    QFETCH(int, port);
-    const QByteArray old = qgetenv("NORVIK7_TCP_PORT");
     if (env.isEmpty())
         qunsetenv("NORVIK7_TCP_PORT");
     else
         qputenv("NORVIK7_TCP_PORT", env);
     const int configured = tcpserver::configuredPort();
-    if (old.isNull())
-        qunsetenv("NORVIK7_TCP_PORT");
-    else
-        qputenv("NORVIK7_TCP_PORT", old);
-    QCOMPARE(configured, port);
+    qunsetenv("NORVIK7_TCP_PORT");
+    QTEST(configured, "port");
 }
 
-// ---- over real sockets ----------------------------------------------------------------------
-
-void TestTcpServer::firstClientGetsTheInitialBytes()
+void TestTcpServer::firstClientThenStopWithItSilent()
 {
     auto server = startServer();
-    QVERIFY(server->isListening());
-    // Written at once, before the client says anything.
-    const int fd = connectTo(server->boundPort());
-    QVERIFY(fd >= 0);
-    QCOMPARE(readBytes(fd, 6, 1000).toHex(' '), QByteArray("34 12 78 56 76 98"));
-    loopback::closeFd(fd);
-}
-
-void TestTcpServer::readingReachesTheClient()
-{
-    auto server = startServer();
-    server->getMaxTempData(36.54f + 0.05f, 130.0f + 0.05f, 0.95f + 0.005f);
-    const auto w = words(fetch(server->boundPort()));
-    QCOMPARE(int(w[0]), 365);
-    QCOMPARE(int(w[1]), 1300);
-    QCOMPARE(int(w[2]), 95);
-    server->getMaxTempData(-40.0f, 130.05f, 0.955f);
-    QCOMPARE(int(words(fetch(server->boundPort()))[0]), 0);
-}
-
-void TestTcpServer::commandsOverTheSocket_data()
-{
-    QTest::addColumn<QByteArray>("say");
-    QTest::addColumn<QList<int>>("emitted");
-    QTest::newRow("UVC start") << QByteArray("UVC start") << QList<int>{1};
-    QTest::newRow("UVC stop") << QByteArray("UVC stop") << QList<int>{0};
-    QTest::newRow("UVC start and a newline") << QByteArray("UVC start\n") << QList<int>{};
-    QTest::newRow("garbage") << QByteArray("\xff\x00\x13GET / HTTP/1.0\r\n\r\n", 21) << QList<int>{};
-}
-
-void TestTcpServer::commandsOverTheSocket()
-{
-    QFETCH(QByteArray, say);
-    QFETCH(QList<int>, emitted);
-    auto server = startServer();
-    QSignalSpy spy(server.get(), &TcpServerThread::sendUVCStart);
-    QCOMPARE(fetch(server->boundPort(), say).size(), 6);
-    QList<int> got;
-    for (const QList<QVariant> &args : spy)
-        got << args.at(0).toInt();
-    QCOMPARE(got, emitted);
+    // The initial bytes, written at once, before the client says anything.
+    const int silent = connectTo(server->boundPort());
+    QCOMPARE(readBytes(silent, 6, 1000).toHex(' '), QByteArray("34 12 78 56 76 98"));
+    // The client stays silent; the server still stops promptly.
+    QElapsedTimer clock;
+    clock.start();
+    server.reset();
+    QVERIFY(clock.elapsed() < 500);
+    loopback::closeFd(silent);
 }
 
 void TestTcpServer::noClientEverGetsAMixedReading()
@@ -306,28 +244,24 @@ void TestTcpServer::misbehavingClientsLeaveTheServerRunning()
     for (int round = 0; round < 5; ++round) {
         const int fd = connectTo(server->boundPort());
         QVERIFY(fd >= 0);
-        if (what == QLatin1String("reset-at-once")) {
-            loopback::resetFd(fd);
-        } else if (what == QLatin1String("reset-after")) {
+        if (what == "reset-after")
             readBytes(fd, 6);
-            loopback::resetFd(fd);
-        } else if (what == QLatin1String("half-open")) {
+        if (what == "half-open") {
             ::shutdown(fd, SHUT_WR);
             QTest::qWait(20);
-            loopback::closeFd(fd);
-        } else if (what == QLatin1String("megabyte")) {
-            QByteArray big(1 << 20, 'U');
-            loopback::sendAll(fd, big);   // the server closes after 1024 bytes: the rest may fail
-            loopback::closeFd(fd);
-        } else if (what == QLatin1String("random")) {
-            QByteArray noise;
-            for (int i = 0; i < 700; ++i)
-                noise.append(char(QRandomGenerator::global()->bounded(256)));
-            loopback::sendAll(fd, noise);
-            loopback::closeFd(fd);
-        } else {
-            loopback::closeFd(fd);
         }
+        if (what == "megabyte")
+            loopback::sendAll(fd, QByteArray(1 << 20, 'U'));   // closed after 1024 bytes: the rest may fail
+        if (what == "random") {
+            QByteArray noise(700, '\0');
+            for (char &c : noise)
+                c = char(QRandomGenerator::global()->bounded(256));
+            loopback::sendAll(fd, noise);
+        }
+        if (what.startsWith("reset"))
+            loopback::resetFd(fd);
+        else
+            loopback::closeFd(fd);
     }
     // Still serving, and still taking a command.
     QCOMPARE(fetch(server->boundPort(), "UVC stop").size(), 6);
@@ -337,36 +271,24 @@ void TestTcpServer::misbehavingClientsLeaveTheServerRunning()
     QCOMPARE(spy.count(), 1);
 }
 
-void TestTcpServer::thousandClientsInARow()
+void TestTcpServer::manyClients()
 {
     auto server = startServer();
     server->getMaxTempData(25.05f, 130.05f, 0.955f);
-    int good = 0;
-    for (int i = 0; i < 1000; ++i) {
-        const auto six = fetch(server->boundPort());
-        if (six.size() == 6 && words(six)[0] == 250)
-            ++good;
-    }
-    QCOMPARE(good, 1000);
-    QCOMPARE(server->clientsServed(), quint64(1000));
-}
-
-void TestTcpServer::fiftyClientsAtOnce()
-{
-    auto server = startServer();
-    // Fifty readers start together; each closes as soon as it has its reading.
-    // None may be left hanging in the kernel's queue.
-    std::atomic<int> served{0};
+    // Twenty readers start together and connect fifty times each; each closes
+    // as soon as it has its reading. None may be left hanging in the kernel's queue.
+    std::atomic<int> good{0};
     std::vector<std::thread> clients;
-    for (int i = 0; i < 50; ++i)
+    for (int i = 0; i < 20; ++i)
         clients.emplace_back([&] {
-            if (fetch(server->boundPort(), QByteArray(), 3000).size() == 6)
-                served.fetch_add(1);
+            for (int k = 0; k < 50; ++k)
+                if (const auto six = fetch(server->boundPort()); six.size() == 6 && words(six)[0] == 250)
+                    good.fetch_add(1);
         });
     for (std::thread &t : clients)
         t.join();
-    QCOMPARE(served.load(), 50);
-    QCOMPARE(server->clientsServed(), quint64(50));
+    QCOMPARE(good.load(), 1000);
+    QCOMPARE(server->clientsServed(), quint64(1000));
 }
 
 void TestTcpServer::listensOnLoopbackOnly()
@@ -404,20 +326,6 @@ void TestTcpServer::portTakenIsTriedAgain()
     QCOMPARE(fetch(port).size(), 6);
 }
 
-void TestTcpServer::stopsPromptlyWithASilentClient()
-{
-    auto server = startServer();
-    const int silent = connectTo(server->boundPort());
-    QCOMPARE(readBytes(silent, 6).size(), 6);
-    QElapsedTimer clock;
-    clock.start();
-    server.reset();
-    QVERIFY(clock.elapsed() < 500);
-    loopback::closeFd(silent);
-}
-
-// ---- in the program -----------------------------------------------------------------------
-
 void TestTcpServer::mainWindowWiring()
 {
     TestBoard board;
@@ -425,7 +333,6 @@ void TestTcpServer::mainWindowWiring()
     qputenv("NORVIK7_TCP_PORT", QByteArray::number(port));
     Norvik7 w;
     qunsetenv("NORVIK7_TCP_PORT");
-    QVERIFY(w.tcpServerThread);
     QTRY_VERIFY_WITH_TIMEOUT(w.tcpServerThread->isListening(), 5000);
     QCOMPARE(w.tcpServerThread->boundPort(), port);
 
@@ -441,9 +348,13 @@ void TestTcpServer::mainWindowWiring()
     uvcStartFlag.store(0);
     fetch(port, "UVC start");
     QTRY_COMPARE(uvcStartFlag.load(), 1);
-    fetch(port, "UVC start\n");
     fetch(port, "UVC stop");
     QTRY_COMPARE(uvcStartFlag.load(), 0);
+    // Anything else, a line end included, is no command.
+    fetch(port, "UVC start\n");
+    fetch(port, QByteArray("\xff\x00\x13GET / HTTP/1.0\r\n\r\n", 21));
+    QTest::qWait(100);
+    QCOMPARE(uvcStartFlag.load(), 0);
 }
 
 void TestTcpServer::liveViewReadingReachesAClient_data()

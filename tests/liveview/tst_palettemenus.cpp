@@ -14,21 +14,6 @@
 #include <QLabel>
 #include <QRadioButton>
 
-class TestPaletteMenus : public QObject {
-    Q_OBJECT
-private slots:
-    void palettePreviewFallsBackOnClosing();
-    void paletteConfirmedWithOk();
-    void colourBarPicturesAreThePaletteTables_data();
-    void colourBarPicturesAreThePaletteTables();
-    void imageModePreviewAndConfirm_data();
-    void imageModePreviewAndConfirm();
-
-    void alignmentLabels_data();
-    void alignmentLabels();
-    void alignmentDistanceByKeys();
-};
-
 namespace {
 // From the live view: OK, then RIGHT `times` to a button of the menu bar, OK.
 void openPopup(LiveDevice &d, int times)
@@ -39,198 +24,166 @@ void openPopup(LiveDevice &d, int times)
 }
 }  // namespace
 
-void TestPaletteMenus::palettePreviewFallsBackOnClosing()
-{
-    LiveDevice d;
-    d.boot();
-    Norvik7 &w = *d.w;
-    ColorSubMenu &c = *w.colorSubMenu;
-    QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 1, 1000);
-    openPopup(d, 1);
-    QVERIFY(c.isVisible());
-    QCOMPARE(c.focusWidget(), c.radioButton);   // Iron, the ticked one
-    d.press(keycode::Down, 5);
-    QCOMPARE(c.focusWidget(), c.radioButton_6);   // Lava
-    QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 6, 1000);
-    w.updateMaxMinTempColorMap();
-    QCOMPARE(Norvik7::colorMap, 5);
-    QCOMPARE(w.ColorStatusLabel->styleSheet(), QStringLiteral("border-image: url(:/images/colormap_Lava.png);"));
-    QVERIFY(c.radioButton->isChecked());   // previewing ticks nothing
+class TestPaletteMenus : public QObject {
+    Q_OBJECT
+private slots:
+    void palettePreviewFallsBackOnClosingAndIsKeptWithOk()
+    {
+        LiveDevice d;
+        d.boot();
+        Norvik7 &w = *d.w;
+        ColorSubMenu &c = *w.colorSubMenu;
+        QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 1, 1000);
+        openPopup(d, 1);
+        QVERIFY(c.isVisible());
+        QCOMPARE(c.focusWidget(), c.radioButton);   // Iron, the ticked one
+        d.press(keycode::Down, 5);   // Lava
+        QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 6, 1000);
+        w.updateMaxMinTempColorMap();
+        QCOMPARE(w.ColorStatusLabel->styleSheet(), QStringLiteral("border-image: url(:/images/colormap_Lava.png);"));
+        QVERIFY(c.radioButton->isChecked());   // previewing ticks nothing
 
-    QElapsedTimer clock;
-    clock.start();
-    d.press(keycode::Back);
-    QVERIFY(!c.isVisible());
-    QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 1, 1000);
-    QVERIFY2(clock.elapsed() <= 260, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(d.key("color"), QStringLiteral("Iron"));
-    w.updateMaxMinTempColorMap();
-    QCOMPARE(Norvik7::colorMap, 0);
-    QCOMPARE(w.ColorStatusLabel->styleSheet(), QStringLiteral("border-image: url(:/images/colormap_Iron.png);"));
-}
+        QElapsedTimer clock;
+        clock.start();
+        d.press(keycode::Back);
+        QVERIFY(!c.isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 1, 1000);
+        QVERIFY2(clock.elapsed() <= 260, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(d.key("color"), QStringLiteral("Iron"));
+        w.updateMaxMinTempColorMap();
+        QCOMPARE(w.ColorStatusLabel->styleSheet(), QStringLiteral("border-image: url(:/images/colormap_Iron.png);"));
 
-void TestPaletteMenus::paletteConfirmedWithOk()
-{
-    LiveDevice d;
-    d.boot();
-    Norvik7 &w = *d.w;
-    ColorSubMenu &c = *w.colorSubMenu;
-    openPopup(d, 1);
-    d.press(keycode::Down, 6);   // Rainbow HC
-    d.press(keycode::Ok);
-    QVERIFY(!c.isVisible());
-    QCOMPARE(paletteNumber.load(), 7);   // at once
-    QVERIFY(c.radioButton_7->isChecked());
-    QVERIFY(!c.radioButton->isChecked());
-    QCOMPARE(d.key("color"), QStringLiteral("RainbowHC"));
-    QTest::qWait(2 * ColorSubMenu::kPreviewMs);
-    QCOMPARE(paletteNumber.load(), 7);
-    w.updateMaxMinTempColorMap();
-    QCOMPARE(Norvik7::colorMap, 6);
-}
-
-void TestPaletteMenus::colourBarPicturesAreThePaletteTables_data()
-{
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("picture");
-    const char *files[] = {"Iron", "RainBow", "grayscale", "chamo", "blackhot", "Lava", "RainBowHC"};
-    for (int n = 1; n <= 7; ++n)
-        QTest::newRow(palettes::byNumber(n)->label)
-            << n << QStringLiteral(":/images/colormap_%1.png").arg(QLatin1String(files[n - 1]));
-}
-
-void TestPaletteMenus::colourBarPicturesAreThePaletteTables()
-{
-    QFETCH(int, number);
-    QFETCH(QString, picture);
-    const QImage bar = QImage(picture).convertToFormat(QImage::Format_RGB888);
-    QVERIFY(!bar.isNull());
-    QCOMPARE(bar.height(), 256);
-    const Palette *p = palettes::byNumber(number);
-    const framepath::Rgb888Table t = framepath::expand(*p->table, p->inverted);
-    // Hottest at the top, every entry of the live picture's table on its row.
-    for (int y = 0; y < 256; ++y) {
-        const QColor got = bar.pixelColor(bar.width() / 2, y);
-        const uint8_t *want = t.rgb[255 - y];
-        QVERIFY2(got.red() == want[0] && got.green() == want[1] && got.blue() == want[2],
-                 qPrintable(QStringLiteral("row %1").arg(y)));
+        // Opened again, moved and confirmed: kept at once and after the preview time.
+        d.press(keycode::Ok);
+        d.press(keycode::Down, 6);   // Rainbow HC
+        d.press(keycode::Ok);
+        QVERIFY(!c.isVisible());
+        QCOMPARE(paletteNumber.load(), 7);
+        QVERIFY(c.radioButton_7->isChecked() && !c.radioButton->isChecked());
+        QCOMPARE(d.key("color"), QStringLiteral("RainbowHC"));
+        QTest::qWait(2 * ColorSubMenu::kPreviewMs);
+        QCOMPARE(paletteNumber.load(), 7);
+        w.updateMaxMinTempColorMap();
+        QCOMPARE(Norvik7::colorMap, 6);
     }
-}
 
-void TestPaletteMenus::imageModePreviewAndConfirm_data()
-{
-    QTest::addColumn<int>("button");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("stored");
-    QTest::newRow("Digital") << 1 << 1 << "digital";
-    QTest::newRow("Fusion") << 2 << 2 << "fusion";
-    QTest::newRow("PIP") << 3 << 3 << "pip";
-    QTest::newRow("Alignment") << 4 << 2 << "alignment";
-}
+    void colourBarPicturesAreThePaletteTables_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("picture");
+        const char *files[] = {"Iron", "RainBow", "grayscale", "chamo", "blackhot", "Lava", "RainBowHC"};
+        for (int n = 1; n <= 7; ++n)
+            QTest::newRow(palettes::byNumber(n)->label)
+                << n << QStringLiteral(":/images/colormap_%1.png").arg(QLatin1String(files[n - 1]));
+    }
+    void colourBarPicturesAreThePaletteTables()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, picture);
+        const QImage bar = QImage(picture).convertToFormat(QImage::Format_RGB888);
+        QVERIFY(!bar.isNull());
+        QCOMPARE(bar.height(), 256);
+        const Palette *p = palettes::byNumber(number);
+        const framepath::Rgb888Table t = framepath::expand(*p->table, p->inverted);
+        // Hottest at the top, every entry of the live picture's table on its row.
+        for (int y = 0; y < 256; ++y) {
+            const QColor got = bar.pixelColor(bar.width() / 2, y);
+            const uint8_t *want = t.rgb[255 - y];
+            QVERIFY2(got.red() == want[0] && got.green() == want[1] && got.blue() == want[2],
+                     qPrintable(QStringLiteral("row %1").arg(y)));
+        }
+    }
 
-void TestPaletteMenus::imageModePreviewAndConfirm()
-{
-    QFETCH(int, button);
-    QFETCH(int, mode);
-    QFETCH(QString, stored);
-    LiveDevice d;
-    d.boot();
-    Norvik7 &w = *d.w;
-    ImageModeSubMenu &m = *w.imageModeSubMenu;
-    image_mode.store(0);
-    openPopup(d, 3);
-    QVERIFY(m.isVisible());
-    d.press(keycode::Down, button);
-    QTRY_COMPARE_WITH_TIMEOUT(image_mode.load(), mode, 1000);
-    // Closed without OK: the ticked mode (thermal) returns.
-    QElapsedTimer clock;
-    clock.start();
-    d.press(keycode::Back);
-    QTRY_COMPARE_WITH_TIMEOUT(image_mode.load(), 0, 1000);
-    QVERIFY2(clock.elapsed() <= 260, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY(d.key("image_mode").isEmpty());
+    void imageModePreviewAndConfirm_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("Digital") << 1 << 1 << "digital";
+        QTest::newRow("Fusion") << 2 << 2 << "fusion";
+        QTest::newRow("PIP") << 3 << 3 << "pip";
+        QTest::newRow("Alignment") << 4 << 2 << "alignment";
+    }
+    void imageModePreviewAndConfirm()
+    {
+        QFETCH(int, button);
+        QFETCH(int, mode);
+        QFETCH(QString, stored);
+        LiveDevice d;
+        d.boot();
+        Norvik7 &w = *d.w;
+        ImageModeSubMenu &m = *w.imageModeSubMenu;
+        image_mode.store(0);
+        openPopup(d, 3);
+        QVERIFY(m.isVisible());
+        d.press(keycode::Down, button);
+        QTRY_COMPARE_WITH_TIMEOUT(image_mode.load(), mode, 1000);
+        // Closed without OK: the ticked mode (thermal) returns.
+        QElapsedTimer clock;
+        clock.start();
+        d.press(keycode::Back);
+        QTRY_COMPARE_WITH_TIMEOUT(image_mode.load(), 0, 1000);
+        QVERIFY2(clock.elapsed() <= 260, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(d.key("image_mode").isEmpty());
 
-    // Opened again, moved and confirmed.
-    d.press(keycode::Ok);
-    QVERIFY(m.isVisible());
-    d.press(keycode::Down, button);
-    d.press(keycode::Ok);
-    QVERIFY(!m.isVisible());
-    QCOMPARE(image_mode.load(), mode);
-    QCOMPARE(d.key("image_mode"), stored);
-    QVERIFY(m.buttons()[button]->isChecked());
-    QCOMPARE(w.alignmentDistanceMenu->isVisible(), stored == "alignment");
-    QTest::qWait(2 * ImageModeSubMenu::kPreviewMs);
-    QCOMPARE(image_mode.load(), mode);
-}
+        // Opened again, moved and confirmed.
+        d.press(keycode::Ok);
+        QVERIFY(m.isVisible());
+        d.press(keycode::Down, button);
+        d.press(keycode::Ok);
+        QVERIFY(!m.isVisible());
+        QCOMPARE(image_mode.load(), mode);
+        QCOMPARE(d.key("image_mode"), stored);
+        QVERIFY(m.buttons()[button]->isChecked());
+        QCOMPARE(w.alignmentDistanceMenu->isVisible(), stored == "alignment");
+        QTest::qWait(2 * ImageModeSubMenu::kPreviewMs);
+        QCOMPARE(image_mode.load(), mode);
+    }
 
-void TestPaletteMenus::alignmentLabels_data()
-{
-    QTest::addColumn<float>("value");
-    QTest::addColumn<QStringList>("labels");   // previous, current, next
-    QTest::addColumn<float>("kept");
-    QTest::newRow("0.5") << 0.5f << QStringList{"", "0.5", "1.0"} << 0.5f;
-    QTest::newRow("below 0.5") << 0.0f << QStringList{"", "0.5", "1.0"} << 0.5f;
-    QTest::newRow("1.5") << 1.5f << QStringList{"1.0", "1.5", "2.0"} << 1.5f;
-    QTest::newRow("2.5") << 2.5f << QStringList{"2.0", "2.5", ">3.0"} << 2.5f;
-    QTest::newRow("3.0") << 3.0f << QStringList{"2.5", ">3.0", ""} << 3.0f;
-    QTest::newRow("beyond 3.0") << 3.5f << QStringList{"2.5", ">3.0", ""} << 3.0f;
-}
+    void alignmentDistanceByKeys()
+    {
+        LiveDevice d;
+        d.boot();
+        Norvik7 &w = *d.w;
+        AlignmentDistanceMenu &a = *w.alignmentDistanceMenu;
+        openPopup(d, 3);
+        d.press(keycode::Down, 4);   // Alignment
+        d.press(keycode::Ok);
+        QVERIFY(a.isVisible());
+        QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("0.5"));   // nothing stored yet
+        QCOMPARE(alignmentDistanceValue, 0.5f);
+        d.press(keycode::Right, 6);   // one past the last
+        QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral(">3.0"));
+        QCOMPARE(a.PreDistanceLabel->text(), QStringLiteral("2.5"));
+        QCOMPARE(a.NextDistanceLabel->text(), QString());
+        QCOMPARE(alignmentDistanceValue, 3.0f);
+        QCOMPARE(d.key("alignment"), QStringLiteral("3.0"));
+        d.press(keycode::Left, 6);   // one past the first
+        QCOMPARE(a.PreDistanceLabel->text(), QString());
+        QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("0.5"));
+        QCOMPARE(a.NextDistanceLabel->text(), QStringLiteral("1.0"));
+        QCOMPARE(alignmentDistanceValue, 0.5f);
+        d.press(keycode::Right);
+        QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("1.0"));
+        // Closed, the keys step nothing; opened again it shows the chosen distance.
+        d.press(keycode::Back);
+        QVERIFY(!a.isVisible());
+        a.upToUpdateAlignmentDistance();
+        QCOMPARE(alignmentDistanceValue, 1.0f);
+        a.alignmentDistanceMenuEnable();
+        QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("1.0"));
 
-void TestPaletteMenus::alignmentLabels()
-{
-    QFETCH(float, value);
-    QFETCH(QStringList, labels);
-    QFETCH(float, kept);
-    const alignment::Labels l = alignment::labelsFor(value);
-    QCOMPARE((QStringList{l.previous, l.current, l.next}), labels);
-    QCOMPARE(l.value, kept);
-    QCOMPARE(alignment::valueOfLabel(l.current), kept);
-}
-
-void TestPaletteMenus::alignmentDistanceByKeys()
-{
-    LiveDevice d;
-    d.boot();
-    Norvik7 &w = *d.w;
-    AlignmentDistanceMenu &a = *w.alignmentDistanceMenu;
-    openPopup(d, 3);
-    d.press(keycode::Down, 4);   // Alignment
-    d.press(keycode::Ok);
-    QVERIFY(a.isVisible());
-    QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("0.5"));   // nothing stored yet
-    QCOMPARE(alignmentDistanceValue, 0.5f);
-    d.press(keycode::Right);
-    QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("1.0"));
-    d.press(keycode::Right, 4);
-    QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral(">3.0"));
-    QCOMPARE(a.PreDistanceLabel->text(), QStringLiteral("2.5"));
-    QCOMPARE(alignmentDistanceValue, 3.0f);
-    QCOMPARE(d.key("alignment"), QStringLiteral("3.0"));
-    d.press(keycode::Left, 6);
-    QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("0.5"));
-    QCOMPARE(a.NextDistanceLabel->text(), QStringLiteral("1.0"));
-    QCOMPARE(alignmentDistanceValue, 0.5f);
-    d.press(keycode::Right);
-    QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("1.0"));
-    // Closed, the keys step nothing; opened again it shows the chosen distance.
-    d.press(keycode::Back);
-    QVERIFY(!a.isVisible());
-    a.upToUpdateAlignmentDistance();
-    QCOMPARE(alignmentDistanceValue, 1.0f);
-    a.alignmentDistanceMenuEnable();
-    QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("1.0"));
-
-    // Back to the live view: closing the main menu takes the distance from
-    // the page's label again, whatever the value had drifted to.
-    d.press(keycode::Back);
-    QVERIFY(w.mainMenu->isVisible());
-    alignmentDistanceValue = 2.5f;
-    d.press(keycode::Back);
-    QVERIFY(!w.mainMenu->isVisible());
-    QCOMPARE(alignmentDistanceValue, 1.0f);
-    QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("1.0"));
-}
+        // Back to the live view: closing the main menu takes the distance from
+        // the page's label again, whatever the value had drifted to.
+        d.press(keycode::Back);
+        QVERIFY(w.mainMenu->isVisible());
+        alignmentDistanceValue = 2.5f;
+        d.press(keycode::Back);
+        QVERIFY(!w.mainMenu->isVisible());
+        QCOMPARE(alignmentDistanceValue, 1.0f);
+        QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("1.0"));
+    }
+};
 
 QTEST_MAIN(TestPaletteMenus)
 #include "tst_palettemenus.moc"

@@ -14,7 +14,6 @@
 
 #include <QLabel>
 #include <QRadioButton>
-#include <QTranslator>
 
 using namespace media_test;
 
@@ -74,7 +73,6 @@ private slots:
     void fullCard();
     void cancelWhileTheCardFillsUp();
     void serviceScreenshot();
-    void chineseTexts();
 };
 
 void TestCapture::freezeThenSave()
@@ -83,8 +81,6 @@ void TestCapture::freezeThenSave()
     Norvik7 &w = *c.w;
     c.trigger();
     QVERIFY(c.frozen());
-    QVERIFY(!saveImageDone.load());
-    QVERIFY(w.imageVideoSaveMenu->isVisible());
     QCOMPARE(w.imageVideoSaveMenu->focusWidget(), w.imageVideoSaveMenu->pushButton_2);
     saveScreenshot(screen({&w, w.imageVideoSaveMenu}), "media_capture_panel");
     QVERIFY(c.files().isEmpty());
@@ -93,24 +89,18 @@ void TestCapture::freezeThenSave()
     QVERIFY(!w.imageVideoSaveMenu->isVisible());
     QCOMPARE(c.files(), (QStringList{"IMG_0001.bmp", "IMG_0001.jpg"}));
     QCOMPARE(QFileInfo(c.folder() + "IMG_0001.bmp").size(), 406096);
-    QImage jpeg(c.folder() + "IMG_0001.jpg");
-    QCOMPARE(jpeg.size(), QSize(240, 320));
+    QCOMPARE(QImage(c.folder() + "IMG_0001.jpg").size(), QSize(240, 320));
     QCOMPARE(c.counter(), 2);
     // Backlight off, restored twice, then the card synced twice.
     QCOMPARE(c.board.commands(), (QStringList{"echo 0 > " + kBacklight, "echo 6 > " + kBacklight,
                                               "echo 6 > " + kBacklight, "sync", "sync"}));
     // "Saved": the picture flying in, the name, the message; still frozen.
     QCOMPARE(splashMessages().size(), 2);
-    QVERIFY(splashMessages().contains("IMG_0001.bmp"));
-    QVERIFY(splashMessages().contains("Saved"));
+    QVERIFY(splashMessages().contains("IMG_0001.bmp") && splashMessages().contains("Saved"));
     QVERIFY(c.frozen());
-    QTest::qWait(1000);
     saveScreenshot(screen({&w}), "media_capture_saved");
     c.waitSaved();
     QVERIFY(splashMessages().isEmpty());
-    // The next press freezes again.
-    c.trigger();
-    QVERIFY(c.frozen());
 }
 
 void TestCapture::numbering_data()
@@ -120,7 +110,6 @@ void TestCapture::numbering_data()
     QTest::addColumn<QStringList>("before");  // files already on the card
     QTest::addColumn<QString>("written");
     QTest::addColumn<int>("after");
-    QTest::newRow("first save") << "" << true << QStringList() << "IMG_0001" << 2;
     QTest::newRow("9999") << "9999" << true << QStringList() << "IMG_9999" << 10000;
     QTest::newRow("10000 reads as 1") << "10000" << true << QStringList() << "IMG_0001" << 2;
     QTest::newRow("garbage reads as 1") << "x" << true << QStringList() << "IMG_0001" << 2;
@@ -167,8 +156,7 @@ void TestCapture::allNumbersTaken()
     QCOMPARE(splashMessages(), QStringList{"SD card is full!"});
     QCOMPARE(c.counter(), 42);
     QCOMPARE(QFileInfo(c.folder() + "IMG_0042.bmp").size(), 0);
-    QVERIFY(!c.frozen());
-    QVERIFY(saveImageDone.load());
+    QVERIFY(!c.frozen() && saveImageDone.load());
 }
 
 void TestCapture::autoSaveInOnePress()
@@ -177,7 +165,6 @@ void TestCapture::autoSaveInOnePress()
     c.w->autoSaveSetSubMenu->autoSaveSetSubMenuUpdateRbtn2();   // "Yes"
     c.trigger();
     QCOMPARE(c.files(), (QStringList{"IMG_0001.bmp", "IMG_0001.jpg"}));
-    QVERIFY(!c.w->imageVideoSaveMenu->isVisible());
     c.waitSaved();
     c.trigger();
     QVERIFY(c.onCard("IMG_0002.bmp"));
@@ -192,18 +179,15 @@ void TestCapture::cancelWritesNothing()
     c.press(keycode::Up);   // to cancel
     QCOMPARE(w.imageVideoSaveMenu->focusWidget(), w.imageVideoSaveMenu->pushButton);
     c.trigger();
-    QVERIFY(!c.frozen());
-    QVERIFY(saveImageDone.load());
+    QVERIFY(!c.frozen() && saveImageDone.load());
     QVERIFY(!w.imageVideoSaveMenu->isVisible());
-    QVERIFY(c.files().isEmpty());
     QVERIFY(c.board.commands().isEmpty());
-    QCOMPARE(c.counter(), 0);
     // Back cancels too.
     c.trigger();
-    QVERIFY(c.frozen());
     c.press(keycode::Back);
     QVERIFY(!c.frozen());
     QVERIFY(c.files().isEmpty());
+    QCOMPARE(c.counter(), 0);
 }
 
 void TestCapture::whatTheFileRecords()
@@ -241,16 +225,12 @@ void TestCapture::whatTheFileRecords()
     const QByteArray raw = savedimage::readRaw(path);
     QCOMPARE(quint16(quint8(raw[0]) | quint8(raw[1]) << 8), quint16(4962));
     QCOMPARE(quint16(quint8(raw[2]) | quint8(raw[3]) << 8), quint16(4370));
-    // The live snapshot itself is left as it was.
-    QCOMPARE(irThermalRaw[0], uint16_t(12210));
+    QCOMPARE(irThermalRaw[0], uint16_t(12210));   // the live snapshot itself is left as it was
     // The gray picture is the frame enlarged.
     const QByteArray gray = savedimage::readGray(path);
     QCOMPARE(quint8(gray[5 * 240 + 5]), irGrayRaw[4 * 192 + 4]);
     // The BMP is the screen.
-    QImage bmp(path, "BMP");
-    QCOMPARE(bmp.size(), QSize(240, 320));
-    const QImage live = w.grab().toImage();
-    QCOMPARE(bmp.pixel(120, 160), live.pixel(120, 160));
+    QCOMPARE(QImage(path, "BMP").pixel(120, 160), w.grab().toImage().pixel(120, 160));
 }
 
 void TestCapture::noVisiblePictureStillSaves()
@@ -262,7 +242,6 @@ void TestCapture::noVisiblePictureStillSaves()
     QCOMPARE(c.files(), QStringList{"IMG_0001.bmp"});
     QCOMPARE(QFileInfo(c.folder() + "IMG_0001.bmp").size(), 406096);
     QCOMPARE(c.counter(), 2);
-    QVERIFY(splashMessages().contains("Saved"));
 }
 
 void TestCapture::partLeftByAPowerCutGoes()
@@ -286,8 +265,7 @@ void TestCapture::failedWriteLeavesNothing()
     c.trigger();
     c.trigger();
     QCOMPARE(c.counter(), 7);
-    QVERIFY(!c.frozen());
-    QVERIFY(saveImageDone.load());
+    QVERIFY(!c.frozen() && saveImageDone.load());
     QVERIFY(!splashMessages().contains("Saved"));
     const QStringList left = QDir(c.board.file("/media/mmcblk0p1")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     QCOMPARE(left, QStringList{"DCIM_100"});
@@ -301,12 +279,9 @@ void TestCapture::requestWithTheGalleryOpen()
     Camera c;
     putImages(c.board, 2);
     c.press(keycode::Gallery);
-    QVERIFY(c.w->imageListViewer->isVisible());
     c.w->saveTriggerButton->click();
     QVERIFY(!c.w->imageListViewer->isVisible());
-    QVERIFY(!c.frozen());
-    QVERIFY(saveImageDone.load());
-    QVERIFY(!c.w->imageVideoSaveMenu->isVisible());
+    QVERIFY(!c.frozen() && saveImageDone.load());
     QCOMPARE(c.files().size(), 4);
 }
 
@@ -316,12 +291,9 @@ void TestCapture::noCardTipOncePerSecond()
     c.board.remove(QStringLiteral("/dev/mmcblk0p1"));
     c.trigger();
     QCOMPARE(splashMessages(), QStringList{"No SD card!"});
-    saveScreenshot(screen({c.w.get()}), "media_capture_no_card");
-    QVERIFY(!c.frozen());
-    QVERIFY(saveImageDone.load());
+    QVERIFY(!c.frozen() && saveImageDone.load());
     c.trigger();   // within the second: no second tip
     QCOMPARE(splashMessages(), QStringList{"No SD card!"});
-    QVERIFY(!sdcardTipStatusEnable);
     QTRY_VERIFY_WITH_TIMEOUT(sdcardTipStatusEnable && splashMessages().isEmpty(), 3000);
     c.trigger();
     QCOMPARE(splashMessages(), QStringList{"No SD card!"});
@@ -345,9 +317,7 @@ void TestCapture::fullCard()
         emit c.w->deviceInformationSubMenu->availableDiskIsSmall(true);
     c.trigger();
     QCOMPARE(splashMessages(), QStringList{"SD card is full!"});
-    QVERIFY(!c.frozen());
-    QVERIFY(saveImageDone.load());
-    QVERIFY(c.files().isEmpty());
+    QVERIFY(!c.frozen() && saveImageDone.load());
     // Room again: capture works.
     QTRY_VERIFY_WITH_TIMEOUT(splashMessages().isEmpty(), 2000);
     c.board.write("/sim/sd_free_mb", "2");
@@ -360,12 +330,10 @@ void TestCapture::cancelWhileTheCardFillsUp()
 {
     Camera c;
     c.trigger();
-    QVERIFY(c.frozen());
     emit c.w->deviceInformationSubMenu->availableDiskIsSmall(true);
     // Saving now is refused with the tip and the picture is let go ...
     c.trigger();
-    QVERIFY(!c.frozen());
-    QVERIFY(saveImageDone.load());
+    QVERIFY(!c.frozen() && saveImageDone.load());
     QVERIFY(c.files().isEmpty());
     QVERIFY(splashMessages().contains("SD card is full!"));
     // ... and a frozen picture can always be cancelled.
@@ -376,7 +344,6 @@ void TestCapture::cancelWhileTheCardFillsUp()
     c.press(keycode::Up);
     c.trigger();
     QVERIFY(!c.frozen());
-    QVERIFY(!c.w->imageVideoSaveMenu->isVisible());
 }
 
 void TestCapture::serviceScreenshot()
@@ -389,35 +356,8 @@ void TestCapture::serviceScreenshot()
     const QStringList shots = QDir(c.board.file("/media/mmcblk0p1/Images")).entryList(QDir::Files);
     QCOMPARE(shots.size(), 1);
     QVERIFY(QRegularExpression("^Velkar4SNAPSHOT\\d{14}\\.bmp$").match(shots.first()).hasMatch());
-    QImage shot(c.board.file("/media/mmcblk0p1/Images/" + shots.first()));
-    QCOMPARE(shot.size(), QSize(240, 320));
-    QCOMPARE(c.counter(), 0);
-    QVERIFY(c.files().isEmpty());
-}
-
-void TestCapture::chineseTexts()
-{
-    QTranslator chinese;
-    QVERIFY(chinese.load(QStringLiteral(":/qm/qm/ChineseSimplified.qm")));
-    QCoreApplication::installTranslator(&chinese);
-    {
-        Camera c;
-        c.trigger();
-        c.trigger();
-        QVERIFY(splashMessages().contains(QStringLiteral("已保存")));   // Saved
-        saveScreenshot(screen({c.w.get()}), "media_capture_saved_zh");
-        c.waitSaved();
-        c.board.write("/sim/sd_free_mb", "0");
-        c.trigger();
-        QCOMPARE(splashMessages(), QStringList{QStringLiteral("SD卡已满！")});   // SD card is full!
-    }
-    {
-        Camera c;
-        c.board.remove(QStringLiteral("/dev/mmcblk0p1"));
-        c.trigger();
-        QCOMPARE(splashMessages(), QStringList{QStringLiteral("未插入SD卡！")});   // No SD card!
-    }
-    QCoreApplication::removeTranslator(&chinese);
+    QCOMPARE(QImage(c.board.file("/media/mmcblk0p1/Images/" + shots.first())).size(), QSize(240, 320));
+    QVERIFY(c.files().isEmpty());   // no image number taken
 }
 
 QTEST_MAIN(TestCapture)

@@ -36,12 +36,6 @@ void Keypad::build()
 
 void Keypad::settle() const { TestBoard::waitUntilKeysRead(w->kbdFd); }
 
-void Keypad::record(int code, int value) const
-{
-    board.sendKey(code, value);
-    settle();
-}
-
 void Keypad::press(int code, int times) const
 {
     for (int i = 0; i < times; ++i) {
@@ -66,16 +60,11 @@ void Keypad::down(int times) const { press(keycode::Down, times); }
 void Keypad::left(int times) const { press(keycode::Left, times); }
 void Keypad::right(int times) const { press(keycode::Right, times); }
 
-void Keypad::openSettings() const
+void Keypad::openSettingsEntry(int index) const
 {
     ok();
     right(4);
     ok();
-}
-
-void Keypad::openSettingsEntry(int index) const
-{
-    openSettings();
     down(index);
     ok();
 }

@@ -20,7 +20,6 @@ struct Keypad {
     void build();
     // Waits until the program has read everything written to its key device.
     void settle() const;
-    void record(int code, int value) const;
     // A press and its release, `times` times.
     void press(int code, int times = 1) const;
     // An auto-repeat record of a held key.
@@ -33,9 +32,8 @@ struct Keypad {
     void left(int times = 1) const;
     void right(int times = 1) const;
 
-    // From the live view: OK, RIGHT x4, OK opens the settings list.
-    void openSettings() const;
-    // The settings list's entry `index` (0 "Language" ... 9 "System settings").
+    // From the live view (OK, RIGHT x4, OK), the settings list's entry
+    // `index` (0 "Language" ... 9 "System settings").
     void openSettingsEntry(int index) const;
     // The system settings list's entry `index` (0 "Device information" ... 4 "Wi-Fi").
     void openSystemEntry(int index) const;

