@@ -17,6 +17,11 @@ int main(int argc, char **argv)
     std::setbuf(stdout, nullptr);
     std::fflush(stdout);
     startup::prepareBoard();
+    // Qt's own event loop rather than GLib's: it wakes the GUI thread once
+    // for the acquisition thread's three posts of a frame, where GLib's
+    // writes its wake-up descriptor for every post, the repaint request
+    // included, and runs a heavier loop for each.
+    qputenv("QT_NO_GLIB", "1");
     QApplication app(argc, argv);
     startup::prepareApplication();
 
