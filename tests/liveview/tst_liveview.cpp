@@ -12,6 +12,7 @@
 #include "liveview/menus/hiloalertsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
 #include "liveview/livesurface.h"
+#include "liveview/overlaylayer.h"
 #include "settings/menus/temperatureunitsetmenu.h"
 #include "settings/menus/upgradesubmenu.h"
 
@@ -286,6 +287,46 @@ private slots:
         QVERIFY(largestChannelDifference(onScreen(), changedStill) <= 2);
         QVERIFY(largestChannelDifference(w.grab(QRect(0, 0, 240, 320)).toImage().convertToFormat(QImage::Format_RGB32),
                                          changedStill) <= 2);
+    }
+
+    // The overlays' stacking order while frames come: a raise, a lower, one
+    // added and one destroyed all show with the next frame.
+    void stackingChangesShowWhileFramesCome()
+    {
+        Device d;
+        Norvik7 &w = *d.w;
+        QWidget *parent = w.DisplayLabel->parentWidget();
+        auto square = [&](const char *colour) {
+            auto *l = new QLabel(parent);
+            l->setGeometry(100, 150, 20, 20);
+            l->setStyleSheet(QStringLiteral("background-color: %1;").arg(QLatin1String(colour)));
+            new OverlayLayer(l);
+            l->show();
+            return l;
+        };
+        auto atSquare = [&] {
+            QCoreApplication::processEvents();
+            return w.screen()->grabWindow(w.winId(), 0, 0, 240, 320).toImage().pixel(110, 160) & 0xffffff;
+        };
+        d.frame(1, 25.0, 40.0, 10.0, 30.0);
+        QLabel *red = square("rgb(255, 0, 0)");
+        QLabel *blue = square("rgb(0, 0, 255)");
+        d.frame(2, 25.0, 40.0, 10.0, 30.0);
+        QVERIFY(w.liveSurface->isLive());
+        QCOMPARE(atSquare(), rgb(0, 0, 255));
+        red->raise();
+        d.frame(3, 25.0, 40.0, 10.0, 30.0);
+        QCOMPARE(atSquare(), rgb(255, 0, 0));
+        delete red;
+        d.frame(4, 25.0, 40.0, 10.0, 30.0);
+        QCOMPARE(atSquare(), rgb(0, 0, 255));
+        // Below the picture it is hidden by it.
+        blue->lower();
+        d.frame(5, 25.0, 40.0, 10.0, 30.0);
+        const QRgb picture = atSquare();
+        QVERIFY(picture != rgb(0, 0, 255) && picture != rgb(255, 0, 0));
+        QCOMPARE(picture, w.DisplayLabel->pixmap().toImage().pixel(110, 160) & 0xffffff);
+        delete blue;
     }
 
     void freezingStopsTheAlertOutput()
