@@ -9,6 +9,7 @@
 #include "media/mediafolder.h"
 #include "media/mediatexts.h"
 #include "media/savedimage.h"
+#include "media/videofile.h"
 
 bool imageDetailInfoMenuEnabled = true;
 bool videoDetailInfoMenuEnabled = true;
@@ -80,11 +81,7 @@ void VideoDetailInfoMenu::updateVideoDetailInfoMenu(QString name)
     DateAndTime->setText(mediatexts::fileTime(path));
     setIf(Size, mediatexts::sizeText(info.size(), tr("Bytes")));
     cv::VideoCapture capture;
-    try {
-        capture.open(QFile::encodeName(path).toStdString(), cv::CAP_ANY);
-    } catch (const cv::Exception &) {
-    }
-    if (capture.isOpened()) {
+    if (videofile::open(capture, path)) {
         const double frames = capture.get(cv::CAP_PROP_FRAME_COUNT);
         if (frames > 0)
             setIf(Length, mediatexts::lengthText(frames, capture.get(cv::CAP_PROP_FPS)));

@@ -9,6 +9,7 @@
 #include <opencv2/videoio.hpp>
 
 #include "media/mediatexts.h"
+#include "media/videofile.h"
 
 QString curFileName;
 int framecount = 0;
@@ -35,11 +36,7 @@ void myWidget::openVideoFile(QString path)
     framecount = 0;
     printf("%s\n", qPrintable(mediatexts::fileTime(path, QStringLiteral("yyyy/MM/dd hh:mm"))));
     auto capture = std::make_unique<cv::VideoCapture>();
-    try {
-        capture->open(QFile::encodeName(path).toStdString(), cv::CAP_ANY);
-    } catch (const cv::Exception &) {
-    }
-    if (!capture->isOpened()) {
+    if (!videofile::open(*capture, path)) {
         // A video that cannot be opened shows nothing; the ticks do nothing.
         qDebug() << "Cannot open the video" << path;
         play_flags = 0;
