@@ -51,6 +51,7 @@ QImage PicturePool::take()
     }
     if (!free)
         return QImage(m_width, m_height, m_format);
-    free->state.store(Buffer::Lent, std::memory_order_relaxed);
+    // Release: the buffer made here is whole for whoever lets go of the picture.
+    free->state.store(Buffer::Lent, std::memory_order_release);
     return QImage(free->bytes.get(), m_width, m_height, m_bytesPerLine, m_format, &PicturePool::released, free);
 }

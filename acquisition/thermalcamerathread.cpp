@@ -10,6 +10,7 @@
 #include "acquisition/picturepool.h"
 #include "acquisition/visiblecamera.h"
 #include "acquisition/yuv.h"
+#include "app/threadend.h"
 #include "app/config.h"
 #include "liveview/viewstate.h"
 
@@ -78,10 +79,7 @@ void ThermalCameraThread::startGain()
 void ThermalCameraThread::run()
 {
     qDebug() << "ThermalCameraThread:" << QThread::currentThreadId();
-    struct Ended {
-        std::atomic<bool> &flag;
-        ~Ended() { flag.store(true, std::memory_order_release); }
-    } ended{m_ended};
+    const ThreadEnd ended{m_ended};
     if (!startModule())
         return;
 

@@ -1,5 +1,7 @@
 #include "connectivity/tcpserverthread.h"
 
+#include "app/threadend.h"
+
 #include <QDebug>
 #include <QElapsedTimer>
 
@@ -47,6 +49,7 @@ TcpServerThread::~TcpServerThread()
 {
     stop();
     wait();
+    m_ended.load(std::memory_order_acquire);
     if (m_wakeFd >= 0)
         ::close(m_wakeFd);
 }
@@ -108,6 +111,7 @@ int TcpServerThread::openListener(bool report)
 void TcpServerThread::run()
 {
     qDebug() << "TcpServerThread:" << QThread::currentThreadId();
+    const ThreadEnd ended{m_ended};
     int listener = -1;
     bool reported = false;
     std::vector<Client> clients;   // accepted, reading sent, command awaited

@@ -66,6 +66,9 @@ private:
     std::atomic<std::uint64_t> m_value;
     std::atomic<int> m_boundPort{0};
     std::atomic<bool> m_stop{false};
+    // Set as run() returns; read after the thread has been waited for, so that
+    // everything the server touched is seen as done (also by ThreadSanitizer).
+    std::atomic<bool> m_ended{false};
     std::atomic<quint64> m_served{0};
     int m_wakeFd = -1;   // written by stop() to end any wait at once
 };

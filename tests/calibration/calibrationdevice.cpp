@@ -1,4 +1,5 @@
 #include "calibrationdevice.h"
+#include "common/queuedspy.h"
 
 #include "acquisition/acqtestsupport.h"
 #include "acquisition/thermalcamerathread.h"
@@ -6,7 +7,6 @@
 
 #include <QDir>
 #include <QPainter>
-#include <QSignalSpy>
 
 CalibrationDevice::CalibrationDevice(double blackbodyC)
     : LiveDevice([blackbodyC](TestBoard &b) {
@@ -55,7 +55,7 @@ bool CalibrationDevice::focusByKeys(const char *objectName) const
 
 bool CalibrationDevice::okAndWaitForTheLoop(int timeoutMs) const
 {
-    QSignalSpy done(w->cameraThread, &ThermalCameraThread::SignalCalibrationFinish);
+    QueuedSpy done(w->cameraThread, &ThermalCameraThread::SignalCalibrationFinish);
     press(keycode::Ok);
     return done.wait(timeoutMs) || done.count() > 0;
 }
@@ -63,7 +63,7 @@ bool CalibrationDevice::okAndWaitForTheLoop(int timeoutMs) const
 // The frames delivered until there are `frames` of them (none on a timeout).
 QList<QList<QVariant>> CalibrationDevice::framesFor(int frames) const
 {
-    QSignalSpy spy(w->cameraThread, &ThermalCameraThread::updateThermalVLCImage);
+    QueuedSpy spy(w->cameraThread, &ThermalCameraThread::updateThermalVLCImage);
     for (int i = 0; i < 400 && spy.count() < frames; ++i)
         spy.wait(100);
     return spy.count() >= frames ? QList<QList<QVariant>>(spy) : QList<QList<QVariant>>();

@@ -3,6 +3,7 @@
 // the recalibration with the acquisition loop behind them, the gain switch
 // and the remove-cover reset.
 #include "calibrationdevice.h"
+#include "common/queuedspy.h"
 
 #include "acquisition/acquisitionstate.h"
 #include "acquisition/irmodule.h"
@@ -64,7 +65,7 @@ void TestCalTempSubMenu::opensOnCalResetAndArrowsFollowTheTable()
 {
     fillPoints(QStringLiteral("21.4"));
     CalTempSubMenu *page = d->w->calTempSubMenu;
-    QSignalSpy agc(d->w->cameraThread, &ThermalCameraThread::closeThermalModuleAGC);
+    QueuedSpy agc(d->w->cameraThread, &ThermalCameraThread::closeThermalModuleAGC);
     d->openTemperatureCalibration();
     QVERIFY(page->isVisible());
     QCOMPARE(page->focusWidget()->objectName(), QStringLiteral("pushButton_5"));
@@ -123,7 +124,7 @@ void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys()
     QVERIFY(d->focusByKeys(button.toLatin1().constData()));
     d->board.clearCommands();
     // The frame on screen reads 37.46 degrees in its centre when OK is pressed.
-    QSignalSpy done(d->w->cameraThread, &ThermalCameraThread::SignalCalibrationFinish);
+    QueuedSpy done(d->w->cameraThread, &ThermalCameraThread::SignalCalibrationFinish);
     d->w->cameraThread->blockSignals(true);
     QCoreApplication::processEvents();   // frames already on their way
     centerTempValue = wordOf(37.46);
@@ -254,7 +255,7 @@ void TestCalTempSubMenu::removeCoverReset()
         d->board.remove(QStringLiteral("/dev/usb_thermal"));
     CalTempSubMenu *page = d->w->calTempSubMenu;
     QSignalSpy close(page, &CalTempSubMenu::closeThermalCamera);
-    QSignalSpy restart(d->w->cameraThread, &ThermalCameraThread::resetThermalCameraDevice);
+    QueuedSpy restart(d->w->cameraThread, &ThermalCameraThread::resetThermalCameraDevice);
     d->openTemperatureCalibration();
     QVERIFY(d->focusByKeys("pushButton_9"));
     d->press(keycode::Ok);

@@ -9,7 +9,6 @@
 
 #include <QElapsedTimer>
 #include <QNetworkInterface>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <arpa/inet.h>
@@ -27,6 +26,28 @@ using loopback::readBytes;
 using loopback::words;
 
 namespace {
+
+// Counts a signal the server emits from its own thread, delivered to this
+// thread through its event queue. (A QSignalSpy appends in the emitting
+// thread while the test reads it in this one.)
+class QueuedCount : public QObject {
+public:
+    template <typename Signal>
+    QueuedCount(const TcpServerThread *server, Signal signal)
+    {
+        connect(server, signal, this, [this] { ++m_count; }, Qt::QueuedConnection);
+    }
+    int count() const { return m_count; }
+    // True once one more comes within `ms`.
+    bool wait(int ms)
+    {
+        const int before = m_count;
+        return QTest::qWaitFor([&] { return m_count > before; }, ms);
+    }
+
+private:
+    int m_count = 0;
+};
 
 // A server on a free port, listening before the test goes on.
 std::unique_ptr<TcpServerThread> startServer(int port = 0)
@@ -205,7 +226,7 @@ void TestTcpServer::noClientEverGetsAMixedReading()
 void TestTcpServer::silentClientDelaysTheNextByAtMostTwoSeconds()
 {
     auto server = startServer();
-    QSignalSpy spy(server.get(), &TcpServerThread::sendUVCStart);
+    QueuedCount spy(server.get(), &TcpServerThread::sendUVCStart);
     const int silent = connectTo(server->boundPort());
     QCOMPARE(readBytes(silent, 6).size(), 6);
     QElapsedTimer clock;
@@ -240,7 +261,7 @@ void TestTcpServer::misbehavingClientsLeaveTheServerRunning()
     QFETCH(QString, what);
     auto server = startServer();
     server->receiveTimeoutMs.store(300);
-    QSignalSpy spy(server.get(), &TcpServerThread::sendUVCStart);
+    QueuedCount spy(server.get(), &TcpServerThread::sendUVCStart);
     for (int round = 0; round < 5; ++round) {
         const int fd = connectTo(server->boundPort());
         QVERIFY(fd >= 0);
@@ -317,7 +338,7 @@ void TestTcpServer::portTakenIsTriedAgain()
     auto first = startServer();
     const int port = first->boundPort();
     auto second = std::make_unique<TcpServerThread>(nullptr, port);
-    QSignalSpy up(second.get(), &TcpServerThread::listening);
+    QueuedCount up(second.get(), &TcpServerThread::listening);
     second->start();
     QVERIFY(!up.wait(300));
     QVERIFY(second->isRunning());

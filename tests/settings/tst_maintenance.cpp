@@ -392,6 +392,9 @@ void TestMaintenance::systemUpgrade()
     config::write(config::Sn, QStringLiteral("sn"), QStringLiteral("NV7-0001"));
     config::write(config::CalTemp, QStringLiteral("cal1"), 1.5);
     config::write(config::Image, QStringLiteral("image_count"), 7);
+    // The palette menu writes its key on its first tick after start: the copies
+    // are compared with the files as they stand once that has happened.
+    QTRY_VERIFY(k.board.read(QStringLiteral("/root/Norvik7_config.ini")).contains("color="));
     for (const QString &f : files)
         k.board.write(kCard + QLatin1Char('/') + f, "x");   // "SystemBackup" alone: a file in the folder's place
     UpgradeSubMenu *m = k.w->upgradeSubMenu;
