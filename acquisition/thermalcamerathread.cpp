@@ -10,8 +10,8 @@
 #include "acquisition/picturepool.h"
 #include "acquisition/visiblecamera.h"
 #include "acquisition/yuv.h"
-#include "app/threadend.h"
 #include "app/config.h"
+#include "app/threadend.h"
 #include "liveview/viewstate.h"
 
 #include <QDebug>
