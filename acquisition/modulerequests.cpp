@@ -99,8 +99,10 @@ void pause(int ms)
         return;
     }
     // In slices, so that a thread asked to end does not sit out a long wait;
-    // the pause between two frames (20 ms) is one slice, one wake-up.
-    constexpr int kSliceMs = 20;
+    // the pause between two frames (20 or 40 ms) is one slice, one wake-up:
+    // each wake-up costs the thread far more than the frame's arithmetic
+    // where the processor sleeps in between (bench/wakecost.cpp).
+    constexpr int kSliceMs = 40;
     QThread *self = QThread::currentThread();
     for (int left = ms; left > 0 && !self->isInterruptionRequested(); left -= kSliceMs)
         QThread::msleep(static_cast<unsigned long>(std::min(left, kSliceMs)));

@@ -37,16 +37,20 @@ measure() {   # platform label, then the command prefix
   awk -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" -v hz="$hz" -v l="$label" \
     'BEGIN {printf "%s: %.2f %% of one core (%.2f s of processor time in %.1f s)\n", l, 100*(c1-c0)/hz/(t1-t0), (c1-c0)/hz, t1-t0}'
   # Each thread's share: GUI thread (the program's own name), acquisition, server, ...
+  # and how often it was switched out: going to sleep (each sleep is a wake-up
+  # later, see norvik7_wakecost) and preempted.
   join <(echo "$threads0" | sort) <(echo "$threads1" | sort) |
-    awk -v hz="$hz" -v t0="$t0" -v t1="$t1" '{d = $5 - $3; if (d > 0) printf "  %-16s %.2f %%\n", $2, 100*d/hz/(t1-t0)}' |
+    awk -v hz="$hz" -v t0="$t0" -v t1="$t1" '{d = $7 - $3; s = t1 - t0
+      if (d > 0) printf "  %-16s %.2f %%   %5.1f sleeps/s  %5.1f preempted/s\n", $2, 100*d/hz/s, ($8-$4)/s, ($9-$5)/s}' |
     sort -k2 -nr
 }
 
-# "tid name ticks" for every thread of a process.
+# "tid name ticks voluntary-switches involuntary-switches" for every thread of a process.
 per_thread() {
   local t
   for t in /proc/"$1"/task/*; do
-    printf '%s %s %s\n' "${t##*/}" "$(tr ' ' '_' < "$t/comm")" "$(awk '{print $14 + $15}' "$t/stat")"
+    printf '%s %s %s %s\n' "${t##*/}" "$(tr ' ' '_' < "$t/comm")" "$(awk '{print $14 + $15}' "$t/stat")" \
+      "$(awk '/^voluntary_ctxt_switches/ {v = $2} /^nonvoluntary_ctxt_switches/ {n = $2} END {print v, n}' "$t/status")"
   done
 }
 
