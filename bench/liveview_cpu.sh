@@ -54,6 +54,11 @@ per_thread() {
   done
 }
 
+# What a wake-up costs a thread on this machine now: with the sleeps per
+# second above, the share of the program that is only waking up.
+if [ -x "$build/bench/norvik7_wakecost" ]; then
+  "$build/bench/norvik7_wakecost" 3
+fi
 measure offscreen env QT_QPA_PLATFORM=offscreen
 if command -v xvfb-run >/dev/null; then
   measure xvfb xvfb-run -a -s "-screen 0 400x480x24" env QT_QPA_PLATFORM=xcb
