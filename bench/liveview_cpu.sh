@@ -54,8 +54,8 @@ per_thread() {
   done
 }
 
-# What a wake-up costs a thread on this machine now: with the sleeps per
-# second above, the share of the program that is only waking up.
+# What a wake-up costs a thread on this machine now: times the sleeps per
+# second printed below, the share of the program that is only waking up.
 if [ -x "$build/bench/norvik7_wakecost" ]; then
   "$build/bench/norvik7_wakecost" 3
 fi
