@@ -93,7 +93,8 @@ std::time_t nowSeconds();
 bool setClock(std::time_t t);
 
 // ---- network identity -------------------------------------------------------
-// Hardware address of wlan0 as "aa:bb:cc:dd:ee:ff", empty when there is none.
+// Hardware address of wlan0 as "AA:BB:CC:DD:EE:FF" (upper-case hex, as the
+// interface listing gives it), empty when there is none.
 QString wlan0Mac();
 
 // ---- USB control request to the infrared module -------------------------------
@@ -110,7 +111,13 @@ enum class UsbControlResult { Ok, OpenFailed, TransferFailed };
 UsbControlResult usbControl(const QString &boardNode, const UsbControl &req);
 
 // ---- small file helpers used with board paths ---------------------------------
-// Reads a whole (small) board file; empty when it cannot be read.
+// Where a board path's file really is: a symbolic link followed to the file it
+// leads to (on the simulated board an absolute target is a board path too).
+QString realFile(const QString &boardPath);
+// Replaces a board file whole or not at all: written beside the real file,
+// with its mode and owner, then renamed over it (a link stays a link).
+bool replaceFile(const QString &boardPath, const QByteArray &data);
+// Reads a whole (small) board file, through links; empty when it cannot be read.
 QByteArray readFile(const QString &boardPath, bool *ok = nullptr);
 bool writeFile(const QString &boardPath, const QByteArray &data);
 bool exists(const QString &boardPath);

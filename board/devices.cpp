@@ -198,7 +198,7 @@ QString wlan0Mac()
     if (isSimulated()) {
         bool ok = false;
         const QString mac = QString::fromLatin1(readFile(QStringLiteral("/sim/wlan0_mac"), &ok)).trimmed();
-        return ok ? mac : QString();
+        return ok ? mac.toUpper() : QString();
     }
     const QNetworkInterface iface = QNetworkInterface::interfaceFromName(QStringLiteral("wlan0"));
     return iface.isValid() ? iface.hardwareAddress() : QString();

@@ -1,5 +1,7 @@
 #include "liveview/alertrules.h"
 
+#include "app/config.h"
+
 namespace alerts {
 
 Unit unitFromText(const QString &text)
@@ -8,6 +10,15 @@ Unit unitFromText(const QString &text)
 }
 
 Band band(Unit unit) { return unit == Unit::Fahrenheit ? Band{-4, 1022} : Band{-20, 550}; }
+
+static int storedC(const char *key, int factory)
+{
+    const Band b = band(Unit::Celsius);
+    return config::readIntInRange(config::Main, QString::fromLatin1(key), b.lowest, b.highest, factory);
+}
+
+int storedHighC() { return storedC("high_temp_c", kFactoryHighC); }
+int storedLowC() { return storedC("low_temp_c", kFactoryLowC); }
 
 int stepHigh(int high, int low, int steps, Unit unit)
 {

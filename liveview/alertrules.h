@@ -43,6 +43,13 @@ Stored storedFrom(int value, Unit unit);
 constexpr int kFactoryHighC = 130;
 constexpr int kFactoryLowC = 20;
 
+// The stored Celsius thresholds ("high_temp_c", "low_temp_c") as the camera
+// takes them, for the alerts and the temperature server alike: pinned to the
+// Celsius band, the factory threshold when missing or unreadable (a damaged
+// file cannot sound the alarm at 0 degrees).
+int storedHighC();
+int storedLowC();
+
 // True when the measured value reaches the high threshold (both in Celsius),
 // compared as the live view shows them (in Fahrenheit both converted first).
 bool highReached(float measuredC, float thresholdC, Unit unit);

@@ -417,7 +417,8 @@ const QImage &Composer::compose(const QImage &thermal, const QImage &visible, co
                    reinterpret_cast<uint32_t *>(m_blend32.bits()), kBlendW * kBlendH, r.trans);
         return m_blend32;
     case 3: {
-        if (!cropped.valid())
+        // The window is mixed from the thermal picture's own pixels: it must be whole.
+        if (!cropped.valid() || !crop(th, QPoint(0, 0), kThermalW, kThermalH).valid())
             break;
         const int w = kPipRight - kPipLeft + 1;
         uint32_t thermalRow[kThermalW];
@@ -438,7 +439,7 @@ const QImage &Composer::compose(const QImage &thermal, const QImage &visible, co
     default:
         return thermalAsItIs(thermal, th);
     }
-    // No visible picture to show: the thermal one instead of an empty screen.
+    // Nothing to mix: the thermal picture instead of an empty screen.
     m_fallback = true;
     return thermalAsItIs(thermal, th);
 }

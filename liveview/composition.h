@@ -7,7 +7,8 @@
 //               120 x 160; t1 100 or 0 shows one of the two unmixed (192 x 256)
 //   3 PIP       the visible crop, with the middle window (x 48..143,
 //               y 64..191) a mix weighted by pipTrans (192 x 256)
-// Without a usable visible picture every mode shows the thermal picture.
+// Without a usable visible picture every mode shows the thermal picture, and
+// so does PIP when the thermal picture is smaller than 192 x 256.
 // Every picture is 3:4 and is enlarged to the 240 x 320 screen by `Enlarger`
 // (bilinear, on the calling thread alone).
 #include <QImage>
@@ -85,7 +86,8 @@ public:
     // or the thermal picture itself when it is shown alone. It stays valid
     // until the next call. A null thermal picture gives a null one.
     const QImage &compose(const QImage &thermal, const QImage &visible, const Request &request);
-    // Whether the last frame fell back to the thermal picture for want of a visible one.
+    // Whether the last frame fell back to the thermal picture for want of a
+    // visible one (or of a thermal one big enough for PIP).
     bool usedThermalFallback() const { return m_fallback; }
 
 private:

@@ -53,14 +53,8 @@ void connectLiveMenus(Norvik7 *w)
 void Norvik7::evaluateAlerts(float measuredCelsius, float minimumCelsius)
 {
     using config::Main;
-    // The thresholds are kept within the Celsius band; a missing or unreadable
-    // one is the factory threshold, so a damaged file cannot sound the alarm
-    // at 0 degrees.
-    const alerts::Band band = alerts::band(alerts::Unit::Celsius);
-    const int highC =
-        config::readIntInRange(Main, QStringLiteral("high_temp_c"), band.lowest, band.highest, alerts::kFactoryHighC);
-    const int lowC =
-        config::readIntInRange(Main, QStringLiteral("low_temp_c"), band.lowest, band.highest, alerts::kFactoryLowC);
+    const int highC = alerts::storedHighC();
+    const int lowC = alerts::storedLowC();
 
     const bool highOn = config::readString(Main, QStringLiteral("high_alert")) == QLatin1String("On");
     const bool reached = highOn && alerts::highReached(measuredCelsius, float(highC), displayUnit());

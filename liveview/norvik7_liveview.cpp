@@ -14,6 +14,7 @@
 #include "calibration/menus/caltempsubmenu.h"
 #include "acquisition/menus/alignmentdistancemenu.h"
 #include "app/menus/mainmenu.h"
+#include "liveview/alertrules.h"
 #include "liveview/menus/cursorsubmenu.h"
 #include "liveview/menus/measurementsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
@@ -153,7 +154,7 @@ void Norvik7::updateThermalCameraImage(QImage thermal, QImage visible, unsigned 
         if (unit != temps::Unit::None) {
             publishReadouts(t, unit);
             const float measured = Zone->isVisible() ? t.zoneMax : t.max;
-            const float threshold = config::readFloat(config::Main, QStringLiteral("high_temp_c"));
+            const float threshold = float(alerts::storedHighC());   // the alert's own
             const QString ems = measurementSetMenu ? measurementSetMenu->label_emissivity->text() : QString();
             const temps::ServerReading r = temps::serverReading(measured, threshold, ems, unit);
             emit sendMaxTempToTcpserver(r.measured, r.threshold, r.emissivity);

@@ -81,17 +81,19 @@ Readouts readoutsFor(bool centreTicked, bool hiLoTicked, bool zoneTicked)
 
 int parallaxStep(float distance, int vlcPostY)
 {
+    int step = 0;
     if (distance >= 3.0f)
-        return 8;
-    if (distance == 2.5f)
-        return 6;
-    if (distance == 2.0f)
-        return 4;
-    if (distance == 1.5f)
-        return 2;
-    if (distance == 0.5f)
-        return vlcPostY > 1 ? -2 : 0;
-    return 0;
+        step = 8;
+    else if (distance == 2.5f)
+        step = 6;
+    else if (distance == 2.0f)
+        step = 4;
+    else if (distance == 1.5f)
+        step = 2;
+    else if (distance == 0.5f)
+        step = vlcPostY > 1 ? -2 : 0;
+    // The 256 rows of the crop end at the visible picture's last row (351) at the latest.
+    return std::min(step, std::max(kCropLowestTop - vlcPostY, 0));
 }
 
 }  // namespace overlay

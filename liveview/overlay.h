@@ -54,7 +54,10 @@ struct Readouts {
 Readouts readoutsFor(bool centreTicked, bool hiLoTicked, bool zoneTicked);
 
 // ---- composition ---------------------------------------------------------------------
-// The vertical parallax step of the visible crop for an alignment distance.
+// The lowest top row of the 256-row crop in the 352-row visible picture.
+constexpr int kCropLowestTop = 352 - 256;
+// The vertical parallax step of the visible crop for an alignment distance,
+// never taking the crop below kCropLowestTop.
 int parallaxStep(float distance, int vlcPostY);
 
 }  // namespace overlay

@@ -49,8 +49,8 @@ void Norvik7::makeMediaConnections()
                            static_cast<QWidget *>(imageDetailInfoMenu)})
             w->hide();
     });
-    // The card taken out under the gallery: everything over it closes too.
-    connect(imageListViewer, &ImageListViewer::cardRemoved, this, [this] {
+    // The gallery closing by itself (card taken out, nothing left): everything over it closes too.
+    connect(imageListViewer, &ImageListViewer::closingByItself, this, [this] {
         while (imageListViewer->isVisible() && (imageViewer->isVisible() || videoWidget->isVisible() ||
                                                  imageViewerSubMenu->isVisible() || videoViewerSubMenu->isVisible()) &&
                closeOneLevel()) {

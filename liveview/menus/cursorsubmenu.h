@@ -15,7 +15,7 @@ signals:
 
 public slots:
     void cursorSubMenuEnable();
-    // While hidden, clicks the first ticked cursor box, which switches it off.
+    // While hidden, clicks every ticked cursor box, which switches it off.
     void factoryResetForCursorSubMenu();
 
 protected:

@@ -91,6 +91,7 @@ void ImageListViewer::closeTips()
 void ImageListViewer::imageListViewerEnable()
 {
     if (isVisible()) {
+        ++m_listing;
         closeTips();
         clearList();
         hide();
@@ -101,8 +102,30 @@ void ImageListViewer::imageListViewerEnable()
     ImageList->setFocus();
     show();
     imageListViewerEnabled = false;
-    showTips();
+    m_timer->start();   // a whole second before the grid is looked at again
+    m_opening.start();
     imageListUpdate();
+    m_opening.invalidate();
+    closeTips();   // the loading is over
+}
+
+void ImageListViewer::closeByItself()
+{
+    emit closingByItself();
+    ++m_listing;
+    closeTips();
+    clearList();
+    hide();
+    imageListViewerEnabled = true;
+}
+
+bool ImageListViewer::keepListing(int listing)
+{
+    if (m_opening.isValid() && m_opening.elapsed() > 500) {
+        m_opening.invalidate();
+        showTips();
+    }
+    return listing == m_listing;
 }
 
 void ImageListViewer::imageListUpdate()
@@ -113,13 +136,8 @@ void ImageListViewer::imageListUpdate()
         m_message = Message::NoCard;
         showMessage(tr("Please insert a SD card!"));
         QTimer::singleShot(500, this, [this] {
-            if (sdcardAccessible || !isVisible())
-                return;
-            emit cardRemoved();   // whatever is open over the gallery closes first
-            closeTips();
-            clearList();
-            hide();
-            imageListViewerEnabled = true;
+            if (!sdcardAccessible && isVisible())
+                closeByItself();
         });
         return;
     }
@@ -148,7 +166,10 @@ QListWidgetItem *ImageListViewer::makeItem(const QString &name) const
 
 void ImageListViewer::showImageList()
 {
+    const int thisListing = ++m_listing;
     const mediafolder::Listing listing = mediafolder::listImages();
+    if (!keepListing(thisListing))
+        return;
     if (listing.status != mediafolder::Status::Ok) {
         // The grid stays as it was; an empty one says why.
         if (ImageList->count() == 0 && listing.status != mediafolder::Status::TooMany) {
@@ -162,9 +183,13 @@ void ImageListViewer::showImageList()
     m_fileNames = listing.names;
     const int n = m_fileNames.size();
     verticalScrollBar->setVisible(n > 8);
-    for (int i = mediafolder::firstShown(n); i < n; ++i)
-        if (QListWidgetItem *item = makeItem(m_fileNames.at(i)))
+    const QStringList names = m_fileNames;
+    for (int i = mediafolder::firstShown(n); i < n; ++i) {
+        if (QListWidgetItem *item = makeItem(names.at(i)))
             ImageList->addItem(item);
+        if (!keepListing(thisListing))
+            return;
+    }
     const QString cover = board::path(mediafolder::boardPath(QStringLiteral("cover.jpg")));
     if (QFile::exists(cover))
         QFile::remove(cover);
@@ -192,6 +217,9 @@ void ImageListViewer::updateImageList()
     // An empty grid is listed again; a card taken out closes the gallery.
     if (row == -1 || !cardOpens())
         imageListUpdate();
+    // Still nothing to show on a card that is there: the gallery closes.
+    if (sdcardAccessible && ImageList->count() == 0 && isVisible())
+        closeByItself();
 }
 
 void ImageListViewer::showPreviousImageList()
@@ -278,7 +306,11 @@ void ImageListViewer::deleteVideo()
         return;
     const QString text = item->text();
     delete ImageList->takeItem(ImageList->row(item));
+    m_fileNames.removeAll(text + QStringLiteral(".bmp"));
+    // The video and its cover, which would otherwise stay in the grid.
     QFile::remove(board::path(mediafolder::boardPath(text + QStringLiteral(".avi"))));
+    QFile::remove(board::path(mediafolder::boardPath(text + QStringLiteral(".bmp"))));
+    board::run(QStringLiteral("sync"));
 }
 
 void ImageListViewer::showTips()
@@ -296,5 +328,4 @@ void ImageListViewer::showTips()
     m_tips->setGeometry(40, 100, 160, 32);
     m_tips->show();
     m_tips->showMessage(tr("Loading images..."), Qt::AlignCenter, Qt::white);
-    QTimer::singleShot(3000, m_tips, &QWidget::close);
 }

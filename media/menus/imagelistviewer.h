@@ -4,6 +4,7 @@
 #include "app/menus/menuwindow.h"
 #include "ui_imagelistviewer.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 
 class QListWidgetItem;
@@ -31,8 +32,9 @@ signals:
     void updateText(QString name);
     void updateItemText(QString name);
     void reachedTop();
-    // The card is gone: the gallery is about to close.
-    void cardRemoved();
+    // The gallery is about to close by itself (the card gone, no image
+    // left): whatever is open over it closes first.
+    void closingByItself();
 
 public slots:
     // Opens or closes the gallery.
@@ -59,11 +61,18 @@ private:
     QListWidgetItem *makeItem(const QString &name) const;
     void clearList();
     void closeTips();
+    void closeByItself();
+    // While the gallery opens: the loading tip once listing has taken over
+    // half a second. False when the listing was overtaken meanwhile (the tip
+    // lets events run: the gallery may have closed or listed again).
+    bool keepListing(int listing);
     void showMessage(const QString &text);
 
     QStringList m_fileNames;
     QString curStr;   // the name to select again after scrolling back
     QTimer *m_timer = nullptr;
     QSplashScreen *m_tips = nullptr;
+    QElapsedTimer m_opening;   // running while an opening lists
+    int m_listing = 0;         // counts listings and closings
     enum class Message { None, NoCard, NoImage } m_message = Message::None;
 };

@@ -265,8 +265,11 @@ void TestBoardLayer::clockOffset()
 void TestBoardLayer::wlan0()
 {
     TestBoard b;
-    b.write("/sim/wlan0_mac", "02:11:22:dd:ee:ff\n");
-    QCOMPARE(board::wlan0Mac(), QString("02:11:22:dd:ee:ff"));
+    // Upper-case hex groups, as the interface listing gives them, however the file writes them.
+    for (const char *written : {"02:11:22:dd:ee:ff\n", "02:11:22:DD:ee:Ff"}) {
+        b.write("/sim/wlan0_mac", written);
+        QCOMPARE(board::wlan0Mac(), QString("02:11:22:DD:EE:FF"));
+    }
     b.remove("/sim/wlan0_mac");
     QCOMPARE(board::wlan0Mac(), QString());
 }

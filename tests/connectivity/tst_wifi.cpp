@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QString kMac = QStringLiteral("02:11:22:dd:ee:ff");
@@ -146,11 +147,19 @@ void TestWifi::hostapdReplacedWhole()
 {
     Keypad k(false);
     k.board.write(kConf, "interface=wlan0\nssid=Norvik7_000000\nchannel=6");
+    const QByteArray conf = QFile::encodeName(k.board.file(kConf));
+    const bool root = ::geteuid() == 0;
+    QVERIFY(::chmod(conf.constData(), 0640) == 0 && (!root || ::chown(conf.constData(), 1234, 4321) == 0));
     const ino_t before = inodeOf(k.board.file(kConf));
     k.build();
-    QCOMPARE(k.board.read(kConf), QByteArray("interface=wlan0\nssid=Norvik7_ddeeff\nchannel=6"));
-    // Written beside and renamed over: a new file, nothing left beside it.
+    QCOMPARE(k.board.read(kConf), QByteArray("interface=wlan0\nssid=Norvik7_DDEEFF\nchannel=6"));
+    // Written beside and renamed over: a new file with the old one's mode and
+    // owner, nothing left beside it.
     QVERIFY(inodeOf(k.board.file(kConf)) != before);
+    struct stat st {};
+    QVERIFY(::stat(conf.constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    QVERIFY(!root || (st.st_uid == 1234 && st.st_gid == 4321));
     QCOMPARE(QDir(k.board.file(QStringLiteral("/etc"))).entryList({QStringLiteral("hostapd*")}, QDir::Files),
              QStringList{QStringLiteral("hostapd.conf")});
     // A file that already carries the name is left alone.
@@ -158,6 +167,13 @@ void TestWifi::hostapdReplacedWhole()
     k.w.reset();
     k.build();
     QCOMPARE(inodeOf(k.board.file(kConf)), named);
+    // A link (to a board path): the file it leads to is replaced, the link stays.
+    k.board.write(QStringLiteral("/data/hostapd.conf"), "interface=wlan0\nssid=Old\n");
+    QVERIFY(QFile::remove(k.board.file(kConf)) && ::symlink("/data/hostapd.conf", conf.constData()) == 0);
+    k.w.reset();
+    k.build();
+    QVERIFY(QFileInfo(k.board.file(kConf)).isSymLink());
+    QCOMPARE(k.board.read(QStringLiteral("/data/hostapd.conf")), QByteArray("interface=wlan0\nssid=Norvik7_DDEEFF\n"));
 }
 
 void TestWifi::switchByKeys()
@@ -171,7 +187,7 @@ void TestWifi::switchByKeys()
     k.ok();
     QVERIFY(k.w->wifiSubMenu->radioButton->isChecked());
     QVERIFY(k.w->wifiOpenStatusMenu->isVisible());
-    QCOMPARE(k.w->wifiOpenStatusMenu->ssidLabel->text(), QStringLiteral("Norvik7_ddeeff"));
+    QCOMPARE(k.w->wifiOpenStatusMenu->ssidLabel->text(), QStringLiteral("Norvik7_DDEEFF"));
     QCOMPARE(k.board.read(QStringLiteral("/sim/gpio/4")), QByteArray("0"));
     QVERIFY(!k.w->WifiStatusLabel->isHidden());
     QVERIFY(k.board.commands().isEmpty());

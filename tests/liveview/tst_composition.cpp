@@ -166,27 +166,33 @@ private slots:
         QCOMPARE(at(p, 100, 1), rgb(0, 0, 255));
     }
 
-    // Without a visible picture every mode shows the thermal picture.
+    // Without a usable visible picture every mode shows the thermal picture,
+    // and so does PIP on a thermal picture smaller than its window needs.
     void thermalWithoutVisible_data()
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QPoint>("corner");
-        QTest::newRow("fusion") << 2 << QPoint(36, 48);
-        QTest::newRow("pip") << 3 << QPoint(36, 48);
-        QTest::newRow("crop outside the picture") << 2 << QPoint(80, 0);
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<QSize>("thermal");
+        QTest::newRow("fusion") << 2 << QPoint(36, 48) << false << QSize(192, 256);
+        QTest::newRow("pip") << 3 << QPoint(36, 48) << false << QSize(192, 256);
+        QTest::newRow("crop outside the picture") << 2 << QPoint(80, 0) << true << QSize(192, 256);
+        QTest::newRow("pip on a smaller thermal picture") << 3 << QPoint(36, 48) << true << QSize(120, 160);
     }
     void thermalWithoutVisible()
     {
         QFETCH(int, mode);
         QFETCH(QPoint, corner);
+        QFETCH(bool, visible);
+        QFETCH(QSize, thermal);
         Composer c;
         Request r;
         r.mode = mode;
         r.crop = corner;
-        const QImage vis = corner.x() > 72 ? flat(264, 352, qRgb(1, 2, 3)) : QImage();
-        const QImage &p = c.compose(flat(192, 256, qRgb(9, 99, 199)), vis, r);
-        QCOMPARE(p.size(), QSize(192, 256));
-        QCOMPARE(at(p, 96, 128), rgb(9, 99, 199));
+        const QImage vis = visible ? flat(264, 352, qRgb(1, 2, 3)) : QImage();
+        const QImage &p = c.compose(flat(thermal.width(), thermal.height(), qRgb(9, 99, 199)), vis, r);
+        QCOMPARE(p.size(), thermal);
+        QCOMPARE(at(p, thermal.width() / 2, thermal.height() / 2), rgb(9, 99, 199));
         QVERIFY(c.usedThermalFallback());
         QVERIFY(c.compose(QImage(), vis, r).isNull());
     }

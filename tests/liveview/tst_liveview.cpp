@@ -144,13 +144,22 @@ private slots:
         QCOMPARE(server.count(), 1);
         QVERIFY(qAbs(server.at(0).at(0).toFloat() - 36.525f) < 0.01f);   // frame maximum, zone not shown
         QVERIFY(qAbs(server.at(0).at(1).toFloat() - 130.05f) < 0.01f);
+        // The client gets the threshold the alert uses: kept within its band,
+        // the factory one when there is none.
+        for (const auto &[stored, sent] : {std::pair{"600", 550.05f}, {"", 130.05f}}) {
+            config::write(config::Main, QStringLiteral("high_temp_c"), QString::fromLatin1(stored));
+            d.frame(5, 21.3, 36.5, 10.0, 30.0);
+            QVERIFY2(qAbs(server.last().at(1).toFloat() - sent) < 0.01f, stored);
+        }
+        config::write(config::Main, QStringLiteral("high_temp_c"), QStringLiteral("130"));
+        server.clear();
 
         w.temperatureUnitSetMenu->radioButton_2->click();
         QVERIFY(w.temperatureUnitSetMenu->radioButton_2->isChecked());
         d.frame(10, 21.3, 36.5, 10.0, 30.0);
         QCOMPARE(w.TempLabel->text(), QStringLiteral("70.4\u2109 "));
-        QCOMPARE(server.count(), 2);
-        QVERIFY(qAbs(server.at(1).at(1).toFloat() - 266.05f) < 0.01f);
+        QCOMPARE(server.count(), 1);
+        QVERIFY(qAbs(server.at(0).at(1).toFloat() - 266.05f) < 0.01f);
 
         // Neither unit checked: nothing published, nothing sent.
         w.temperatureUnitSetMenu->radioButton->setAutoExclusive(false);
@@ -158,7 +167,7 @@ private slots:
         w.temperatureUnitSetMenu->radioButton->setChecked(false);
         w.temperatureUnitSetMenu->radioButton_2->setChecked(false);
         d.frame(15, 50.0, 60.0, 10.0, 30.0);
-        QCOMPARE(server.count(), 2);
+        QCOMPARE(server.count(), 1);
         QCOMPARE(w.TempLabel->text(), QStringLiteral("70.4\u2109 "));
     }
 

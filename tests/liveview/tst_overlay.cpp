@@ -102,6 +102,10 @@ private slots:
         QTest::newRow("0.5") << 0.5f << 48 << -2;
         QTest::newRow("0.5 with vlcPostY 1 starts at row 1") << 0.5f << 1 << 0;
         QTest::newRow("0.5 with vlcPostY 2") << 0.5f << 2 << -2;
+        // The crop's top row is at most 352 - 256: it never runs past the picture's last row.
+        QTest::newRow("3.0 with vlcPostY 96 stays at row 96") << 3.0f << 96 << 0;
+        QTest::newRow("3.0 with vlcPostY 90 stops at row 96") << 3.0f << 90 << 6;
+        QTest::newRow("1.5 with vlcPostY 95 stops at row 96") << 1.5f << 95 << 1;
         QTest::newRow("between steps") << 1.25f << 48 << 0;
     }
     void parallax()

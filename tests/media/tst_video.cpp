@@ -211,7 +211,7 @@ void TestVideo::deleteWhilePlaying()
     QVERIFY(w.deleteImageMenu->isVisible());
     d.press(keycode::Up);      // "Yes"
     d.press(keycode::Ok);
-    QVERIFY(!d.onCard("Qel_0002.avi"));
+    QVERIFY(!d.onCard("Qel_0002.avi") && !d.onCard("Qel_0002.bmp"));   // its cover too
     QVERIFY(d.onCard("IMG_0001.bmp"));
     QVERIFY(!w.videoWidget->isVisible() && !w.videoPlayerMenu->isVisible());
     QVERIFY(!w.videoWidget->hasCapture());

@@ -162,7 +162,8 @@ private slots:
                         {"color", "Lava"}, {"image_mode", "pip"}, {"time_format", "12H"}})
             config::write(config::Main, QString::fromLatin1(kv.first), QString::fromLatin1(kv.second));
         Norvik7 w;
-        w.cursorSubMenu->checkBox_4->setChecked(true);
+        for (QCheckBox *cursor : {w.cursorSubMenu->checkBox_3, w.cursorSubMenu->checkBox_4, w.cursorSubMenu->checkBox_5})
+            cursor->click();
         w.usbConnectModeSubMenu->radioButton_2->setChecked(true);
         QVERIFY(w.dateTimeSetMenu->twelveHour());
         emit w.factoryResetSetMenu->factoryResetForSystem();
@@ -174,11 +175,14 @@ private slots:
         QCOMPARE(w.temperatureScaleSetMenu->checkedIndex(), 1);
         QVERIFY(w.colorSubMenu->radioButton->isChecked());
         QVERIFY(w.imageModeSubMenu->radioButton->isChecked());
-        QVERIFY(!w.cursorSubMenu->checkBox_4->isChecked());
+        for (QCheckBox *cursor : {w.cursorSubMenu->checkBox_3, w.cursorSubMenu->checkBox_4, w.cursorSubMenu->checkBox_5})
+            QVERIFY(!cursor->isChecked());
+        QVERIFY(w.MoveCursorOneLabel->isHidden() && w.MoveCursorThreeLabel->isHidden());
         QVERIFY(w.usbConnectModeSubMenu->radioButton->isChecked());
         QVERIFY(!w.dateTimeSetMenu->twelveHour());
         for (auto kv : {std::pair{"language", "Chinese"}, {"temp_unit", "C"}, {"display_intensity", "Medium"},
-                        {"auto_power_off", "30Minutes"}, {"auto_save", "No"}, {"temperature_scale", "high_gain"}})
+                        {"auto_power_off", "30Minutes"}, {"auto_save", "No"}, {"temperature_scale", "high_gain"},
+                        {"move_cursor_2", "No"}, {"move_cursor_3", "No"}})
             QCOMPARE(config::readString(config::Main, QString::fromLatin1(kv.first)), QString::fromLatin1(kv.second));
     }
 
