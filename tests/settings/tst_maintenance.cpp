@@ -379,6 +379,8 @@ void TestMaintenance::applicationUpgrade()
         QCOMPARE(m->secondLineLabel->text(), QStringLiteral("Please check again!"));
         QCOMPARE(config::readString(config::System, QStringLiteral("nuc_set")), QStringLiteral("Yes"));
         QVERIFY(m->pushButton->isVisible());
+        if (files.size() == 1)
+            saveScreenshot(QStringLiteral("UpgradeSubMenu_app_failed"), {m});
         return;
     }
     if (outcome == QLatin1String("not found")) {
