@@ -35,9 +35,12 @@ void enterWorkingDirectory();
 QString path(const QString &boardPath);
 
 // ---- shell -----------------------------------------------------------------
-// Runs one command line; the result is not meaningful for callers (board
-// commands are not checked). On the simulated board the line is logged and
-// carried out inside the root where it has a meaning there, never by a shell.
+// Runs one command line and returns its exit status: 0 when it succeeded, -1
+// when no shell could be started. On the simulated board the line is logged
+// and carried out inside the root where it has a meaning there, never by a
+// shell; an "echo" into a file that cannot be written gives 1, and a board
+// script (a command given by its absolute path) gives 127 when it is missing
+// and 126 when it is not executable, else 0, without being run.
 int run(const QString &commandLine);
 // What a simulated "halt" does after logging. Default: flush and exit(0).
 // In-process tests replace it to watch the shutdown without ending.

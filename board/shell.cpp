@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace board {
@@ -174,16 +175,16 @@ QStringList splitWords(const QString &line)
     return words;
 }
 
-void carryOut(const QString &rawLine)
+int carryOut(const QString &rawLine)
 {
     const QString line = rawLine.trimmed();
     // Anything that chains or pipes commands is only logged: the simulated
     // board carries out single commands.
     if (line.contains(QLatin1String("&&")) || line.contains('|') || line.contains(';') || line.contains('`') || line.contains(QLatin1String("$(")))
-        return;
+        return 0;
     const QStringList w = splitWords(line);
     if (w.isEmpty())
-        return;
+        return 0;
     const QString cmd = w.first();
     if (cmd == QLatin1String("cp"))
         simCp(w);
@@ -192,7 +193,7 @@ void carryOut(const QString &rawLine)
     else if (cmd == QLatin1String("mkdir"))
         simMkdir(w);
     else if (cmd == QLatin1String("echo"))
-        simEcho(line);
+        return simEcho(line) ? 0 : 1;
     else if (cmd == QLatin1String("halt")) {
         if (haltHandler)
             haltHandler();
@@ -201,7 +202,16 @@ void carryOut(const QString &rawLine)
     } else if (cmd == QLatin1String("mkfs.vfat") && w.last() == QLatin1String(kCardDevice))
         simFormatCard();
     // sync, mount, umount, dd, hwclock, ifconfig, killall and the board
-    // scripts are logged only.
+    // scripts are logged only. A script is not run, but what a shell answers
+    // when it cannot start one is answered here too.
+    else if (cmd.startsWith('/')) {
+        const QFileInfo script(path(cmd));
+        if (!script.isFile())
+            return 127;
+        if (!script.isExecutable())
+            return 126;
+    }
+    return 0;
 }
 
 }  // namespace sim
@@ -212,7 +222,10 @@ int run(const QString &commandLine)
 {
     if (!isSimulated()) {
         const QByteArray c = commandLine.toLocal8Bit();
-        return ::system(c.constData());
+        const int status = ::system(c.constData());
+        if (status == -1)
+            return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     {
         QMutexLocker lock(&logMutex);
@@ -225,8 +238,7 @@ int run(const QString &commandLine)
             log.close();
         }
     }
-    sim::carryOut(commandLine);
-    return 0;
+    return sim::carryOut(commandLine);
 }
 
 }  // namespace board

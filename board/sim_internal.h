@@ -9,8 +9,9 @@ namespace board::sim {
 // group, a backslash escapes the next character. No expansion of any kind.
 QStringList splitWords(const QString &line);
 
-// Carries out one logged command inside the simulated root.
-void carryOut(const QString &line);
+// Carries out one logged command inside the simulated root; returns its exit
+// status as run() gives it.
+int carryOut(const QString &line);
 
 // Path of a file of the simulator's own under DIR/sim.
 QString simFile(const QString &name);

@@ -43,15 +43,20 @@ QStringList backupCommands()
     return commands;
 }
 
-QStringList missingBackups()
+QStringList failedBackups()
 {
-    QStringList missing;
+    QStringList failed;
     for (const QString &file : backupFiles()) {
-        if (board::exists(QStringLiteral("/root/") + file) &&
-            !board::exists(QString::fromLatin1(kBackupFolder) + QLatin1Char('/') + file))
-            missing << file;
+        bool sourceRead = false;
+        const QByteArray source = board::readFile(QStringLiteral("/root/") + file, &sourceRead);
+        if (!sourceRead)
+            continue;   // nothing there to back up
+        bool copyRead = false;
+        const QByteArray copy = board::readFile(QString::fromLatin1(kBackupFolder) + QLatin1Char('/') + file, &copyRead);
+        if (!copyRead || copy != source)
+            failed << file;
     }
-    return missing;
+    return failed;
 }
 
 QStringList eraseBootCommands()

@@ -28,8 +28,9 @@ constexpr const char *kBackupFolder = "/media/mmcblk0p1/SystemBackup";
 // The five configuration files, copied from the working directory "/root".
 QStringList backupFiles();
 QStringList backupCommands();
-// Backup copies missing on the card, for the files that exist in "/root".
-QStringList missingBackups();
+// The files of "/root" whose copy on the card is missing, short or stale: a
+// copy counts only when it has its source's size and content.
+QStringList failedBackups();
 // Opens the on-board boot area and erases it from sector 2 on, so that the
 // board next starts from the card's system.
 QStringList eraseBootCommands();

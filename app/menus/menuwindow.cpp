@@ -130,6 +130,15 @@ void ChoiceMenu::clickFactoryChoice()
         buttons()[m_setting.factoryIndex]->click();
 }
 
+void ChoiceMenu::checkDefault()
+{
+    const int index = m_setting.choice.defaultIndex;
+    if (index >= 0 && index < buttons().size()) {
+        buttons()[index]->setChecked(true);
+        buttons()[index]->setFocus();
+    }
+}
+
 // ---- PopupMenu --------------------------------------------------------------
 
 PopupMenu::PopupMenu(bool *enabledFlag, QWidget *parent) : MenuWindow(enabledFlag, parent) {}

@@ -97,6 +97,9 @@ protected:
     void storeChecked();
     // Factory reset: clicks the factory button.
     void clickFactoryChoice();
+    // Checks and focuses the default button, storing nothing: a screen of
+    // actions returns to its harmless choice.
+    void checkDefault();
 
     // The screen's setting update slot; by default stores the choice.
     virtual void settingChanged() { storeChecked(); }

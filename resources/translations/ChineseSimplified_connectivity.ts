@@ -71,5 +71,13 @@
         <source>Erase ok.Don't remove SD.</source>
         <translation>擦除完成，请勿取出SD卡。</translation>
     </message>
+    <message>
+        <source>Upgrade failed!</source>
+        <translation>升级失败！</translation>
+    </message>
+    <message>
+        <source>Erase failed!</source>
+        <translation>擦除失败！</translation>
+    </message>
 </context>
 </TS>

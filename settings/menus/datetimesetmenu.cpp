@@ -5,6 +5,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 #include <ctime>
 
 bool dateTimeSetMenuEnabled = true;
@@ -19,9 +21,8 @@ namespace {
 
 bool storedTwelveHour() { return config::readChoice(*config::choice(QStringLiteral("time_format"))) == 0; }
 
-std::tm localNow()
+std::tm localTime(std::time_t t)
 {
-    const std::time_t t = board::nowSeconds();
     std::tm tm{};
     localtime_r(&t, &tm);
     return tm;
@@ -31,7 +32,7 @@ std::tm localNow()
 
 DateTimeSetMenu::DateTimeSetMenu(QMainWindow *parent) : Screen(&dateTimeSetMenuEnabled, parent)
 {
-    m_fields = datetime::fromTime(localNow(), storedTwelveHour());
+    refreshFields(storedTwelveHour());
     dateTimeLabel = datetime::TimeFormat;
     showFields();
     styleFields();
@@ -110,13 +111,17 @@ void DateTimeSetMenu::changeCurrentDateTimeSetting()
     if (!isVisible())
         return;
     if (!editing) {
+        // The edit starts from the clock as it is now, not as last shown.
+        updateDateTimeSetMenu();
         editing = true;
         styleFields();
         return;
     }
     editing = false;
     styleFields();
-    adjustDateTime();
+    // The display format (and the AM/PM it shows) is no change of time.
+    if (dateTimeLabel != datetime::TimeFormat)
+        adjustDateTime();
     updateDateTimeSetMenu();
 }
 
@@ -162,7 +167,7 @@ void DateTimeSetMenu::updateDateTimeSetMenu()
     const bool twelve = storedTwelveHour();
     if (editing)
         return;
-    m_fields = datetime::fromTime(localNow(), twelve);
+    refreshFields(twelve);
     if (!twelve && dateTimeLabel == datetime::AmPm)
         dateTimeLabel = datetime::TimeFormat;
     showFields();
@@ -177,8 +182,19 @@ void DateTimeSetMenu::adjustDateTime()
     const std::time_t when = std::mktime(&t);
     if (when == static_cast<std::time_t>(-1))
         return;
-    board::setClock(when);
+    // The fields name a minute; the seconds the clock had run past the
+    // minute they were taken from (the edit included) are kept.
+    const std::time_t carried = std::max<std::time_t>(0, board::nowSeconds() - m_fieldsMinute);
+    board::setClock(when + carried);
     board::run(QStringLiteral("hwclock -w"));
+}
+
+void DateTimeSetMenu::refreshFields(bool twelveHour)
+{
+    const std::time_t now = board::nowSeconds();
+    const std::tm t = localTime(now);
+    m_fields = datetime::fromTime(t, twelveHour);
+    m_fieldsMinute = now - t.tm_sec;
 }
 
 void DateTimeSetMenu::factoryResetForDateTimeSetMenu() { setTwelveHour(false); }

@@ -3,7 +3,8 @@
 // label shows the translated "12H" or "24H"; the status bar clock follows it.
 //
 // RIGHT and LEFT select a field, OK starts editing it (red), UP and DOWN step
-// it (by 10 on an auto-repeat), OK again writes the clock.
+// it (by 10 on an auto-repeat), OK again writes the clock (but not after an
+// edit of the display format alone).
 #include "app/menus/menuwindow.h"
 #include "settings/datetimefields.h"
 #include "ui_datetimesetmenu.h"
@@ -55,6 +56,9 @@ private:
     void select(int field);
     void showFields();
     void styleFields();
+    void refreshFields(bool twelveHour);
     QTimer *m_refresh = nullptr;
     datetime::Fields m_fields;
+    // The clock's start of the minute the fields were taken from.
+    std::time_t m_fieldsMinute = 0;
 };

@@ -20,10 +20,20 @@ FactoryResetSetMenu::FactoryResetSetMenu(QMainWindow *parent)
                 {&FactoryResetSetMenu::factoryResetSetMenuUpdateRbtn1, &FactoryResetSetMenu::factoryResetSetMenuUpdateRbtn2});
 }
 
-void FactoryResetSetMenu::factoryResetSetMenuEnable() { toggle(); }
+void FactoryResetSetMenu::factoryResetSetMenuEnable()
+{
+    if (isHidden())
+        checkDefault();
+    toggle();
+}
+
 void FactoryResetSetMenu::factoryResetSetMenuUpdateRbtn1() { choose(0); }
 void FactoryResetSetMenu::factoryResetSetMenuUpdateRbtn2() { choose(1); }
-void FactoryResetSetMenu::setFactoryRestDoneStatus() { factoryResetDone = true; }
+void FactoryResetSetMenu::setFactoryRestDoneStatus()
+{
+    factoryResetDone = true;
+    checkDefault();
+}
 void FactoryResetSetMenu::factoryResetSetMenuAutoUpdate() { refocusChecked(); }
 
 void FactoryResetSetMenu::updateFactoryResetSetting()

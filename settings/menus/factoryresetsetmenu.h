@@ -1,7 +1,8 @@
 #pragma once
 // "Factory reset": "Yes" returns every setting to its factory value; the
-// screen always opens on "No". While the reset runs (about 3.5 or 6.5 s) the
-// done flag is clear and the keys treat that as busy.
+// screen always opens on "No" and returns to it once a reset is done, so that
+// one OK never resets by itself. While the reset runs (about 3.5 or 6.5 s)
+// the done flag is clear and the keys treat that as busy.
 #include "app/menus/menuwindow.h"
 #include "ui_factoryresetsetmenu.h"
 

@@ -20,10 +20,20 @@ FormatSdcardSetMenu::FormatSdcardSetMenu(QMainWindow *parent)
                 {&FormatSdcardSetMenu::formatSdcardSetMenuUpdateRbtn1, &FormatSdcardSetMenu::formatSdcardSetMenuUpdateRbtn2});
 }
 
-void FormatSdcardSetMenu::formatSdcardSetMenuEnable() { toggle(); }
+void FormatSdcardSetMenu::formatSdcardSetMenuEnable()
+{
+    if (isHidden())
+        checkDefault();
+    toggle();
+}
+
 void FormatSdcardSetMenu::formatSdcardSetMenuUpdateRbtn1() { choose(0); }
 void FormatSdcardSetMenu::formatSdcardSetMenuUpdateRbtn2() { choose(1); }
-void FormatSdcardSetMenu::setFormatSdcardDoneStatus() { formatSdcardDone = true; }
+void FormatSdcardSetMenu::setFormatSdcardDoneStatus()
+{
+    formatSdcardDone = true;
+    checkDefault();
+}
 void FormatSdcardSetMenu::formatSdcardSetMenuAutoUpdate() { refocusChecked(); }
 
 void FormatSdcardSetMenu::updateFormatSdcardSetting()
@@ -39,6 +49,7 @@ void FormatSdcardSetMenu::updateFormatSdcardSetting()
     const int card = board::cardOpen();
     if (card < 0) {
         m_splash->show(QString::fromLatin1(ProgressSplash::kNoCard), tr("No SD card!"), maintenance::kNoCardSplashMs);
+        checkDefault();
         return;
     }
     qDebug() << "Format sdcard ...";

@@ -58,10 +58,16 @@ void UpgradeSubMenu::upgradeApplication()
         showLines(QT_TR_NOOP("Found application failed!"), QT_TR_NOOP("Please check again!"));
         return;
     }
-    m_upgraded = true;
     closeButtons();
     showLines(QT_TR_NOOP("Found new application."), QT_TR_NOOP("Upgrading......"));
-    board::run(QString::fromLatin1(maintenance::kUpgradeScript));
+    // A script that is missing, cannot be started or fails has not put the
+    // new program in place: nothing is stored and the panel says so.
+    if (board::run(QString::fromLatin1(maintenance::kUpgradeScript)) != 0) {
+        qWarning("The upgrade script failed");
+        failed(QT_TR_NOOP("Upgrade failed!"));
+        return;
+    }
+    m_upgraded = true;
     config::write(config::System, QStringLiteral("nuc_set"), QStringLiteral("No"));
     board::run(QStringLiteral("sync"));
     showLines(QT_TR_NOOP("Upgrade ok."), QT_TR_NOOP("Please power off, reboot."));
@@ -84,16 +90,31 @@ void UpgradeSubMenu::upgradeSystem()
     for (const QString &command : maintenance::backupCommands())
         board::run(command);
     syncTimes(3);
-    // The boot area is erased only once the settings are safe on the card.
-    if (!maintenance::missingBackups().isEmpty()) {
+    // The boot area is erased only once every setting is safe on the card.
+    if (!maintenance::failedBackups().isEmpty()) {
         showLines(QT_TR_NOOP("Backup failed!"), QT_TR_NOOP("Please check again!"));
         return;
     }
-    m_upgraded = true;
     closeButtons();
-    for (const QString &command : maintenance::eraseBootCommands())
-        board::run(command);
+    // Each step runs only after the one before it succeeded.
+    for (const QString &command : maintenance::eraseBootCommands()) {
+        if (board::run(command) != 0) {
+            qWarning("Erasing the boot area failed");
+            failed(QT_TR_NOOP("Erase failed!"));
+            return;
+        }
+    }
+    m_upgraded = true;
     syncTimes(3);
     showLines(QT_TR_NOOP("Erase ok.Don't remove SD."), QT_TR_NOOP("Please power off, reboot."));
     syncTimes(3);
+}
+
+void UpgradeSubMenu::failed(const char *what)
+{
+    showLines(what, QT_TR_NOOP("Please check again!"));
+    // The buttons come back so that the upgrade can be tried again.
+    pushButton->show();
+    pushButton_2->show();
+    pushButton->setFocus();
 }

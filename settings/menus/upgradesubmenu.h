@@ -1,8 +1,8 @@
 #pragma once
 // The upgrade panel, opened by a key combination: "App" (pushButton) and
 // "System" (pushButton_2), with two lines of text under them that tell how
-// the upgrade went. Once an upgrade has run the panel stays with its result
-// until the device is powered off.
+// the upgrade went. Once an upgrade has succeeded the panel stays with its
+// result until the device is powered off; a failed one can be tried again.
 #include "app/menus/menuwindow.h"
 #include "ui_upgradesubmenu.h"
 
@@ -27,6 +27,8 @@ protected:
 private:
     void showLines(const char *first, const char *second);
     void closeButtons();
+    // A step that ran and failed: its text, and the buttons back.
+    void failed(const char *what);
     void syncTimes(int n);
     const char *m_first = nullptr;    // untranslated texts of the two lines
     const char *m_second = nullptr;

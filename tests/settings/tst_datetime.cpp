@@ -18,7 +18,7 @@ using namespace datetime;
 namespace {
 
 // Puts the simulated board's clock at a local date and time.
-void setBoardClock(const TestBoard &board, int year, int month, int day, int hour, int minute)
+std::time_t localSeconds(int year, int month, int day, int hour, int minute, int second = 0)
 {
     std::tm t{};
     t.tm_year = year - 1900;
@@ -26,8 +26,14 @@ void setBoardClock(const TestBoard &board, int year, int month, int day, int hou
     t.tm_mday = day;
     t.tm_hour = hour;
     t.tm_min = minute;
+    t.tm_sec = second;
     t.tm_isdst = -1;
-    const qint64 offset = qint64(std::mktime(&t)) - qint64(std::time(nullptr));
+    return std::mktime(&t);
+}
+
+void setBoardClock(const TestBoard &board, int year, int month, int day, int hour, int minute, int second = 0)
+{
+    const qint64 offset = qint64(localSeconds(year, month, day, hour, minute, second)) - qint64(std::time(nullptr));
     board.write(QStringLiteral("/sim/clock_offset"), QByteArray::number(offset) + '\n');
 }
 
@@ -69,6 +75,8 @@ private slots:
     void twelveHourFormatByKeys();
     void backEndsTheEditAndSetsTheClock();
     void refreshFollowsTheClockOnlyWhenNotEditing();
+    void confirmKeepsTheRunningClock_data();
+    void confirmKeepsTheRunningClock();
 };
 
 void TestDateTime::fieldOrder_data()
@@ -332,6 +340,39 @@ void TestDateTime::refreshFollowsTheClockOnlyWhenNotEditing()
     setBoardClock(k.board, 2040, 1, 2, 3, 4);
     m->updateDateTimeSetMenu();
     QCOMPARE(m->YearLabel->text(), QStringLiteral("2040"));
+}
+
+void TestDateTime::confirmKeepsTheRunningClock_data()
+{
+    QTest::addColumn<int>("rights");   // the field edited
+    QTest::addColumn<int>("ups");
+    QTest::addColumn<int>("movedMinutes");
+    QTest::addColumn<bool>("set");
+    QTest::newRow("minute up") << 5 << 1 << 1 << true;
+    QTest::newRow("hour confirmed unchanged") << 4 << 0 << 0 << true;
+    QTest::newRow("12/24-hour format only") << 0 << 1 << 0 << false;
+}
+
+// The fields shown are minutes old when an edit starts (the refresh runs once
+// a minute); the clock keeps its seconds and moves only by what was edited.
+void TestDateTime::confirmKeepsTheRunningClock()
+{
+    QFETCH(int, rights);
+    QFETCH(int, ups);
+    QFETCH(int, movedMinutes);
+    QFETCH(bool, set);
+    Keypad k(false);
+    openEditorAt(k, 2024, 6, 15, 10, 30);
+    setBoardClock(k.board, 2024, 6, 15, 10, 35, 40);
+    k.right(rights);
+    k.ok();
+    k.up(ups);
+    k.board.clearCommands();
+    const std::time_t expected = localSeconds(2024, 6, 15, 10, 35 + movedMinutes, 40);
+    k.ok();
+    const std::time_t now = board::nowSeconds();
+    QVERIFY2(now >= expected && now < expected + 5, qPrintable(QString::number(now - expected)));
+    QCOMPARE(k.board.commands().contains(QStringLiteral("hwclock -w")), set);
 }
 
 QTEST_MAIN(TestDateTime)

@@ -9,6 +9,7 @@
 #include "settings/menus/formatsdcardsetmenu.h"
 #include "settings/menus/progresssplash.h"
 #include "settings/menus/upgradesubmenu.h"
+#include "settings/maintenance.h"
 #include "settings/serialnumber.h"
 #include "settings/sizetext.h"
 #include "keypad.h"
@@ -59,6 +60,8 @@ private slots:
     void applicationUpgrade();
     void systemUpgrade_data();
     void systemUpgrade();
+    void backupCopies_data();
+    void backupCopies();
     void chineseTexts_data();
     void chineseTexts();
 };
@@ -263,8 +266,16 @@ void TestMaintenance::factoryReset()
     QTRY_VERIFY_WITH_TIMEOUT(!m->splash()->isVisible(), 4000);
     QVERIFY(!m->factoryResetDone);
     QTRY_VERIFY_WITH_TIMEOUT(m->factoryResetDone, 1500);
+    // Done, it stands on "No" again, and so it reopens: OK does nothing.
+    QVERIFY(m->radioButton_2->isChecked());
+    QCOMPARE(m->focusWidget(), m->radioButton_2);
     k.back();
     QVERIFY(m->isHidden());
+    m->radioButton->setChecked(true);
+    k.ok();
+    QVERIFY(m->isVisible());
+    k.ok();
+    QCOMPARE(fanOut.count(), 1);
 }
 
 // ---- card format ------------------------------------------------------------------------------------
@@ -298,6 +309,7 @@ void TestMaintenance::format()
     if (!card) {
         QCOMPARE(withoutBacklight(k.board.commands()), QStringList());
         QCOMPARE(m->splash()->message(), QStringLiteral("No SD card!"));
+        QCOMPARE(m->focusWidget(), m->radioButton_2);
         QTRY_VERIFY_WITH_TIMEOUT(!m->splash()->isVisible(), 3000);
         return;
     }
@@ -312,30 +324,48 @@ void TestMaintenance::format()
     QCOMPARE(k.board.commands(), QStringList());
     QTRY_VERIFY_WITH_TIMEOUT(!m->splash()->isVisible(), 7000);
     QTRY_VERIFY_WITH_TIMEOUT(m->formatSdcardDone, 1500);
+    // Done, it stands on "No" again: one OK on the reopened screen wipes nothing.
+    QCOMPARE(m->focusWidget(), m->radioButton_2);
+    k.board.write(kCard + QStringLiteral("/DCIM_100/IMG_0001.bmp"), "picture");
+    k.back();
+    k.ok();
+    QVERIFY(m->isVisible());
+    QVERIFY(m->radioButton_2->isChecked());
+    k.ok();
+    QVERIFY(QFileInfo::exists(k.board.file(kCard + QStringLiteral("/DCIM_100/IMG_0001.bmp"))));
 }
 
 // ---- upgrade ------------------------------------------------------------------------------------------
 
 void TestMaintenance::applicationUpgrade_data()
 {
-    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("files");   // "*": executable
     QTest::addColumn<bool>("card");
-    QTest::addColumn<bool>("runs");
-    QTest::newRow("norvik7") << QStringList{"norvik7"} << true << true;
-    QTest::newRow("Velkar4_Thermal") << QStringList{"Velkar4_Thermal"} << true << true;
-    QTest::newRow("both") << QStringList{"norvik7", "Velkar4_Thermal"} << true << true;
-    QTest::newRow("neither") << QStringList{"upgrade.sh"} << true << false;
-    QTest::newRow("no card") << QStringList{"norvik7"} << false << false;
+    QTest::addColumn<QString>("outcome");     // not found, failed, done
+    QTest::newRow("norvik7") << QStringList{"norvik7", "upgrade.sh*"} << true << "done";
+    QTest::newRow("Velkar4_Thermal") << QStringList{"Velkar4_Thermal", "upgrade.sh*"} << true << "done";
+    QTest::newRow("both") << QStringList{"norvik7", "Velkar4_Thermal", "upgrade.sh*"} << true << "done";
+    QTest::newRow("neither") << QStringList{"upgrade.sh*"} << true << "not found";
+    QTest::newRow("no card") << QStringList{"norvik7", "upgrade.sh*"} << false << "not found";
+    QTest::newRow("no script") << QStringList{"norvik7"} << true << "failed";
+    QTest::newRow("script not executable") << QStringList{"norvik7", "upgrade.sh"} << true << "failed";
 }
 
 void TestMaintenance::applicationUpgrade()
 {
     QFETCH(QStringList, files);
     QFETCH(bool, card);
-    QFETCH(bool, runs);
+    QFETCH(QString, outcome);
     Keypad k;
-    for (const QString &f : files)
+    config::write(config::System, QStringLiteral("nuc_set"), QStringLiteral("Yes"));
+    for (QString f : files) {
+        const bool executable = f.endsWith(QLatin1Char('*'));
+        f.remove(QLatin1Char('*'));
         k.board.write(kCard + QStringLiteral("/Upgrade/") + f, "x");
+        if (executable)
+            QFile::setPermissions(k.board.file(kCard + QStringLiteral("/Upgrade/") + f),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
     if (!card)
         k.board.remove(kCardNode);
     UpgradeSubMenu *m = k.w->upgradeSubMenu;
@@ -343,7 +373,17 @@ void TestMaintenance::applicationUpgrade()
     QVERIFY(m->isVisible());
     k.board.clearCommands();
     k.ok();   // "App" has the focus
-    if (!runs) {
+    if (outcome == QLatin1String("failed")) {
+        QCOMPARE(withoutBacklight(k.board.commands()), QStringList{"/media/mmcblk0p1/Upgrade/upgrade.sh"});
+        QCOMPARE(m->firstLineLabel->text(), QStringLiteral("Upgrade failed!"));
+        QCOMPARE(m->secondLineLabel->text(), QStringLiteral("Please check again!"));
+        QCOMPARE(config::readString(config::System, QStringLiteral("nuc_set")), QStringLiteral("Yes"));
+        QVERIFY(m->pushButton->isVisible());
+        if (files.size() == 1)
+            saveScreenshot(QStringLiteral("UpgradeSubMenu_app_failed"), {m});
+        return;
+    }
+    if (outcome == QLatin1String("not found")) {
         QCOMPARE(m->firstLineLabel->text(), QStringLiteral("Found application failed!"));
         QCOMPARE(m->secondLineLabel->text(), QStringLiteral("Please check again!"));
         QCOMPARE(withoutBacklight(k.board.commands()), QStringList());
@@ -381,6 +421,10 @@ void TestMaintenance::systemUpgrade_data()
     QTest::newRow("neither") << QStringList{} << "failed";
     QTest::newRow("backup cannot be written") << QStringList{"system/logo-7.bmp", "bin/logo-7.bmp", "SystemBackup"}
                                               << "backup";
+    QTest::newRow("a copy cannot replace what is there")
+        << QStringList{"system/logo-7.bmp", "bin/logo-7.bmp", "SystemBackup/ImageConfig.ini/old"} << "backup";
+    QTest::newRow("boot area stays read-only")
+        << QStringList{"system/logo-7.bmp", "bin/logo-7.bmp", "/sys/block/mmcblk1boot0/force_ro/x"} << "erase failed";
 }
 
 void TestMaintenance::systemUpgrade()
@@ -395,8 +439,8 @@ void TestMaintenance::systemUpgrade()
     // The palette menu writes its key on its first tick after start: the copies
     // are compared with the files as they stand once that has happened.
     QTRY_VERIFY(k.board.read(QStringLiteral("/root/Norvik7_config.ini")).contains("color="));
-    for (const QString &f : files)
-        k.board.write(kCard + QLatin1Char('/') + f, "x");   // "SystemBackup" alone: a file in the folder's place
+    for (const QString &f : files)   // "SystemBackup" alone: a file in the folder's place
+        k.board.write(f.startsWith(QLatin1Char('/')) ? f : kCard + QLatin1Char('/') + f, "x");
     UpgradeSubMenu *m = k.w->upgradeSubMenu;
     k.w->upgradeButton->click();
     m->pushButton_2->setFocus();
@@ -421,6 +465,12 @@ void TestMaintenance::systemUpgrade()
         QVERIFY(m->pushButton->isVisible());
         return;
     }
+    if (outcome == QLatin1String("erase failed")) {
+        QCOMPARE(commands, backup + QStringList{"echo 0 > /sys/block/mmcblk1boot0/force_ro"});
+        QCOMPARE(m->firstLineLabel->text(), QStringLiteral("Erase failed!"));
+        QVERIFY(m->pushButton_2->isVisible());
+        return;
+    }
     const QStringList erase{"echo 0 > /sys/block/mmcblk1boot0/force_ro",
                             "dd if=/dev/zero of=/dev/mmcblk1boot0 bs=512 seek=2", "sync", "sync", "sync", "sync",
                             "sync", "sync"};
@@ -436,6 +486,34 @@ void TestMaintenance::systemUpgrade()
         saveScreenshot(QStringLiteral("UpgradeSubMenu_system_done"), {m});
 }
 
+void TestMaintenance::backupCopies_data()
+{
+    QTest::addColumn<QByteArray>("copy");   // of sn_config.ini; empty: none
+    QTest::addColumn<QStringList>("failed");
+    QTest::newRow("whole") << QByteArray("sn=NV7-0001\n") << QStringList{};
+    QTest::newRow("missing") << QByteArray() << QStringList{"sn_config.ini"};
+    QTest::newRow("short") << QByteArray("sn=NV7-00") << QStringList{"sn_config.ini"};
+    QTest::newRow("stale, same size") << QByteArray("sn=NV7-0000\n") << QStringList{"sn_config.ini"};
+    QTest::newRow("longer") << QByteArray("sn=NV7-0001\nx") << QStringList{"sn_config.ini"};
+}
+
+void TestMaintenance::backupCopies()
+{
+    QFETCH(QByteArray, copy);
+    QFETCH(QStringList, failed);
+    TestBoard board;
+    board.write(QStringLiteral("/root/sn_config.ini"), "sn=NV7-0001\n");
+    for (const QString &f : maintenance::backupFiles()) {
+        const QString source = QStringLiteral("/root/") + f;
+        const QString target = QStringLiteral("/media/mmcblk0p1/SystemBackup/") + f;
+        if (f != QLatin1String("sn_config.ini"))
+            board.write(target, board.read(source));
+        else if (!copy.isEmpty())
+            board.write(target, copy);
+    }
+    QCOMPARE(maintenance::failedBackups(), failed);
+}
+
 void TestMaintenance::chineseTexts_data()
 {
     QTest::addColumn<QString>("context");
@@ -449,6 +527,8 @@ void TestMaintenance::chineseTexts_data()
         {"FactoryResetSetMenu", "Resetting..."},
         {"FormatSdcardSetMenu", "No SD card!"},
         {"UpgradeSubMenu", "Erase ok.Don't remove SD."},
+        {"UpgradeSubMenu", "Upgrade failed!"},
+        {"UpgradeSubMenu", "Erase failed!"},
     };
     for (auto &t : texts)
         QTest::newRow(t[1]) << QString::fromLatin1(t[0]) << QString::fromLatin1(t[1]);
