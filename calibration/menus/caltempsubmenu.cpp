@@ -122,7 +122,14 @@ void CalTempSubMenu::keepTip(const QString &text)
 void CalTempSubMenu::showCalTips()
 {
     m_tipTimer->stop();
+    tipsLabel->setWordWrap(false);
     tipsLabel->adjustSize();
+    // A text wider than the screen is broken into lines that fit it.
+    constexpr int kWidest = 230;
+    if (tipsLabel->width() > kWidest) {
+        tipsLabel->setWordWrap(true);
+        tipsLabel->resize(kWidest, tipsLabel->heightForWidth(kWidest));
+    }
     tipsLabel->move((240 - tipsLabel->width()) / 2, 40);
     tipsLabel->raise();
     tipsLabel->show();

@@ -288,6 +288,7 @@ void TestCalTempSubMenu::resetSavesTheTablesOfItsGain()
         QVERIFY(kt.isEmpty() && !QFile::exists(d->board.file("/root/bt_H.bin")));
         QTRY_COMPARE(page->tipsLabel->text(), QStringLiteral("Cal Reset failed, tables not saved"));
         QVERIFY(page->tipsLabel->isVisible());
+        QVERIFY(page->tipsLabel->x() >= 0 && page->tipsLabel->geometry().right() < 240);   // all of it on screen
         return;
     }
     QCOMPARE(kt, QByteArray(reinterpret_cast<const char *>(highKt.data()), 2402));
