@@ -69,12 +69,9 @@ void resetSequence(std::atomic<uint8_t> &mode, uint8_t running)
     pause(300);
     shutter();
     pause(3000);
-    // The tables of the gain in use are saved; that replaces a pending command.
-    const int posted = pendingModuleCommand.exchange(kNoCommand);
-    const int gain = currentGain.load();
-    const int code = gain == 1 ? kSaveHighGainTables : gain == 0 ? kSaveLowGainTables : posted;
-    if (code != kNoCommand)
-        runModuleCommand(code);
+    // The tables of the gain the reset was asked in are saved. A command
+    // posted meanwhile (a gain switch) stays pending and runs after the reset.
+    runModuleCommand(running == kResetHigh ? kSaveHighGainTables : kSaveLowGainTables);
     modeIdle(mode, running);
     pause(100);
 }

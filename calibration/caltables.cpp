@@ -8,7 +8,11 @@
 #include "board/board.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -35,6 +39,7 @@ struct Working {
 std::mutex workingLock;
 Working working[2];
 std::atomic<int> lastResult{0};
+std::atomic<bool> failedSave{false};
 
 QByteArray bytesOf(const void *words, int count)
 {
@@ -50,9 +55,10 @@ QByteArray bytesOf(const void *words, int count)
 const char *suffix(int gain) { return gain == 1 ? "H" : "L"; }
 
 // Saves one table, reads the file back and logs its first and last entry.
-void saveOne(const QString &file, const void *words, int count, const char *name)
+bool saveOne(const QString &file, const void *words, int count, const char *name)
 {
-    if (!writeTable(file, bytesOf(words, count)))
+    const bool written = writeTable(file, bytesOf(words, count));
+    if (!written)
         acq::log("%s: write failed\n", qPrintable(file));
     std::vector<uint16_t> back(count, 0);
     readTable(file, back.data(), count);
@@ -60,6 +66,7 @@ void saveOne(const QString &file, const void *words, int count, const char *name
     const int first = isSigned ? static_cast<int16_t>(back[0]) : back[0];
     const int last = isSigned ? static_cast<int16_t>(back[count - 1]) : back[count - 1];
     acq::log("%s: %s[0]=%d %s[%d]=%d\n", qPrintable(file), name, first, name, count - 1, last);
+    return written;
 }
 
 void logTables(const uint16_t *kt, const int16_t *bt, const uint16_t *nuc)
@@ -98,6 +105,11 @@ void recordPoint(int gain, Point p, float celsius, uint16_t vtemp)
     config::write(config::CalTemp, vtempKey(n), QString::number(vtemp));
 }
 
+void forgetPoint(int gain, Point p)
+{
+    config::write(config::CalTemp, tempKey(keyNumber(gain, p)), valueText(kUnrecorded));
+}
+
 void resetPoints()
 {
     for (int n = 1; n <= 6; ++n)
@@ -106,8 +118,9 @@ void resetPoints()
 
 float pointValue(int n)
 {
-    return config::contains(config::CalTemp, tempKey(n)) ? config::readFloat(config::CalTemp, tempKey(n))
-                                                         : kUnrecorded;
+    bool ok = false;
+    const float v = config::readString(config::CalTemp, tempKey(n)).toFloat(&ok);
+    return ok && std::isfinite(v) ? v : kUnrecorded;
 }
 
 std::array<IrcalPoint_t, 3> pointsOf(int gain)
@@ -116,8 +129,12 @@ std::array<IrcalPoint_t, 3> pointsOf(int gain)
     for (int i = 0; i < 3; ++i) {
         const int n = keyNumber(gain, static_cast<Point>(i));
         points[i].set_temp = static_cast<float>(setPoint(gain, static_cast<Point>(i)));
-        points[i].measured_temp = pointValue(n);
-        points[i].vtemp = static_cast<uint16_t>(config::readInt(config::CalTemp, vtempKey(n)));
+        // A measurement is only as good as its reference reading.
+        bool read = false;
+        const unsigned vtemp = config::readString(config::CalTemp, vtempKey(n)).toUInt(&read);
+        read = read && vtemp <= 0xFFFF;
+        points[i].measured_temp = read ? pointValue(n) : kUnrecorded;
+        points[i].vtemp = read ? static_cast<uint16_t>(vtemp) : 0;
     }
     return points;
 }
@@ -141,10 +158,18 @@ Files filesOf(int gain)
 
 bool writeTable(const QString &boardPath, const QByteArray &bytes)
 {
-    QSaveFile f(board::path(boardPath));
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+    // The file is written beside and synced, then renamed over the old one;
+    // the folder is synced so that the rename survives a power cut too.
+    const QString target = board::path(boardPath);
+    QSaveFile f(target);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
         return false;
-    return f.commit();
+    const int dir = ::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
 }
 
 bool readTable(const QString &boardPath, uint16_t *out, int words)
@@ -174,21 +199,37 @@ bool readTau(const QString &boardPath, uint8_t *out)
 
 // ---- table commands -------------------------------------------------------------------------------
 
-void saveModuleTables(int gain)
+bool saveModuleTables(int gain)
 {
     std::lock_guard<std::mutex> lock(workingLock);
-    Working &w = working[gain == 1 ? 1 : 0];
     const Files f = filesOf(gain);
-    w.hasKt = ir::get_tpd_kt_array(w.kt.data()) >= 0;
-    saveOne(f.kt, w.kt.data(), TPD_KT_BT_LEN, "kt_array");
-    w.hasBt = ir::get_tpd_bt_array(w.bt.data()) >= 0;
-    saveOne(f.bt, w.bt.data(), TPD_KT_BT_LEN, "bt_array");
-    w.hasNuc = ir::get_tpd_nuc_t_array(w.nuc.data()) >= 0;
-    saveOne(f.nuc, w.nuc.data(), TPD_NUC_T_LEN, "nuc_t_array");
+    // All three tables are read before any file is written: a table the
+    // module did not give, or one of the other range, is never saved.
+    Working fresh;
+    uint16_t moduleGain = 0xFFFF;
+    const bool inGain = ir::get_prop_tpd_params(TPD_PROP_GAIN_SEL, &moduleGain) >= 0 && moduleGain == gain;
+    const int kt = ir::get_tpd_kt_array(fresh.kt.data());
+    const int bt = ir::get_tpd_bt_array(fresh.bt.data());
+    const int nuc = ir::get_tpd_nuc_t_array(fresh.nuc.data());
+    bool saved = inGain && kt >= 0 && bt >= 0 && nuc >= 0;
+    if (!saved) {
+        acq::log("%s tables not saved: core gain %d, kt %d, bt %d, nuc-t %d\n", suffix(gain), moduleGain, kt, bt, nuc);
+    } else {
+        saved = saveOne(f.kt, fresh.kt.data(), TPD_KT_BT_LEN, "kt_array");
+        saved = saveOne(f.bt, fresh.bt.data(), TPD_KT_BT_LEN, "bt_array") && saved;
+        saved = saveOne(f.nuc, fresh.nuc.data(), TPD_NUC_T_LEN, "nuc_t_array") && saved;
+        fresh.hasKt = fresh.hasBt = fresh.hasNuc = true;
+        working[gain == 1 ? 1 : 0] = std::move(fresh);
+    }
     TpdCalibParam_t calib{};
     ir::get_tpd_calib_param(&calib);
     acq::log("Ktemp=%d Btemp=%d AddressCA=%d\n", calib.Ktemp, calib.Btemp, calib.AddressCA);
+    if (!saved)
+        failedSave.store(true);
+    return saved;
 }
+
+bool takeFailedSave() { return failedSave.exchange(false); }
 
 int recalibrate(int gain)
 {
@@ -220,11 +261,15 @@ int recalibrate(int gain)
     readTau(f.tau, tau.data());
 
     TpdCalibParam_t calib{};
-    ir::get_tpd_calib_param(&calib);
+    const int calibRead = ir::get_tpd_calib_param(&calib);
     acq::log("Ktemp=%d Btemp=%d AddressCA=%d\n", calib.Ktemp, calib.Btemp, calib.AddressCA);
     uint16_t vtemp = 0;
-    ir::cur_vtemp_get(&vtemp);
+    const int vtempRead = ir::cur_vtemp_get(&vtemp);
     acq::log("cur_vtemp_get:%d\n", vtemp);
+    if (calibRead < 0 || vtempRead < 0) {
+        acq::log("new recal: the core's reference could not be read, the tables stay as they are\n");
+        return -102;
+    }
 
     std::vector<uint16_t> kt(TPD_KT_BT_LEN), nuc(TPD_NUC_T_LEN);
     std::vector<int16_t> btNew(TPD_KT_BT_LEN);
@@ -279,6 +324,7 @@ void forgetWorkingTables()
     working[0] = Working();
     working[1] = Working();
     lastResult.store(0);
+    failedSave.store(false);
 }
 
 int lastRecalResult() { return lastResult.load(); }

@@ -39,12 +39,16 @@ float celsiusOfWord(uint16_t word);
 
 // Records a point of `gain`: the measured temperature and the sensor reference reading.
 void recordPoint(int gain, Point p, float celsius, uint16_t vtemp);
+// Marks a point of `gain` unrecorded (its temperature key).
+void forgetPoint(int gain, Point p);
 // Marks all six points unrecorded (the temperature keys only).
 void resetPoints();
-// The recorded value of key number n (1..6), kUnrecorded when absent.
+// The recorded value of key number n (1..6), kUnrecorded when absent or
+// when its text is not a number.
 float pointValue(int n);
 
-// The three point records of a gain from the store, and whether each is recorded.
+// The three point records of a gain from the store, and whether each is
+// recorded; a point without its reference reading reads kUnrecorded.
 std::array<IrcalPoint_t, 3> pointsOf(int gain);
 bool allRecorded(const std::array<IrcalPoint_t, 3> &points);
 
@@ -54,7 +58,7 @@ struct Files {
 };
 Files filesOf(int gain);
 
-// Writes a table file whole or not at all (beside, then renamed).
+// Writes a table file whole or not at all (beside, synced, then renamed).
 bool writeTable(const QString &boardPath, const QByteArray &bytes);
 // Reads a table file of exactly `words` little-endian words; false (and
 // `out` untouched) when it is missing or of another size.
@@ -63,9 +67,13 @@ bool readTable(const QString &boardPath, uint16_t *out, int words);
 // buffer zero; false when there is no file.
 bool readTau(const QString &boardPath, uint8_t *out);
 
-// Command 29 / 30: the module's tables of the gain in use saved to the gain's
-// files, each read back and logged, then the calibration parameters logged.
-void saveModuleTables(int gain);
+// Command 29 / 30: the module's tables of `gain` saved to the gain's files,
+// each read back and logged, then the calibration parameters logged. When a
+// table cannot be read, or the module is in the other range, no file is
+// written. True when all three files were written.
+bool saveModuleTables(int gain);
+// Whether a save of the tables failed since the last question (once per failure).
+bool takeFailedSave();
 // Command 31 / 32: new tables from the gain's three points, set into the
 // module and read back. Nothing is computed or set unless all three points are
 // recorded. Returns 0 when the module took new tables, negative otherwise.

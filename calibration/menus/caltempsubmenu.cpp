@@ -7,6 +7,7 @@
 #include "liveview/viewstate.h"
 
 #include <QDebug>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -35,6 +36,14 @@ CalTempSubMenu::CalTempSubMenu(QMainWindow *parent) : Screen(&calTempSubMenuEnab
     connect(pushButton_6, &QPushButton::clicked, this, &CalTempSubMenu::saveCalAndSwitchGain);
     connect(pushButton_7, &QPushButton::clicked, this, &CalTempSubMenu::cmd_RMVC_CAL);
     connect(pushButton_9, &QPushButton::clicked, this, &CalTempSubMenu::cmd_RMVC_RESET);
+    connect(this, &CalTempSubMenu::removeCoverResetDone, this, &CalTempSubMenu::removeCoverResetFinished,
+            Qt::QueuedConnection);
+}
+
+CalTempSubMenu::~CalTempSubMenu()
+{
+    if (m_removeCoverReset)
+        m_removeCoverReset->wait();
 }
 
 QLabel *CalTempSubMenu::pointLabel(int n) const
@@ -98,15 +107,29 @@ void CalTempSubMenu::retranslate()
 
 void CalTempSubMenu::showTip(const QString &text)
 {
-    m_recalRefused = false;
+    m_tipKept = false;
     tipsLabel->setText(text);
     showCalTips();
+}
+
+void CalTempSubMenu::keepTip(const QString &text)
+{
+    showTip(text);
+    m_tipKept = true;
+    m_tipTimer->start(kRefusalTipMs);
 }
 
 void CalTempSubMenu::showCalTips()
 {
     m_tipTimer->stop();
+    tipsLabel->setWordWrap(false);
     tipsLabel->adjustSize();
+    // A text wider than the screen is broken into lines that fit it.
+    constexpr int kWidest = 230;
+    if (tipsLabel->width() > kWidest) {
+        tipsLabel->setWordWrap(true);
+        tipsLabel->resize(kWidest, tipsLabel->heightForWidth(kWidest));
+    }
     tipsLabel->move((240 - tipsLabel->width()) / 2, 40);
     tipsLabel->raise();
     tipsLabel->show();
@@ -116,16 +139,17 @@ void CalTempSubMenu::showCalTips()
 
 void CalTempSubMenu::hideCalTips()
 {
-    // A refused recalibration keeps its own tip for a while.
-    if (m_recalRefused)
+    if (caltables::takeFailedSave()) {
+        keepTip(tr("Cal Reset failed, tables not saved"));
+        return;
+    }
+    // A tip that says why keeps its place for a while.
+    if (m_tipKept)
         return;
     if (tipsLabel->text() == tr("New Recal...")) {
         emit setEmissivityDefault();
         if (caltables::lastRecalResult() < 0) {
-            m_recalRefused = true;
-            tipsLabel->setText(tr("Recal failed, tables unchanged"));
-            showCalTips();
-            m_tipTimer->start(kRefusalTipMs);
+            keepTip(tr("Recal failed, tables unchanged"));
             return;
         }
     }
@@ -137,15 +161,23 @@ void CalTempSubMenu::hideCalTips()
 void CalTempSubMenu::recordPoint(caltables::Point p, const QString &word)
 {
     uint16_t vtemp = 0;
-    ir::cur_vtemp_get(&vtemp);
+    const bool referenceRead = ir::cur_vtemp_get(&vtemp) >= 0;
     std::printf("cur_vtemp_get:%d\n", vtemp);
     const int gain = currentGain.load() == 1 ? 1 : 0;
-    showTip(word + QString::number(caltables::setPoint(gain, p)) + QStringLiteral("℃ "));
-    const float measured = caltables::celsiusOfWord(centerTempValue);
-    caltables::recordPoint(gain, p, measured, vtemp);
     QLabel *label = pointLabel(caltables::keyNumber(gain, p));
-    label->setText(caltables::valueText(measured));
-    label->setStyleSheet(QString::fromLatin1(kGreen));
+    if (referenceRead) {
+        showTip(word + QString::number(caltables::setPoint(gain, p)) + QStringLiteral("℃ "));
+        const float measured = caltables::celsiusOfWord(centerTempValue);
+        caltables::recordPoint(gain, p, measured, vtemp);
+        label->setText(caltables::valueText(measured));
+        label->setStyleSheet(QString::fromLatin1(kGreen));
+    } else {
+        // Without the core's reference the measurement cannot be used.
+        keepTip(tr("No reference reading, point not recorded"));
+        caltables::forgetPoint(gain, p);
+        label->setText(caltables::valueText(caltables::kUnrecorded));
+        label->setStyleSheet(QString::fromLatin1(kRed));
+    }
     board::run(QStringLiteral("sync"));
 }
 
@@ -172,9 +204,7 @@ void CalTempSubMenu::newRecal()
         return;
     }
     // The loop refuses it as well; the tables stay as they are.
-    showTip(tr("Record all three points first"));
-    m_recalRefused = true;
-    m_tipTimer->start(kRefusalTipMs);
+    keepTip(tr("Record all three points first"));
 }
 
 void CalTempSubMenu::saveCalAndSwitchGain()
@@ -190,28 +220,45 @@ void CalTempSubMenu::cmd_RMVC_CAL() { showTip(tr("RMVC_CAL")); }
 
 void CalTempSubMenu::cmd_RMVC_RESET()
 {
-    unsigned char data[8] = {};
-    board::UsbControl req;
-    req.requestType = 0x41;
-    req.request = 0x20;
-    req.value = 0;
-    req.index = 0x0543;
-    req.length = 8;
-    req.timeoutMs = 100000;
-    req.data = data;
-    switch (board::usbControl(QString::fromLatin1(kUsbNode), req)) {
+    if (m_removeCoverReset)
+        return;   // one request at a time
+    showTip(tr("RMVC_RESET"));
+    // The module may take up to 100 s to answer: the page and the keys stay
+    // alive meanwhile, and the answer comes back as removeCoverResetDone().
+    m_removeCoverReset = QThread::create([this] {
+        unsigned char data[8] = {};
+        board::UsbControl req;
+        req.requestType = 0x41;
+        req.request = 0x20;
+        req.value = 0;
+        req.index = 0x0543;
+        req.length = 8;
+        req.timeoutMs = 100000;
+        req.data = data;
+        emit removeCoverResetDone(static_cast<int>(board::usbControl(QString::fromLatin1(kUsbNode), req)));
+    });
+    m_removeCoverReset->setParent(this);
+    m_removeCoverReset->start();
+}
+
+void CalTempSubMenu::removeCoverResetFinished(int result)
+{
+    m_removeCoverReset->wait();
+    m_removeCoverReset->deleteLater();
+    m_removeCoverReset = nullptr;
+    switch (static_cast<board::UsbControlResult>(result)) {
     case board::UsbControlResult::OpenFailed:
         std::printf("Open %s failed\n", kUsbNode);
-        return;
+        break;
     case board::UsbControlResult::TransferFailed:
         std::printf("USBDEVFS_CONTROL failed. ");
-        return;
+        break;
     case board::UsbControlResult::Ok:
         std::printf("success ");
-        showTip(tr("RMVC_RESET"));
         emit closeThermalCamera(2);
         return;
     }
+    keepTip(tr("RMVC_RESET failed"));
 }
 
 // ---- shutter key and AGC -----------------------------------------------------------------------------

@@ -14,6 +14,8 @@ class CalTempSubMenu : public Screen<Ui::CalTempSubMenu, MenuWindow> {
     Q_OBJECT
 public:
     explicit CalTempSubMenu(QMainWindow *parent = nullptr);
+    // Waits for a remove-cover reset still on its way to the module.
+    ~CalTempSubMenu() override;
 
     // A manual shutter correction may be asked for (at most one per 3 s).
     bool shutterReady = true;
@@ -23,7 +25,7 @@ public:
     static constexpr int kShutterPauseMs = 3000;
     static constexpr int kRelabelMs = 3000;         // save and switch: relabel after the switch
     static constexpr int kSwitchTipMs = 5000;       // "Cal Save, Switch Gain..." shown
-    static constexpr int kRefusalTipMs = 3000;      // a recalibration that cannot run
+    static constexpr int kRefusalTipMs = 3000;      // a step that failed or cannot run
 
     // The label of a point (0 low, 1 middle, 2 high) and of key number n (1..6).
     QLabel *pointLabel(int n) const;
@@ -32,6 +34,9 @@ signals:
     void closeThermalCamera(int mode);
     void setEmissivityForCal();
     void setEmissivityDefault();
+    // The remove-cover reset request has ended (a board::UsbControlResult);
+    // emitted from the thread that waited for the module.
+    void removeCoverResetDone(int result);
 
 public slots:
     void calTempSubMenuEnable();
@@ -53,15 +58,23 @@ public slots:
     // The acquisition loop saw the page open: the module's picture without AGC.
     void cmd_AGC_BYPASS_enable();
 
+private slots:
+    void removeCoverResetFinished(int result);
+
 protected:
     void retranslate() override;
 
 private:
     void recordPoint(caltables::Point p, const QString &word);
     void showTip(const QString &text);
+    // A tip that says why something did not happen: it stays a while, also
+    // past the loop's report.
+    void keepTip(const QString &text);
     void showPointValues();
     void labelPointButtons(int gain);
     void followGainInUse();
     QTimer *m_tipTimer = nullptr;
-    bool m_recalRefused = false;
+    bool m_tipKept = false;
+    // The remove-cover reset request (up to 100 s) waits on this thread.
+    QThread *m_removeCoverReset = nullptr;
 };

@@ -60,6 +60,18 @@
         <translation>请先记录全部三个点</translation>
     </message>
     <message>
+        <source>Cal Reset failed, tables not saved</source>
+        <translation>校准复位失败，表未保存</translation>
+    </message>
+    <message>
+        <source>No reference reading, point not recorded</source>
+        <translation>未读到参考值，该点未记录</translation>
+    </message>
+    <message>
+        <source>RMVC_RESET failed</source>
+        <translation>RMVC_RESET 失败</translation>
+    </message>
+    <message>
         <source>Cal Save, Switch Gain...</source>
         <translation>保存校准，切换增益...</translation>
     </message>

@@ -314,11 +314,13 @@ void TestModuleRequests::calibrationModes_data()
                   "get_prop_image_params(2)"});
     Calls reset{"pause 300",         "ooc_b_update(0)", "pause 300",  "restore_default_cfg(2)", "pause 300",
                 "ooc_b_update(0)",   "pause 3000"};
-    // The reset saves the tables of the gain in use instead of a pending command.
-    QTest::newRow("reset in high gain replaces the pending command")
-        << "calTempReset" << 1 << 20 << (reset + Calls{"table command 29", "pause 100", "finished"});
-    QTest::newRow("reset in low gain") << "calTempReset" << 0 << 1
-                                       << (reset + Calls{"table command 30", "pause 100", "finished"});
+    // The reset saves the tables of its gain; a pending command runs after it.
+    QTest::newRow("reset in high gain, then the pending gain command")
+        << "calTempReset" << 1 << 20
+        << (reset + Calls{"table command 29", "pause 100", "finished", "set_prop_tpd_params(5,1)", "pause 2000",
+                          "set_prop_image_params(2,2)", "spi_config_save(12)", "get_prop_image_params(2)"});
+    QTest::newRow("reset in low gain, then the pending shutter")
+        << "calTempReset" << 0 << 1 << (reset + Calls{"table command 30", "pause 100", "finished", "ooc_b_update(0)"});
     QTest::newRow("new recalibration, high gain")
         << "newRecal" << 1 << -1 << Calls{"table command 31", "pause 100", "finished"};
     QTest::newRow("new recalibration, low gain")

@@ -11,6 +11,7 @@
 #include "calibration/caltables.h"
 #include "common/testboard.h"
 
+#include <QSettings>
 #include <QtTest>
 
 #include <memory>
@@ -98,18 +99,38 @@ void TestCalTables::savedTableFiles_data()
 {
     QTest::addColumn<int>("gain");
     QTest::addColumn<QString>("suffix");
-    QTest::newRow("high gain") << 1 << "H";
-    QTest::newRow("low gain") << 0 << "L";
+    QTest::addColumn<QString>("failure");   // an SDK call that fails, or what else goes wrong
+    QTest::newRow("high gain") << 1 << "H" << "";
+    QTest::newRow("low gain") << 0 << "L" << "";
+    QTest::newRow("kt not read: no file") << 1 << "H" << "get_tpd_kt_array";
+    QTest::newRow("nuc-t not read: no file") << 0 << "L" << "get_tpd_nuc_t_array";
+    QTest::newRow("the core in the other range: no file") << 1 << "H" << "other range";
+    QTest::newRow("bt not written") << 0 << "L" << "bt unwritable";
 }
 
 void TestCalTables::savedTableFiles()
 {
     QFETCH(int, gain);
     QFETCH(QString, suffix);
+    QFETCH(QString, failure);
     setGain(gain);
     const ModuleTables module = moduleTables();
+    if (failure == "other range")
+        ir::set_prop_tpd_params(TPD_PROP_GAIN_SEL, static_cast<uint16_t>(1 - gain));
+    else if (failure == "bt unwritable")
+        QVERIFY(QDir().mkpath(m_board->file("/root/bt_" + suffix + ".bin")));
+    else if (!failure.isEmpty())
+        irsim::setCallResult(failure.toStdString(), -1);
     acq::LogCapture log;
     acq::runModuleCommand(gain ? kSaveHighGainTables : kSaveLowGainTables);
+    // A failure is reported once, to the page.
+    QCOMPARE(caltables::takeFailedSave(), !failure.isEmpty());
+    QVERIFY(!caltables::takeFailedSave());
+    if (!failure.isEmpty()) {
+        const QStringList written = QDir(m_board->file("/root")).entryList({"*.bin*"}, QDir::Files);
+        QCOMPARE(written, (failure == "bt unwritable" ? QStringList{"kt_L.bin", "nuct_L.bin"} : QStringList{}));
+        return;
+    }
 
     const QByteArray kt = m_board->read("/root/kt_" + suffix + ".bin");
     const QByteArray bt = m_board->read("/root/bt_" + suffix + ".bin");
@@ -149,6 +170,9 @@ void TestCalTables::recalibrationNeedsItsPointsAndTables_data()
     QTest::newRow("one point still 500.0") << "one missing" << "saved" << false;
     QTest::newRow("only the other gain's points") << "other gain" << "saved" << false;
     QTest::newRow("points the module cannot use") << "equal" << "saved" << false;
+    QTest::newRow("a point that is not a number") << "unparsable" << "saved" << false;
+    QTest::newRow("a point without its reference reading") << "no vtemp" << "saved" << false;
+    QTest::newRow("the core's reference unreadable") << "no reference" << "saved" << false;
     QTest::newRow("a cut kt file keeps the tables saved in this run") << "all" << "cut kt" << true;
     QTest::newRow("a missing nuc-t file keeps the tables saved in this run") << "all" << "missing nuc" << true;
     QTest::newRow("a cut kt file and nothing saved in this run") << "all" << "cut kt, none saved" << false;
@@ -168,10 +192,16 @@ void TestCalTables::recalibrationNeedsItsPointsAndTables()
     setGain(gain);
 
     caltables::resetPoints();
-    if (points == "all" || points == "one missing")
+    if (points != "reset" && points != "other gain" && points != "equal")
         recordPlausiblePoints(gain);
     if (points == "one missing")
         config::write(config::CalTemp, caltables::tempKey(2), QStringLiteral("500.0"));
+    if (points == "unparsable")
+        config::write(config::CalTemp, caltables::tempKey(1), QStringLiteral("-9,6"));
+    if (points == "no vtemp")
+        QSettings(config::filePath(config::CalTemp), QSettings::IniFormat).remove("config/" + caltables::vtempKey(3));
+    if (points == "no reference")
+        irsim::setCallResult("cur_vtemp_get", -1);
     if (points == "other gain")
         recordPlausiblePoints(0);
     if (points == "equal")

@@ -19,7 +19,13 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,6 +52,8 @@ private slots:
     void refusedRecalibration_data();
     void refusedRecalibration();
     void saveAndSwitchRelabelsAfterThreeSeconds();
+    void resetSavesTheTablesOfItsGain_data();
+    void resetSavesTheTablesOfItsGain();
     void removeCoverReset_data();
     void removeCoverReset();
 
@@ -104,6 +112,8 @@ void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("tip");
     QTest::newRow("high gain, low point") << 1 << "pushButton_3" << 1 << "Cal Low: -10℃ ";
+    QTest::newRow("the core's reference unreadable: not recorded")
+        << 1 << "pushButton_2" << 2 << "No reference reading, point not recorded";
     QTest::newRow("high gain, middle point") << 1 << "pushButton_2" << 2 << "Cal Mid: 20℃ ";
     QTest::newRow("high gain, high point") << 1 << "pushButton_8" << 3 << "Cal High: 100℃ ";
     QTest::newRow("low gain, low point") << 0 << "pushButton_3" << 4 << "Cal Low: 120℃ ";
@@ -118,6 +128,9 @@ void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys()
     QFETCH(int, key);
     QFETCH(QString, tip);
     fillPoints(QStringLiteral("7.7"));
+    const bool recorded = !tip.startsWith("No reference");
+    if (!recorded)
+        irsim::setCallResult("cur_vtemp_get", -1);
     currentGain.store(static_cast<uint8_t>(gain));
     CalTempSubMenu *page = d->w->calTempSubMenu;
     d->openTemperatureCalibration();
@@ -134,7 +147,10 @@ void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys()
     for (int n = 1; n <= 6; ++n) {
         const QString text = config::readString(config::CalTemp, caltables::tempKey(n));
         const int vtemp = config::readInt(config::CalTemp, caltables::vtempKey(n));
-        if (n == key) {
+        if (n == key && !recorded) {
+            QCOMPARE(text, QStringLiteral("500.0"));
+            QCOMPARE(page->pointLabel(n)->text(), QStringLiteral("500.0"));
+        } else if (n == key) {
             QCOMPARE(text, QStringLiteral("37.5"));
             QVERIFY2(vtemp > 8000 && vtemp < 9200, qPrintable(QString::number(vtemp)));   // the core's reference
             QCOMPARE(page->pointLabel(n)->text(), QStringLiteral("37.5"));
@@ -241,6 +257,49 @@ void TestCalTempSubMenu::saveAndSwitchRelabelsAfterThreeSeconds()
     }
 }
 
+void TestCalTempSubMenu::resetSavesTheTablesOfItsGain_data()
+{
+    QTest::addColumn<QString>("failing");   // an SDK call that fails
+    QTest::addColumn<bool>("switchMeanwhile");
+    QTest::newRow("a table not read: no file, the page says so") << "get_tpd_bt_array" << false;
+    QTest::newRow("save and switch pressed during the reset") << "" << true;
+}
+
+void TestCalTempSubMenu::resetSavesTheTablesOfItsGain()
+{
+    QFETCH(QString, failing);
+    QFETCH(bool, switchMeanwhile);
+    CalTempSubMenu *page = d->w->calTempSubMenu;
+    std::vector<uint16_t> highKt(TPD_KT_BT_LEN);
+    ir::get_tpd_kt_array(highKt.data());
+    if (!failing.isEmpty())
+        irsim::setCallResult(failing.toStdString(), -1);
+    d->openTemperatureCalibration();
+    QueuedSpy done(d->w->cameraThread, &ThermalCameraThread::SignalCalibrationFinish);
+    d->press(keycode::Ok);   // "Cal Reset", in high gain
+    if (switchMeanwhile) {
+        QVERIFY(d->focusByKeys("pushButton_6"));
+        d->press(keycode::Ok);
+    }
+    QVERIFY(done.wait(15000));
+    const QByteArray kt = d->board.read("/root/kt_H.bin");
+    QVERIFY(!QFile::exists(d->board.file("/root/kt_L.bin")));
+    if (!failing.isEmpty()) {
+        QVERIFY(kt.isEmpty() && !QFile::exists(d->board.file("/root/bt_H.bin")));
+        QTRY_COMPARE(page->tipsLabel->text(), QStringLiteral("Cal Reset failed, tables not saved"));
+        QVERIFY(page->tipsLabel->isVisible());
+        QVERIFY(page->tipsLabel->x() >= 0 && page->tipsLabel->geometry().right() < 240);   // all of it on screen
+        return;
+    }
+    QCOMPARE(kt, QByteArray(reinterpret_cast<const char *>(highKt.data()), 2402));
+    // The switch asked meanwhile is carried out after the reset.
+    QTRY_COMPARE_WITH_TIMEOUT(page->gainStatusLabel->text(), QStringLiteral("Low Gain"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(pendingModuleCommand.load(), static_cast<int>(kNoCommand), 5000);
+    uint16_t moduleGain = 9;
+    ir::get_prop_tpd_params(TPD_PROP_GAIN_SEL, &moduleGain);
+    QCOMPARE(moduleGain, uint16_t{0});
+}
+
 void TestCalTempSubMenu::removeCoverReset_data()
 {
     QTest::addColumn<bool>("node");
@@ -256,15 +315,51 @@ void TestCalTempSubMenu::removeCoverReset()
     CalTempSubMenu *page = d->w->calTempSubMenu;
     QSignalSpy close(page, &CalTempSubMenu::closeThermalCamera);
     QueuedSpy restart(d->w->cameraThread, &ThermalCameraThread::resetThermalCameraDevice);
+    // The core takes the request only once the test lets it (at the latest after 5 s).
+    struct Core {
+        std::atomic<bool> answer{false};
+        QByteArray sent;
+        std::thread reader;
+        QByteArray request()
+        {
+            answer = true;
+            if (reader.joinable())
+                reader.join();
+            return sent;
+        }
+        ~Core() { request(); }
+    } core;
+    const QByteArray fifo = QFile::encodeName(d->board.file(QStringLiteral("/sim/usb_control.log")));
+    QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+    core.reader = std::thread([&core, fifo] {
+        for (int i = 0; i < 500 && !core.answer; ++i)
+            QThread::msleep(10);
+        const int fd = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+        char buf[256];
+        for (int i = 0; i < 100 && !core.sent.contains('\n'); ++i) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            n > 0 ? void(core.sent.append(buf, n)) : QThread::msleep(10);
+        }
+        ::close(fd);
+    });
     d->openTemperatureCalibration();
     QVERIFY(d->focusByKeys("pushButton_9"));
     d->press(keycode::Ok);
-    QCOMPARE(close.count(), node ? 1 : 0);
-    QCOMPARE(page->tipsLabel->isVisible(), node);
+    // Waiting for the core, the page shows the tip and keys still move the focus.
+    const bool answeredAtOnce = close.count() > 0;
+    if (node) {
+        QCOMPARE(page->tipsLabel->text(), QStringLiteral("RMVC_RESET"));
+        QVERIFY(page->tipsLabel->isVisible());
+        d->press(keycode::Down);
+        QCOMPARE(page->focusWidget()->objectName(), QStringLiteral("pushButton_5"));
+    }
+    const QByteArray sent = core.request();
+    QVERIFY(!answeredAtOnce);
+    QTRY_COMPARE(close.count(), node ? 1 : 0);
+    QTRY_COMPARE(page->tipsLabel->text(), node ? QStringLiteral("RMVC_RESET") : QStringLiteral("RMVC_RESET failed"));
     if (node) {
         QCOMPARE(close.at(0).at(0).toInt(), 2);
-        QCOMPARE(page->tipsLabel->text(), QStringLiteral("RMVC_RESET"));
-        QVERIFY(d->board.read(QStringLiteral("/sim/usb_control.log")).contains("41 20 0000 0543 8"));
+        QVERIFY(sent.contains("41 20 0000 0543 8"));
         QVERIFY(restart.wait(5000));   // the loop restarts the module
         QTRY_VERIFY(d->w->initializingLabel->isVisible());
     }
