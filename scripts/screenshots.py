@@ -131,18 +131,6 @@ def avi_from_jpegs(path, jpegs, width, height, fps=8):
     os.replace(tmp, path)
 
 
-def set_scene(root, scene):
-    write_text(os.path.join(root, "sim", "scene"), scene + "\n")
-
-
-def write_text(path, text):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    tmp = path + ".part"
-    with open(tmp, "w") as f:
-        f.write(text)
-    os.replace(tmp, path)
-
-
 def run(program, out):
     os.makedirs(out, exist_ok=True)
     work = tempfile.mkdtemp(prefix="norvik7-shots-")
