@@ -7,6 +7,7 @@
 #include "liveview/viewstate.h"
 #include "settings/menus/bootsettingsmenu.h"
 
+#include <QDateTime>
 #include <QDebug>
 #include <QEvent>
 #include <QLabel>
@@ -189,6 +190,14 @@ void Norvik7::revealOnFrame(int frameCounter)
         show();
         initializingLabel->show();
         QTimer::singleShot(3000, initializingLabel, &QLabel::hide);
+        // For the start-up measurement and the screenshot script: when the
+        // live view takes over from the splash, and when it takes keys.
+        if (qEnvironmentVariableIsSet("NORVIK7_STARTUP_TIMES")) {
+            std::printf("startup: live view shown at %lld ms\n", QDateTime::currentMSecsSinceEpoch());
+            QTimer::singleShot(3000, initializingLabel, [] {
+                std::printf("startup: live view takes keys at %lld ms\n", QDateTime::currentMSecsSinceEpoch());
+            });
+        }
         emit bootOkForThermalCamera();
         if (showBootSettingsMenu)
             bootSettingsMenu->bootSettingsMenuEnable();
