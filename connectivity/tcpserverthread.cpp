@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include <arpa/inet.h>
@@ -202,13 +203,13 @@ void TcpServerThread::acceptWaiting(int listener, std::vector<Client> &clients, 
 
 void TcpServerThread::receiveCommand(int client)
 {
-    // One receive of at most 1024 bytes, read as a string.
-    char buffer[tcpserver::kReceiveMax + 1];
-    const ssize_t n = ::recv(client, buffer, tcpserver::kReceiveMax, MSG_DONTWAIT);
+    // One receive of at most 1024 bytes, read as a string that ends with them
+    // (the buffer's size is the read size: no terminator is written past it).
+    std::array<char, tcpserver::kReceiveMax> buffer;
+    const ssize_t n = ::recv(client, buffer.data(), buffer.size(), MSG_DONTWAIT);
     if (n <= 0)
         return;
-    buffer[n] = 0;
-    switch (tcpserver::parseCommand(buffer, static_cast<std::size_t>(n))) {
+    switch (tcpserver::parseCommand(buffer.data(), static_cast<std::size_t>(n))) {
     case tcpserver::Command::UvcStart: emit sendUVCStart(1); break;
     case tcpserver::Command::UvcStop: emit sendUVCStart(0); break;
     case tcpserver::Command::None: break;
