@@ -202,6 +202,9 @@ void TestTcpServer::configuredPort_data()
     QTest::newRow("set") << QByteArray("40123") << 40123;
     QTest::newRow("not a number") << QByteArray("http") << 1234;
     QTest::newRow("out of range") << QByteArray("70000") << 1234;
+    QTest::newRow("highest port") << QByteArray("65535") << 65535;
+    QTest::newRow("0: any free port") << QByteArray("0") << 0;
+    QTest::newRow("negative") << QByteArray("-1") << 1234;
 }
 
 void TestTcpServer::configuredPort()
