@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include <arpa/inet.h>
@@ -68,17 +69,13 @@ void TcpServerThread::getMaxTempData(float measured, float highLimit, float emis
     m_value.store(tcpserver::pack(tcpserver::readingFrom(measured, highLimit, emissivity)));
 }
 
-int TcpServerThread::waitReadable(int fd, int timeoutMs)
+void TcpServerThread::pause(int ms)
 {
     if (m_stop.load())
-        return -1;
-    pollfd fds[2] = {{fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-    const int n = ::poll(fds, m_wakeFd >= 0 ? 2 : 1, timeoutMs);
-    if (m_stop.load())
-        return -1;
-    if (n > 0 && fds[0].revents)
-        return 1;
-    return 0;   // timeout, or EINTR: the caller looks again
+        return;
+    // Only the wake-up descriptor is watched (none when it could not be made: a plain sleep).
+    pollfd wake{m_wakeFd, POLLIN, 0};
+    ::poll(&wake, 1, ms);
 }
 
 int TcpServerThread::openListener(bool report)
@@ -124,7 +121,7 @@ void TcpServerThread::run()
             if (listener < 0) {
                 // Told once; tried again until the port is free.
                 reported = true;
-                waitReadable(-1, kRebindMs);
+                pause(kRebindMs);
                 continue;
             }
             emit listening(m_boundPort.load());
@@ -183,7 +180,7 @@ void TcpServerThread::acceptWaiting(int listener, std::vector<Client> &clients, 
                 continue;
             if (errno != EAGAIN && errno != EWOULDBLOCK) {
                 std::printf("accpet socket error: %s errno :%d\n", std::strerror(errno), errno);
-                waitReadable(-1, kAcceptRetryMs);
+                pause(kAcceptRetryMs);
             }
             return;
         }
@@ -202,13 +199,13 @@ void TcpServerThread::acceptWaiting(int listener, std::vector<Client> &clients, 
 
 void TcpServerThread::receiveCommand(int client)
 {
-    // One receive of at most 1024 bytes, read as a string.
-    char buffer[tcpserver::kReceiveMax + 1];
-    const ssize_t n = ::recv(client, buffer, tcpserver::kReceiveMax, MSG_DONTWAIT);
+    // One receive of at most 1024 bytes, read as a string that ends with them
+    // (the buffer's size is the read size: no terminator is written past it).
+    std::array<char, tcpserver::kReceiveMax> buffer;
+    const ssize_t n = ::recv(client, buffer.data(), buffer.size(), MSG_DONTWAIT);
     if (n <= 0)
         return;
-    buffer[n] = 0;
-    switch (tcpserver::parseCommand(buffer, static_cast<std::size_t>(n))) {
+    switch (tcpserver::parseCommand(buffer.data(), static_cast<std::size_t>(n))) {
     case tcpserver::Command::UvcStart: emit sendUVCStart(1); break;
     case tcpserver::Command::UvcStop: emit sendUVCStart(0); break;
     case tcpserver::Command::None: break;

@@ -58,9 +58,8 @@ private:
     int openListener(bool report);
     void acceptWaiting(int listener, std::vector<Client> &clients, qint64 now);
     void receiveCommand(int client);
-    // Waits until fd is readable, the timeout passes or stop() is called.
-    // Returns 1 readable, 0 timeout, -1 stopping.
-    int waitReadable(int fd, int timeoutMs);
+    // Sleeps `ms`, or less when stop() is called.
+    void pause(int ms);
 
     const int m_requestedPort;
     std::atomic<std::uint64_t> m_value;

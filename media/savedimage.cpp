@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QtEndian>
 
 #include <cmath>
 #include <cstring>
@@ -48,11 +49,8 @@ void put16(char *p, uint16_t v)
     p[0] = static_cast<char>(v & 0xFF);
     p[1] = static_cast<char>(v >> 8);
 }
-void put32(char *p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
+// Four bytes and no more: the next field follows at once.
+void put32(char *p, uint32_t v) { qToLittleEndian<quint32>(v, p); }
 uint16_t get16(const char *p)
 {
     return static_cast<uint16_t>(static_cast<uint8_t>(p[0]) | (static_cast<uint8_t>(p[1]) << 8));

@@ -79,6 +79,8 @@ private slots:
     void recalibrationNeedsItsPointsAndTables();
     void tauFile_data();
     void tauFile();
+    void tableWrite_data();
+    void tableWrite();
 
 private:
     std::unique_ptr<TestBoard> m_board;
@@ -260,6 +262,32 @@ void TestCalTables::tauFile()
     for (int i = 0; i < caltables::kTauBytes; ++i)
         QCOMPARE(buffer[i], i < kept ? static_cast<uint8_t>(data[i]) : uint8_t{0});
     QCOMPARE(buffer[caltables::kTauBytes], uint8_t{0xEE});   // nothing past the buffer
+}
+
+void TestCalTables::tableWrite_data()
+{
+    QTest::addColumn<QString>("in");   // what stands where the file goes
+    QTest::addColumn<bool>("written");
+    QTest::newRow("an old file") << "file" << true;
+    QTest::newRow("a folder of that name") << "folder" << false;
+    QTest::newRow("no folder to write in") << "missing folder" << false;
+}
+
+// A table file is written whole or not at all, and a failed write is no success.
+void TestCalTables::tableWrite()
+{
+    QFETCH(QString, in);
+    QFETCH(bool, written);
+    const QString file = in == "missing folder" ? QStringLiteral("/root/gone/kt_H.bin") : QStringLiteral("/root/kt_H.bin");
+    if (in == "file")
+        m_board->write(file, "old");
+    if (in == "folder")
+        QVERIFY(QDir().mkpath(m_board->file(file)));
+    const QByteArray bytes(2402, '\x5a');
+    QCOMPARE(caltables::writeTable(file, bytes), written);
+    if (written)
+        QCOMPARE(m_board->read(file), bytes);
+    QCOMPARE(QDir(m_board->file("/root")).entryList({"kt_H.bin.*"}, QDir::Files).size(), 0);
 }
 
 QTEST_MAIN(TestCalTables)

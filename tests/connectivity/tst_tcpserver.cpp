@@ -13,6 +13,8 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <cerrno>
+#include <dlfcn.h>
 #include <limits>
 #include <memory>
 #include <netinet/in.h>
@@ -24,6 +26,38 @@
 using loopback::connectTo;
 using loopback::readBytes;
 using loopback::words;
+
+// Faults planted in the server's socket calls: this program's own
+// definitions are found before the C library's, which they call otherwise.
+namespace planted {
+std::atomic<int> acceptErrno{0};
+std::atomic<int> acceptFailures{0};   // accepts still to fail
+std::atomic<int> listenFailures{0};
+}  // namespace planted
+
+extern "C" int accept4(int fd, sockaddr *addr, socklen_t *len, int flags)
+{
+    using Real = int (*)(int, sockaddr *, socklen_t *, int);
+    static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "accept4"));
+    if (planted::acceptFailures.fetch_sub(1) > 0) {
+        errno = planted::acceptErrno.load();
+        return -1;
+    }
+    planted::acceptFailures.store(0);
+    return real(fd, addr, len, flags);
+}
+
+extern "C" int listen(int fd, int backlog) noexcept
+{
+    using Real = int (*)(int, int);
+    static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "listen"));
+    if (planted::listenFailures.fetch_sub(1) > 0) {
+        errno = EADDRINUSE;
+        return -1;
+    }
+    planted::listenFailures.store(0);
+    return real(fd, backlog);
+}
 
 namespace {
 
@@ -97,6 +131,9 @@ private slots:
     void manyClients();
     void listensOnLoopbackOnly();
     void portTakenIsTriedAgain();
+    void failedListenIsTriedAgain();
+    void acceptFailures_data();
+    void acceptFailures();
 
     void mainWindowWiring();
     void liveViewReadingReachesAClient_data();
@@ -165,6 +202,9 @@ void TestTcpServer::configuredPort_data()
     QTest::newRow("set") << QByteArray("40123") << 40123;
     QTest::newRow("not a number") << QByteArray("http") << 1234;
     QTest::newRow("out of range") << QByteArray("70000") << 1234;
+    QTest::newRow("highest port") << QByteArray("65535") << 65535;
+    QTest::newRow("0: any free port") << QByteArray("0") << 0;
+    QTest::newRow("negative") << QByteArray("-1") << 1234;
 }
 
 void TestTcpServer::configuredPort()
@@ -345,6 +385,51 @@ void TestTcpServer::portTakenIsTriedAgain()
     first.reset();   // the port comes free
     QVERIFY(up.wait(3000));
     QCOMPARE(fetch(port).size(), 6);
+}
+
+void TestTcpServer::failedListenIsTriedAgain()
+{
+    planted::listenFailures.store(1);
+    TcpServerThread server(nullptr, 0);
+    QueuedCount up(&server, &TcpServerThread::listening);
+    server.start();
+    QVERIFY(!up.wait(300));
+    QVERIFY(!server.isListening());
+    QVERIFY(up.wait(3000));
+    QCOMPARE(fetch(server.boundPort()).size(), 6);
+}
+
+void TestTcpServer::acceptFailures_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("failures");
+    QTest::addColumn<int>("minMs");   // the waiting client has its reading after at least
+    QTest::addColumn<int>("maxMs");   // and at most this long
+    // An interrupted or aborted accept is tried again at once; any other
+    // failure pauses 50 ms, so a lasting one does not spin.
+    QTest::newRow("EINTR") << EINTR << 40 << 0 << 1000;
+    QTest::newRow("ECONNABORTED") << ECONNABORTED << 40 << 0 << 1000;
+    QTest::newRow("EMFILE") << EMFILE << 10 << 450 << 3000;
+}
+
+void TestTcpServer::acceptFailures()
+{
+    QFETCH(int, error);
+    QFETCH(int, failures);
+    auto server = startServer();
+    planted::acceptErrno.store(error);
+    planted::acceptFailures.store(failures);
+    QElapsedTimer clock;
+    clock.start();
+    const int fd = connectTo(server->boundPort());
+    const QByteArray six = readBytes(fd, 6, 5000);
+    const qint64 took = clock.elapsed();
+    loopback::closeFd(fd);
+    planted::acceptFailures.store(0);
+    QCOMPARE(six.size(), 6);
+    QFETCH(int, minMs);
+    QFETCH(int, maxMs);
+    QVERIFY2(took >= minMs && took <= maxMs, qPrintable(QString::number(took)));
 }
 
 void TestTcpServer::mainWindowWiring()

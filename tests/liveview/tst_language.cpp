@@ -7,10 +7,16 @@
 #include "settings/menus/bootsettingsmenu.h"
 #include "settings/menus/languagesetsubmenu.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTranslator>
+#include <QXmlStreamReader>
+
+#include <functional>
 
 namespace {
 bool chinese(const QString &s)
@@ -19,6 +25,30 @@ bool chinese(const QString &s)
         if (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF)
             return true;
     return false;
+}
+
+// Calls `each(context, source, type, translation)` for every message of a .ts file.
+bool forEachMessage(const QString &path,
+                    const std::function<void(const QString &, const QString &, const QString &, const QString &)> &each)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    QXmlStreamReader xml(&f);
+    QString context, source;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"name")
+            context = xml.readElementText();
+        else if (xml.name() == u"source")
+            source = xml.readElementText();
+        else if (xml.name() == u"translation") {
+            const QString type = xml.attributes().value("type").toString();
+            each(context, source, type, xml.readElementText());
+        }
+    }
+    return !xml.hasError();
 }
 }  // namespace
 
@@ -82,6 +112,48 @@ private slots:
         d.press(keycode::Ok);
         QCOMPARE(translator, nullptr);
         QCOMPARE(l.titleLabel->text(), QStringLiteral("Language"));
+    }
+
+    // Every text the sources and forms give to tr() (what lupdate extracts) has
+    // a finished Chinese translation, and the shipped files hold no unfinished,
+    // empty or obsolete one.
+    void everyShownTextIsTranslated()
+    {
+        const QString src = QStringLiteral(NORVIK7_SOURCE_DIR);
+        QTemporaryDir tmp;
+        const QString extracted = tmp.filePath(QStringLiteral("extracted.ts"));
+        QStringList args;
+        for (const char *dir : {"app", "acquisition", "board", "calibration", "connectivity", "liveview", "media",
+                                "settings", "ui"})
+            args << src + QLatin1Char('/') + QLatin1String(dir);
+        args << QStringLiteral("-silent") << QStringLiteral("-locations") << QStringLiteral("none")
+             << QStringLiteral("-ts") << extracted;
+        QProcess lupdate;
+        lupdate.start(QStringLiteral(NORVIK7_LUPDATE), args);
+        QVERIFY(lupdate.waitForFinished(60000));
+        QCOMPARE(lupdate.exitCode(), 0);
+
+        QStringList problems;
+        QSet<QString> finished;
+        const QFileInfoList shipped = QDir(src + QStringLiteral("/resources/translations"))
+                                          .entryInfoList({QStringLiteral("ChineseSimplified*.ts")});
+        QVERIFY(!shipped.isEmpty());
+        for (const QFileInfo &ts : shipped)
+            QVERIFY(forEachMessage(ts.filePath(), [&](const QString &context, const QString &source,
+                                                      const QString &type, const QString &text) {
+                if (type.isEmpty() && !text.isEmpty())
+                    finished.insert(context + QLatin1Char('|') + source);
+                else
+                    problems << ts.fileName() + QStringLiteral(": ") + context + QStringLiteral(": \"") + source +
+                                    QStringLiteral("\" ") + (type.isEmpty() ? QStringLiteral("empty") : type);
+            }));
+        QVERIFY(forEachMessage(extracted, [&](const QString &context, const QString &source, const QString &,
+                                              const QString &) {
+            if (!finished.contains(context + QLatin1Char('|') + source))
+                problems << QStringLiteral("no translation: ") + context + QStringLiteral(": \"") + source +
+                                QLatin1Char('"');
+        }));
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }
 
     void firstBootChoiceSwitchesAtOnce()
