@@ -519,6 +519,12 @@ Result exportImage(const QString &path, const QString &outStem, const Options &o
     }
     if (o.json)
         outputs.emplace_back(outStem + ".json", jsonOf(img, o));
+    const QString source = QFileInfo(path).absoluteFilePath();
+    for (const auto &[name, data] : outputs)
+        if (QFileInfo(name).absoluteFilePath() == source) {
+            result.error = QStringLiteral("its own %1 would replace it").arg(QFileInfo(name).suffix().toUpper());
+            return result;
+        }
     for (const auto &[name, data] : outputs) {
         if (!writeWhole(name, data, &result.error))
             return result;

@@ -10,11 +10,13 @@
 #include <QGuiApplication>
 #include <QHash>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -55,13 +57,15 @@ not a saved thermal image is named with the reason and skipped; no output is
 ever left half written.
 
 Exit status: 0 when every image was exported, 1 when any file was skipped or
-could not be written, 2 on a usage error.
+could not be written, 2 on a usage error, 130 when interrupted (the images
+under way are finished, no other is begun).
 )";
 
 struct Job {
     QString path;      // as the user gave it or as found in a folder
     QString outStem;   // output path without the extension
     QString skipped;   // why it is not even read
+    bool interrupted = false;
     exporter::Result result;
 };
 
@@ -142,10 +146,24 @@ void drawProgress(int done, int total)
     std::fflush(stderr);
 }
 
+// Set by Ctrl-C or a termination request: the images under way are
+// finished, no other is begun.
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int)
+{
+    stopRequested = 1;
+}
+
 // Exports every job on `workers` threads; the calling thread draws the
 // progress bar when `progress` is set.
 void run(std::vector<Job> &jobs, const exporter::Options &options, int workers, bool progress)
 {
+    struct sigaction stop {};
+    stop.sa_handler = requestStop;
+    stop.sa_flags = SA_RESETHAND;   // a second one ends the program at once
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
     std::atomic<size_t> next{0};
     std::mutex lock;
     std::condition_variable changed;
@@ -153,7 +171,9 @@ void run(std::vector<Job> &jobs, const exporter::Options &options, int workers, 
     auto work = [&] {
         for (size_t i = next++; i < jobs.size(); i = next++) {
             Job &job = jobs[i];
-            if (job.skipped.isEmpty())
+            if (stopRequested)
+                job.interrupted = true;
+            else if (job.skipped.isEmpty())
                 job.result = exporter::exportImage(job.path, job.outStem, options);
             else
                 job.result.error = job.skipped;
@@ -309,14 +329,21 @@ int main(int argc, char **argv)
                 std::printf("%s: %s\n", qPrintable(job.path), qPrintable(job.result.info));
     }
     std::fflush(stdout);
-    int skipped = 0;
+    int skipped = 0, interrupted = 0;
     for (const Job &job : jobs)
-        if (!job.result.error.isEmpty()) {
+        if (job.interrupted) {
+            ++interrupted;
+        } else if (!job.result.error.isEmpty()) {
             std::fprintf(stderr, "norvik7-export: %s: skipped: %s\n", qPrintable(job.path),
                          qPrintable(job.result.error));
             ++skipped;
         }
     for (const QString &problem : problems)
         std::fprintf(stderr, "norvik7-export: %s\n", qPrintable(problem));
+    if (interrupted) {
+        std::fprintf(stderr, "norvik7-export: interrupted, %d image%s not exported\n", interrupted,
+                     interrupted == 1 ? "" : "s");
+        return 130;
+    }
     return skipped || !problems.isEmpty() ? 1 : 0;
 }
