@@ -359,11 +359,14 @@ QByteArray pngOf(const Image &img, const Options &o)
     QImage canvas((kScreenWidth + kPanel) * s, kScreenHeight * s, QImage::Format_RGB888);
     const framepath::Rgb888Table table = framepath::expand(img.contents.colourTable, false);
     const uint8_t *gray = reinterpret_cast<const uint8_t *>(img.gray.constData());
-    for (int y = 0; y < kScreenHeight * s; ++y) {
-        const uint8_t *g = gray + (y / s) * kScreenWidth;
-        uchar *line = canvas.scanLine(y);
-        for (int x = 0; x < kScreenWidth * s; ++x)
-            std::memcpy(line + 3 * x, table.rgb[g[x / s]], 3);
+    for (int y = 0; y < kScreenHeight; ++y) {
+        const uint8_t *g = gray + y * kScreenWidth;
+        uchar *line = canvas.scanLine(y * s);
+        for (int x = 0; x < kScreenWidth; ++x)
+            for (int k = 0; k < s; ++k)
+                std::memcpy(line + 3 * (x * s + k), table.rgb[g[x]], 3);
+        for (int k = 1; k < s; ++k)
+            std::memcpy(canvas.scanLine(y * s + k), line, 3 * kScreenWidth * s);
     }
     QPainter p(&canvas);
     p.scale(s, s);

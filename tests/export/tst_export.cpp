@@ -198,7 +198,8 @@ void TestExport::formats()
                                  out.path(), c.path});
     QCOMPARE(r.status, 0);
     QCOMPARE(r.err, QString());   // no progress bar when not on a terminal
-    QVERIFY2(r.out.contains(out.filePath("IMG_0001.csv") + ", .tiff, .png, .json"), qPrintable(r.out));
+    QVERIFY2(r.out.contains(out.filePath("IMG_0001.csv") + ", .tiff, .png, .json\n1 image exported, 4 files written\n"),
+             qPrintable(r.out));
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
              (QStringList{"IMG_0001.csv", "IMG_0001.json", "IMG_0001.png", "IMG_0001.tiff"}));
     // Stored values are whole tenths of a degree Celsius: what the screen showed, to the conversion.
