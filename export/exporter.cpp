@@ -138,14 +138,15 @@ char *putHundredths(char *p, int h)
     return p;
 }
 
-const char *unitWords(Unit unit)
+struct UnitNames {
+    const char *code, *sign, *words;
+};
+const UnitNames &namesOf(Unit unit)
 {
-    switch (unit) {
-    case Unit::Fahrenheit: return "degrees Fahrenheit";
-    case Unit::Kelvin: return "kelvin";
-    case Unit::Celsius: break;
-    }
-    return "degrees Celsius";
+    static const UnitNames names[] = {{"C", "°C", "degrees Celsius"},
+                                      {"F", "°F", "degrees Fahrenheit"},
+                                      {"K", " K", "kelvin"}};
+    return names[static_cast<int>(unit)];
 }
 
 // The palette whose table the file stores. White Hot and Black Hot store the
@@ -206,7 +207,7 @@ QJsonObject statsJson(const Stats &s)
 
 QByteArray csvOf(const Image &img, Unit unit)
 {
-    QByteArray out = "# " + img.name.toUtf8() + " temperatures in " + unitWords(unit) + " (256 rows of 192 values)\n";
+    QByteArray out = "# " + img.name.toUtf8() + " temperatures in " + namesOf(unit).words + " (256 rows of 192 values)\n";
     const int header = out.size();
     out.resize(header + kPixels * 9);   // "-273.15," at the most
     char *p = out.data() + header;
@@ -476,25 +477,8 @@ int hundredths(uint16_t word, Unit unit)
     return q >= 0 ? (q + 2) / 4 : -((2 - q) / 4);
 }
 
-const char *unitSign(Unit unit)
-{
-    switch (unit) {
-    case Unit::Fahrenheit: return "°F";
-    case Unit::Kelvin: return " K";
-    case Unit::Celsius: break;
-    }
-    return "°C";
-}
-
-const char *unitCode(Unit unit)
-{
-    switch (unit) {
-    case Unit::Fahrenheit: return "F";
-    case Unit::Kelvin: return "K";
-    case Unit::Celsius: break;
-    }
-    return "C";
-}
+const char *unitSign(Unit unit) { return namesOf(unit).sign; }
+const char *unitCode(Unit unit) { return namesOf(unit).code; }
 
 Result exportImage(const QString &path, const QString &outStem, const Options &o)
 {

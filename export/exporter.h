@@ -12,7 +12,7 @@
 
 namespace exporter {
 
-enum class Unit { Celsius, Fahrenheit, Kelvin };
+enum class Unit { Celsius, Fahrenheit, Kelvin };   // this order indexes the tables of names
 
 // A region of the temperature frame in frame pixels (column x, row y); a
 // spot is a region of one pixel.
