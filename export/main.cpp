@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -148,7 +147,7 @@ void drawProgress(int done, int total)
 
 // Set by Ctrl-C or a termination request: the images under way are
 // finished, no other is begun.
-volatile std::sig_atomic_t stopRequested = 0;
+std::atomic<int> stopRequested{0};   // lock-free: safe in a signal handler
 
 void requestStop(int)
 {
