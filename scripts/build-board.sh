@@ -78,13 +78,21 @@ if [ ! -f "$sysroot/.norvik7-packages" ] || [ "$(cat "$sysroot/.norvik7-packages
 else
   times+=("sysroot kept from an earlier run: 0 s")
 fi
+# What installing would have done and matters to linking and loading: the
+# BLAS and LAPACK that OpenCV's libraries need are chosen by alternatives
+# links, which unpacking does not make.
+for f in "$sysroot"/usr/lib/arm-linux-gnueabihf/{blas,lapack}/lib*.so.*; do
+  [ -e "$f" ] || continue
+  link="$sysroot/usr/lib/arm-linux-gnueabihf/$(basename "$f")"
+  [ -e "$link" ] || ln -s "$(basename "$(dirname "$f")")/$(basename "$f")" "$link"
+done
 [ "${NORVIK7_SYSROOT_ONLY:-0}" = 1 ] && { printf '%s\n' "${times[@]}"; exit 0; }
 
 # The build: Qt's tools from the desktop, the generators and suites under qemu.
 t0=$(stamp)
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
   -DCMAKE_TOOLCHAIN_FILE="$here/cmake/armhf-toolchain.cmake" -DNORVIK7_SYSROOT="$sysroot" \
-  -DQT_HOST_PATH=/usr -DCMAKE_INSTALL_PREFIX=/usr -DNORVIK7_BUILD_BENCH=OFF \
+  -DQT_HOST_PATH=/usr -DCMAKE_INSTALL_PREFIX=/usr -DNORVIK7_BUILD_BENCH=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
   ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} \
   ${CMAKE_C_COMPILER_LAUNCHER:+-DCMAKE_C_COMPILER_LAUNCHER=$CMAKE_C_COMPILER_LAUNCHER} >/dev/null
 nice cmake --build "$build" --parallel "$(nproc)"
