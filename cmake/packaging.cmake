@@ -9,6 +9,8 @@ set(CPACK_PACKAGE_CONTACT "Norvik7 developers <dev@norvik7.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Norvik7 thermal camera application")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The board gets the program without its debugging information.
+set(CPACK_STRIP_FILES TRUE)
 if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR MATCHES "^arm")
   set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE armhf)
 endif()
