@@ -144,8 +144,12 @@ Stretch ContrastStretch::build(const uint16_t *image, int count, const WriteAhea
         if (c == 0)
             continue;   // no pixel has this word: its table entry is never read
         running += std::min(c, kClip);
-        const uint32_t q =
-            static_cast<uint32_t>((static_cast<unsigned __int128>(reciprocal) * (running * static_cast<uint32_t>(span))) >> 64);
+        // The top 64 bits of reciprocal * x, in 64-bit halves (the board's
+        // 32-bit processor has no 128-bit type).
+        const uint32_t x = running * static_cast<uint32_t>(span);
+        const uint64_t lowPart = (reciprocal & UINT64_C(0xFFFFFFFF)) * x;
+        const uint64_t highPart = (reciprocal >> 32) * x;
+        const uint32_t q = static_cast<uint32_t>((highPart + (lowPart >> 32)) >> 32);
         lut[v] = static_cast<uint8_t>(q + offset);
         h[v] = 0;
     }

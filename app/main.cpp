@@ -29,8 +29,10 @@ int main(int argc, char **argv)
     // splash is on screen (wall-clock ms), for the start-up measurement.
     const bool times = qEnvironmentVariableIsSet("NORVIK7_STARTUP_TIMES");
     Norvik7 w;
-    if (times)
+    if (times) {
         std::printf("startup: main window constructed at %lld ms\n", QDateTime::currentMSecsSinceEpoch());
+        std::fflush(stdout);   // read while the program runs
+    }
     w.setWindowFlags(w.windowFlags() | Qt::FramelessWindowHint);
     BootProgressMenu splash;
     splash.setWindowFlags(splash.windowFlags() | Qt::FramelessWindowHint);
@@ -46,6 +48,7 @@ int main(int argc, char **argv)
     if (times)
         QTimer::singleShot(0, &splash, [] {
             std::printf("startup: splash shown at %lld ms\n", QDateTime::currentMSecsSinceEpoch());
+            std::fflush(stdout);
         });
     QObject::connect(&w, &Norvik7::updateBootProgressValue, &splash, &BootProgressMenu::updateProgressValue,
                      Qt::DirectConnection);

@@ -84,7 +84,7 @@ void Norvik7::displayImageOrPlayVideo(QString name)
     } else if (name.contains(QLatin1String("Qel"))) {
         qDebug() << "Play video test ...";
         videoWidget->openVideoFile(path);
-        if (!videoWidget->hasCapture())
+        if (!videoWidget->hasCapture() && videoWidget->error().isEmpty())
             return;   // nothing that plays: the gallery stays
         videoWidget->move(0, 0);
         videoWidget->show();

@@ -3,7 +3,6 @@
 #include <QDebug>
 #include <QFileInfo>
 
-#include <opencv2/videoio.hpp>
 
 #include "board/board.h"
 #include "media/mediafolder.h"
@@ -80,12 +79,10 @@ void VideoDetailInfoMenu::updateVideoDetailInfoMenu(QString name)
         return;
     DateAndTime->setText(mediatexts::fileTime(path));
     setIf(Size, mediatexts::sizeText(info.size(), tr("Bytes")));
-    cv::VideoCapture capture;
-    if (videofile::open(capture, path)) {
-        const double frames = capture.get(cv::CAP_PROP_FRAME_COUNT);
+    if (const auto video = videofile::open(path)) {
+        const double frames = video->frameCount();
         if (frames > 0)
-            setIf(Length, mediatexts::lengthText(frames, capture.get(cv::CAP_PROP_FPS)));
-        capture.release();
+            setIf(Length, mediatexts::lengthText(frames, video->framesPerSecond()));
     }
     Resolution->setText(QStringLiteral("240x320"));
 }

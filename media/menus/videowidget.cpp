@@ -5,9 +5,6 @@
 #include <QPainter>
 #include <QTimer>
 
-#include <opencv2/imgproc.hpp>
-#include <opencv2/videoio.hpp>
-
 #include "media/mediatexts.h"
 #include "media/videofile.h"
 
@@ -25,7 +22,7 @@ myWidget::myWidget(QWidget *parent) : QWidget(parent)
 
 myWidget::~myWidget() = default;
 
-bool myWidget::hasCapture() const { return m_capture && m_capture->isOpened(); }
+bool myWidget::hasCapture() const { return m_capture != nullptr; }
 
 void myWidget::openVideoFile(QString path)
 {
@@ -34,16 +31,26 @@ void myWidget::openVideoFile(QString path)
     curFileName = path;
     cur_pos = 0;
     framecount = 0;
+    m_error.clear();
     printf("%s\n", qPrintable(mediatexts::fileTime(path, QStringLiteral("yyyy/MM/dd hh:mm"))));
-    auto capture = std::make_unique<cv::VideoCapture>();
-    if (!videofile::open(*capture, path)) {
+    auto capture = videofile::open(path);
+    if (!capture) {
         // A video that cannot be opened shows nothing; the ticks do nothing.
+        // Without the decoder no video plays: the player says so.
+        const QString reason = videofile::decoderError();
+        if (!reason.isEmpty()) {
+            qWarning().noquote() << reason;
+            m_error = tr("Video playback is not available");
+            m_image = QImage();
+            resize(240, 320);
+            update();
+        }
         qDebug() << "Cannot open the video" << path;
         play_flags = 0;
         emit playStatusChanged(false);
         return;
     }
-    const double count = capture->get(cv::CAP_PROP_FRAME_COUNT);
+    const double count = capture->frameCount();
     framecount = count > 0 && count < 1e9 ? static_cast<int>(count) : 0;
     m_capture = std::move(capture);
     if (!showFrame()) {
@@ -59,28 +66,8 @@ void myWidget::openVideoFile(QString path)
 
 bool myWidget::showFrame()
 {
-    cv::Mat frame;
-    try {
-        if (!m_capture || !m_capture->read(frame) || frame.empty())
-            return false;
-    } catch (const cv::Exception &) {
+    if (!m_capture || !m_capture->read(m_image))
         return false;
-    }
-    if (frame.type() != CV_8UC3) {
-        cv::Mat converted;
-        if (frame.channels() == 1)
-            cv::cvtColor(frame, converted, cv::COLOR_GRAY2BGR);
-        else if (frame.channels() == 4)
-            cv::cvtColor(frame, converted, cv::COLOR_BGRA2BGR);
-        else
-            return false;
-        frame = converted;
-    }
-    if (m_image.width() != frame.cols || m_image.height() != frame.rows)
-        m_image = QImage(frame.cols, frame.rows, QImage::Format_RGB888);
-    // The picture's pixels seen as an OpenCV image: converted in place.
-    cv::Mat shared(frame.rows, frame.cols, CV_8UC3, m_image.bits(), static_cast<size_t>(m_image.bytesPerLine()));
-    cv::cvtColor(frame, shared, cv::COLOR_BGR2RGB);
     update();
     ++cur_pos;
     return true;
@@ -138,7 +125,7 @@ void myWidget::videoPlayFastForward()
         return;
     if (cur_pos >= 0 && cur_pos + 7 < framecount) {
         cur_pos += 8;
-        m_capture->set(cv::CAP_PROP_POS_FRAMES, cur_pos);
+        m_capture->seek(cur_pos);
     }
 }
 
@@ -148,7 +135,7 @@ void myWidget::videoPlayBackForward()
         return;
     if (cur_pos >= 8 && cur_pos <= framecount) {
         cur_pos -= 8;
-        m_capture->set(cv::CAP_PROP_POS_FRAMES, cur_pos);
+        m_capture->seek(cur_pos);
     }
 }
 
@@ -169,6 +156,13 @@ void myWidget::deleteCurrentVideo()
 
 void myWidget::paintEvent(QPaintEvent *)
 {
+    if (!m_error.isEmpty()) {
+        QPainter p(this);
+        p.fillRect(rect(), Qt::black);
+        p.setPen(Qt::white);
+        p.drawText(rect().adjusted(8, 0, -8, 0), Qt::AlignCenter | Qt::TextWordWrap, m_error);
+        return;
+    }
     if (m_image.isNull())
         return;
     QPainter p(this);

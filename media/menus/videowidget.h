@@ -7,8 +7,8 @@
 #include <memory>
 
 class QTimer;
-namespace cv {
-class VideoCapture;
+namespace videofile {
+class Decoder;
 }
 
 // File-scope state of the player.
@@ -28,6 +28,9 @@ public:
     const QImage &frame() const { return m_image; }
     // Whether a video is held open.
     bool hasCapture() const;
+    // Set when the last video could not be played because the decoder is
+    // missing: the player shows it instead of a picture.
+    const QString &error() const { return m_error; }
 
 signals:
     void playStatusChanged(bool playing);
@@ -52,7 +55,8 @@ private:
     // Ends playback: the widget closes, the video is let go, the position resets.
     void endPlayback();
     bool showFrame();
-    std::unique_ptr<cv::VideoCapture> m_capture;
+    std::unique_ptr<videofile::Decoder> m_capture;
     QImage m_image;
+    QString m_error;
     QTimer *m_timer = nullptr;
 };

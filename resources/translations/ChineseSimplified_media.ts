@@ -63,4 +63,11 @@
         <translation>字节</translation>
     </message>
 </context>
+<context>
+    <name>myWidget</name>
+    <message>
+        <source>Video playback is not available</source>
+        <translation>无法播放视频</translation>
+    </message>
+</context>
 </TS>

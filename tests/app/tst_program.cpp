@@ -66,6 +66,10 @@ void TestProgram::startsOnAFreshBoard()
     // Nothing outside the root was written: no board command ran for real,
     // and the program's working folder is the board's /root.
     QVERIFY(!QFileInfo::exists(tmp.path() + "/Norvik7_config.ini"));
+    // Video decoding is loaded when a video is first opened, not at start.
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(p.processId()));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    QVERIFY(!maps.readAll().contains("libopencv"));
     stop(p);
     QVERIFY(p.readAll().contains("Norvik7:"));
 }
