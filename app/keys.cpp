@@ -808,6 +808,13 @@ bool Norvik7::closeOneLevel()
         qDebug() << "CalImageSubMenu hide";
         return closed;
     }
+    // The upgrade panel opened by a stray combination, or whose look-up
+    // found nothing, is left with back; after an upgrade it stays until the
+    // device is powered off.
+    if (shown(upgradeSubMenu) && !upgradeSubMenu->upgraded()) {
+        hide(upgradeSubMenu);
+        return closed;
+    }
     if (!shown(mainMenu) && shown(imageListViewer)) {
         if (shown(imageViewer)) {
             if (shown(imageViewerMenu)) {

@@ -87,6 +87,16 @@ struct DiskSpace {
 // statfs on the folder; on the simulated board sim/sd_total_mb and
 // sim/sd_free_mb, when present, override what the host reports.
 DiskSpace diskSpace(const QString &boardPath);
+// A step of writing a file of the card whole: called before the file is
+// written and again before it is renamed into place (host path of the final
+// name); false when the write must stop there. Always true on the board. On
+// the simulated board a test may make a card fault at an exact step through
+// DIR/sim/card_fault: "pull@N" pulls the card out at the N-th step from now
+// ("pull" at the next one; its node goes and its folder moves to
+// DIR/sim/pulled_card, where the test holds it until it puts it back; the
+// file is removed), "readonly" fails every step, as a write-protected card
+// does, while the file says so.
+bool cardWriteStep(const QString &hostPath);
 
 // ---- clock -----------------------------------------------------------------
 // The board's clock. On the simulated board it is the host clock plus the

@@ -132,6 +132,35 @@ bool cardPresent()
     return fd >= 0;
 }
 
+bool cardWriteStep(const QString &hostPath)
+{
+    const QString card = path(QString::fromLatin1(kCardMount));
+    if (!isSimulated() || !hostPath.startsWith(card + QLatin1Char('/')))
+        return true;
+    const QString control = sim::simFile(QStringLiteral("card_fault"));
+    QFile f(control);
+    const QByteArray fault = f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray();
+    f.close();
+    if (fault == "readonly") {
+        errno = EROFS;
+        return false;
+    }
+    if (!fault.startsWith("pull"))
+        return true;
+    // "pull@N": N - 1 more steps go through first.
+    const int left = fault.mid(5).toInt();
+    if (left > 1) {
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write("pull@" + QByteArray::number(left - 1));
+        return true;
+    }
+    f.remove();
+    QFile::remove(path(QString::fromLatin1(kCardDevice)));
+    QDir().rename(card, sim::simFile(QStringLiteral("pulled_card")));
+    errno = ENOENT;
+    return false;
+}
+
 DiskSpace diskSpace(const QString &boardPath)
 {
     DiskSpace d;

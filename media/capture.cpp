@@ -70,15 +70,19 @@ QByteArray thermalFile(const Shot &s)
 
 bool writeWhole(const QString &boardPath, const QByteArray &data)
 {
-    // The part file has a fixed name: one left by a power cut is written over
-    // by the next save of the same number (the counter did not move on).
+    // The part file is named after its folder and kind, not its number: one
+    // left by a power cut or a pulled card is written over by the next file of
+    // its kind, whatever number that one gets.
     const QString target = board::path(boardPath);
-    const QString part = target + QStringLiteral(".part");
+    const QFileInfo info(target);
+    const QString part = info.absolutePath() + QStringLiteral("/.") + info.suffix() + QStringLiteral(".part");
+    if (!board::cardWriteStep(target))
+        return false;
     QFile f(part);
     bool ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size() && f.flush() &&
               ::fsync(f.handle()) == 0;
     f.close();
-    ok = ok && ::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) == 0;
+    ok = ok && board::cardWriteStep(target) && ::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) == 0;
     if (!ok)
         QFile::remove(part);
     return ok;

@@ -40,8 +40,9 @@ int chooseNumber();
 
 // The thermal image file's bytes.
 QByteArray thermalFile(const Shot &shot);
-// Writes a file of the card beside its final name ("<name>.part") and renames
-// it once it is complete; false (and nothing left behind) when that fails.
+// Writes a file beside its final name (".<suffix>.part" in its folder) and
+// renames it once it is complete; false (and nothing left behind where the
+// folder can still be written) when that fails.
 bool writeWhole(const QString &boardPath, const QByteArray &data);
 // The visible picture as the image's JPEG (fitted to 240 x 320, quality 100).
 bool writeJpeg(const QString &boardPath, const QImage &visible);

@@ -337,6 +337,11 @@ public:
     FileStamp sceneFileStamp;
     FileWatch sceneWatch;
     std::string sceneFile;
+    // "/sim/ir_module" saying "absent" while streaming: the module has left
+    // the bus, and frames stop until it says otherwise.
+    FileWatch moduleWatch;
+    std::string moduleFile;
+    bool unplugged = false;
     std::vector<float> staticRadiance;     // what each pixel receives, without the person
     std::vector<uint8_t> foregroundMask;   // something stands in front of the person
     std::vector<float> frameRadiance;
@@ -383,6 +388,8 @@ public:
         visibleOfReplay.clear();
         sceneFileStamp = {};
         sceneWatch = FileWatch();
+        moduleWatch = FileWatch();
+        unplugged = false;
         lastRaw.assign(kFrameWords, 0);
         if (driftShape.empty()) {
             driftShape.resize(kPixels);
@@ -525,6 +532,9 @@ public:
     {
         sceneFile = hostPath("/sim/scene");
         sceneWatch = FileWatch(sceneFile);   // before the stamp, so no change falls between
+        moduleFile = hostPath("/sim/ir_module");
+        moduleWatch = FileWatch(moduleFile);
+        unplugged = false;
         sceneFileStamp = stampOf(sceneFile);
         const char *env = std::getenv("NORVIK7_SCENE");
         if (env && *env)
@@ -556,6 +566,12 @@ public:
     }
 
     // The scene file is looked at before every frame; a change switches to it.
+    void followModuleFile()
+    {
+        if (moduleWatch.mayHaveChanged())
+            unplugged = readSmallFile(moduleFile).compare(0, 6, "absent") == 0;
+    }
+
     void followSceneFile()
     {
         if (!sceneWatch.mayHaveChanged())
@@ -1103,6 +1119,9 @@ int uvc_frame_get(void *buf)
     } else {
         ++c.frame;
     }
+    c.followModuleFile();
+    if (c.unplugged)
+        return -1;   // nothing comes from a module that is gone
     c.followSceneFile();
     c.followRecording();
     c.makeFrame(static_cast<uint16_t *>(buf));

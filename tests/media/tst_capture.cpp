@@ -247,8 +247,10 @@ void TestCapture::noVisiblePictureStillSaves()
 void TestCapture::partLeftByAPowerCutGoes()
 {
     Camera c;
-    // A save cut short by a power cut: the part file, the counter not moved.
-    c.board.write(kFolder + "IMG_0001.bmp.part", QByteArray(1000, 'x'));
+    // Saves cut short by a power cut or a pulled card, of whatever number:
+    // their part files are taken by the next save.
+    c.board.write(kFolder + ".bmp.part", QByteArray(1000, 'x'));
+    c.board.write(kFolder + ".jpg.part", QByteArray(1000, 'x'));
     c.trigger();
     c.trigger();
     QCOMPARE(c.files(), (QStringList{"IMG_0001.bmp", "IMG_0001.jpg"}));

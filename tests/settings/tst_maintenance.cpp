@@ -453,6 +453,8 @@ void TestMaintenance::systemUpgrade()
         QCOMPARE(m->secondLineLabel->text(), QStringLiteral("Please check again!"));
         QCOMPARE(commands, QStringList());
         QVERIFY(!QFileInfo::exists(k.board.file(kCard + QStringLiteral("/SystemBackup"))));
+        k.back();   // nothing ran: back to the live view
+        QVERIFY(!m->isVisible());
         return;
     }
     QStringList backup;
@@ -484,6 +486,8 @@ void TestMaintenance::systemUpgrade()
     QVERIFY(m->pushButton_2->isHidden());
     if (files.size() == 2)
         saveScreenshot(QStringLiteral("UpgradeSubMenu_system_done"), {m});
+    k.back();   // the result stays until power-off
+    QVERIFY(m->isVisible());
 }
 
 void TestMaintenance::backupCopies_data()
