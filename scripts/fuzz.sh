@@ -11,8 +11,9 @@ set -uo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 build="${BUILD_DIR:-$here/build-fuzz}"
-"$here/scripts/setup-deps.sh" || exit 1
+"$here/scripts/setup-deps.sh" fuzz || exit 1
 CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNORVIK7_FUZZ=ON \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" \
   -DNORVIK7_ASAN=ON -DNORVIK7_BUILD_BENCH=OFF >/dev/null || exit 1
 targets="${FUZZ_TARGETS:-$(cd "$here/tests/fuzz" && ls fuzz_*.cpp | sed 's/\.cpp$//')}"
 # shellcheck disable=SC2086
