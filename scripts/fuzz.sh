@@ -29,7 +29,7 @@ for t in $targets; do
   "$build/tests/fuzz/$t" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$build/findings/$t/" \
     ${FUZZ_OPTIONS:-} "$build/corpus/$t" "$here/tests/fuzz/corpus/$t" 2>"$build/$t.log"
   status=$?
-  grep -E '^#[0-9]+ +(DONE|INITED)|stat::number_of_executed_units|Sanitizer|ERROR|==[0-9]+==' "$build/$t.log" | tail -5
+  grep -E '^#[0-9]+[[:space:]]+(DONE|INITED)|stat::number_of_executed_units|Sanitizer|ERROR|==[0-9]+==' "$build/$t.log" | tail -5
   if [ $status -ne 0 ]; then
     failed=1
     echo "== $t: FINDING (log $build/$t.log, input in $build/findings/$t/)"
