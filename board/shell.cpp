@@ -64,7 +64,10 @@ void simCp(const QStringList &w)
         if (!si.exists() || (si.isDir() && !recursive))
             continue;
         const QString target = destIsDir ? dest + '/' + si.fileName() : dest;
-        if (QFileInfo(target).absoluteFilePath() == si.absoluteFilePath())
+        const QString from = QDir::cleanPath(si.absoluteFilePath());
+        const QString into = QDir::cleanPath(QFileInfo(target).absoluteFilePath());
+        // Like cp, never a folder into itself: the copy would go on copying itself.
+        if (into == from || (si.isDir() && into.startsWith(from == QLatin1String("/") ? from : from + '/')))
             continue;
         copyRecursively(src, target);
     }

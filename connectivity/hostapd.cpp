@@ -7,7 +7,8 @@ namespace wifi {
 
 bool isMacAddress(const QString &mac)
 {
-    static const QRegularExpression re(QStringLiteral("^[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2}){5}$"));
+    // \z, not $: "$" also matches before a final newline, which would end up in the SSID.
+    static const QRegularExpression re(QStringLiteral("\\A[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2}){5}\\z"));
     return re.match(mac).hasMatch();
 }
 

@@ -11,7 +11,7 @@ namespace tcpserver {
 std::uint16_t scaled(float v, float factor)
 {
     const float x = v * factor;   // single precision, as the reading was always formed
-    if (!(x >= 0.0f))
+    if (!(x >= 0.0f) || std::isinf(x))   // not a number, negative or infinite
         return 0;
     // Only the low 16 bits are kept; reduce first so that the conversion
     // stays defined for any size.

@@ -12,6 +12,10 @@ packages=(
   fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth x11-utils xserver-xephyr libxkbcommon-x11-0
 )
+# scripts/fuzz.sh also needs clang and libFuzzer: "setup-deps.sh fuzz".
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -95,4 +95,9 @@ struct GainRange {
 };
 GainRange gainRange(int gain);
 
+// A raw recording as the replay scene reads it (host path): its frames of
+// 256 x 384 little-endian words, after an 8-byte header when one is there, in
+// `words`; the number of whole frames, 0 when there is none or no file.
+long readRecording(const std::string &hostPath, std::vector<uint16_t> *words);
+
 }  // namespace irsim

@@ -829,6 +829,15 @@ bool envPlausible(const EnvCorrectParam_t *env)
 
 }  // namespace
 
+long readRecording(const std::string &hostPath, std::vector<uint16_t> *words)
+{
+    Recording r;
+    if (!openRecording(hostPath, &r))
+        return 0;
+    *words = std::move(r.words);
+    return r.frames;
+}
+
 FileWatch::FileWatch(const std::string &hostPath)
 {
     const size_t slash = hostPath.rfind('/');

@@ -1,9 +1,14 @@
-// Runs a fuzz target without libFuzzer: over its built-in seeds, then over a
-// fixed number of deterministic mutations of them (count from argv[1]).
+// Runs a fuzz target without libFuzzer: over its built-in seeds and every
+// file of the corpus folders named after the count, then over a fixed number
+// of deterministic mutations of them (count from argv[1]).
+// "--write-seeds DIR" writes the built-in seeds into DIR instead.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,8 +19,21 @@ std::vector<std::string> fuzzSeeds();
 
 int main(int argc, char **argv)
 {
-    const long rounds = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 1000;
     std::vector<std::string> corpus = fuzzSeeds();
+    if (argc == 3 && std::string(argv[1]) == "--write-seeds") {
+        for (size_t i = 0; i < corpus.size(); ++i)
+            std::ofstream(std::string(argv[2]) + "/seed-" + std::to_string(i), std::ios::binary) << corpus[i];
+        return 0;
+    }
+    const long rounds = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 1000;
+    size_t files = 0;
+    for (int a = 2; a < argc; ++a) {
+        for (const auto &entry : std::filesystem::directory_iterator(argv[a])) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            corpus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            ++files;
+        }
+    }
     corpus.emplace_back();
     for (const std::string &s : corpus)
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(s.data()), s.size());
@@ -39,6 +57,7 @@ int main(int argc, char **argv)
         if (s.size() < 4096 && corpus.size() < 256 && (rng() % 16) == 0)
             corpus.push_back(s);
     }
-    std::printf("%ld inputs, no fault\n", rounds + static_cast<long>(fuzzSeeds().size()) + 1);
+    std::printf("%ld inputs (%zu corpus files), no fault\n", rounds + static_cast<long>(fuzzSeeds().size() + files) + 1,
+                files);
     return 0;
 }

@@ -1,0 +1,83 @@
+// The calibration table and tau files sit in the working directory of the
+// board, where a cut write or a stray copy can leave anything. Whatever a
+// file holds, a table is taken only at exactly its size, word for word, and a
+// refused file leaves the table it was read into as it was; the tau data is
+// the file's first bytes, the rest of its buffer zero.
+#include "calibration/caltables.h"
+#include "board/board.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+std::vector<std::string> fuzzSeeds()
+{
+    // Byte 0: the table's size in words (0 for the kt/bt size), then the file.
+    std::string kt(1 + caltables::kKtBtBytes, '\x12');
+    kt[0] = '\0';
+    return {kt, kt.substr(0, kt.size() - 1), std::string("\x03\x01\x02\x03\x04\x05\x06", 7), std::string("\x02\xff", 2),
+            std::string(1, '\x00')};
+}
+
+namespace {
+void check(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "calibration tables: %s\n", what);
+        std::abort();
+    }
+}
+
+// On a RAM disk where there is one: the store syncs every file it writes.
+struct Board {
+    QTemporaryDir dir{QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/norvik7-fuzz-XXXXXX")
+                                                                : QDir::tempPath() + QStringLiteral("/norvik7-fuzz-XXXXXX")};
+    Board()
+    {
+        qputenv("NORVIK7_ROOT", dir.path().toLocal8Bit());
+        board::reloadEnvironment();
+        board::seedIfNeeded();
+    }
+};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static Board b;
+    if (size == 0)
+        return 0;
+    const int words = data[0] == 0 ? TPD_KT_BT_LEN : data[0];
+    const uint8_t *file = data + 1;
+    const size_t fileSize = size - 1;
+    const QString name = QStringLiteral("/root/kt_H.bin");
+    {
+        QFile f(board::path(name));
+        check(f.open(QIODevice::WriteOnly | QIODevice::Truncate), "cannot write the file");
+        f.write(reinterpret_cast<const char *>(file), static_cast<qint64>(fileSize));
+    }
+
+    std::vector<uint16_t> table(static_cast<size_t>(words) + 1, 0xBEEF);
+    const bool taken = caltables::readTable(name, table.data(), words);
+    check(taken == (fileSize == static_cast<size_t>(words) * 2), "a table taken at another size, or refused at its own");
+    for (int i = 0; i < words; ++i) {
+        const uint16_t expected = taken ? static_cast<uint16_t>(file[2 * i] | file[2 * i + 1] << 8) : 0xBEEF;
+        check(table[static_cast<size_t>(i)] == expected, "a table word is not the file's");
+    }
+    check(table[static_cast<size_t>(words)] == 0xBEEF, "a word written past the table");
+
+    std::vector<uint8_t> tau(caltables::kTauBytes + 1, 0xA5);
+    check(caltables::readTau(name, tau.data()), "an existing tau file not read");
+    for (size_t i = 0; i < static_cast<size_t>(caltables::kTauBytes); ++i)
+        check(tau[i] == (i < fileSize ? file[i] : 0), "a tau byte is not the file's");
+    check(tau[caltables::kTauBytes] == 0xA5, "a byte written past the tau data");
+    QFile::remove(board::path(name));
+    check(!caltables::readTau(name, tau.data()) && !caltables::readTable(name, table.data(), words),
+          "a missing file read");
+    return 0;
+}

@@ -1,0 +1,90 @@
+// The date and time editor starts from the board clock, which may read any
+// date (a board whose clock battery ran down starts in 1970), and is then
+// stepped by any sequence of keys. Whatever the clock and the keys, the shown
+// fields stay valid once stepped, the 12/24-hour switch keeps the time of
+// day, and the time set from the fields is a real one.
+#include "settings/datetimefields.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+std::vector<std::string> fuzzSeeds()
+{
+    // Clock bytes (seconds since 1970, little-endian, 5 bytes), format, then key pairs.
+    return {std::string("\x00\x00\x00\x00\x00\x00", 6), std::string("\x80\x6b\x2f\x6a\x00\x01\x03\x0a\x04\x01\x05\x01", 12),
+            std::string("\xff\xff\xff\xff\x01\x00\x06\xf6\x02\x01\x07\x0a\x01\x01\x05\xff", 16),
+            std::string("\x00\x2a\x5c\x96\x01\x01\x05\x01\x04\x01\x05\x01\x05\x01", 14)};
+}
+
+namespace {
+using namespace datetime;
+
+void check(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "date fields: %s\n", what);
+        std::abort();
+    }
+}
+
+bool inRange(const Fields &f)
+{
+    const bool hourOk = f.twelveHour ? f.hour >= 1 && f.hour <= 12 : f.hour >= 0 && f.hour <= 23;
+    return f.year >= kFirstYear && f.year <= kLastYear && f.month >= 1 && f.month <= 12 && f.day >= 1 && f.day <= 31 &&
+           hourOk && f.minute >= 0 && f.minute <= 59;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 6)
+        return 0;
+    // Any clock from 1970 to about 2318, as the board's clock reads it.
+    uint64_t seconds = 0;
+    for (int i = 0; i < 5; ++i)
+        seconds |= static_cast<uint64_t>(data[i]) << (8 * i);
+    const time_t clock = static_cast<time_t>(seconds % (static_cast<uint64_t>(348) * 365 * 86400));
+    std::tm now{};
+    gmtime_r(&clock, &now);
+    Fields f = fromTime(now, data[5] & 1);
+    check(f.minute == now.tm_min && hourOfDay(f) == now.tm_hour, "the clock's time of day is not what is shown");
+
+    int field = TimeFormat;
+    bool stepped[8] = {};
+    for (size_t at = 6; at + 1 < size; at += 2) {
+        const int key = data[at] % 5;
+        const int delta = static_cast<int8_t>(data[at + 1]);
+        if (key == 0) {
+            field = nextField(field, f.twelveHour);
+        } else if (key == 1) {
+            const int before = field;
+            field = previousField(field, f.twelveHour);
+            check(nextField(field, f.twelveHour) == before, "left then right does not return to the field");
+        } else if (key == 2 && field == TimeFormat) {
+            const int hour = hourOfDay(f);
+            setTwelveHour(f, !f.twelveHour);
+            check(hourOfDay(f) == hour, "the 12/24-hour switch changed the time of day");
+        } else if (key == 3 && field == AmPm) {
+            f.pm = !f.pm;
+        } else {
+            step(f, field, delta);
+            if (field >= Year && field <= Minute)
+                stepped[field] = true;
+        }
+        check(field >= TimeFormat && field <= Minute && (field != AmPm || f.twelveHour), "a field that is not shown");
+        // Once every number field was stepped, each is within its stepping range.
+        if (stepped[Year] && stepped[Month] && stepped[Day] && stepped[Hour] && stepped[Minute])
+            check(inRange(f), "a stepped field outside its range");
+    }
+
+    const std::tm t = toTm(f);
+    check(t.tm_year + 1900 >= kFirstYear && t.tm_mon >= 0 && t.tm_mon <= 11 && t.tm_mday >= 1 &&
+              t.tm_mday <= daysInMonth(t.tm_year + 1900, t.tm_mon + 1) && t.tm_hour >= 0 && t.tm_hour <= 23 &&
+              t.tm_min >= 0 && t.tm_min <= 59 && t.tm_sec == 0 && t.tm_isdst == -1,
+          "the time to set is not a real one");
+    return 0;
+}

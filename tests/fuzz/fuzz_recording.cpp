@@ -1,0 +1,86 @@
+// A raw recording chosen for replay on the simulated board may be any file,
+// named by any text in sim/scene. Whatever the file holds, the loader takes
+// only whole frames, finds them after an 8-byte header or at the start, and
+// delivers exactly the file's words; any scene text reads as a known scene or
+// as none.
+#include "acquisition/sdk/simcontrol.h"
+#include "acquisition/sdk/simscene.h"
+
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+constexpr size_t kFrameBytes = 256 * 384 * 2;
+
+void check(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "recording: %s\n", what);
+        std::abort();
+    }
+}
+}  // namespace
+
+std::vector<std::string> fuzzSeeds()
+{
+    // Byte 0: whole frames of zeros added after the rest, which is the head
+    // of the file (and the scene text).
+    return {std::string("\x01\x80\x01\x00\x01\x02\x00\x01\x00", 9), std::string("\x01\x00\x01\x80\x01", 5),
+            std::string("\x00/tmp/none.raw", 14), std::string("\x00 flat:35.5\n", 12), std::string("\x00blackbody:nan", 14),
+            std::string("\x02\x01\x02\x03\x04\x05\x06\x07\x08", 9), std::string("\x01", 1)};
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static QTemporaryDir dir;
+    if (size == 0)
+        return 0;
+    const std::string head(reinterpret_cast<const char *>(data) + 1, size - 1);
+    const size_t fileSize = head.size() + (data[0] % 3) * kFrameBytes;
+    const std::string path = dir.filePath(QStringLiteral("r.raw")).toStdString();
+    {
+        FILE *f = std::fopen(path.c_str(), "wb");
+        check(f != nullptr, "cannot write the file");
+        std::fwrite(head.data(), 1, head.size(), f);
+        if (fileSize > head.size()) {
+            std::fseek(f, static_cast<long>(fileSize) - 1, SEEK_SET);
+            std::fputc(0, f);
+        }
+        std::fclose(f);
+    }
+    auto fileByte = [&](size_t i) { return i < head.size() ? static_cast<uint8_t>(head[i]) : uint8_t{0}; };
+
+    std::vector<uint16_t> words;
+    const long frames = irsim::readRecording(path, &words);
+    check(frames >= 0 && words.size() == static_cast<size_t>(frames) * kFrameBytes / 2, "frames and words disagree");
+    if (fileSize % kFrameBytes == 0)
+        check(static_cast<size_t>(frames) == fileSize / kFrameBytes, "whole frames without a header not all taken");
+    if (fileSize % kFrameBytes == 8)
+        check(static_cast<size_t>(frames) == fileSize / kFrameBytes, "whole frames after a header not all taken");
+    // The frames start at 0 or after the header, end inside the file and
+    // hold its words.
+    auto foundAt = [&](size_t offset) {
+        if (offset + static_cast<size_t>(frames) * kFrameBytes > fileSize)
+            return false;
+        for (size_t i = 0; i < head.size() / 2 + 4 && i < words.size(); ++i)
+            if (words[i] != (fileByte(offset + 2 * i) | fileByte(offset + 2 * i + 1) << 8))
+                return false;
+        return true;
+    };
+    check(frames == 0 || foundAt(0) || foundAt(8), "frames that are not the file's");
+    std::remove(path.c_str());
+
+    const irsim::SceneChoice c = irsim::SceneChoice::parse(head);
+    if (c.valid && (c.kind == irsim::SceneKind::Flat || c.kind == irsim::SceneKind::Blackbody))
+        check(std::isfinite(c.tempC), "a scene temperature that is not a number");
+    if (c.valid && c.kind == irsim::SceneKind::Replay)
+        check(!c.path.empty() && c.path[0] == '/', "a recording named by a relative path");
+    return 0;
+}
