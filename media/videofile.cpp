@@ -46,20 +46,20 @@ const Loaded &loaded()
                 reasons << file + QStringLiteral(": not there");
                 continue;
             }
-            // Kept loaded for the rest of the process.
-            auto *lib = new QLibrary(file);
-            lib->setLoadHints(QLibrary::ResolveAllSymbolsHint);
-            if (lib->load()) {
-                if (auto f = reinterpret_cast<OpenFunction>(lib->resolve(NORVIK7_VIDEO_ENTRY))) {
+            // The library stays loaded for the rest of the process: a
+            // QLibrary going out of scope does not unload it.
+            QLibrary lib(file);
+            lib.setLoadHints(QLibrary::ResolveAllSymbolsHint);
+            if (lib.load()) {
+                if (auto f = reinterpret_cast<OpenFunction>(lib.resolve(NORVIK7_VIDEO_ENTRY))) {
                     l.open = f;
                     return l;
                 }
                 reasons << file + QStringLiteral(": no " NORVIK7_VIDEO_ENTRY);
-                lib->unload();
+                lib.unload();
             } else {
-                reasons << lib->errorString();
+                reasons << lib.errorString();
             }
-            delete lib;
         }
         l.error = QStringLiteral("The video decoder cannot be loaded (%1)").arg(reasons.join(QStringLiteral("; ")));
         return l;

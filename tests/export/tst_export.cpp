@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QProcess>
+#include <QSplashScreen>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -133,6 +134,7 @@ private slots:
     void badFilesAmongGoodOnes();
     void usageErrors_data();
     void usageErrors();
+    void cleanupTestCase();
 
 private:
     QTemporaryDir m_dir;
@@ -362,4 +364,16 @@ void TestExport::usageErrors()
 }
 
 QTEST_MAIN(TestExport)
+// The "Saved" splashes of the captures close themselves 3 s after a save.
+void TestExport::cleanupTestCase()
+{
+    const auto splashes = [] {
+        int n = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            n += qobject_cast<QSplashScreen *>(w) != nullptr;
+        return n;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(splashes(), 0, 10000);
+}
+
 #include "tst_export.moc"
