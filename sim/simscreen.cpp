@@ -5,6 +5,7 @@
 #include "sim/keyinjector.h"
 #include "sim/keypad.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
+#include <QWidget>
 
 SimScreen::SimScreen(const QString &file, QObject *parent) : QObject(parent), m_file(file)
 {
@@ -30,9 +32,18 @@ bool SimScreen::grabOnce()
     QDir().mkpath(QFileInfo(m_file).absolutePath());
     // Written whole and renamed, so a reader never sees half a picture.
     QSaveFile out(m_file);
-    if (!out.open(QIODevice::WriteOnly) || !shot.save(&out, "PNG"))
+    if (!out.open(QIODevice::WriteOnly) || !shot.save(&out, "PNG") || !out.commit())
         return false;
-    return out.commit();
+    // Beside it, the windows shown (class and object name), for a
+    // test that needs to know where the program stands.
+    QByteArray shown;
+    const QWidgetList all = QApplication::topLevelWidgets();
+    for (auto it = all.crbegin(); it != all.crend(); ++it) {
+        if ((*it)->isVisible())
+            shown += QByteArray((*it)->metaObject()->className()) + ' ' + (*it)->objectName().toUtf8() + '\n';
+    }
+    QSaveFile list(m_file + QStringLiteral(".txt"));
+    return list.open(QIODevice::WriteOnly) && list.write(shown) == shown.size() && list.commit();
 }
 
 namespace sim {

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "scratch.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +25,7 @@ std::vector<std::string> fuzzSeeds()
 
 namespace {
 struct Board {
-    QTemporaryDir outer;
+    QTemporaryDir outer{fuzzScratchTemplate()};
     QString root;
     Board()
     {

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "scratch.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -34,10 +36,8 @@ void check(bool ok, const char *what)
     }
 }
 
-// On a RAM disk where there is one: the store syncs every file it writes.
 struct Board {
-    QTemporaryDir dir{QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/norvik7-fuzz-XXXXXX")
-                                                                : QDir::tempPath() + QStringLiteral("/norvik7-fuzz-XXXXXX")};
+    QTemporaryDir dir{fuzzScratchTemplate()};
     Board()
     {
         qputenv("NORVIK7_ROOT", dir.path().toLocal8Bit());

@@ -8,6 +8,8 @@
 
 #include <QTemporaryDir>
 
+#include "scratch.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -39,7 +41,7 @@ std::vector<std::string> fuzzSeeds()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir dir;
+    static QTemporaryDir dir{fuzzScratchTemplate()};
     if (size == 0)
         return 0;
     const std::string head(reinterpret_cast<const char *>(data) + 1, size - 1);

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include "scratch.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -59,7 +61,7 @@ std::vector<std::string> fuzzSeeds()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir dir;
+    static QTemporaryDir dir{fuzzScratchTemplate()};
     static const QString path = dir.path() + "/IMG_0001.bmp";
     const auto *bytes = reinterpret_cast<const char *>(data);
     const savedimage::Contents a = savedimage::parse(bytes, static_cast<qint64>(size));
