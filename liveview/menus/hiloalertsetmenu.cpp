@@ -158,6 +158,20 @@ void HiLoAlertSetMenu::step(int direction, int keyState)
     }
 }
 
+// Closed while a threshold is edited (the value is stored at every step):
+// the edit ends, so that no hidden screen holds the back key.
+void HiLoAlertSetMenu::hideEvent(QHideEvent *event)
+{
+    Screen::hideEvent(event);
+    if (!editing)
+        return;
+    editing = false;
+    m_editedRow = nullptr;
+    label_3->setStyleSheet(QString::fromLatin1(kValueStyle));
+    label_4->setStyleSheet(QString::fromLatin1(kValueStyle));
+    keepFocusOnRow(nullptr);
+}
+
 void HiLoAlertSetMenu::keepFocusOnRow(QWidget *row)
 {
     for (QAbstractButton *b : buttons())

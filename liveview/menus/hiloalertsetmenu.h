@@ -41,6 +41,9 @@ public slots:
     void hiloAlertSetMenuAutoUpdate();
     void factoryResetForHiLoAlertSetMenu();
 
+protected:
+    void hideEvent(QHideEvent *event) override;
+
 private:
     // Ticks one button of an On/Off pair, unticks its partner and stores the pair.
     void setAlert(const char *key, QAbstractButton *on, QAbstractButton *off, bool switchOn);

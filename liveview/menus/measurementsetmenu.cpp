@@ -104,6 +104,15 @@ void MeasurementSetMenu::update_Measure_editable()
     row->setFocus(Qt::OtherFocusReason);
 }
 
+// Closed while a row is edited: the edit ends as OK would, the value going
+// to the camera, so that no hidden screen holds the back key.
+void MeasurementSetMenu::hideEvent(QHideEvent *event)
+{
+    Screen::hideEvent(event);
+    if (editing)
+        update_Measure_editable();
+}
+
 void MeasurementSetMenu::measurement_upkey_press() { step(+1, up_key_stat); }
 void MeasurementSetMenu::measurement_downkey_press() { step(-1, down_key_stat); }
 

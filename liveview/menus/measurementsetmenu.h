@@ -57,6 +57,7 @@ public slots:
 
 protected:
     void retranslate() override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void step(int direction, int keyState);

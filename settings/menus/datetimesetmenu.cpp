@@ -117,12 +117,27 @@ void DateTimeSetMenu::changeCurrentDateTimeSetting()
         styleFields();
         return;
     }
+    endEdit();
+}
+
+void DateTimeSetMenu::endEdit()
+{
     editing = false;
     styleFields();
     // The display format (and the AM/PM it shows) is no change of time.
     if (dateTimeLabel != datetime::TimeFormat)
         adjustDateTime();
     updateDateTimeSetMenu();
+}
+
+// A screen closed while a field is edited (a capture, a factory reset or any
+// other way) ends the edit as OK would: no edit is left running on a screen
+// nobody sees, where it would hold the back key.
+void DateTimeSetMenu::hideEvent(QHideEvent *event)
+{
+    Screen::hideEvent(event);
+    if (editing)
+        endEdit();
 }
 
 void DateTimeSetMenu::nextToUpdateDateTimeSetting()

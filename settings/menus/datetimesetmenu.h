@@ -50,8 +50,10 @@ public slots:
 
 protected:
     void retranslate() override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
+    void endEdit();
     void stepCurrent(int direction);
     void select(int field);
     void showFields();

@@ -13,11 +13,13 @@
 #include "common/livedevice.h"
 #include "common/testboard.h"
 #include "liveview/menus/hiloalertsetmenu.h"
+#include "liveview/menus/measurementsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
 #include "media/menus/deleteimagemenu.h"
 #include "media/menus/imageviewer.h"
 #include "media/menus/imageviewermenu.h"
 #include "media/menus/detailinfomenus.h"
+#include "settings/menus/datetimesetmenu.h"
 #include "liveview/viewstate.h"
 #include "settings/menus/upgradesubmenu.h"
 
@@ -50,6 +52,8 @@ private slots:
     void byKeysFromTheLiveView();
     void settingsTreeLevels_data();
     void settingsTreeLevels();
+    void anEditEndsWithItsScreen_data();
+    void anEditEndsWithItsScreen();
     void mainMenuPopups_data();
     void mainMenuPopups();
     void galleryKeyReturnsToTheLiveView();
@@ -192,6 +196,38 @@ void TestDispatcher::settingsTreeLevels()
         d.press(keycode::Ok);
         QCOMPARE(d.focusIn(w.systemSettingSubMenu), entry(w.systemSettingSubMenu, 0));
     }
+}
+
+void TestDispatcher::anEditEndsWithItsScreen_data()
+{
+    QTest::addColumn<int>("settingsEntry");
+    QTest::newRow("Date and Time") << 1;
+    QTest::newRow("HI/LO Alert") << 3;
+    QTest::newRow("Measurements") << 8;
+}
+
+// A screen that goes while one of its values is being edited (a capture, a
+// reset, whatever closes it) takes the edit with it; the back key then walks
+// out to the live view as always.
+void TestDispatcher::anEditEndsWithItsScreen()
+{
+    QFETCH(int, settingsEntry);
+    Device d;
+    d.boot();
+    Norvik7 &w = *d.w;
+    d.openSetting(settingsEntry);
+    QWidget *screen = w.menuStack.top();
+    const auto editing = [&] {
+        return screen == static_cast<QWidget *>(w.dateTimeSetMenu)    ? w.dateTimeSetMenu->editing
+               : screen == static_cast<QWidget *>(w.hiloAlertSetMenu) ? w.hiloAlertSetMenu->editing
+                                                                      : w.measurementSetMenu->editing;
+    };
+    d.press(keycode::Ok);
+    QVERIFY(editing());
+    screen->hide();
+    QVERIFY(!editing());
+    d.press(keycode::Back, 2);
+    QCOMPARE(d.visibleMenus(), QStringList());
 }
 
 void TestDispatcher::mainMenuPopups_data()
