@@ -115,6 +115,7 @@ private slots:
     void lengths();
     void details_data();
     void details();
+    void creationTime();
 };
 
 void TestSavedImage::layoutOfTheFile()
@@ -156,6 +157,7 @@ void TestSavedImage::bytesAtTheirOffsets_data()
         {"gray picture last bytes", p + 76798, "f2f9"},
         {"Lava 0", p + 76800, "0000"},
         {"Lava 64", p + 76800 + 128, "d203"},
+        {"Lava 72, halves rounded away from zero", p + 76800 + 144, "511b"},
         {"Lava 128", p + 76800 + 256, "0aa1"},
         {"Lava 192", p + 76800 + 384, "00fb"},
         {"Lava 255", p + 76800 + 510, "ffff"},
@@ -435,6 +437,7 @@ void TestSavedImage::sizes_data()
 {
     QTest::addColumn<qint64>("size");
     QTest::addColumn<QString>("text");
+    QTest::newRow("empty file") << qint64(0) << "0 Bytes";
     QTest::newRow("1023") << qint64(1023) << "1023 Bytes";
     QTest::newRow("1024") << qint64(1024) << "1.00 K Bytes";
     QTest::newRow("1536") << qint64(1536) << "1.50 K Bytes";
@@ -456,6 +459,7 @@ void TestSavedImage::lengths_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("rate truncated") << 250.0 << 8.9 << "00:00:31";
     QTest::newRow("an hour and more") << 8.0 * 3725 << 8.0 << "01:02:05";
+    QTest::newRow("a whole day does not read 00:00:00") << 8.0 * 86400 << 8.0 << "";
     QTest::newRow("no frames") << 0.0 << 8.0 << "";
     QTest::newRow("no rate") << 240.0 << 0.0 << "";
 }
@@ -490,6 +494,20 @@ void TestSavedImage::details()
     QTEST(d.centre.value_or(QString()), "centreText");
     c.hasExif = false;
     QVERIFY(!mediatexts::imageDetails(c).resolution);
+}
+
+// A file changed after it was made still shows when it was made.
+void TestSavedImage::creationTime()
+{
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "IMG_0001.bmp", "x");
+    if (!QFileInfo(path).birthTime().isValid())
+        QSKIP("this file system keeps no creation time");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(QDateTime(QDate(2020, 1, 2), QTime(3, 4)), QFileDevice::FileModificationTime));
+    f.close();
+    QCOMPARE(mediatexts::fileTime(path, "yyyy"), QString::number(QDate::currentDate().year()));
 }
 
 QTEST_APPLESS_MAIN(TestSavedImage)
