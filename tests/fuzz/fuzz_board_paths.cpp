@@ -60,6 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::fprintf(stderr, "a command wrote outside the root: %s\n", qPrintable(text));
             std::abort();
         }
+        // A copy may double the board (a folder into another): a fresh board
+        // after each, or a long run fills the disk and slows to a crawl.
+        if (text.startsWith("cp ")) {
+            QDir(b.root).removeRecursively();
+            board::seedIfNeeded();
+        }
     }
     return 0;
 }
