@@ -159,6 +159,7 @@ void TestCalTables::savedTableFiles()
                                     .arg(module.nuc[8191])})
         QVERIFY2(text.contains(line), qPrintable(line + QLatin1String(" not in:\n") + text));
     QVERIFY(text.contains(QRegularExpression("Ktemp=\\d+ Btemp=\\d+ AddressCA=\\d+\n")));
+    QVERIFY2(!text.contains("failed"), qPrintable(text));
     QCOMPARE(setCalls(), 0);
 }
 
@@ -174,9 +175,12 @@ void TestCalTables::recalibrationNeedsItsPointsAndTables_data()
     QTest::newRow("points the module cannot use") << "equal" << "saved" << false;
     QTest::newRow("a point that is not a number") << "unparsable" << "saved" << false;
     QTest::newRow("a point without its reference reading") << "no vtemp" << "saved" << false;
+    QTest::newRow("the highest reference reading") << "reading 65535" << "saved" << true;
+    QTest::newRow("a reference reading past 16 bits") << "reading 65536" << "saved" << false;
     QTest::newRow("the core's reference unreadable") << "no reference" << "saved" << false;
     QTest::newRow("a cut kt file keeps the tables saved in this run") << "all" << "cut kt" << true;
     QTest::newRow("a missing nuc-t file keeps the tables saved in this run") << "all" << "missing nuc" << true;
+    QTest::newRow("the files of an earlier run, nothing saved in this run") << "all" << "saved, none saved" << true;
     QTest::newRow("a cut kt file and nothing saved in this run") << "all" << "cut kt, none saved" << false;
     QTest::newRow("no table files and nothing saved in this run") << "all" << "none" << false;
 }
@@ -188,6 +192,9 @@ void TestCalTables::recalibrationNeedsItsPointsAndTables()
     QFETCH(bool, changes);
     for (int gain : {0, 1}) {
         setGain(gain);
+        ModuleTables t = moduleTables();   // entries 0 and 1 apart, so that the log tells them apart
+        --t.nuc[0];
+        ir::set_tpd_nuc_t_array(t.nuc.data());
         acq::runModuleCommand(gain ? kSaveHighGainTables : kSaveLowGainTables);
     }
     const int gain = 1;
@@ -202,6 +209,10 @@ void TestCalTables::recalibrationNeedsItsPointsAndTables()
         config::write(config::CalTemp, caltables::tempKey(1), QStringLiteral("-9,6"));
     if (points == "no vtemp")
         QSettings(config::filePath(config::CalTemp), QSettings::IniFormat).remove("config/" + caltables::vtempKey(3));
+    if (points.startsWith("reading "))
+        config::write(config::CalTemp, caltables::vtempKey(3), points.mid(8));
+    if (points == "reset")   // the six temperatures, nothing else
+        QCOMPARE(QSettings(config::filePath(config::CalTemp), QSettings::IniFormat).allKeys().size(), 6);
     if (points == "no reference")
         irsim::setCallResult("cur_vtemp_get", -1);
     if (points == "other gain")
@@ -223,6 +234,7 @@ void TestCalTables::recalibrationNeedsItsPointsAndTables()
     const ModuleTables before = moduleTables();
     const QByteArray savedKt = m_board->read("/root/kt_H.bin");
     irsim::clearCalls();
+    acq::LogCapture log;
     acq::runModuleCommand(kRecalHighGain);
     const ModuleTables after = moduleTables();
     QCOMPARE(!(after == before), changes);
@@ -233,6 +245,12 @@ void TestCalTables::recalibrationNeedsItsPointsAndTables()
     if (changes) {
         // Steeper: the points read above their set points, so the new kt is smaller.
         QVERIFY(after.kt[600] < before.kt[600]);
+        // The log shows the tables as the module gives them back.
+        const QString readBack = QStringLiteral("read again:\nkt_array[0]=%1 kt_array[1200]=%2\nbt_array[0]=%3 "
+                                                "bt_array[1200]=%4\nnuc_t_array[0]=%5 nuc_t_array[8191]=%6\n")
+                                     .arg(after.kt[0]).arg(after.kt[1200]).arg(after.bt[0]).arg(after.bt[1200])
+                                     .arg(after.nuc[0]).arg(after.nuc[8191]);
+        QVERIFY2(QString::fromStdString(log.text()).contains(readBack), qPrintable(readBack));
         // The low gain's tables are not touched.
         setGain(0);
         QVERIFY(wordsOf(m_board->read("/root/kt_L.bin")) == moduleTables().kt);

@@ -110,6 +110,7 @@ void TestDateTime::stepping_data()
     QTest::newRow("year 2020 - 1 -> 2200") << int(Year) << -1 << with(0, 2020, base) << with(0, 2200, base);
     QTest::newRow("month 12 + 1 -> 1") << int(Month) << 1 << with(1, 12, base) << with(1, 1, base);
     QTest::newRow("month 1 - 1 -> 12") << int(Month) << -1 << with(1, 1, base) << with(1, 12, base);
+    QTest::newRow("month 2 - 1 -> 1") << int(Month) << -1 << with(1, 2, base) << with(1, 1, base);
     QTest::newRow("month 5 + 10 -> 1") << int(Month) << 10 << with(1, 5, base) << with(1, 1, base);
     QTest::newRow("month change keeps day 31") << int(Month) << -2 << with(2, 31, with(1, 6, base))
                                                << with(2, 31, with(1, 4, base));
@@ -119,6 +120,8 @@ void TestDateTime::stepping_data()
                                                       << with(2, 29, with(1, 2, base));
     QTest::newRow("day 1 - 1 in February 2100 -> 28") << int(Day) << -1 << with(0, 2100, with(2, 1, with(1, 2, base)))
                                                       << with(0, 2100, with(2, 28, with(1, 2, base)));
+    QTest::newRow("day 1 - 1 in February 2000 (a clock before 2020) -> 29")
+        << int(Day) << -1 << with(0, 2000, with(2, 1, with(1, 2, base))) << with(0, 2000, with(2, 29, with(1, 2, base)));
     QTest::newRow("hour 23 + 1 -> 0") << int(Hour) << 1 << with(3, 23, base) << with(3, 0, base);
     QTest::newRow("hour 0 - 1 -> 23") << int(Hour) << -1 << with(3, 0, base) << with(3, 23, base);
     QTest::newRow("12-hour: 12 + 1 -> 1") << int(Hour) << 1 << with(5, 1, with(3, 12, base))
@@ -178,6 +181,8 @@ void TestDateTime::timeToSet_data()
     QTest::newRow("12 PM sets hour 12") << QList<int>{2024, 6, 15, 12, 5, 1, 1} << QList<int>{2024, 6, 15, 12, 5};
     QTest::newRow("7 PM sets hour 19") << QList<int>{2024, 6, 15, 7, 5, 1, 1} << QList<int>{2024, 6, 15, 19, 5};
     QTest::newRow("a year below 2020 is set as 2020") << QList<int>{2015, 3, 2, 8, 0, 0, 0} << QList<int>{2020, 3, 2, 8, 0};
+    QTest::newRow("New Year's midnight") << QList<int>{2025, 1, 1, 0, 0, 0, 0} << QList<int>{2025, 1, 1, 0, 0};
+    QTest::newRow("31 September is 30 September") << QList<int>{2024, 9, 31, 9, 0, 0, 0} << QList<int>{2024, 9, 30, 9, 0};
     QTest::newRow("31 April is 30 April") << QList<int>{2024, 4, 31, 9, 0, 0, 0} << QList<int>{2024, 4, 30, 9, 0};
     QTest::newRow("29 February of a common year is the 28th") << QList<int>{2023, 2, 29, 9, 0, 0, 0}
                                                               << QList<int>{2023, 2, 28, 9, 0};
