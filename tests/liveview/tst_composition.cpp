@@ -180,6 +180,7 @@ private slots:
         QTest::newRow("fusion") << 2 << QPoint(36, 48) << false << QSize(192, 256);
         QTest::newRow("pip") << 3 << QPoint(36, 48) << false << QSize(192, 256);
         QTest::newRow("crop outside the picture") << 2 << QPoint(80, 0) << true << QSize(192, 256);
+        QTest::newRow("crop left of the picture") << 2 << QPoint(-1, 48) << true << QSize(192, 256);
         QTest::newRow("pip on a smaller thermal picture") << 3 << QPoint(36, 48) << true << QSize(120, 160);
     }
     void thermalWithoutVisible()
