@@ -289,6 +289,16 @@ void TestAcquisitionThread::replayedRecording()
     QCOMPARE(QVector<int>({m.a, m.b, m.c, m.d, z.a, z.b}), QVector<int>({200, 161, 10, 41, 100, 70}));
     QCOMPARE(thermalRaw.at(128, 96), static_cast<uint16_t>(6000));
     QCOMPARE(thermalRaw.at(200, 161), static_cast<uint16_t>(9000));
+    // The frame's corners are samples; past them there is nothing.
+    QCOMPARE(QVector<int>({thermalRaw.at(0, 0), thermalRaw.at(255, 191), thermalRaw.at(256, 0), thermalRaw.at(0, 192)}),
+             QVector<int>({5000, 5000, 0, 0}));
+    // Snapshots are taken only of the frame whose centre is on the screen.
+    std::vector<uint16_t> thermal(kLiveSamples, 1);
+    std::vector<uint8_t> gray(kLiveSamples, 1);
+    QVERIFY(!copyLiveFrameWithCentre(6001, thermal.data(), gray.data()));
+    QCOMPARE(thermal[200 * kLiveCols + 161], static_cast<uint16_t>(1));
+    QVERIFY(copyLiveFrameWithCentre(6000, thermal.data(), gray.data()));
+    QCOMPARE(thermal[200 * kLiveCols + 161], static_cast<uint16_t>(9000));
 }
 
 void TestAcquisitionThread::readersSeeWholeFrames()

@@ -14,6 +14,8 @@ class TestPalettes : public QObject {
     Q_OBJECT
 private slots:
     void rampsAreSmooth();
+    void tablesAsShipped_data();
+    void tablesAsShipped();
     void slotsStoreTheChoice_data();
     void slotsStoreTheChoice();
     void unknownStoredValueIsIron();
@@ -32,6 +34,32 @@ void TestPalettes::rampsAreSmooth()
             for (int ch = 0; ch < 3; ++ch)
                 QVERIFY2(std::abs(a[ch] - b[ch]) <= 16, qPrintable(QStringLiteral("level %1 channel %2").arg(g).arg(ch)));
         }
+}
+
+void TestPalettes::tablesAsShipped_data()
+{
+    // Every colour of every slot, as the live view shows it and saved
+    // pictures keep it: a changed stop or a turned table shows here.
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("sha1");
+    QTest::newRow("Iron") << 1 << "183ae317432d";
+    QTest::newRow("Rainbow") << 2 << "3d3fc8a584f2";
+    QTest::newRow("White Hot") << 3 << "4b06dde10f0f";
+    QTest::newRow("Red Hot") << 4 << "84799adb852a";
+    QTest::newRow("Black Hot") << 5 << "a3eb0423d486";
+    QTest::newRow("Lava") << 6 << "d62c03e4c033";
+    QTest::newRow("Rainbow HC") << 7 << "6ce6b1ba46b0";
+}
+
+void TestPalettes::tablesAsShipped()
+{
+    QFETCH(int, number);
+    QFETCH(QString, sha1);
+    const Palette *p = palettes::byNumber(number);
+    QVERIFY(p);
+    const framepath::Rgb888Table t = framepath::expand(*p->table, p->inverted);
+    const QByteArray bytes(reinterpret_cast<const char *>(t.rgb), sizeof t.rgb);
+    QCOMPARE(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(12), sha1.toLatin1());
 }
 
 void TestPalettes::slotsStoreTheChoice_data()

@@ -79,14 +79,17 @@ Source source(QSize size, QImage::Format format, Content content, int padding)
     return s;
 }
 
-// The first pixel where two 32-bit pictures differ in any byte, or "".
+// The first pixel where two 32-bit pictures differ in any byte, the alpha
+// byte included (an RGB32 picture drawn or converted takes it as it is), or "".
 QString firstDifference(const QImage &a, const QImage &b)
 {
-    for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 4) != 0)
-            for (int x = 0; x < a.width(); ++x)
-                if (a.pixel(x, y) != b.pixel(x, y))
-                    return QString::asprintf("(%d, %d): %08x, expected %08x", x, y, a.pixel(x, y), b.pixel(x, y));
+    for (int y = 0; y < a.height(); ++y) {
+        const auto *p = reinterpret_cast<const uint32_t *>(a.constScanLine(y));
+        const auto *q = reinterpret_cast<const uint32_t *>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x)
+            if (p[x] != q[x])
+                return QString::asprintf("(%d, %d): %08x, expected %08x", x, y, p[x], q[x]);
+    }
     return {};
 }
 }  // namespace
@@ -177,6 +180,7 @@ private slots:
         QTest::newRow("fusion") << 2 << QPoint(36, 48) << false << QSize(192, 256);
         QTest::newRow("pip") << 3 << QPoint(36, 48) << false << QSize(192, 256);
         QTest::newRow("crop outside the picture") << 2 << QPoint(80, 0) << true << QSize(192, 256);
+        QTest::newRow("crop left of the picture") << 2 << QPoint(-1, 48) << true << QSize(192, 256);
         QTest::newRow("pip on a smaller thermal picture") << 3 << QPoint(36, 48) << true << QSize(120, 160);
     }
     void thermalWithoutVisible()

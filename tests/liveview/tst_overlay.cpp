@@ -35,6 +35,7 @@ private slots:
         QTest::newRow("left half: right of the marker") << QPoint(50, 100) << QPoint(82, 106);
         QTest::newRow("right half: left of it") << QPoint(121, 100) << QPoint(81, 106);
         QTest::newRow("top rows: at the top edge") << QPoint(10, -6) << QPoint(42, 0);
+        QTest::newRow("one row lower: below the marker again") << QPoint(10, -5) << QPoint(42, 1);
         QTest::newRow("bottom: kept above 320") << QPoint(10, 294) << QPoint(42, 300);
     }
     void markerText()
