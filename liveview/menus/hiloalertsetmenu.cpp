@@ -163,8 +163,12 @@ void HiLoAlertSetMenu::step(int direction, int keyState)
 void HiLoAlertSetMenu::hideEvent(QHideEvent *event)
 {
     Screen::hideEvent(event);
-    if (!editing)
-        return;
+    if (editing)
+        endEdit();
+}
+
+void HiLoAlertSetMenu::endEdit()
+{
     editing = false;
     m_editedRow = nullptr;
     label_3->setStyleSheet(QString::fromLatin1(kValueStyle));
@@ -197,14 +201,10 @@ void HiLoAlertSetMenu::factoryResetForHiLoAlertSetMenu()
 {
     radioButton_2->click();
     radioButton_4->click();
-    editing = false;
-    m_editedRow = nullptr;
-    label_3->setStyleSheet(QString::fromLatin1(kValueStyle));
-    label_4->setStyleSheet(QString::fromLatin1(kValueStyle));
+    endEdit();
     label_3->setText(QString::number(alerts::kFactoryHighC));
     label_4->setText(QString::number(alerts::kFactoryLowC));
     label_5->setText(temps::unitSign(alerts::Unit::Celsius));
     label_6->setText(temps::unitSign(alerts::Unit::Celsius));
-    keepFocusOnRow(nullptr);
     pushButton->setFocus(Qt::OtherFocusReason);
 }

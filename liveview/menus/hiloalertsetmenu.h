@@ -49,6 +49,8 @@ private:
     void setAlert(const char *key, QAbstractButton *on, QAbstractButton *off, bool switchOn);
     void loadThresholds();
     void step(int direction, int keyState);
+    // Back to no row edited, both values in their plain style.
+    void endEdit();
     // Every entry but the edited row stops taking the focus while editing.
     void keepFocusOnRow(QWidget *row);
     alerts::Unit unit() const;
