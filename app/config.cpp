@@ -17,9 +17,206 @@
 namespace config {
 namespace {
 
+// ---- values Qt would build objects from ---------------------------------------
+// Qt's INI reader builds a Qt object of any type from a value written as
+// "@Variant(...)" or "@DateTime(...)", straight from the bytes in the file
+// (a value naming a picture type even stops a program without a screen).
+// Nothing here stores such a value: one found in a file was put there by hand
+// or by damage. Before Qt reads a file, each such value is rewritten as the
+// plain text it spells (the file replaced whole), so the key reads as that
+// text, an unparsable number, and no object is ever built from file bytes.
+namespace typed {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The elements of a raw value as Qt's reader decodes them: leading blanks
+// skipped, quotes, backslash escapes, unquoted commas between list elements.
+QStringList elements(QByteArrayView raw)
+{
+    QStringList out;
+    QString cur;
+    bool inQuotes = false;
+    bool quoted = false;      // the element had quotes: its blanks are its own
+    qsizetype chopLimit = 0;  // blanks before here came from escapes
+    qsizetype i = 0;
+    const qsizetype n = raw.size();
+    auto skipBlanks = [&] {
+        while (i < n && (raw[i] == ' ' || raw[i] == '\t'))
+            ++i;
+    };
+    auto endElement = [&] {
+        if (!quoted)
+            while (cur.size() > chopLimit && (cur.endsWith(u' ') || cur.endsWith(u'\t')))
+                cur.chop(1);
+        out << cur;
+        cur.clear();
+        quoted = false;
+        chopLimit = 0;
+    };
+    skipBlanks();
+    while (i < n) {
+        const char c = raw[i];
+        if (c == '\\') {
+            if (++i >= n)
+                break;
+            const char e = raw[i++];
+            static const char codes[] = "a\ab\bf\fn\nr\rt\tv\v\"\"?\?''\\\\";
+            const char *code = nullptr;
+            for (const char *p = codes; *p; p += 2)
+                if (*p == e)
+                    code = p;
+            if (code) {
+                cur += QChar(code[1]);
+            } else if (e == 'x' || (e >= '0' && e <= '7')) {
+                const int base = e == 'x' ? 16 : 8;
+                char16_t v = e == 'x' ? 0 : char16_t(e - '0');
+                bool any = e != 'x';
+                while (i < n && hexValue(raw[i]) >= 0 && hexValue(raw[i]) < base) {
+                    v = char16_t(v * base + hexValue(raw[i++]));
+                    any = true;
+                }
+                if (any)
+                    cur += QChar(v);
+            }   // any other escape (a line continuation too) adds nothing
+            chopLimit = cur.size();
+        } else if (c == '"') {
+            ++i;
+            quoted = true;
+            inQuotes = !inQuotes;
+            if (!inQuotes)
+                skipBlanks();
+        } else if (c == ',' && !inQuotes) {
+            endElement();
+            ++i;
+            skipBlanks();
+        } else {
+            qsizetype j = i + 1;
+            while (j < n && raw[j] != '\\' && raw[j] != '"' && raw[j] != ',')
+                ++j;
+            cur += QString::fromUtf8(raw.sliced(i, j - i));
+            i = j;
+        }
+    }
+    endElement();
+    return out;
+}
+
+bool builtFromBytes(const QString &s)
+{
+    return s.endsWith(u')') && (s.startsWith(QLatin1String("@Variant(")) || s.startsWith(QLatin1String("@DateTime(")));
+}
+
+// The value as a quoted INI string Qt reads back as exactly this text. A hex
+// escape takes every hex digit after it, so a digit right after one is
+// escaped too.
+QByteArray quoted(const QString &text)
+{
+    QByteArray out = "\"";
+    bool afterEscape = false;
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        const bool escape = u < 0x20 || u >= 0x7f || (afterEscape && u < 0x80 && hexValue(char(u)) >= 0);
+        if (escape) {
+            out += "\\x" + QByteArray::number(u, 16);
+        } else {
+            if (u == '"' || u == '\\')
+                out += '\\';
+            out += char(u);
+        }
+        afterEscape = escape;
+    }
+    return out + '"';
+}
+
+// The file with every value Qt would build an object from rewritten as
+// plain text; `changed` says whether there was one. Lines are found the way
+// Qt's reader finds them: quotes hold line ends and a ';' outside quotes
+// starts a comment.
+QByteArray plain(const QByteArray &data, bool *changed)
+{
+    QByteArray out;
+    *changed = false;
+    qsizetype pos = 0, copied = 0;
+    const qsizetype n = data.size();
+    while (pos < n) {
+        while (pos < n && isSpace(data[pos]))
+            ++pos;
+        const qsizetype start = pos;
+        qsizetype equals = -1;
+        bool inQuotes = false;
+        if (pos < n && data[pos] == ';') {
+            while (pos < n && data[pos] != '\n' && data[pos] != '\r')
+                ++pos;
+            continue;
+        }
+        while (pos < n) {
+            const char c = data[pos];
+            if ((c == '\n' || c == '\r' || c == ';') && !inQuotes)
+                break;
+            ++pos;
+            if (c == '=' && !inQuotes && equals < 0)
+                equals = pos - 1;
+            else if (c == '"')
+                inQuotes = !inQuotes;
+            else if (c == '\\' && pos < n)
+                ++pos;   // an escaped character, a line end too
+        }
+        const qsizetype end = pos;
+        if (pos < n && data[pos] == ';')
+            while (pos < n && data[pos] != '\n' && data[pos] != '\r')
+                ++pos;
+        if (equals < 0 || data[start] == '[')
+            continue;
+        qsizetype valueStart = equals + 1;
+        while (valueStart < end && isSpace(data[valueStart]))
+            ++valueStart;
+        const QStringList parts = elements(QByteArrayView(data).sliced(valueStart, end - valueStart));
+        if (std::none_of(parts.begin(), parts.end(), builtFromBytes))
+            continue;
+        QString text = parts.join(QLatin1String(", "));
+        if (text.startsWith(u'@'))
+            text.prepend(u'@');   // Qt reads "@@..." as the text "@..."
+        out += data.mid(copied, valueStart - copied) + quoted(text);
+        copied = end;
+        *changed = true;
+    }
+    return *changed ? out + data.mid(copied) : data;
+}
+
+// False when the file holds such a value and cannot be rewritten: it must
+// not be read then. The file is read whole each time (it is small): a check
+// kept by size and time could miss a change made within the clock's tick.
+bool makePlain(const Ini &ini)
+{
+    QFile f(filePath(ini));
+    if (!f.open(QIODevice::ReadOnly))
+        return true;   // absent, or Qt cannot read it either
+    bool changed = false;
+    const QByteArray text = plain(f.readAll(), &changed);
+    f.close();
+    if (!changed)
+        return true;
+    std::fprintf(stderr, "config: %s held values Qt would build objects from; rewritten as plain text\n",
+                 qPrintable(f.fileName()));
+    return board::replaceFile(QString::fromLatin1(ini.file), text);
+}
+
+}  // namespace typed
+
 std::unique_ptr<QSettings> open(const Ini &ini)
 {
-    auto s = std::make_unique<QSettings>(filePath(ini), QSettings::IniFormat);
+    // A file that keeps such a value is not read at all: its keys read as absent.
+    auto s = std::make_unique<QSettings>(typed::makePlain(ini) ? filePath(ini) : QString(), QSettings::IniFormat);
     s->beginGroup(QString::fromLatin1(ini.group));
     return s;
 }

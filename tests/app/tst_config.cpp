@@ -18,6 +18,8 @@ private slots:
     void numbersInRange_data();
     void numbersInRange();
     void batchReadsWhatTheFileHolds();
+    void valuesQtWouldBuildReadAsText_data();
+    void valuesQtWouldBuildReadAsText();
     void factoryValues();
 };
 
@@ -174,6 +176,39 @@ void TestConfig::batchReadsWhatTheFileHolds()
         Batch gone(Main);
         QCOMPARE(readString(Main, "high_temp_c"), QString());
     }
+}
+
+void TestConfig::valuesQtWouldBuildReadAsText_data()
+{
+    // An int 7 as Qt stores one: type 2, not null, then the value. Qt would
+    // read `trans` as 7; it must read as the text, which is no number.
+    const QByteArray raw = "@Variant(\\0\\0\\0\\x2\\0\\0\\0\\0\\x7)";
+    const QString text = QString::fromLatin1(QByteArray("@Variant(\0\0\0\x02\0\0\0\0\x07)", 19));
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("text");   // what `trans` reads
+    QTest::addColumn<bool>("kept");      // the file is left byte for byte
+    QTest::newRow("plain") << raw << text << false;
+    QTest::newRow("quoted, its @ escaped") << "  \"\\x40" + raw.mid(1) + "\"" << text << false;
+    QTest::newRow("in a list") << "5, " + raw << "5, " + text << false;
+    QTest::newRow("a date") << QByteArray("@DateTime(\\0)") << QString("@DateTime(") + QChar(0) + ")" << false;
+    QTest::newRow("a text that starts with @") << QByteArray("@@home") << QString("@home") << true;
+}
+
+void TestConfig::valuesQtWouldBuildReadAsText()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(QString, text);
+    QFETCH(bool, kept);
+    TestBoard b;
+    const QByteArray content = "; kept\n[config]\ncolor=Lava\ntrans=" + value + " ; a comment\nzone=Yes\n";
+    b.write(Main.file, content);
+    QCOMPARE(readTrans(), 50);
+    QCOMPARE(readString(Main, "trans"), text);
+    QCOMPARE(readString(Main, "color"), QString("Lava"));
+    QCOMPARE(readString(Main, "zone"), QString("Yes"));
+    QCOMPARE(b.read(Main.file) == content, kept);
+    write(Main, "zone", "No");   // a later write keeps the text
+    QCOMPARE(readString(Main, "trans"), text);
 }
 
 void TestConfig::factoryValues()
