@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSettings>
+#include <QtGlobal>
 
 #include <sys/stat.h>
 
@@ -206,8 +207,8 @@ bool makePlain(const Ini &ini)
     f.close();
     if (!changed)
         return true;
-    std::fprintf(stderr, "config: %s held values Qt would build objects from; rewritten as plain text\n",
-                 qPrintable(f.fileName()));
+    qWarning("config: %s held values Qt would build objects from; rewritten as plain text",
+             qPrintable(f.fileName()));
     return board::replaceFile(QString::fromLatin1(ini.file), text);
 }
 
