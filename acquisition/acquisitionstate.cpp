@@ -2,6 +2,7 @@
 
 std::atomic<int> paletteNumber{0};
 
+std::atomic<int> image_mode{0};
 std::atomic<int> pendingModuleCommand{kNoCommand};
 std::atomic<uint8_t> currentGain{0};
 std::atomic<uint8_t> temperature_scale{1};

@@ -21,6 +21,10 @@ enum ModuleCommand : int {
     kRecalLowGain = 32,
 };
 
+// Image mode of the live view: 0 thermal, 1 visible ("digital"), 2 blend,
+// 3 picture-in-picture. Set by the GUI thread; the loop takes a visible
+// frame only while it needs one.
+extern std::atomic<int> image_mode;
 // Pending module command, kNoCommand when none.
 extern std::atomic<int> pendingModuleCommand;
 // Gain in use: 0 low gain (high temperature range), 1 high gain (low range).

@@ -1,6 +1,6 @@
 #include "acquisition/framepath.h"
 
-#include "app/vectorclones.h"
+#include "core/vectorclones.h"
 
 #include <algorithm>
 #include <cstring>

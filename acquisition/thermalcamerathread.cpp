@@ -10,9 +10,8 @@
 #include "acquisition/picturepool.h"
 #include "acquisition/visiblecamera.h"
 #include "acquisition/yuv.h"
-#include "app/config.h"
-#include "app/threadend.h"
-#include "liveview/viewstate.h"
+#include "core/config.h"
+#include "core/threadend.h"
 
 #include <QDebug>
 

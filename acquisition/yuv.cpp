@@ -1,6 +1,6 @@
 #include "acquisition/yuv.h"
 
-#include "app/vectorclones.h"
+#include "core/vectorclones.h"
 
 #include <algorithm>
 #include <cmath>

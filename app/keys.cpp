@@ -7,9 +7,10 @@
 // it ran. firstOf() runs only the first rule whose test holds ("else if").
 #include "app/norvik7.h"
 
-#include "acquisition/menus/alignmentdistancemenu.h"
+#include "liveview/menus/alignmentdistancemenu.h"
 #include "acquisition/menus/temperaturescalesetmenu.h"
-#include "app/keystate.h"
+#include "core/keystate.h"
+#include "app/keyrecords.h"
 #include "app/menus/autopoweroffsetsubmenu.h"
 #include "app/menus/displayintensitysetsubmenu.h"
 #include "app/menus/mainmenu.h"

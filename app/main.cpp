@@ -1,5 +1,6 @@
 // The entry point: the boot splash first, the main window hidden behind it
 // until the live picture is ready.
+#include "core/placement.h"
 #include "app/bootprogressmenu.h"
 #include "app/norvik7.h"
 #include "app/startup.h"
@@ -36,8 +37,8 @@ int main(int argc, char **argv)
     w.setWindowFlags(w.windowFlags() | Qt::FramelessWindowHint);
     BootProgressMenu splash;
     splash.setWindowFlags(splash.windowFlags() | Qt::FramelessWindowHint);
-    startup::placeOnScreen(&w, 0, 0);
-    startup::placeOnScreen(&splash, 0, 0);
+    placement::placeOnScreen(&w, 0, 0);
+    placement::placeOnScreen(&splash, 0, 0);
 
     QImage blank(240, 320, QImage::Format_RGB888);
     blank.fill(Qt::black);

@@ -1,7 +1,7 @@
 #include "app/norvik7.h"
 
 #include "app/boardcommands.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "board/board.h"
 #include "liveview/overlaylayer.h"
 #include "liveview/viewstate.h"
@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 bool showBootSettingsMenu = false;
+int Norvik7::colorMap = 0;
 
 Norvik7::Norvik7(QMainWindow *parent) : QMainWindow(parent)
 {

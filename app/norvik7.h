@@ -73,7 +73,7 @@ class TcpServerThread;
 // File-scope state of start-up.
 extern bool showBootSettingsMenu;   // the first-boot language choice is pending
 
-// File-scope state of Wi-Fi (connectivity/norvik7_connectivity.cpp): the wlan0
+// File-scope state of Wi-Fi (app/norvik7_connectivity.cpp): the wlan0
 // address "aa:bb:cc:dd:ee:ff" and the access point's name.
 extern QString macOfWifi;
 extern QString ssidOfWifi;
@@ -132,10 +132,10 @@ public:
     QSplashScreen *lowBatteryTextSplash = nullptr;  // "Low battery!" under it
     QTimer *lowBatterySplashTimer = nullptr;        // closes both 2 s after the last warning
 
-    // ---- acquisition (acquisition/norvik7_acquisition.cpp) ----------------------------
+    // ---- acquisition (app/norvik7_acquisition.cpp) ----------------------------
     ThermalCameraThread *cameraThread = nullptr;   // the acquisition thread, never stopped
 
-    // ---- live view (liveview/norvik7_liveview.cpp) --------------------------------------
+    // ---- live view (app/norvik7_liveview.cpp) --------------------------------------
     QImage vlcImage;                          // the latest visible picture, as received
     composition::Composer composer;           // the picture of each image mode
     LiveSurface *liveSurface = nullptr;       // the picture and its overlays drawn as one while frames come
@@ -144,7 +144,7 @@ public:
     // The unit of the readouts: the checked button of the unit screen.
     temps::Unit displayUnit() const;
 
-    // ---- connectivity (connectivity/norvik7_connectivity.cpp) ---------------------------
+    // ---- connectivity (app/norvik7_connectivity.cpp) ---------------------------
     TcpServerThread *tcpServerThread = nullptr;    // the loopback temperature server, never stopped
     // Names the access point after the radio's address; leaves Wi-Fi off.
     void getLocalMachineMac();
@@ -216,7 +216,7 @@ public slots:
     void updateThermalCameraImage(QImage thermal, QImage visible, unsigned short centre, unsigned short max,
                                   unsigned short min, unsigned short zoneMax, int frameCounter);
 
-    // ---- alerts and colour bar (liveview/norvik7_alerts.cpp) -----------------------
+    // ---- alerts and colour bar (app/norvik7_alerts.cpp) -----------------------
     // On refresh frames, after the readouts: the high alert from the measured
     // value and the low alert from the frame minimum, both in Celsius.
     void evaluateAlerts(float measuredCelsius, float minimumCelsius);
@@ -225,7 +225,7 @@ public slots:
     // Factory reset: the running fusion transparency.
     void factoryResetForNorvik7();
 
-    // ---- live view: markers, cursors, alignment (liveview/norvik7_liveview.cpp) ----------
+    // ---- live view: markers, cursors, alignment (app/norvik7_liveview.cpp) ----------
     void updateMaxMinTemp(int maxRow, int maxCol, int minRow, int minCol, int frameCounter);
     void updateZoneMaxMinTemp(int maxRow, int maxCol, int minRow, int minCol, int frameCounter);
     void displayCenterCursor();
@@ -268,7 +268,7 @@ public slots:
     void resetPowerOffCount();
     void autoPowerOff();
 
-    // ---- acquisition (acquisition/norvik7_acquisition.cpp) -----------------------------
+    // ---- acquisition (app/norvik7_acquisition.cpp) -----------------------------
     // The blend's transparency, one step less or more (left and right keys).
     void decreaseTrans();
     void increaseTrans();
@@ -277,10 +277,10 @@ public slots:
     // The infrared module was asked to restart: "Initializing..." for 3 s.
     void resetThermalCamera();
 
-    // ---- connectivity (connectivity/norvik7_connectivity.cpp) ---------------------------
+    // ---- connectivity (app/norvik7_connectivity.cpp) ---------------------------
     void wifiSwitch();
 
-    // ---- capture and gallery (media/norvik7_capture.cpp, media/norvik7_gallery.cpp) ----
+    // ---- capture and gallery (app/norvik7_capture.cpp, app/norvik7_gallery.cpp) ----
     void isSaveImageVideo();
     void saveImage();
     void finishSaveImage();
@@ -306,15 +306,15 @@ private:
     void readStartupFlags();
     void readCalibrationValues();
     void createTimers();
-    void startThreads();               // acquisition/norvik7_acquisition.cpp
+    void startThreads();               // app/norvik7_acquisition.cpp
     void makeConnections();            // app/norvik7_menus.cpp
-    void makeAcquisitionConnections(); // acquisition/norvik7_acquisition.cpp
-    void startTcpServer();             // connectivity/norvik7_connectivity.cpp
-    void makeConnectivityConnections(); // connectivity/norvik7_connectivity.cpp
+    void makeAcquisitionConnections(); // app/norvik7_acquisition.cpp
+    void startTcpServer();             // app/norvik7_connectivity.cpp
+    void makeConnectivityConnections(); // app/norvik7_connectivity.cpp
     void setupPower();                 // app/power.cpp
     void setupKeyInput();              // app/keys.cpp
-    void makeMediaConnections();       // media/norvik7_gallery.cpp
-    // Capture (media/norvik7_capture.cpp).
+    void makeMediaConnections();       // app/norvik7_gallery.cpp
+    // Capture (app/norvik7_capture.cpp).
     void closeMenusForCapture();
     bool putPanelAway();   // menus closed, the panel hidden; true when it was shown
     void showCardTip(const QString &message);
@@ -347,7 +347,7 @@ private:
     // Start-up reveal: true when the frame is to be handled further.
     void revealOnFrame(int frameCounter);
 
-    // Live view (liveview/norvik7_liveview.cpp).
+    // Live view (app/norvik7_liveview.cpp).
     void setupLiveView();
     void takeSnapshots(unsigned short centre);
     void showPicture(const QImage &picture);

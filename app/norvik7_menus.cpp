@@ -2,9 +2,9 @@
 // and the status bar refresh.
 #include "app/norvik7.h"
 
-#include "acquisition/menus/alignmentdistancemenu.h"
+#include "liveview/menus/alignmentdistancemenu.h"
 #include "acquisition/menus/temperaturescalesetmenu.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "app/menus/autopoweroffsetsubmenu.h"
 #include "app/menus/displayintensitysetsubmenu.h"
 #include "app/menus/mainmenu.h"

@@ -3,11 +3,11 @@
 // board and processor temperatures.
 #include "app/norvik7.h"
 
+#include "core/placement.h"
 #include "app/boardcommands.h"
 #include "app/menus/autopoweroffsetsubmenu.h"
 #include "app/power.h"
 #include "app/powerrules.h"
-#include "app/startup.h"
 #include "board/board.h"
 #include "liveview/viewstate.h"
 
@@ -169,8 +169,8 @@ void Norvik7::showLowBatteryWarning()
         connect(this, &QObject::destroyed, lowBatterySplash, &QObject::deleteLater);
         connect(this, &QObject::destroyed, lowBatteryTextSplash, &QObject::deleteLater);
     }
-    startup::placeOnScreen(lowBatterySplash, 60, 96);
-    startup::placeOnScreen(lowBatteryTextSplash, 60, 256);
+    placement::placeOnScreen(lowBatterySplash, 60, 96);
+    placement::placeOnScreen(lowBatteryTextSplash, 60, 256);
     lowBatterySplash->show();
     lowBatteryTextSplash->show();
     lowBatteryTextSplash->showMessage(tr("Low battery!"), Qt::AlignCenter, Qt::white);

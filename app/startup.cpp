@@ -3,9 +3,8 @@
 #include "board/board.h"
 
 #include <QFontDatabase>
+#include <QCursor>
 #include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
 
 #include <cstdio>
 
@@ -26,13 +25,6 @@ void prepareApplication()
         std::printf("font Wenquanyiweimihei.ttf not loaded\n");
     if (!board::isSimulated())
         QGuiApplication::setOverrideCursor(Qt::BlankCursor);
-}
-
-void placeOnScreen(QWidget *w, int x, int y)
-{
-    const QScreen *s = QGuiApplication::primaryScreen();
-    const QPoint origin = s ? s->geometry().topLeft() : QPoint();
-    w->move(origin + QPoint(x, y));
 }
 
 }  // namespace startup

@@ -2,7 +2,7 @@
 // record written to the key device to the main menu shown (and painted), and
 // the processor time the idle program uses with all its timers running.
 // Usage: norvik7_keylatency [ROUNDS] [IDLE_SECONDS]
-#include "app/keystate.h"
+#include "core/keystate.h"
 #include "app/menus/mainmenu.h"
 #include "app/norvik7.h"
 #include "bench/benchsupport.h"

@@ -6,7 +6,7 @@
 //     image viewer (which lists the folder on every step);
 //   - the saved gray picture's enlargement against OpenCV's bilinear resize.
 // Usage: norvik7_mediabench [CAPTURES] [OPENINGS] [STEPS]
-#include "app/keystate.h"
+#include "core/keystate.h"
 #include "app/norvik7.h"
 #include "bench/benchsupport.h"
 #include "board/board.h"

@@ -7,6 +7,8 @@
 // under DIR, shell commands are logged to DIR/sim/commands.log and carried out
 // inside DIR, devices are plain files and FIFOs there.
 
+#include "core/boardpath.h"
+
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
@@ -16,23 +18,12 @@
 namespace board {
 
 // ---- simulated board ------------------------------------------------------
-bool isSimulated();
-// Root folder of the simulated board (empty on the device).
-QString simRoot();
-// Re-reads NORVIK7_ROOT; tests call this after changing the environment.
-void reloadEnvironment();
+// (isSimulated, simRoot, reloadEnvironment: core/boardpath.h)
 // Creates the board tree under the simulated root when it is empty or missing.
 // Does nothing on the device. Returns false when the root cannot be made.
 bool seedIfNeeded();
 // Makes the board's working directory ("/root") the current one.
 void enterWorkingDirectory();
-
-// ---- paths -----------------------------------------------------------------
-// Resolves an absolute board path to where it lives on this machine. Relative
-// paths are taken from the working directory "/root". On the simulated board
-// the result always stays under the root; names under the SD card folder are
-// matched without regard to case, as on the card's FAT volume.
-QString path(const QString &boardPath);
 
 // ---- shell -----------------------------------------------------------------
 // Runs one command line and returns its exit status: 0 when it succeeded, -1
@@ -75,7 +66,6 @@ void closeFd(int fd);
 
 // ---- SD card ---------------------------------------------------------------
 constexpr const char *kCardDevice = "/dev/mmcblk0p1";
-constexpr const char *kCardMount = "/media/mmcblk0p1";
 // Opens the card's block device to test that a card is there; -1 without one.
 int cardOpen();
 bool cardPresent();

@@ -4,7 +4,7 @@
 #include "acquisition/acquisitionstate.h"
 #include "acquisition/irmodule.h"
 #include "acquisition/modulerequests.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "board/board.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "connectivity/tcpserverthread.h"
 
-#include "app/threadend.h"
+#include "core/threadend.h"
 
 #include <QDebug>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "liveview/alertrules.h"
 
-#include "app/config.h"
+#include "core/config.h"
 
 namespace alerts {
 

@@ -1,6 +1,6 @@
 #include "liveview/composition.h"
 
-#include "app/vectorclones.h"
+#include "core/vectorclones.h"
 
 #include <algorithm>
 #include <cstring>

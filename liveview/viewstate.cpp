@@ -1,8 +1,5 @@
 #include "liveview/viewstate.h"
 
-#include "app/norvik7.h"
-
-std::atomic<int> image_mode{0};
 std::atomic<bool> saveImageEnable{false};
 std::atomic<bool> setImageEnable{true};
 std::atomic<bool> saveImageDone{true};
@@ -22,4 +19,3 @@ QString min_temp;
 QString center_temp;
 uint16_t irThermalRaw[256 * 192] = {};
 uint8_t irGrayRaw[256 * 192] = {};
-int Norvik7::colorMap = 0;

@@ -6,8 +6,9 @@
 
 #include <QString>
 
-// 0 thermal, 1 visible ("digital"), 2 blend, 3 picture-in-picture.
-extern std::atomic<int> image_mode;
+// image_mode, which the acquisition loop reads too, is kept with the
+// acquisition's shared state.
+#include "acquisition/acquisitionstate.h"
 // Set while an image capture runs; frames are dropped meanwhile.
 extern std::atomic<bool> saveImageEnable;
 // Cleared to freeze the live view (before a power-off, during a capture).

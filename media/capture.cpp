@@ -9,7 +9,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/config.h"
+#include "core/config.h"
+#include "core/wholefile.h"
 #include "board/board.h"
 #include "media/mediafolder.h"
 #include "media/savedimage.h"
@@ -70,22 +71,7 @@ QByteArray thermalFile(const Shot &s)
 
 bool writeWhole(const QString &boardPath, const QByteArray &data)
 {
-    // The part file is named after its folder and kind, not its number: one
-    // left by a power cut or a pulled card is written over by the next file of
-    // its kind, whatever number that one gets.
-    const QString target = board::path(boardPath);
-    const QFileInfo info(target);
-    const QString part = info.absolutePath() + QStringLiteral("/.") + info.suffix() + QStringLiteral(".part");
-    if (!board::cardWriteStep(target))
-        return false;
-    QFile f(part);
-    bool ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size() && f.flush() &&
-              ::fsync(f.handle()) == 0;
-    f.close();
-    ok = ok && board::cardWriteStep(target) && ::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) == 0;
-    if (!ok)
-        QFile::remove(part);
-    return ok;
+    return wholefile::write(board::path(boardPath), data, board::cardWriteStep);
 }
 
 bool writeJpeg(const QString &boardPath, const QImage &visible)

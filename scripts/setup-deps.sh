@@ -3,7 +3,7 @@
 # only when something is missing.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config python3
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libqt6svg6 qt6-qpa-plugins libgl-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-videoio-dev

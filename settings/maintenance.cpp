@@ -1,6 +1,7 @@
 #include "settings/maintenance.h"
 
 #include "board/board.h"
+#include "core/config.h"
 
 namespace maintenance {
 
@@ -63,6 +64,15 @@ QStringList eraseBootCommands()
 {
     return {QStringLiteral("echo 0 > /sys/block/mmcblk1boot0/force_ro"),
             QStringLiteral("dd if=/dev/zero of=/dev/mmcblk1boot0 bs=512 seek=2")};
+}
+
+void writeFactoryValues()
+{
+    for (const config::Factory &f : config::factoryValues())
+        config::write(config::Main, QString::fromLatin1(f.key), QString::fromLatin1(f.text));
+    config::write(config::System, QStringLiteral("language"), QStringLiteral("none"));
+    config::write(config::System, QStringLiteral("nuc_set"), QStringLiteral("No"));
+    board::run(QStringLiteral("sync"));
 }
 
 }  // namespace maintenance

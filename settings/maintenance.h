@@ -35,4 +35,7 @@ QStringList failedBackups();
 // board next starts from the card's system.
 QStringList eraseBootCommands();
 
+// Writes every factory value of the main file, then the system file's, then syncs.
+void writeFactoryValues();
+
 }  // namespace maintenance

@@ -1,6 +1,6 @@
 #include "settings/serialnumber.h"
 
-#include "app/config.h"
+#include "core/config.h"
 #include "board/board.h"
 
 #include <QDir>

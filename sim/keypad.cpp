@@ -1,6 +1,6 @@
 #include "sim/keypad.h"
 
-#include "app/keystate.h"
+#include "core/keystate.h"
 #include "sim/keyinjector.h"
 
 #include <QKeyEvent>

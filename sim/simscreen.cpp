@@ -1,6 +1,6 @@
 #include "sim/simscreen.h"
 
-#include "app/startup.h"
+#include "core/placement.h"
 #include "board/board.h"
 #include "sim/keyinjector.h"
 #include "sim/keypad.h"
@@ -60,7 +60,7 @@ void startSimulatorExtras(QObject *owner)
     if (qEnvironmentVariable("NORVIK7_KEYPAD") == QLatin1String("1")) {
         auto *pad = new Keypad(injector);
         QObject::connect(owner, &QObject::destroyed, pad, [pad] { delete pad; });
-        startup::placeOnScreen(pad, 240, 0);
+        placement::placeOnScreen(pad, 240, 0);
         pad->show();
     }
 }

@@ -3,7 +3,7 @@
 // gain (low temperatures), stored under `temperature_scale`. The stored
 // choice itself is the one process-wide `temperature_scale` shared with the
 // acquisition loop and the calibration page's gain toggle.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_temperaturescalesetmenu.h"
 
 class QLabel;

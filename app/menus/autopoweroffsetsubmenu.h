@@ -1,7 +1,7 @@
 #pragma once
 // "Auto power off": the idle time after which the device powers itself off,
 // and the shutdown sequence every power-off path ends in.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "app/powerrules.h"
 #include "ui_autopoweroffsetsubmenu.h"
 

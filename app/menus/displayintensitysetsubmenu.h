@@ -1,6 +1,6 @@
 #pragma once
 // "Display brightness": the backlight level, applied at start and on every choice.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_displayintensitysetsubmenu.h"
 
 extern bool displayIntensitySetSubMenuEnabled;

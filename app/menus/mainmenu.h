@@ -1,7 +1,7 @@
 #pragma once
 // The main menu bar: five icon buttons at the bottom of the live view, each
 // opening its pop-up or the settings list.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_mainmenu.h"
 
 extern bool mainMenuEnabled;

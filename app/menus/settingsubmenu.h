@@ -2,7 +2,7 @@
 // The two navigation lists of the settings tree. Opening one always puts the
 // focus on its first entry; each entry is wired by the main window to the
 // screen it opens.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_settingsubmenu.h"
 #include "ui_systemsettingsubmenu.h"
 

@@ -3,7 +3,7 @@
 // (`pushButton`), over the half-and-half blend of both pictures. The arrow
 // keys move the visible crop through the main window's offset functions;
 // Save stores the offsets there and confirms here.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_calimagesubmenu.h"
 
 class QTimer;

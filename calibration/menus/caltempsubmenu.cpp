@@ -2,7 +2,7 @@
 
 #include "acquisition/acquisitionstate.h"
 #include "acquisition/irmodule.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "board/board.h"
 #include "liveview/viewstate.h"
 

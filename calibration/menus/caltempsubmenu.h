@@ -4,7 +4,7 @@
 // Every button also reaches the acquisition thread (connected by the main
 // window), which carries out the module's part between frames and reports
 // the end with SignalCalibrationFinish() -> hideCalTips().
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "calibration/caltables.h"
 #include "ui_caltempsubmenu.h"
 

@@ -2,7 +2,7 @@
 // "USB mode": USB camera (first) or USB disk (second). Every start is in
 // camera mode; nothing is stored. A board script switches the USB role, run
 // only when the mode really changes.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_usbconnectmodesubmenu.h"
 
 extern bool usbConnectModeSubMenuEnabled;

@@ -1,7 +1,7 @@
 #pragma once
 // The Wi-Fi switch pop-up (`radioButton`, unchecked at start) and the page
 // that shows the access point's name and password while the radio is on.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_wifiopenstatusmenu.h"
 #include "ui_wifisubmenu.h"
 

@@ -2,7 +2,7 @@
 // The palette pop-up: seven palettes, the ticked radio button is the chosen
 // one. While it is open the focused palette is previewed; closing it without
 // OK falls back to the ticked one within 200 ms.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_colorsubmenu.h"
 
 class QTimer;

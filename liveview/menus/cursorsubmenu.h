@@ -1,6 +1,6 @@
 #pragma once
 // The cursor pop-up of the main menu bar: the three movable cursors.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_cursorsubmenu.h"
 
 extern bool cursorSubMenuEnabled;

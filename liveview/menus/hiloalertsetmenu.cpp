@@ -1,6 +1,6 @@
 #include "liveview/menus/hiloalertsetmenu.h"
 
-#include "app/keystate.h"
+#include "core/keystate.h"
 
 #include <QDebug>
 

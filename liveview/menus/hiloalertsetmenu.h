@@ -4,7 +4,7 @@
 // ends editing, up and down step the edited value); the radio pairs
 // radioButton/radioButton_2 (high) and radioButton_3/radioButton_4 (low) are
 // "On"/"Off".
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "liveview/alertrules.h"
 #include "ui_hiloalertsetmenu.h"
 

@@ -2,7 +2,7 @@
 // The image-mode pop-up: thermal, digital, fusion, PIP, alignment. While it is
 // open the live view shows the focused mode; closing it without OK returns to
 // the ticked mode within 200 ms.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_imagemodesubmenu.h"
 
 class QTimer;

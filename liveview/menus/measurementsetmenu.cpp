@@ -1,6 +1,6 @@
 #include "liveview/menus/measurementsetmenu.h"
 
-#include "app/keystate.h"
+#include "core/keystate.h"
 #include "liveview/alertrules.h"
 #include "liveview/measurementrules.h"
 

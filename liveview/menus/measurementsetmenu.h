@@ -3,7 +3,7 @@
 // (pushButton_emissivity, pushButton_temp, pushButton_distance) with its value
 // label on the right. OK starts and ends editing of the focused row; up and
 // down step the edited value; the camera gets a value when its edit ends.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_measurementsetmenu.h"
 
 class QTimer;

@@ -1,7 +1,7 @@
 #pragma once
 // The measurement pop-up of the main menu bar: centre spot, hot/cold spots
 // and zone, one check box each.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_tempsubmenu.h"
 
 extern bool tempSubMenuEnabled;

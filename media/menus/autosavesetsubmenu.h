@@ -1,7 +1,7 @@
 #pragma once
 // "Auto save": whether the trigger key saves at once, stored under `auto_save`.
 // `radioButton` is "No", `radioButton_2` is "Yes".
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_autosavesetsubmenu.h"
 
 extern bool autoSaveSetSubMenuEnabled;

@@ -1,6 +1,6 @@
 #pragma once
 // The "Information" pages of a saved image and of a video.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_imagedetailinfomenu.h"
 #include "ui_videodetailinfomenu.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The gallery: a grid of thumbnails of the card's images (list `ImageList`),
 // with its own slim scroll bar and a message label when there is nothing to show.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_imagelistviewer.h"
 
 #include <QElapsedTimer>

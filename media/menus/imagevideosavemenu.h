@@ -1,7 +1,7 @@
 #pragma once
 // The capture confirmation bar: cancel (`pushButton`, left) and save
 // (`pushButton_2`, right). The save button has the focus whenever it is shown.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_imagevideosavemenu.h"
 
 extern bool imageVideoSaveMenuEnabled;

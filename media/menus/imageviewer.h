@@ -1,7 +1,7 @@
 #pragma once
 // The full-screen image viewer (`ShowImageLabel`); `pushButton` shows the
 // previous image and `pushButton_2` the next one.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_imageviewer.h"
 
 class QSplashScreen;

@@ -1,6 +1,6 @@
 #pragma once
 // The viewer's bottom bar: previous (`pushButton`), the image name, next (`pushButton_2`).
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_imageviewermenu.h"
 
 extern bool imageViewerMenuEnabled;

@@ -3,7 +3,7 @@
 // "Information" (`pushButton_2`, left), so that left and right move the focus
 // the way they point. One instance serves images, one videos. The tip over
 // the bar names the focused button.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_imageviewersubmenu.h"
 
 extern bool imageViewerSubMenuEnabled;

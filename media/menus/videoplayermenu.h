@@ -1,7 +1,7 @@
 #pragma once
 // The video control bar: play/pause (`pushButton`, centre), back
 // (`pushButton_2`, left) and forward (`pushButton_3`, right).
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_videoplayermenu.h"
 
 extern bool videoPlayerMenuEnabled;

@@ -1,7 +1,7 @@
 #pragma once
 // The first-boot language screen: shown with the first live picture while the
 // system file's `language` reads "none"; "Next" appears once a language is picked.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_bootsettingsmenu.h"
 
 extern bool bootSettingsMenuEnabled;

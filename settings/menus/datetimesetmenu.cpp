@@ -1,6 +1,6 @@
 #include "settings/menus/datetimesetmenu.h"
 
-#include "app/keystate.h"
+#include "core/keystate.h"
 #include "board/board.h"
 
 #include <QTimer>

@@ -5,7 +5,7 @@
 // RIGHT and LEFT select a field, OK starts editing it (red), UP and DOWN step
 // it (by 10 on an auto-repeat), OK again writes the clock (but not after an
 // edit of the display format alone).
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "settings/datetimefields.h"
 #include "ui_datetimesetmenu.h"
 

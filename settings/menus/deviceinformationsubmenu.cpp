@@ -1,7 +1,7 @@
 #include "settings/menus/deviceinformationsubmenu.h"
 
 #include "board/board.h"
-#include "media/cardspace.h"
+#include "board/cardspace.h"
 #include "settings/serialnumber.h"
 #include "settings/sizetext.h"
 

@@ -2,7 +2,7 @@
 // "Device information": firmware version, serial number, card capacity and
 // free space; while open it reports the card's presence and a card too full
 // for another capture, and takes a serial number delivered on the card.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_deviceinformationsubmenu.h"
 
 class QTimer;

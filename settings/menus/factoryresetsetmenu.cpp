@@ -58,7 +58,7 @@ void FactoryResetSetMenu::factoryReset()
     emit factoryResetForSystem();
     factoryResetDone = false;
     // After the menus' own writes, so that the factory values win.
-    config::writeFactoryValues();
+    maintenance::writeFactoryValues();
     const int splashMs = maintenance::resetSplashMs(highGain);
     m_splash->show(QString::fromLatin1(ProgressSplash::kHourglass), tr("Resetting..."), splashMs);
     QTimer::singleShot(splashMs + maintenance::kDoneAfterSplashMs, this, &FactoryResetSetMenu::setFactoryRestDoneStatus);

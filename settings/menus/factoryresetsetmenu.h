@@ -3,7 +3,7 @@
 // screen always opens on "No" and returns to it once a reset is done, so that
 // one OK never resets by itself. While the reset runs (about 3.5 or 6.5 s)
 // the done flag is clear and the keys treat that as busy.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_factoryresetsetmenu.h"
 
 class ProgressSplash;

@@ -3,7 +3,7 @@
 // to it once a format is done or found no card, so that one OK never wipes
 // the card by itself. While the card is formatted (6.5 s) the done flag is
 // clear and the keys treat that as busy.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_formatsdcardsetmenu.h"
 
 class ProgressSplash;

@@ -1,7 +1,7 @@
 #pragma once
 // "Language": English or Chinese, stored under `language`. Choosing installs
 // or removes the Chinese translation at once; every open screen re-translates.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_languagesetsubmenu.h"
 
 class QTranslator;

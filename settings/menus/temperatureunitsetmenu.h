@@ -1,6 +1,6 @@
 #pragma once
 // "Temperature unit": Celsius or Fahrenheit, stored under `temp_unit`.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_temperatureunitsetmenu.h"
 
 extern bool temperatureUnitSetMenuEnabled;

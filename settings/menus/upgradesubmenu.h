@@ -3,7 +3,7 @@
 // "System" (pushButton_2), with two lines of text under them that tell how
 // the upgrade went. Once an upgrade has succeeded the panel stays with its
 // result until the device is powered off; a failed one can be tried again.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_upgradesubmenu.h"
 
 extern bool upgradeSubMenuEnabled;

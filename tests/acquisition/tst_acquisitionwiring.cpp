@@ -6,7 +6,7 @@
 #include "acquisition/menus/temperaturescalesetmenu.h"
 #include "acquisition/sdk/simcontrol.h"
 #include "acquisition/thermalcamerathread.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "app/norvik7.h"
 #include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/measurementsetmenu.h"

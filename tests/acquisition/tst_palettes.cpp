@@ -3,7 +3,7 @@
 #include "acquisition/framepath.h"
 #include "acquisition/palettes.h"
 #include "acquisition/thermalcamerathread.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "common/testboard.h"
 
 #include <QtTest>

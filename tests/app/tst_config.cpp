@@ -1,5 +1,6 @@
-#include "app/config.h"
+#include "core/config.h"
 #include "common/testboard.h"
+#include "settings/maintenance.h"
 
 #include <QSettings>
 #include <QtTest>
@@ -217,7 +218,7 @@ void TestConfig::factoryValues()
     write(Main, "auto_power_off", "Off");
     write(Main, "vlc_post_y", "12");   // not a factory key: survives
     write(System, "language", "English");
-    writeFactoryValues();
+    maintenance::writeFactoryValues();
     QSettings s(b.file(Main.file), QSettings::IniFormat);
     s.beginGroup("config");
     QCOMPARE(s.childKeys().size(), 37);   // 36 factory keys and vlc_post_y

@@ -1,7 +1,7 @@
 #include "app/boardcommands.h"
 #include "app/bootprogressmenu.h"
 #include "app/bootreveal.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "app/norvik7.h"
 #include "app/radiusprogressbar.h"
 #include "common/testboard.h"

@@ -4,8 +4,8 @@
 // page with unsaved offsets kept in memory only.
 #include "calibrationdevice.h"
 
-#include "app/config.h"
-#include "app/keystate.h"
+#include "core/config.h"
+#include "core/keystate.h"
 #include "calibration/menus/calimagesubmenu.h"
 #include "liveview/viewstate.h"
 

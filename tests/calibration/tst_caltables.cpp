@@ -7,7 +7,7 @@
 #include "acquisition/irmodule.h"
 #include "acquisition/modulerequests.h"
 #include "acquisition/sdk/simcontrol.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "calibration/caltables.h"
 #include "common/testboard.h"
 

@@ -2,8 +2,8 @@
 // The camera in a test, driven as a person drives it: a fresh simulated board,
 // the main window built on it and keys written into its key device, read by
 // the program's own notifier.
-#include "app/keystate.h"
-#include "app/menus/menuwindow.h"
+#include "core/keystate.h"
+#include "core/menuwindow.h"
 #include "app/norvik7.h"
 #include "liveview/menus/imagemodesubmenu.h"
 #include "common/testboard.h"

@@ -1,6 +1,6 @@
 // Wi-Fi: the access point's name written into the board's hostapd file, the
 // switch reached by keys through the system settings list, and the USB mode.
-#include "app/config.h"
+#include "core/config.h"
 #include "app/menus/settingsubmenu.h"
 #include "connectivity/hostapd.h"
 #include "connectivity/menus/usbconnectmodesubmenu.h"

@@ -5,7 +5,7 @@
 #include "acquisition/acqtestsupport.h"
 #include "common/livedevice.h"
 
-#include "app/config.h"
+#include "core/config.h"
 #include "liveview/viewstate.h"
 
 #include <QBuffer>

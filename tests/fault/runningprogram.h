@@ -3,7 +3,7 @@
 // own, driven through its key device, and what a fault campaign checks after
 // each blow: every image on the card whole, every INI file whole, the program
 // alive and still saving.
-#include "app/keystate.h"
+#include "core/keystate.h"
 #include "common/testboard.h"
 #include "media/savedimage.h"
 

@@ -3,7 +3,7 @@
 // is one the camera can take: a one-of-N choice names one of its buttons (and
 // reads the same the second time, once its default is written back), and
 // every number read within its range lands inside it.
-#include "app/config.h"
+#include "core/config.h"
 #include "board/board.h"
 
 #include <QDir>

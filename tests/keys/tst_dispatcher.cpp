@@ -1,8 +1,9 @@
 // The key dispatcher driven as a person drives the device: records written
 // into the key device of a simulated board, read by the program's own
 // notifier, and the screens that come and go.
-#include "app/config.h"
-#include "app/keystate.h"
+#include "core/config.h"
+#include "core/keystate.h"
+#include "app/keyrecords.h"
 #include "app/menus/autopoweroffsetsubmenu.h"
 #include "app/menus/mainmenu.h"
 #include "app/menus/settingsubmenu.h"

@@ -1,6 +1,6 @@
 // The simulator's keys: records written into the key device exactly as the
 // board's key driver writes them, from the on-screen keypad and the PC keyboard.
-#include "app/keystate.h"
+#include "core/keystate.h"
 #include "board/board.h"
 #include "common/testboard.h"
 #include "sim/keyinjector.h"

@@ -1,7 +1,8 @@
 // The key input's rules that need no main window: whole records out of the
 // key device's byte stream, and moving the focus between the entries of the
 // menu on top. Keys held together and the trigger are the dispatcher suite's.
-#include "app/keystate.h"
+#include "core/keystate.h"
+#include "app/keyrecords.h"
 #include "app/menustack.h"
 
 #include <QLabel>

@@ -2,8 +2,8 @@
 // and the picture of each image mode out; keys through the key device.
 // The infrared module is absent, so the frames are only those the test sends.
 #include "acquisition/liveframe.h"
-#include "app/config.h"
-#include "acquisition/menus/alignmentdistancemenu.h"
+#include "core/config.h"
+#include "liveview/menus/alignmentdistancemenu.h"
 #include "calibration/menus/caltempsubmenu.h"
 #include "common/imagediff.h"
 #include "common/livedevice.h"

@@ -1,7 +1,7 @@
 // The palette and image-mode pop-ups: preview by focus, confirm with OK, fall
 // back on closing; the colour bar and its pictures; the alignment distance.
 #include "acquisition/framepath.h"
-#include "acquisition/menus/alignmentdistancemenu.h"
+#include "liveview/menus/alignmentdistancemenu.h"
 #include "app/menus/mainmenu.h"
 #include "acquisition/palettenumber.h"
 #include "acquisition/palettes.h"

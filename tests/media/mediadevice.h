@@ -3,7 +3,7 @@
 // the main window booted into the live view, keys written into the key
 // device, images and videos put on the card, screens composed into one
 // screenshot to look at.
-#include "app/keystate.h"
+#include "core/keystate.h"
 #include "app/norvik7.h"
 #include "common/testboard.h"
 #include "liveview/viewstate.h"

@@ -3,7 +3,7 @@
 // exact, and every refusal leaves the card as it was.
 #include "mediadevice.h"
 
-#include "app/config.h"
+#include "core/config.h"
 #include "liveview/menus/measurementsetmenu.h"
 #include "media/capture.h"
 #include "media/menus/autosavesetsubmenu.h"

@@ -1,7 +1,7 @@
 // The saved image format: what the writer stores, the reader gives back, at
 // the offsets any other tool expects; the numbers of a capture; files that
 // are not what their name says; and the gallery's rules without a screen.
-#include "media/cardspace.h"
+#include "board/cardspace.h"
 #include "media/mediafolder.h"
 #include "media/mediatexts.h"
 #include "media/savedimage.h"

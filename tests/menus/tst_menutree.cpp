@@ -1,6 +1,6 @@
 // The menu windows of the main window: how they are built, how the menu tree
 // opens, the factory-reset fan-out and the status bar refresh.
-#include "app/config.h"
+#include "core/config.h"
 #include "app/menus/autopoweroffsetsubmenu.h"
 #include "app/menus/displayintensitysetsubmenu.h"
 #include "app/menus/mainmenu.h"

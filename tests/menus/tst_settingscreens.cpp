@@ -1,7 +1,7 @@
 // Every settings screen built on the one-of-N pattern, driven through its
 // named slots as the main window and the keys drive it.
 #include "acquisition/menus/temperaturescalesetmenu.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "app/menus/autopoweroffsetsubmenu.h"
 #include "app/menus/displayintensitysetsubmenu.h"
 #include "media/menus/autosavesetsubmenu.h"

@@ -2,7 +2,7 @@
 // low-battery power-off, the charger lines, the idle power-off and the
 // over-temperature shutdown, seen through the board's files, lines and command log.
 #include "app/boardcommands.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "app/menus/autopoweroffsetsubmenu.h"
 #include "app/norvik7.h"
 #include "app/power.h"

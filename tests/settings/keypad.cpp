@@ -2,8 +2,8 @@
 
 #include "connectivity/loopbackclient.h"
 
-#include "app/config.h"
-#include "app/keystate.h"
+#include "core/config.h"
+#include "core/keystate.h"
 #include "liveview/viewstate.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // Date and time: the field rules as plain functions, then the editor driven
 // by keys, setting the simulated board's clock (never the host's).
-#include "app/config.h"
-#include "app/keystate.h"
+#include "core/config.h"
+#include "core/keystate.h"
 #include "board/board.h"
 #include "settings/datetimefields.h"
 #include "settings/menus/datetimesetmenu.h"

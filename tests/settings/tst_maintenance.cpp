@@ -1,8 +1,8 @@
 // Device information, factory reset, card format and upgrade, driven by keys
 // on a simulated board: what the screens show, what is stored, and the board
 // commands in their order.
-#include "app/config.h"
-#include "app/keystate.h"
+#include "core/config.h"
+#include "core/keystate.h"
 #include "board/board.h"
 #include "settings/menus/deviceinformationsubmenu.h"
 #include "settings/menus/factoryresetsetmenu.h"

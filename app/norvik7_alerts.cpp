@@ -2,7 +2,7 @@
 #include "app/norvik7.h"
 
 #include "acquisition/thermalcamerathread.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "calibration/menus/caltempsubmenu.h"
 #include "liveview/alertrules.h"
 #include "liveview/livemenus.h"

@@ -6,7 +6,7 @@
 #include "acquisition/menus/temperaturescalesetmenu.h"
 #include "acquisition/palettes.h"
 #include "acquisition/thermalcamerathread.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "calibration/caltables.h"
 #include "calibration/menus/caltempsubmenu.h"
 #include "liveview/menus/colorsubmenu.h"

@@ -1,4 +1,4 @@
-#include "acquisition/menus/alignmentdistancemenu.h"
+#include "liveview/menus/alignmentdistancemenu.h"
 
 // The live view's vertical parallax step follows `alignmentDistanceValue`.
 #include "liveview/viewstate.h"

@@ -11,7 +11,7 @@
 #include <QMainWindow>
 #include <QList>
 
-#include "app/config.h"
+#include "core/config.h"
 
 #include <initializer_list>
 

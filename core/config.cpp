@@ -1,6 +1,6 @@
-#include "app/config.h"
+#include "core/config.h"
 
-#include "board/board.h"
+#include "core/boardpath.h"
 
 #include <QFile>
 #include <QSettings>
@@ -453,25 +453,6 @@ const QList<Factory> &factoryValues()
         {"alignment", "1.0"},     {"temperature_scale", "high_gain"}, {"wifi_switch", "Off"},
     };
     return list;
-}
-
-void writeFactoryValues()
-{
-    {
-        auto s = open(Main);
-        for (const Factory &f : factoryValues())
-            s->setValue(QString::fromLatin1(f.key), QString::fromLatin1(f.text));
-        s->endGroup();
-        s->sync();
-    }
-    {
-        auto s = open(System);
-        s->setValue(QStringLiteral("language"), QStringLiteral("none"));
-        s->setValue(QStringLiteral("nuc_set"), QStringLiteral("No"));
-        s->endGroup();
-        s->sync();
-    }
-    board::run(QStringLiteral("sync"));
 }
 
 }  // namespace config

@@ -1,4 +1,4 @@
-#include "media/cardspace.h"
+#include "board/cardspace.h"
 
 namespace cardspace {
 

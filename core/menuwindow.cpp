@@ -1,4 +1,4 @@
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 
 #include <QAbstractButton>
 #include <QEvent>

@@ -2,7 +2,7 @@
 // The alignment-distance bar: previous step, current distance, next step, in
 // metres. `pushButton` steps down, `pushButton_2` steps up; the right and
 // left keys step while the bar is shown.
-#include "app/menus/menuwindow.h"
+#include "core/menuwindow.h"
 #include "ui_alignmentdistancemenu.h"
 
 #include <QString>

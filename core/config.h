@@ -96,7 +96,5 @@ struct Factory {
     const char *text;
 };
 const QList<Factory> &factoryValues();
-// Writes every factory value of the main file, then the system file's, then syncs.
-void writeFactoryValues();
 
 }  // namespace config

@@ -11,7 +11,7 @@
 #include <QSplashScreen>
 #include <QTimer>
 
-#include "app/config.h"
+#include "core/config.h"
 #include "app/menus/displayintensitysetsubmenu.h"
 #include "app/menus/mainmenu.h"
 #include "app/norvik7.h"
@@ -21,7 +21,7 @@
 #include "liveview/menus/measurementsetmenu.h"
 #include "liveview/viewstate.h"
 #include "media/capture.h"
-#include "media/cardspace.h"
+#include "board/cardspace.h"
 #include "media/menus/imagelistviewer.h"
 #include "media/menus/imagevideosavemenu.h"
 #include "media/savedimage.h"

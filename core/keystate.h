@@ -1,9 +1,7 @@
 #pragma once
-// The key device's records and the key input's process-wide state (GUI
-// thread only), with the small rules that need no widget: whole records out of
-// a byte stream, two arrows held together, the trigger key's short and long press.
-#include "app/keyrecords.h"
-
+// The key codes and the key input's process-wide state (GUI thread only),
+// with the small rules that need no widget: two arrows held together, the
+// trigger key's short and long press.
 #include <QString>
 
 class QCheckBox;

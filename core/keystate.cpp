@@ -1,4 +1,4 @@
-#include "app/keystate.h"
+#include "core/keystate.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 #include "app/norvik7.h"
 
 #include "acquisition/thermalcamerathread.h"
-#include "app/config.h"
+#include "core/config.h"
 #include "board/board.h"
 #include "connectivity/hostapd.h"
 #include "connectivity/menus/wifisubmenu.h"
