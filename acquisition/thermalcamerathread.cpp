@@ -12,6 +12,7 @@
 #include "acquisition/yuv.h"
 #include "app/config.h"
 #include "app/threadend.h"
+#include "core/logging.h"
 #include "liveview/viewstate.h"
 
 #include <QDebug>
@@ -78,7 +79,7 @@ void ThermalCameraThread::startGain()
 
 void ThermalCameraThread::run()
 {
-    qDebug() << "ThermalCameraThread:" << QThread::currentThreadId();
+    qCDebug(lcAcquisition) << "ThermalCameraThread:" << QThread::currentThreadId();
     const ThreadEnd ended{m_ended};
     if (!startModule())
         return;
