@@ -88,7 +88,9 @@ QSettings *openingFor(const Ini &ini)
     auto kept = std::find_if(t_kept.begin(), t_kept.end(),
                              [&](const KeptOpening &k) { return k.path == path && k.group == ini.group; });
     if (kept == t_kept.end()) {
-        t_kept.push_back({path, ini.group});
+        t_kept.emplace_back();
+        t_kept.back().path = path;
+        t_kept.back().group = ini.group;
         kept = t_kept.end() - 1;
     }
     KeptOpening &k = *kept;
