@@ -11,6 +11,7 @@
 #include "acquisition/visiblecamera.h"
 #include "acquisition/yuv.h"
 #include "core/config.h"
+#include "core/logging.h"
 #include "core/threadend.h"
 
 #include <QDebug>
@@ -77,7 +78,7 @@ void ThermalCameraThread::startGain()
 
 void ThermalCameraThread::run()
 {
-    qDebug() << "ThermalCameraThread:" << QThread::currentThreadId();
+    qCDebug(lcAcquisition) << "ThermalCameraThread:" << QThread::currentThreadId();
     const ThreadEnd ended{m_ended};
     if (!startModule())
         return;

@@ -168,7 +168,7 @@ void Norvik7::makeConnections()
 {
     makeMediaConnections();
     // A button whose click opens a screen.
-    auto opens = [this](QAbstractButton *button, auto *screen, auto enable) {
+    auto opens = [](QAbstractButton *button, auto *screen, auto enable) {
         connect(button, &QAbstractButton::clicked, screen, enable);
     };
 

@@ -1,12 +1,11 @@
 #include "app/startup.h"
 
 #include "board/board.h"
+#include "core/logging.h"
 
 #include <QFontDatabase>
 #include <QCursor>
 #include <QGuiApplication>
-
-#include <cstdio>
 
 namespace startup {
 
@@ -14,7 +13,7 @@ void prepareBoard()
 {
     board::reloadEnvironment();
     if (board::isSimulated() && !board::seedIfNeeded())
-        std::printf("cannot seed the simulated board at %s\n", qPrintable(board::simRoot()));
+        qCWarning(lcSim, "cannot seed the simulated board at %s", qPrintable(board::simRoot()));
     board::enterWorkingDirectory();
 }
 
@@ -22,7 +21,7 @@ void prepareApplication()
 {
     // Qt 6 is UTF-8 throughout: no codecs to set.
     if (QFontDatabase::addApplicationFont(QStringLiteral("Wenquanyiweimihei.ttf")) < 0)
-        std::printf("font Wenquanyiweimihei.ttf not loaded\n");
+        qCWarning(lcApp, "font Wenquanyiweimihei.ttf not loaded");
     if (!board::isSimulated())
         QGuiApplication::setOverrideCursor(Qt::BlankCursor);
 }

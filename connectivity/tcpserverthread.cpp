@@ -1,5 +1,6 @@
 #include "connectivity/tcpserverthread.h"
 
+#include "core/logging.h"
 #include "core/threadend.h"
 
 #include <QDebug>
@@ -84,7 +85,7 @@ int TcpServerThread::openListener(bool report)
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         if (report)
-            std::printf("create socket error: %s errno :%d\n", std::strerror(errno), errno);
+            qCWarning(lcConnectivity, "create socket error: %s errno :%d", std::strerror(errno), errno);
         return -1;
     }
     const int on = 1;
@@ -95,7 +96,7 @@ int TcpServerThread::openListener(bool report)
     addr.sin_port = htons(static_cast<uint16_t>(m_requestedPort));
     if (::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) < 0 || ::listen(fd, kBacklog) < 0) {
         if (report)
-            std::printf("bind socket error: %s errno :%d\n", std::strerror(errno), errno);
+            qCWarning(lcConnectivity, "bind socket error: %s errno :%d", std::strerror(errno), errno);
         ::close(fd);
         return -1;
     }
@@ -107,7 +108,7 @@ int TcpServerThread::openListener(bool report)
 
 void TcpServerThread::run()
 {
-    qDebug() << "TcpServerThread:" << QThread::currentThreadId();
+    qCDebug(lcConnectivity) << "TcpServerThread:" << QThread::currentThreadId();
     const ThreadEnd ended{m_ended};
     int listener = -1;
     bool reported = false;

@@ -1,6 +1,7 @@
 #include "core/config.h"
 
 #include "core/boardpath.h"
+#include "core/wholefile.h"
 
 #include <QFile>
 #include <QSettings>
@@ -209,7 +210,7 @@ bool makePlain(const Ini &ini)
         return true;
     qWarning("config: %s held values Qt would build objects from; rewritten as plain text",
              qPrintable(f.fileName()));
-    return board::replaceFile(QString::fromLatin1(ini.file), text);
+    return wholefile::write(f.fileName(), text);
 }
 
 }  // namespace typed
@@ -286,7 +287,9 @@ QSettings *openingFor(const Ini &ini)
     auto kept = std::find_if(t_kept.begin(), t_kept.end(),
                              [&](const KeptOpening &k) { return k.path == path && k.group == ini.group; });
     if (kept == t_kept.end()) {
-        t_kept.push_back({path, ini.group});
+        t_kept.emplace_back();
+        t_kept.back().path = path;
+        t_kept.back().group = ini.group;
         kept = t_kept.end() - 1;
     }
     KeptOpening &k = *kept;

@@ -1,5 +1,7 @@
 #include "media/mediafolder.h"
 
+#include "core/logging.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -19,17 +21,17 @@ Listing listImages()
     const QString folder = hostFolder();
     const QFileInfo info(folder);
     if (!info.isDir()) {
-        qWarning() << "Cannot find the directory";
+        qCWarning(lcMedia) << "Cannot find the directory";
         return l;
     }
     QDir dir(folder);
     if (!info.isReadable() || !dir.isReadable()) {
-        qWarning() << "Cannot read the directory";
+        qCWarning(lcMedia) << "Cannot read the directory";
         l.status = Status::Unreadable;
         return l;
     }
     l.names = dir.entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name);
-    qDebug() << "The DCIM_100 have " << l.names.size() << " images!";
+    qCDebug(lcMedia) << "The DCIM_100 have " << l.names.size() << " images!";
     if (l.names.size() > kMaxListed) {
         l.status = Status::TooMany;
         l.names.clear();

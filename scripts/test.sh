@@ -9,12 +9,14 @@
 # The sanitizer builds leave the benchmarks out and trade optimisation and
 # debug information for build time (-O1, line tables). NORVIK7_SANITIZERS=0
 # runs the first stage only (a quick check on a desktop). Each step prints its
-# time; the exit status is non-zero when any stage failed.
+# time; the exit status is non-zero when any stage failed. Every stage builds
+# with -Werror (NORVIK7_WERROR=OFF in the environment turns it off).
 set -uo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup-deps.sh" || exit 1
 export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"
+werror="-DNORVIK7_WERROR=${NORVIK7_WERROR:-ON}"
 failed=0
 
 # step NAME COMMAND...: runs the command, prints its time and result.
@@ -38,12 +40,12 @@ sanitized() {   # BUILD_DIR OPTION [targets]
   shift 2
   [ $# -eq 0 ] || targets=(--target "$@")
   cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
-    -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1" -DNORVIK7_BUILD_BENCH=OFF "-D$option=ON" >/dev/null &&
+    -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1" -DNORVIK7_BUILD_BENCH=OFF "$werror" "-D$option=ON" >/dev/null &&
     cmake --build "$dir" --parallel "$jobs" "${targets[@]}"
 }
 
 normal="${BUILD_DIR:-$here/build}"
-step "build" "$here/scripts/build.sh" && step "suite" suite "$normal"
+step "build" "$here/scripts/build.sh" "$werror" && step "suite" suite "$normal"
 
 if [ "${NORVIK7_SANITIZERS:-1}" != 0 ]; then
   step "build-asan" sanitized "$here/build-asan" NORVIK7_ASAN && step "suite-asan" suite "$here/build-asan"

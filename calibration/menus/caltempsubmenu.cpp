@@ -4,6 +4,7 @@
 #include "acquisition/irmodule.h"
 #include "core/config.h"
 #include "board/board.h"
+#include "core/logging.h"
 #include "liveview/viewstate.h"
 
 #include <QDebug>
@@ -271,4 +272,4 @@ void CalTempSubMenu::cmd_KBC_B_CAL()
 
 void CalTempSubMenu::cmd_KBC_B_CAL_Enable() { shutterReady = true; }
 
-void CalTempSubMenu::cmd_AGC_BYPASS_enable() { qDebug() << "cmd_AGC_BYPASS_enable"; }
+void CalTempSubMenu::cmd_AGC_BYPASS_enable() { qCDebug(lcCalibration) << "cmd_AGC_BYPASS_enable"; }

@@ -1,6 +1,7 @@
 #include "liveview/menus/hiloalertsetmenu.h"
 
 #include "core/keystate.h"
+#include "core/logging.h"
 
 #include <QDebug>
 
@@ -84,8 +85,8 @@ void HiLoAlertSetMenu::loadThresholds()
     // A hand-edited file cannot put a threshold outside its unit's band.
     hiAlertTempValue = config::readIntInRange(config::Main, highKey, band.lowest, band.highest, highDefault);
     loAlertTempValue = config::readIntInRange(config::Main, lowKey, band.lowest, band.highest, lowDefault);
-    qDebug() << (highKey + QStringLiteral(" is ")) << hiAlertTempValue;
-    qDebug() << (lowKey + QStringLiteral(" is ")) << loAlertTempValue;
+    qCDebug(lcLiveView) << (highKey + QStringLiteral(" is ")) << hiAlertTempValue;
+    qCDebug(lcLiveView) << (lowKey + QStringLiteral(" is ")) << loAlertTempValue;
     label_3->setText(QString::number(hiAlertTempValue));
     label_4->setText(QString::number(loAlertTempValue));
     label_5->setText(temps::unitSign(u));

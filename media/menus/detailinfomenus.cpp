@@ -1,5 +1,7 @@
 #include "media/menus/detailinfomenus.h"
 
+#include "core/logging.h"
+
 #include <QDebug>
 #include <QFileInfo>
 
@@ -33,7 +35,7 @@ void ImageDetailInfoMenu::updateImageDetailInfoMenu(QString name)
     if (!enableUpdate)
         return;
     enableUpdate = false;
-    qDebug() << "ImageDetailInfoMenu::updateImageDetailInfoMenu";
+    qCDebug(lcMedia) << "ImageDetailInfoMenu::updateImageDetailInfoMenu";
     FileName->setText(name);
     const QString path = board::path(mediafolder::boardPath(name));
     if (QFileInfo(path).isFile()) {

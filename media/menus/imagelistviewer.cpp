@@ -1,5 +1,7 @@
 #include "media/menus/imagelistviewer.h"
 
+#include "core/logging.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
@@ -155,7 +157,7 @@ QListWidgetItem *ImageListViewer::makeItem(const QString &name) const
         reader.read(&picture);
     }
     if (picture.isNull()) {
-        qDebug("Image: File name is %s, File size is %d", qPrintable(name), int(info.size()));
+        qCDebug(lcMedia, "Image: File name is %s, File size is %d", qPrintable(name), int(info.size()));
         return nullptr;
     }
     const QImage thumb = picture.scaled(60, 80, Qt::IgnoreAspectRatio, Qt::FastTransformation);
@@ -277,10 +279,10 @@ void ImageListViewer::currentItemUpdate(QString name)
     const QList<QListWidgetItem *> found = ImageList->findItems(text, Qt::MatchExactly);
     if (!found.isEmpty()) {
         ImageList->setCurrentItem(found.first());
-        qDebug() << "Row is " << ImageList->row(found.first());
+        qCDebug(lcMedia) << "Row is " << ImageList->row(found.first());
     }
     const int row = ImageList->currentRow();
-    qDebug() << "Current row is " << row;
+    qCDebug(lcMedia) << "Current row is " << row;
     if (row <= 2)
         showPreviousImageList();
 }
@@ -293,7 +295,7 @@ void ImageListViewer::deleteImage(QString name)
     for (QListWidgetItem *item : ImageList->findItems(text, Qt::MatchExactly))
         delete ImageList->takeItem(ImageList->row(item));
     m_fileNames.removeAll(name);
-    qDebug() << "Delete image!......";
+    qCDebug(lcMedia) << "Delete image!......";
     QFile::remove(board::path(mediafolder::boardPath(text + QStringLiteral(".jpg"))));
     board::run(QStringLiteral("sync"));
     board::run(QStringLiteral("sync"));

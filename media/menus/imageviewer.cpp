@@ -1,5 +1,7 @@
 #include "media/menus/imageviewer.h"
 
+#include "core/logging.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QImageReader>
@@ -121,7 +123,7 @@ void ImageViewer::deleteCurrentImage()
     QFile::remove(board::path(mediafolder::boardPath(name)));
     emit deleteImage(name);
     const mediafolder::Listing after = mediafolder::listImages();
-    qDebug() << "Dir count is " << after.names.size();
+    qCDebug(lcMedia) << "Dir count is " << after.names.size();
     currentImageName.clear();
     if (after.names.isEmpty() || at < 0) {
         hide();   // nothing left to show

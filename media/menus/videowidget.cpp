@@ -1,5 +1,7 @@
 #include "media/menus/videowidget.h"
 
+#include "core/logging.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QPainter>
@@ -39,13 +41,13 @@ void myWidget::openVideoFile(QString path)
         // Without the decoder no video plays: the player says so.
         const QString reason = videofile::decoderError();
         if (!reason.isEmpty()) {
-            qWarning().noquote() << reason;
+            qCWarning(lcMedia).noquote() << reason;
             m_error = tr("Video playback is not available");
             m_image = QImage();
             resize(240, 320);
             update();
         }
-        qDebug() << "Cannot open the video" << path;
+        qCWarning(lcMedia) << "Cannot open the video" << path;
         play_flags = 0;
         emit playStatusChanged(false);
         return;
@@ -81,7 +83,7 @@ void myWidget::nextFrame()
         endPlayback();
         return;
     }
-    qDebug() << "Current postion is " << cur_pos;
+    qCDebug(lcMedia) << "Current postion is " << cur_pos;
 }
 
 void myWidget::endPlayback()
@@ -93,7 +95,7 @@ void myWidget::endPlayback()
     cur_pos = 0;
     emit playStatusChanged(false);
     emit videoPlayExit();
-    qDebug() << "Video play end ...";
+    qCDebug(lcMedia) << "Video play end ...";
 }
 
 void myWidget::videoPlayAndPause()

@@ -1,6 +1,7 @@
 #include "settings/menus/factoryresetsetmenu.h"
 
 #include "acquisition/acquisitionstate.h"
+#include "core/logging.h"
 #include "settings/maintenance.h"
 #include "settings/menus/progresssplash.h"
 
@@ -53,7 +54,7 @@ void FactoryResetSetMenu::factoryReset()
 {
     if (!factoryResetDone)
         return;
-    qDebug() << "Factory reset ...";
+    qCDebug(lcSettings) << "Factory reset ...";
     const bool highGain = temperature_scale.load() == 1;
     emit factoryResetForSystem();
     factoryResetDone = false;

@@ -1,6 +1,7 @@
 #include "settings/menus/formatsdcardsetmenu.h"
 
 #include "board/board.h"
+#include "core/logging.h"
 #include "settings/maintenance.h"
 #include "settings/menus/progresssplash.h"
 
@@ -52,7 +53,7 @@ void FormatSdcardSetMenu::updateFormatSdcardSetting()
         checkDefault();
         return;
     }
-    qDebug() << "Format sdcard ...";
+    qCDebug(lcSettings) << "Format sdcard ...";
     formatSdcardDone = false;
     m_splash->show(QString::fromLatin1(ProgressSplash::kHourglass), tr("Formatting..."), maintenance::kFormatSplashMs);
     QTimer::singleShot(maintenance::kFormatDoneMs, this, &FormatSdcardSetMenu::setFormatSdcardDoneStatus);

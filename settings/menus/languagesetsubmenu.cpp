@@ -1,5 +1,7 @@
 #include "settings/menus/languagesetsubmenu.h"
 
+#include "core/logging.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QTranslator>
@@ -36,10 +38,10 @@ void LanguageSetSubMenu::updateLanguageSetting()
         auto *t = new QTranslator;
         if (t->load(QString::fromLatin1(kTranslation)) && QCoreApplication::installTranslator(t)) {
             translator = t;
-            qDebug() << "Install translator ...";
+            qCDebug(lcSettings) << "Install translator ...";
         } else {
             delete t;
-            qDebug() << "Install translator failed ...";
+            qCWarning(lcSettings) << "Install translator failed ...";
         }
     }
     storeChecked();

@@ -1,6 +1,7 @@
 #include "settings/menus/upgradesubmenu.h"
 
 #include "board/board.h"
+#include "core/logging.h"
 #include "settings/maintenance.h"
 
 #include <QApplication>
@@ -63,7 +64,7 @@ void UpgradeSubMenu::upgradeApplication()
     // A script that is missing, cannot be started or fails has not put the
     // new program in place: nothing is stored and the panel says so.
     if (board::run(QString::fromLatin1(maintenance::kUpgradeScript)) != 0) {
-        qWarning("The upgrade script failed");
+        qCWarning(lcSettings, "The upgrade script failed");
         failed(QT_TR_NOOP("Upgrade failed!"));
         return;
     }
@@ -84,7 +85,7 @@ void UpgradeSubMenu::upgradeSystem()
     }
     const QString backup = board::path(QString::fromLatin1(maintenance::kBackupFolder));
     if (!QDir(backup).exists()) {
-        qWarning("Cannot find the directory");
+        qCWarning(lcSettings, "Cannot find the directory");
         QDir().mkpath(backup);
     }
     for (const QString &command : maintenance::backupCommands())
@@ -99,7 +100,7 @@ void UpgradeSubMenu::upgradeSystem()
     // Each step runs only after the one before it succeeded.
     for (const QString &command : maintenance::eraseBootCommands()) {
         if (board::run(command) != 0) {
-            qWarning("Erasing the boot area failed");
+            qCWarning(lcSettings, "Erasing the boot area failed");
             failed(QT_TR_NOOP("Erase failed!"));
             return;
         }
