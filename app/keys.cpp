@@ -161,8 +161,15 @@ void clickSecondIfFocusedElseFirst(QWidget *menu)
     click(menu && second && menu->focusWidget() == second ? second : buttonOf(menu, 0));
 }
 
-// The focused button of a menu, when it is of the named kind; the dispatcher's
-// process-wide pointers keep what was looked at last.
+// What the dispatcher looked at last: the focused widget of a menu, that
+// widget as the kind of button asked for, and the gallery's current item.
+QWidget *current_focus_w = nullptr;
+QRadioButton *rbtn = nullptr;
+QCheckBox *ckb = nullptr;
+QPushButton *btn = nullptr;
+QListWidgetItem *lwitem = nullptr;
+
+// The focused button of a menu, when it is of the named kind.
 QRadioButton *focusedRadio(QWidget *menu)
 {
     current_focus_w = menu ? menu->focusWidget() : nullptr;
@@ -287,7 +294,7 @@ void Norvik7::handleKeyRecord(const keys::KeyRecord &record)
     if (!isVisible())
         return;   // booting: read and thrown away
     keyCodeText = keys::codeText(code);
-    longPressKey = record.value == keyvalue::Repeat;
+    keys::setLongPress(record.value == keyvalue::Repeat);
     if (record.value < keyvalue::Release || record.value > keyvalue::Repeat)
         return;
     if (!dispatchKey(code, record.value)) {
@@ -359,7 +366,7 @@ void Norvik7::afterArrow(int value, bool forward)
 
 void Norvik7::keyUp(int value)
 {
-    up_key_stat = value;
+    keys::setArrowState(keycode::Up, value);
     if (value == keyvalue::Release)
         return;
     const bool press = value == keyvalue::Press;
@@ -388,7 +395,7 @@ void Norvik7::keyUp(int value)
          }},
         {"3. UP with DOWN in the live view: temperature calibration",
          [&] {
-             return keys::heldTogether(up_key_stat, down_key_stat) &&
+             return keys::heldTogether(keys::arrowState(keycode::Up), keys::arrowState(keycode::Down)) &&
                     allHidden(mainMenu, imageListViewer, upgradeSubMenu);
          },
          [&] {
@@ -414,7 +421,7 @@ void Norvik7::keyUp(int value)
 
 void Norvik7::keyDown(int value)
 {
-    down_key_stat = value;
+    keys::setArrowState(keycode::Down, value);
     if (value == keyvalue::Release)
         return;
     focusSetByRule = false;
@@ -436,7 +443,7 @@ void Norvik7::keyDown(int value)
 
 void Norvik7::keyLeft(int value)
 {
-    left_key_stat = value;
+    keys::setArrowState(keycode::Left, value);
     if (value == keyvalue::Release)
         return;
     const bool press = value == keyvalue::Press;
@@ -471,7 +478,7 @@ void Norvik7::keyLeft(int value)
          }},
         {"4. LEFT with RIGHT in the thermal view: upgrade",
          [&] {
-             return keys::heldTogether(left_key_stat, right_key_stat) &&
+             return keys::heldTogether(keys::arrowState(keycode::Left), keys::arrowState(keycode::Right)) &&
                     allHidden(mainMenu, imageListViewer, calTempSubMenu, calImageSubMenu, imageVideoSaveMenu) &&
                     !anyCursorMoveFlag() && image_mode.load() == 0;
          },
@@ -482,7 +489,7 @@ void Norvik7::keyLeft(int value)
          Flow::Stop},
         {"5. LEFT with DOWN, not in the blend: image calibration",
          [&] {
-             return keys::heldTogether(left_key_stat, down_key_stat) &&
+             return keys::heldTogether(keys::arrowState(keycode::Left), keys::arrowState(keycode::Down)) &&
                     allHidden(mainMenu, imageListViewer, calTempSubMenu, upgradeSubMenu, imageVideoSaveMenu) &&
                     !anyCursorMoveFlag() && image_mode.load() != 2;
          },
@@ -512,7 +519,7 @@ void Norvik7::keyLeft(int value)
 
 void Norvik7::keyRight(int value)
 {
-    right_key_stat = value;
+    keys::setArrowState(keycode::Right, value);
     if (value == keyvalue::Release)
         return;
     const bool press = value == keyvalue::Press;

@@ -73,9 +73,7 @@ class TcpServerThread;
 // File-scope state of start-up.
 extern bool showBootSettingsMenu;   // the first-boot language choice is pending
 
-// File-scope state of Wi-Fi (app/norvik7_connectivity.cpp): the wlan0
-// address "aa:bb:cc:dd:ee:ff" and the access point's name.
-extern QString macOfWifi;
+// The access point's name (app/norvik7_connectivity.cpp).
 extern QString ssidOfWifi;
 
 // File-scope state of the menus and status bar.

@@ -29,6 +29,10 @@
 
 namespace {
 
+int imageCount = 0;   // number of the image being written
+// The screen as it was when the picture froze, before the panel came up.
+QImage frozenScreen;
+
 const char *const kCardTipStyle = "background-color: rgba(255, 255, 255, 30%);\nborder-color: rgb(255, 255, 255);\n";
 const char *const kSavedStyle = "background-color: rgba(58, 58, 58, 50%);\nborder-color: rgb(255, 255, 255);\n";
 
@@ -159,9 +163,7 @@ void Norvik7::isSaveImageVideo()
     }
     // The picture saved is the screen as it froze, without the panel over it.
     frozenScreen = grabScreen();
-    imageVideoSaveMenu->pushButton_2->setFocus();
-    imageVideoSaveMenu->show();
-    imageVideoSaveMenuEnabled = false;
+    imageVideoSaveMenu->openForCapture();
 }
 
 void Norvik7::abandonSave()

@@ -15,7 +15,8 @@
 
 #include <cstdio>
 
-QString macOfWifi;
+// The wlan0 address "aa:bb:cc:dd:ee:ff".
+static QString macOfWifi;
 QString ssidOfWifi;
 
 void Norvik7::startTcpServer()

@@ -414,7 +414,7 @@ void Norvik7::moveActiveCursor(int dx, int dy, int keyState)
         const CursorWidgets c = cursorWidgets(n);
         if (!c.cursor->isVisible() || !*c.active)
             continue;
-        const int step = longPressKey ? 10 : 1;
+        const int step = keys::longPress() ? 10 : 1;
         const QPoint corner = overlay::clampCursor(c.cursor->pos() + QPoint(dx * step, dy * step));
         c.cursor->move(corner);
         c.text->setText(cursorText(corner));
@@ -424,10 +424,10 @@ void Norvik7::moveActiveCursor(int dx, int dy, int keyState)
     }
 }
 
-void Norvik7::upMoveCursorOne() { moveActiveCursor(0, -1, up_key_stat); }
-void Norvik7::downMoveCursorOne() { moveActiveCursor(0, 1, down_key_stat); }
-void Norvik7::leftMoveCursorOne() { moveActiveCursor(-1, 0, left_key_stat); }
-void Norvik7::rightMoveCursorOne() { moveActiveCursor(1, 0, right_key_stat); }
+void Norvik7::upMoveCursorOne() { moveActiveCursor(0, -1, keys::arrowState(keycode::Up)); }
+void Norvik7::downMoveCursorOne() { moveActiveCursor(0, 1, keys::arrowState(keycode::Down)); }
+void Norvik7::leftMoveCursorOne() { moveActiveCursor(-1, 0, keys::arrowState(keycode::Left)); }
+void Norvik7::rightMoveCursorOne() { moveActiveCursor(1, 0, keys::arrowState(keycode::Right)); }
 
 void Norvik7::autoUpdateMoveCursorSpotTemp(int n)
 {

@@ -23,11 +23,11 @@
 int powerOffCount = 0;
 int lowPowerCnt = 0;
 bool usbCharge = false;
-int stat1 = 0;
-int stat2 = 0;
-int chargr_pic = 0;
+static int stat1 = 0;  // last value of charger status line A (GPIO 6)
+static int stat2 = 0;  // last value of charger status line B (GPIO 7)
+static int chargr_pic = 0;  // frame of the charging animation, 0..5
 float internal_temp = 0.0f;
-float internal_cpu_temp = 0.0f;
+static float internal_cpu_temp = 0.0f;  // processor temperature, degrees Celsius
 
 namespace power {
 void resetState()

@@ -6,19 +6,14 @@
 #include <linux/input.h>
 
 int code = 0;
-bool longPressKey = false;
-int up_key_stat = 0;
-int down_key_stat = 0;
-int left_key_stat = 0;
-int right_key_stat = 0;
+static bool longPressKey = false;
+static int up_key_stat = 0;
+static int down_key_stat = 0;
+static int left_key_stat = 0;
+static int right_key_stat = 0;
 int key_state1 = 0;
 int key_state2 = 1;
 int key_state3 = 1;
-QWidget *current_focus_w = nullptr;
-QRadioButton *rbtn = nullptr;
-QCheckBox *ckb = nullptr;
-QPushButton *btn = nullptr;
-QListWidgetItem *lwitem = nullptr;
 
 namespace keys {
 
@@ -30,11 +25,32 @@ void resetState()
     key_state1 = 0;
     key_state2 = 1;
     key_state3 = 1;
-    current_focus_w = nullptr;
-    rbtn = nullptr;
-    ckb = nullptr;
-    btn = nullptr;
-    lwitem = nullptr;
+}
+
+bool longPress() { return longPressKey; }
+void setLongPress(bool repeat) { longPressKey = repeat; }
+
+static int *arrow(int code)
+{
+    switch (code) {
+    case keycode::Up: return &up_key_stat;
+    case keycode::Down: return &down_key_stat;
+    case keycode::Left: return &left_key_stat;
+    case keycode::Right: return &right_key_stat;
+    default: return nullptr;
+    }
+}
+
+int arrowState(int code)
+{
+    const int *state = arrow(code);
+    return state ? *state : 0;
+}
+
+void setArrowState(int code, int state)
+{
+    if (int *s = arrow(code))
+        *s = state;
 }
 
 bool heldTogether(int a, int b) { return (a == 1 && b == 2) || (a == 2 && b == 1); }

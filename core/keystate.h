@@ -4,12 +4,6 @@
 // trigger key's short and long press.
 #include <QString>
 
-class QCheckBox;
-class QListWidgetItem;
-class QPushButton;
-class QRadioButton;
-class QWidget;
-
 // Linux input key codes of the eight keys, and the synchronisation record.
 namespace keycode {
 constexpr int Sync = 0;
@@ -32,24 +26,22 @@ constexpr int Repeat = 2;
 
 // ---- process-wide state of the key input ---------------------------------------------
 extern int code;                // code of the record being handled
-extern bool longPressKey;       // the record being handled is an auto-repeat
-extern int up_key_stat;         // arrows: 0 released, 1 pressed, 2 repeating
-extern int down_key_stat;
-extern int left_key_stat;
-extern int right_key_stat;
 extern int key_state1;          // trigger: 1 once pressed, 0 when the press was used
 extern int key_state2;          // trigger: 2 once repeating, else 1
 extern int key_state3;          // trigger: 0 once released, else 1
-extern QWidget *current_focus_w;
-extern QRadioButton *rbtn;
-extern QCheckBox *ckb;
-extern QPushButton *btn;
-extern QListWidgetItem *lwitem;
 
 namespace keys {
 
-// Puts every variable above back to its start value.
+// Puts every variable above, and the states below, back to their start values.
 void resetState();
+
+// The record being handled is an auto-repeat.
+bool longPress();
+void setLongPress(bool repeat);
+// An arrow's state by its key code: 0 released, 1 pressed, 2 repeating (0 for
+// any other code).
+int arrowState(int code);
+void setArrowState(int code, int state);
 
 // Two arrows count as held together when one is pressed while the other repeats.
 bool heldTogether(int statA, int statB);

@@ -17,8 +17,6 @@
 
 bool availableDiskSmall = false;
 bool sdcardTipStatusEnable = true;
-int imageCount = 0;
-QImage frozenScreen;
 
 namespace capture {
 

@@ -10,9 +10,6 @@
 // File-scope state of capture (GUI thread).
 extern bool availableDiskSmall;      // the card is nearly full (device information page)
 extern bool sdcardTipStatusEnable;   // the "No SD card!" tip may be shown
-extern int imageCount;               // number of the image being written
-// The screen as it was when the picture froze, before the panel came up.
-extern QImage frozenScreen;
 
 namespace capture {
 

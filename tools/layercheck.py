@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Holds the production folders to their layers.
 
-Every #include "..." in a production folder that names a file of another
+Every #include in a production folder that names a file of another
 folder must point downward:
 
     core < board (sim beside it) < acquisition < liveview
@@ -36,7 +36,7 @@ for middle in ('media', 'connectivity', 'settings', 'calibration'):
 ALLOWED = {
 }
 
-INCLUDE = re.compile(r'\s*#\s*include\s*"([^"]+)"')
+INCLUDE = re.compile(r'\s*#\s*include\s*[<"]([^>"]+)[>"]')
 LINK = re.compile(r'target_link_libraries\(\s*norvik7_(\w+)\s+(?:PUBLIC|PRIVATE|INTERFACE)?([^)]*)\)', re.S)
 
 

@@ -8,7 +8,7 @@
 #include <QSplashScreen>
 #include <QTimer>
 
-bool temperatureScaleSetMenuEnabled = true;
+static bool temperatureScaleSetMenuEnabled = true;
 
 namespace {
 // The stored texts in button order: "Low gain" first.

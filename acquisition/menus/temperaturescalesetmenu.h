@@ -10,8 +10,6 @@ class QLabel;
 class QSplashScreen;
 class QTimer;
 
-extern bool temperatureScaleSetMenuEnabled;
-
 class TemperatureScaleSetMenu : public Screen<Ui::TemperatureScaleSetMenu, ChoiceMenu> {
     Q_OBJECT
 public:

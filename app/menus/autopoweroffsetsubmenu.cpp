@@ -2,7 +2,7 @@
 
 #include "app/boardcommands.h"
 
-bool autoPowerOffSetSubMenuEnabled = true;
+static bool autoPowerOffSetSubMenuEnabled = true;
 
 AutoPowerOffSetSubMenu::AutoPowerOffSetSubMenu(QMainWindow *parent)
     : Screen(&autoPowerOffSetSubMenuEnabled, Setting{config::Main, *config::choice(QStringLiteral("auto_power_off")), 2},

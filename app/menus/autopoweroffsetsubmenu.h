@@ -5,8 +5,6 @@
 #include "app/powerrules.h"
 #include "ui_autopoweroffsetsubmenu.h"
 
-extern bool autoPowerOffSetSubMenuEnabled;
-
 class AutoPowerOffSetSubMenu : public Screen<Ui::AutoPowerOffSetSubMenu, ChoiceMenu> {
     Q_OBJECT
 public:

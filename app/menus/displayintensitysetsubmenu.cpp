@@ -2,7 +2,7 @@
 
 #include "board/board.h"
 
-bool displayIntensitySetSubMenuEnabled = true;
+static bool displayIntensitySetSubMenuEnabled = true;
 
 QString displayIntensityCommand(int choiceIndex)
 {

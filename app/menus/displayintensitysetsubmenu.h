@@ -3,8 +3,6 @@
 #include "core/menuwindow.h"
 #include "ui_displayintensitysetsubmenu.h"
 
-extern bool displayIntensitySetSubMenuEnabled;
-
 // The backlight command for the choice in button order ("Low", "Medium",
 // "High"); empty for anything else.
 QString displayIntensityCommand(int choiceIndex);

@@ -2,7 +2,7 @@
 
 #include <QHideEvent>
 
-bool mainMenuEnabled = true;
+static bool mainMenuEnabled = true;
 
 MainMenu::MainMenu(QMainWindow *parent) : Screen(&mainMenuEnabled, parent)
 {

@@ -4,8 +4,6 @@
 #include "core/menuwindow.h"
 #include "ui_mainmenu.h"
 
-extern bool mainMenuEnabled;
-
 class MainMenu : public Screen<Ui::MainMenu, PopupMenu> {
     Q_OBJECT
 public:

@@ -1,7 +1,7 @@
 #include "app/menus/settingsubmenu.h"
 
-bool settingSubMenuEnabled = true;
-bool systemSettingSubMenuEnabled = true;
+static bool settingSubMenuEnabled = true;
+static bool systemSettingSubMenuEnabled = true;
 
 SettingSubMenu::SettingSubMenu(QMainWindow *parent) : Screen(&settingSubMenuEnabled, parent)
 {

@@ -6,9 +6,6 @@
 #include "ui_settingsubmenu.h"
 #include "ui_systemsettingsubmenu.h"
 
-extern bool settingSubMenuEnabled;
-extern bool systemSettingSubMenuEnabled;
-
 class SettingSubMenu : public Screen<Ui::SettingSubMenu, MenuWindow> {
     Q_OBJECT
 public:

@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-bool calImageSubMenuEnabled = true;
+static bool calImageSubMenuEnabled = true;
 
 CalImageSubMenu::CalImageSubMenu(QMainWindow *parent) : Screen(&calImageSubMenuEnabled, parent)
 {

@@ -8,8 +8,6 @@
 
 class QTimer;
 
-extern bool calImageSubMenuEnabled;
-
 class CalImageSubMenu : public Screen<Ui::CalImageSubMenu, MenuWindow> {
     Q_OBJECT
 public:

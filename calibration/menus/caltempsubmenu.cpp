@@ -13,7 +13,7 @@
 
 #include <cstdio>
 
-bool calTempSubMenuEnabled = true;
+static bool calTempSubMenuEnabled = true;
 
 namespace {
 const char kGreen[] = "color: green;\nfont: bold 13pt;\n";

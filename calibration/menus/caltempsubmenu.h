@@ -8,8 +8,6 @@
 #include "calibration/caltables.h"
 #include "ui_caltempsubmenu.h"
 
-extern bool calTempSubMenuEnabled;
-
 class CalTempSubMenu : public Screen<Ui::CalTempSubMenu, MenuWindow> {
     Q_OBJECT
 public:

@@ -2,7 +2,7 @@
 
 #include "board/board.h"
 
-bool usbConnectModeSubMenuEnabled = true;
+static bool usbConnectModeSubMenuEnabled = true;
 unsigned char usbMode = 1;
 
 UsbConnectModeSubMenu::UsbConnectModeSubMenu(QMainWindow *parent)

@@ -5,7 +5,6 @@
 #include "core/menuwindow.h"
 #include "ui_usbconnectmodesubmenu.h"
 
-extern bool usbConnectModeSubMenuEnabled;
 // The USB role in use: 1 USB camera, 0 USB disk.
 extern unsigned char usbMode;
 

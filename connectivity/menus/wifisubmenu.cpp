@@ -1,7 +1,7 @@
 #include "connectivity/menus/wifisubmenu.h"
 
-bool wifiSubMenuEnabled = true;
-bool wifiOpenStatusMenuEnabled = true;
+static bool wifiSubMenuEnabled = true;
+static bool wifiOpenStatusMenuEnabled = true;
 
 WifiSubMenu::WifiSubMenu(QMainWindow *parent) : Screen(&wifiSubMenuEnabled, parent) { setButtons({radioButton}); }
 

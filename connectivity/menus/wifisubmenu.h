@@ -5,9 +5,6 @@
 #include "ui_wifiopenstatusmenu.h"
 #include "ui_wifisubmenu.h"
 
-extern bool wifiSubMenuEnabled;
-extern bool wifiOpenStatusMenuEnabled;
-
 class WifiSubMenu : public Screen<Ui::WifiSubMenu, MenuWindow> {
     Q_OBJECT
 public:

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-bool alignmentDistanceMenuEnabled = true;
+static bool alignmentDistanceMenuEnabled = true;
 
 namespace alignment {
 

@@ -7,8 +7,6 @@
 
 #include <QString>
 
-extern bool alignmentDistanceMenuEnabled;
-
 namespace alignment {
 constexpr float kMinDistance = 0.5f, kMaxDistance = 3.0f, kStep = 0.5f;
 // The three labels for a distance (pinned to 0.5..3.0): previous step,

@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-bool colorSubMenuEnabled = true;
+static bool colorSubMenuEnabled = true;
 
 ColorSubMenu::ColorSubMenu(QMainWindow *parent) : Screen(&colorSubMenuEnabled, parent)
 {

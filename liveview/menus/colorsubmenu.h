@@ -7,8 +7,6 @@
 
 class QTimer;
 
-extern bool colorSubMenuEnabled;
-
 class ColorSubMenu : public Screen<Ui::ColorSubMenu, PopupMenu> {
     Q_OBJECT
 public:

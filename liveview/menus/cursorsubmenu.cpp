@@ -1,6 +1,6 @@
 #include "liveview/menus/cursorsubmenu.h"
 
-bool cursorSubMenuEnabled = true;
+static bool cursorSubMenuEnabled = true;
 
 CursorSubMenu::CursorSubMenu(QMainWindow *parent) : Screen(&cursorSubMenuEnabled, parent)
 {

@@ -3,8 +3,6 @@
 #include "core/menuwindow.h"
 #include "ui_cursorsubmenu.h"
 
-extern bool cursorSubMenuEnabled;
-
 class CursorSubMenu : public Screen<Ui::CursorSubMenu, PopupMenu> {
     Q_OBJECT
 public:

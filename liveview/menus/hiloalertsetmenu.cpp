@@ -5,9 +5,10 @@
 
 #include <QDebug>
 
-bool hiloAlertSetMenuEnabled = true;
-int hiAlertTempValue = 130;
-int loAlertTempValue = 20;
+static bool hiloAlertSetMenuEnabled = true;
+// The thresholds last loaded or edited, in the unit being edited.
+static int hiAlertTempValue = 130;
+static int loAlertTempValue = 20;
 int HiLoAlertSetMenu::led_on = 0;
 
 namespace {
@@ -128,8 +129,8 @@ void HiLoAlertSetMenu::hiloAlertSetMenuUpdateRbtn2() { setAlert("high_alert", ra
 void HiLoAlertSetMenu::hiloAlertSetMenuUpdateRbtn3() { setAlert("low_alert", radioButton_3, radioButton_4, true); }
 void HiLoAlertSetMenu::hiloAlertSetMenuUpdateRbtn4() { setAlert("low_alert", radioButton_3, radioButton_4, false); }
 
-void HiLoAlertSetMenu::upToUpdateHiLoAlertSetting() { step(+1, up_key_stat); }
-void HiLoAlertSetMenu::downToUpdateHiLoAlertSetting() { step(-1, down_key_stat); }
+void HiLoAlertSetMenu::upToUpdateHiLoAlertSetting() { step(+1, keys::arrowState(keycode::Up)); }
+void HiLoAlertSetMenu::downToUpdateHiLoAlertSetting() { step(-1, keys::arrowState(keycode::Down)); }
 
 void HiLoAlertSetMenu::step(int direction, int keyState)
 {

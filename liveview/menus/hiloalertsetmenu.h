@@ -8,11 +8,6 @@
 #include "liveview/alertrules.h"
 #include "ui_hiloalertsetmenu.h"
 
-extern bool hiloAlertSetMenuEnabled;
-// The thresholds last loaded or edited, in the unit being edited.
-extern int hiAlertTempValue;
-extern int loAlertTempValue;
-
 class HiLoAlertSetMenu : public Screen<Ui::HiLoAlertSetMenu, MenuWindow> {
     Q_OBJECT
 public:

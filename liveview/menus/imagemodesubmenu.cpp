@@ -4,7 +4,7 @@
 
 #include <QTimer>
 
-bool imageModeSubMenuEnabled = true;
+static bool imageModeSubMenuEnabled = true;
 
 namespace {
 const char *const kStored[] = {"thermal", "digital", "fusion", "pip", "alignment"};

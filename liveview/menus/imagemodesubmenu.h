@@ -7,8 +7,6 @@
 
 class QTimer;
 
-extern bool imageModeSubMenuEnabled;
-
 class ImageModeSubMenu : public Screen<Ui::ImageModeSubMenu, PopupMenu> {
     Q_OBJECT
 public:

@@ -6,7 +6,7 @@
 
 #include <QTimer>
 
-bool measurementSetMenuEnabled = true;
+static bool measurementSetMenuEnabled = true;
 
 namespace {
 const char *const kEditingStyle = "color: #FF3300;\nbackground-color: rgba(46, 117, 182, 0%);\nfont: bold 12pt;";
@@ -113,8 +113,8 @@ void MeasurementSetMenu::hideEvent(QHideEvent *event)
         update_Measure_editable();
 }
 
-void MeasurementSetMenu::measurement_upkey_press() { step(+1, up_key_stat); }
-void MeasurementSetMenu::measurement_downkey_press() { step(-1, down_key_stat); }
+void MeasurementSetMenu::measurement_upkey_press() { step(+1, keys::arrowState(keycode::Up)); }
+void MeasurementSetMenu::measurement_downkey_press() { step(-1, keys::arrowState(keycode::Down)); }
 
 void MeasurementSetMenu::step(int direction, int keyState)
 {

@@ -8,8 +8,6 @@
 
 class QTimer;
 
-extern bool measurementSetMenuEnabled;
-
 class MeasurementSetMenu : public Screen<Ui::MeasurementSetMenu, MenuWindow> {
     Q_OBJECT
 public:

@@ -1,6 +1,6 @@
 #include "liveview/menus/tempsubmenu.h"
 
-bool tempSubMenuEnabled = true;
+static bool tempSubMenuEnabled = true;
 
 TempSubMenu::TempSubMenu(QMainWindow *parent) : Screen(&tempSubMenuEnabled, parent)
 {

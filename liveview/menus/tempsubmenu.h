@@ -4,8 +4,6 @@
 #include "core/menuwindow.h"
 #include "ui_tempsubmenu.h"
 
-extern bool tempSubMenuEnabled;
-
 class TempSubMenu : public Screen<Ui::TempSubMenu, PopupMenu> {
     Q_OBJECT
 public:

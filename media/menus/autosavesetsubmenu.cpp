@@ -1,6 +1,6 @@
 #include "media/menus/autosavesetsubmenu.h"
 
-bool autoSaveSetSubMenuEnabled = true;
+static bool autoSaveSetSubMenuEnabled = true;
 
 AutoSaveSetSubMenu::AutoSaveSetSubMenu(QMainWindow *parent)
     : Screen(&autoSaveSetSubMenuEnabled, Setting{config::Main, *config::choice(QStringLiteral("auto_save")), 0}, parent)

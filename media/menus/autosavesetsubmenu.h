@@ -4,8 +4,6 @@
 #include "core/menuwindow.h"
 #include "ui_autosavesetsubmenu.h"
 
-extern bool autoSaveSetSubMenuEnabled;
-
 class AutoSaveSetSubMenu : public Screen<Ui::AutoSaveSetSubMenu, ChoiceMenu> {
     Q_OBJECT
 public:

@@ -2,7 +2,7 @@
 
 #include <QEvent>
 
-bool deleteImageMenuEnabled = true;
+static bool deleteImageMenuEnabled = true;
 
 DeleteImageMenu::DeleteImageMenu(QWidget *parent) : QDialog(parent)
 {

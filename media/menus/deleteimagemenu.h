@@ -4,8 +4,6 @@
 
 #include "ui_deleteimagemenu.h"
 
-extern bool deleteImageMenuEnabled;
-
 class DeleteImageMenu : public QDialog, public Ui::DeleteImageMenu {
     Q_OBJECT
 public:

@@ -12,8 +12,8 @@
 #include "media/savedimage.h"
 #include "media/videofile.h"
 
-bool imageDetailInfoMenuEnabled = true;
-bool videoDetailInfoMenuEnabled = true;
+static bool imageDetailInfoMenuEnabled = true;
+static bool videoDetailInfoMenuEnabled = true;
 
 namespace {
 // False while an update runs; an update arriving meanwhile is ignored.

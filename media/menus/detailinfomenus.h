@@ -4,9 +4,6 @@
 #include "ui_imagedetailinfomenu.h"
 #include "ui_videodetailinfomenu.h"
 
-extern bool imageDetailInfoMenuEnabled;
-extern bool videoDetailInfoMenuEnabled;
-
 class ImageDetailInfoMenu : public Screen<Ui::ImageDetailInfoMenu, MenuWindow> {
     Q_OBJECT
 public:

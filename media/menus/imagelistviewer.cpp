@@ -14,9 +14,11 @@
 #include "board/board.h"
 #include "media/mediafolder.h"
 
-bool imageListViewerEnabled = true;
-bool sdcardAccessible = false;
-bool finishDisplayList = false;
+static bool imageListViewerEnabled = true;
+// Whether the last listing found a card.
+static bool sdcardAccessible = false;
+// The grid's window has reached the first entry of the listing.
+static bool finishDisplayList = false;
 
 namespace {
 const char *const kTipStyle = "background-color: rgba(46, 117, 182, 50%);\nborder-color: rgb(255, 255, 255);\n";

@@ -11,12 +11,6 @@ class QListWidgetItem;
 class QSplashScreen;
 class QTimer;
 
-extern bool imageListViewerEnabled;
-// Whether the last listing found a card.
-extern bool sdcardAccessible;
-// The grid's window has reached the first entry of the listing.
-extern bool finishDisplayList;
-
 class ImageListViewer : public Screen<Ui::ImageListViewer, MenuWindow> {
     Q_OBJECT
 public:

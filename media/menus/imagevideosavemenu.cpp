@@ -1,6 +1,6 @@
 #include "media/menus/imagevideosavemenu.h"
 
-bool imageVideoSaveMenuEnabled = true;
+static bool imageVideoSaveMenuEnabled = true;
 
 ImageVideoSaveMenu::ImageVideoSaveMenu(QMainWindow *parent) : Screen(&imageVideoSaveMenuEnabled, parent)
 {
@@ -12,6 +12,13 @@ void ImageVideoSaveMenu::imageVideoSaveMenuEnable()
 {
     pushButton_2->setFocus();
     toggleVisible();
+}
+
+void ImageVideoSaveMenu::openForCapture()
+{
+    pushButton_2->setFocus();
+    show();
+    imageVideoSaveMenuEnabled = false;
 }
 
 void ImageVideoSaveMenu::setImageVideoSaveFlag() { pending = true; }

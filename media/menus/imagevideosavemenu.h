@@ -4,12 +4,12 @@
 #include "core/menuwindow.h"
 #include "ui_imagevideosavemenu.h"
 
-extern bool imageVideoSaveMenuEnabled;
-
 class ImageVideoSaveMenu : public Screen<Ui::ImageVideoSaveMenu, MenuWindow> {
     Q_OBJECT
 public:
     explicit ImageVideoSaveMenu(QMainWindow *parent = nullptr);
+    // Comes up over a frozen picture, the focus on save.
+    void openForCapture();
 
     // Set by setImageVideoSaveFlag(); nothing sets it in this system.
     bool pending = false;

@@ -11,8 +11,10 @@
 #include "board/board.h"
 #include "media/mediafolder.h"
 
-bool imageViewerEnabled = true;
-bool fullScreenShowImageEnabled = true;   // the label starts full screen
+static bool imageViewerEnabled = true;
+// The picture fills the screen (else it sits framed at 180 x 240); the label
+// starts full screen.
+static bool fullScreenShowImageEnabled = true;
 
 namespace {
 const char *const kTipStyle = "background-color: rgba(255, 255, 255, 50%);\nborder-color: rgb(255, 255, 255);\n";

@@ -6,10 +6,6 @@
 
 class QSplashScreen;
 
-extern bool imageViewerEnabled;
-// The picture fills the screen (else it sits framed at 180 x 240).
-extern bool fullScreenShowImageEnabled;
-
 class ImageViewer : public Screen<Ui::ImageViewer, MenuWindow> {
     Q_OBJECT
 public:

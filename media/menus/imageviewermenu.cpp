@@ -1,6 +1,6 @@
 #include "media/menus/imageviewermenu.h"
 
-bool imageViewerMenuEnabled = true;
+static bool imageViewerMenuEnabled = true;
 
 ImageViewerMenu::ImageViewerMenu(QMainWindow *parent) : Screen(&imageViewerMenuEnabled, parent)
 {

@@ -3,8 +3,6 @@
 #include "core/menuwindow.h"
 #include "ui_imageviewermenu.h"
 
-extern bool imageViewerMenuEnabled;
-
 class ImageViewerMenu : public Screen<Ui::ImageViewerMenu, MenuWindow> {
     Q_OBJECT
 public:

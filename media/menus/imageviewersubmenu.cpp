@@ -2,7 +2,7 @@
 
 #include <QEvent>
 
-bool imageViewerSubMenuEnabled = true;
+static bool imageViewerSubMenuEnabled = true;
 
 ImageViewerSubMenu::ImageViewerSubMenu(QMainWindow *parent) : Screen(&imageViewerSubMenuEnabled, parent)
 {

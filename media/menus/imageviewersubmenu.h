@@ -6,8 +6,6 @@
 #include "core/menuwindow.h"
 #include "ui_imageviewersubmenu.h"
 
-extern bool imageViewerSubMenuEnabled;
-
 class ImageViewerSubMenu : public Screen<Ui::ImageViewerSubMenu, MenuWindow> {
     Q_OBJECT
 public:

@@ -1,6 +1,6 @@
 #include "media/menus/videoplayermenu.h"
 
-bool videoPlayerMenuEnabled = true;
+static bool videoPlayerMenuEnabled = true;
 
 VideoPlayerMenu::VideoPlayerMenu(QMainWindow *parent) : Screen(&videoPlayerMenuEnabled, parent)
 {

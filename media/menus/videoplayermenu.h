@@ -4,8 +4,6 @@
 #include "core/menuwindow.h"
 #include "ui_videoplayermenu.h"
 
-extern bool videoPlayerMenuEnabled;
-
 class VideoPlayerMenu : public Screen<Ui::VideoPlayerMenu, MenuWindow> {
     Q_OBJECT
 public:

@@ -12,7 +12,6 @@ class Decoder;
 }
 
 // File-scope state of the player.
-extern QString curFileName;   // full path of the video being played
 extern int framecount;        // frame count reported when the file was opened
 extern int cur_pos;           // frames shown so far
 extern unsigned char play_flags;   // 1 while the frame timer runs

@@ -1,6 +1,6 @@
 #include "settings/menus/bootsettingsmenu.h"
 
-bool bootSettingsMenuEnabled = true;
+static bool bootSettingsMenuEnabled = true;
 
 namespace {
 // Nothing is checked until a language is picked.

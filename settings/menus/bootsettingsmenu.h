@@ -4,8 +4,6 @@
 #include "core/menuwindow.h"
 #include "ui_bootsettingsmenu.h"
 
-extern bool bootSettingsMenuEnabled;
-
 class BootSettingsMenu : public Screen<Ui::BootSettingsMenu, ChoiceMenu> {
     Q_OBJECT
 public:

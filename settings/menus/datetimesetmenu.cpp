@@ -9,7 +9,7 @@
 
 #include <ctime>
 
-bool dateTimeSetMenuEnabled = true;
+static bool dateTimeSetMenuEnabled = true;
 int dateTimeLabel = datetime::TimeFormat;
 
 const char *const DateTimeSetMenu::kSelectedStyle = "color: #0033FF;\nfont: bold 16pt;\nborder:none;\nborder-radius:none;";
@@ -171,7 +171,7 @@ void DateTimeSetMenu::stepCurrent(int direction)
         config::write(config::Main, QStringLiteral("ampm"), m_fields.pm ? QStringLiteral("PM") : QStringLiteral("AM"));
         break;
     default:
-        datetime::step(m_fields, dateTimeLabel, direction * (longPressKey ? 10 : 1));
+        datetime::step(m_fields, dateTimeLabel, direction * (keys::longPress() ? 10 : 1));
         break;
     }
     showFields();

@@ -12,7 +12,6 @@
 class QLabel;
 class QTimer;
 
-extern bool dateTimeSetMenuEnabled;
 // The selected field, 1..7 (see datetime::Field).
 extern int dateTimeLabel;
 

@@ -7,7 +7,7 @@
 
 #include <QTimer>
 
-bool deviceInformationSubMenuEnabled = true;
+static bool deviceInformationSubMenuEnabled = true;
 
 DeviceInformationSubMenu::DeviceInformationSubMenu(QMainWindow *parent)
     : Screen(&deviceInformationSubMenuEnabled, parent)

@@ -7,8 +7,6 @@
 
 class QTimer;
 
-extern bool deviceInformationSubMenuEnabled;
-
 class DeviceInformationSubMenu : public Screen<Ui::DeviceInformationSubMenu, MenuWindow> {
     Q_OBJECT
 public:

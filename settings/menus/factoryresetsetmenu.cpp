@@ -8,7 +8,7 @@
 #include <QDebug>
 #include <QTimer>
 
-bool factoryResetSetMenuEnabled = true;
+static bool factoryResetSetMenuEnabled = true;
 
 FactoryResetSetMenu::FactoryResetSetMenu(QMainWindow *parent)
     : Screen(&factoryResetSetMenuEnabled,

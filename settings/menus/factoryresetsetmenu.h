@@ -8,8 +8,6 @@
 
 class ProgressSplash;
 
-extern bool factoryResetSetMenuEnabled;
-
 class FactoryResetSetMenu : public Screen<Ui::FactoryResetSetMenu, ChoiceMenu> {
     Q_OBJECT
 public:

@@ -8,7 +8,7 @@
 #include <QDebug>
 #include <QTimer>
 
-bool formatSdcardSetMenuEnabled = true;
+static bool formatSdcardSetMenuEnabled = true;
 
 FormatSdcardSetMenu::FormatSdcardSetMenu(QMainWindow *parent)
     : Screen(&formatSdcardSetMenuEnabled,

@@ -8,8 +8,6 @@
 
 class ProgressSplash;
 
-extern bool formatSdcardSetMenuEnabled;
-
 class FormatSdcardSetMenu : public Screen<Ui::FormatSdcardSetMenu, ChoiceMenu> {
     Q_OBJECT
 public:

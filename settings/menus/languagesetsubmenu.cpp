@@ -6,7 +6,7 @@
 #include <QDebug>
 #include <QTranslator>
 
-bool languageSetSubMenuEnabled = true;
+static bool languageSetSubMenuEnabled = true;
 QTranslator *translator = nullptr;
 
 LanguageSetSubMenu::LanguageSetSubMenu(QMainWindow *parent)

@@ -6,7 +6,6 @@
 
 class QTranslator;
 
-extern bool languageSetSubMenuEnabled;
 // The installed translation; null while English is in use.
 extern QTranslator *translator;
 

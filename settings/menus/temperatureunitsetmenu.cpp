@@ -1,6 +1,6 @@
 #include "settings/menus/temperatureunitsetmenu.h"
 
-bool temperatureUnitSetMenuEnabled = true;
+static bool temperatureUnitSetMenuEnabled = true;
 
 TemperatureUnitSetMenu::TemperatureUnitSetMenu(QMainWindow *parent)
     : Screen(&temperatureUnitSetMenuEnabled, Setting{config::Main, *config::choice(QStringLiteral("temp_unit")), 0},

@@ -3,8 +3,6 @@
 #include "core/menuwindow.h"
 #include "ui_temperatureunitsetmenu.h"
 
-extern bool temperatureUnitSetMenuEnabled;
-
 class TemperatureUnitSetMenu : public Screen<Ui::TemperatureUnitSetMenu, ChoiceMenu> {
     Q_OBJECT
 public:

@@ -8,7 +8,7 @@
 #include <QDir>
 #include <QtGlobal>
 
-bool upgradeSubMenuEnabled = true;
+static bool upgradeSubMenuEnabled = true;
 
 UpgradeSubMenu::UpgradeSubMenu(QMainWindow *parent) : Screen(&upgradeSubMenuEnabled, parent)
 {

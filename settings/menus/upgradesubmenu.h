@@ -6,8 +6,6 @@
 #include "core/menuwindow.h"
 #include "ui_upgradesubmenu.h"
 
-extern bool upgradeSubMenuEnabled;
-
 class UpgradeSubMenu : public Screen<Ui::UpgradeSubMenu, MenuWindow> {
     Q_OBJECT
 public:
