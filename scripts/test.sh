@@ -9,8 +9,9 @@
 # The sanitizer builds leave the benchmarks out and trade optimisation and
 # debug information for build time (-O1, line tables). NORVIK7_SANITIZERS=0
 # runs the first stage only (a quick check on a desktop). Each step prints its
-# time; the exit status is non-zero when any stage failed. Every stage builds
-# with -Werror (NORVIK7_WERROR=OFF in the environment turns it off).
+# time; the exit status is non-zero when any stage failed. The normal build
+# treats warnings as errors (NORVIK7_WERROR=OFF in the environment turns it
+# off); the sanitizer builds show theirs without failing on them.
 set -uo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup-deps.sh" || exit 1
@@ -40,7 +41,7 @@ sanitized() {   # BUILD_DIR OPTION [targets]
   shift 2
   [ $# -eq 0 ] || targets=(--target "$@")
   cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
-    -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1" -DNORVIK7_BUILD_BENCH=OFF "$werror" "-D$option=ON" >/dev/null &&
+    -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1" -DNORVIK7_BUILD_BENCH=OFF "-D$option=ON" >/dev/null &&
     cmake --build "$dir" --parallel "$jobs" "${targets[@]}"
 }
 
