@@ -9,9 +9,8 @@
 # The sanitizer builds leave the benchmarks out and trade optimisation and
 # debug information for build time (-O1, line tables). NORVIK7_SANITIZERS=0
 # runs the first stage only (a quick check on a desktop). Each step prints its
-# time; the exit status is non-zero when any stage failed. The normal and
-# ASan builds treat warnings as errors (NORVIK7_WERROR=OFF in the environment
-# turns it off); the TSan build shows its warnings without failing on them.
+# time; the exit status is non-zero when any stage failed. Every stage's build
+# treats warnings as errors (NORVIK7_WERROR=OFF in the environment turns it off).
 set -uo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup-deps.sh" || exit 1
@@ -57,7 +56,7 @@ if [ "${NORVIK7_SANITIZERS:-1}" != 0 ]; then
     threaded+=("$(basename "$f" .cpp)")
   done
   pattern="^($(IFS='|'; echo "${threaded[*]}"))\$"
-  step "build-tsan" sanitized "$here/build-tsan" NORVIK7_TSAN -DNORVIK7_WERROR=OFF "${threaded[@]}" &&
+  step "build-tsan" sanitized "$here/build-tsan" NORVIK7_TSAN "$werror" "${threaded[@]}" &&
     step "suite-tsan" suite "$here/build-tsan" -R "$pattern"
 fi
 exit "$failed"
