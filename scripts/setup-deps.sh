@@ -8,6 +8,7 @@ packages=(
   libqt6svg6 qt6-qpa-plugins libgl-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-videoio-dev
   libbenchmark-dev
+  clang-format
   qt6-image-formats-plugins
   fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth x11-utils xserver-xephyr libxkbcommon-x11-0
