@@ -347,7 +347,6 @@ void TestGallery::framedAndFullScreen()
     QCOMPARE(v->ShowImageLabel->pixmap().size(), QSize(180, 240));
     v->exitImageViewer();   // framed again when it is next opened
     QCOMPARE(v->ShowImageLabel->geometry(), QRect(0, 0, 240, 320));
-    QCOMPARE(v->ShowImageLabel->geometry(), QRect(0, 0, 240, 320));
 }
 
 QTEST_MAIN(TestGallery)
