@@ -1,7 +1,7 @@
 // The acquisition thread on the simulated module: start-up, the frame
 // counter and signal order, pacing, a failing visible sensor, replayed
 // recordings, whole-frame publication and calibration requests.
-#include "acqtestsupport.h"
+#include "common/acqtestsupport.h"
 
 #include "acquisition/acqlog.h"
 #include "acquisition/acquisitionstate.h"

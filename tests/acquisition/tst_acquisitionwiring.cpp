@@ -1,6 +1,6 @@
 // The main window starts the acquisition thread and shows the live picture
 // once the boot frames have been counted.
-#include "acqtestsupport.h"
+#include "common/acqtestsupport.h"
 
 #include "acquisition/acquisitionstate.h"
 #include "acquisition/menus/temperaturescalesetmenu.h"

@@ -1,5 +1,5 @@
 // Finding, opening and streaming the infrared module.
-#include "acqtestsupport.h"
+#include "common/acqtestsupport.h"
 
 #include "acquisition/acqlog.h"
 #include "acquisition/moduleconnection.h"

@@ -1,7 +1,7 @@
 // What the acquisition side sends to the module: parameter codes and their
 // "sent once" rule, gain and shutter requests, module commands with their
 // follow-ups, calibration modes, and the loop's pacing.
-#include "acqtestsupport.h"
+#include "common/acqtestsupport.h"
 
 #include "acquisition/acqlog.h"
 #include "acquisition/acquisitionstate.h"

@@ -1,7 +1,7 @@
 // The simulated infrared module behaves like a radiometric core: readings,
 // gain ranges, parameters, tables kept in flash, shutter drift, replays and
 // the visible camera's picture.
-#include "acqtestsupport.h"
+#include "common/acqtestsupport.h"
 
 #include "acquisition/irmodule.h"
 #include "acquisition/moduleconnection.h"

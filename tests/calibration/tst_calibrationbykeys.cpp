@@ -2,7 +2,7 @@
 // pointing the camera at a blackbody at each set point; afterwards the
 // camera reads a blackbody within 0.3 degrees at the set points and between
 // them, in both ranges, also after the program and the core restart.
-#include "calibrationdevice.h"
+#include "common/livedevice.h"
 
 #include "acquisition/acquisitionstate.h"
 #include "acquisition/sdk/simcontrol.h"
@@ -37,12 +37,12 @@ private slots:
 
 private:
     // Error of the centre reading at every check, in the order of kChecks.
-    QList<double> errors(CalibrationDevice &d);
-    void calibrateRange(CalibrationDevice &d, const double (&setPoints)[3]);
+    QList<double> errors(LiveDevice &d);
+    void calibrateRange(LiveDevice &d, const double (&setPoints)[3]);
 };
 
 // A blackbody is read with emissivity 1.00, a shutter correction just before.
-QList<double> TestCalibrationByKeys::errors(CalibrationDevice &d)
+QList<double> TestCalibrationByKeys::errors(LiveDevice &d)
 {
     QList<double> out;
     ThermalCameraThread *t = d.w->cameraThread;
@@ -65,7 +65,7 @@ QList<double> TestCalibrationByKeys::errors(CalibrationDevice &d)
     return out;
 }
 
-void TestCalibrationByKeys::calibrateRange(CalibrationDevice &d, const double (&setPoints)[3])
+void TestCalibrationByKeys::calibrateRange(LiveDevice &d, const double (&setPoints)[3])
 {
     CalTempSubMenu *page = d.w->calTempSubMenu;
     QVERIFY(d.focusByKeys("pushButton_5"));
@@ -84,7 +84,7 @@ void TestCalibrationByKeys::calibrateRange(CalibrationDevice &d, const double (&
         QVERIFY(!page->tipsLabel->isVisible());
     }
     if (setPoints[0] < 0)
-        QVERIFY(d.saveScreen(page, QStringLiteral("CalTempSubMenu_calibrating")));
+        QVERIFY(saveScreenshot(QStringLiteral("CalTempSubMenu_calibrating"), {d.w.get(), page}));
     QVERIFY(d.focusByKeys("pushButton_4"));
     QVERIFY(d.okAndWaitForTheLoop());   // New Recal
     QCOMPARE(caltables::lastRecalResult(), 0);
@@ -95,7 +95,7 @@ void TestCalibrationByKeys::bothRangesByKeys()
     QElapsedTimer clock;
     clock.start();
     caltables::forgetWorkingTables();
-    CalibrationDevice d(20.0);
+    LiveDevice d(20.0);
     if (centerTempValue == 0)
         QSKIP("the live view does not keep the centre reading (centerTempValue) yet");
     config::write(config::Main, QStringLiteral("temperature_scale"), QStringLiteral("high_gain"));

@@ -2,7 +2,7 @@
 // DOWN, the arrows moving the visible crop two pixels at a time within its
 // limits, Save storing the offsets with a short "Saved!", BACK leaving the
 // page with unsaved offsets kept in memory only.
-#include "calibrationdevice.h"
+#include "common/livedevice.h"
 
 #include "core/config.h"
 #include "core/keystate.h"
@@ -22,12 +22,12 @@ private slots:
     void leavingWithoutSaveKeepsThemInMemoryOnly();
 
 private:
-    std::unique_ptr<CalibrationDevice> d;
+    std::unique_ptr<LiveDevice> d;
 };
 
 void TestCalImageSubMenu::init()
 {
-    d = std::make_unique<CalibrationDevice>(30.0);
+    d = std::make_unique<LiveDevice>(30.0);
     vlcPostX = 36;
     vlcPostY = 48;
 }
@@ -94,7 +94,7 @@ void TestCalImageSubMenu::saveStoresTheOffsets()
     QCOMPARE(page->tipsLabel->x(), (240 - page->tipsLabel->width()) / 2);
     QCOMPARE(page->tipsLabel->y(), 40);
     QVERIFY(d->waitFrames(2));
-    QVERIFY(d->saveScreen(page, QStringLiteral("CalImageSubMenu_saved")));
+    QVERIFY(saveScreenshot(QStringLiteral("CalImageSubMenu_saved"), {d->w.get(), page}));
     QTRY_VERIFY_WITH_TIMEOUT(!page->tipsLabel->isVisible(), 3000);
     QVERIFY(clock.elapsed() >= 1800);   // about 2 s; a coarse timer may fire a little early
     QVERIFY(page->isVisible());

@@ -2,7 +2,7 @@
 // reset saves, the recalibration that computes new tables from the recorded
 // points (and refuses to when it cannot), and the tau data it reads.
 #include "acquisition/acqlog.h"
-#include "acquisition/acqtestsupport.h"
+#include "common/acqtestsupport.h"
 #include "acquisition/acquisitionstate.h"
 #include "acquisition/irmodule.h"
 #include "acquisition/modulerequests.h"

@@ -2,7 +2,7 @@
 // the focus walking its buttons, points written to the store, the reset and
 // the recalibration with the acquisition loop behind them, the gain switch
 // and the remove-cover reset.
-#include "calibrationdevice.h"
+#include "common/livedevice.h"
 #include "common/queuedspy.h"
 
 #include "acquisition/acquisitionstate.h"
@@ -58,13 +58,13 @@ private slots:
     void removeCoverReset();
 
 private:
-    std::unique_ptr<CalibrationDevice> d;
+    std::unique_ptr<LiveDevice> d;
 };
 
 void TestCalTempSubMenu::init()
 {
     caltables::forgetWorkingTables();
-    d = std::make_unique<CalibrationDevice>(20.0);
+    d = std::make_unique<LiveDevice>(20.0);
 }
 
 void TestCalTempSubMenu::cleanup() { d.reset(); }

@@ -5,7 +5,7 @@
 #include "common/testboard.h"
 #include "connectivity/tcpreading.h"
 #include "connectivity/tcpserverthread.h"
-#include "loopbackclient.h"
+#include "connectivity/loopbackclient.h"
 
 #include <QElapsedTimer>
 #include <QNetworkInterface>

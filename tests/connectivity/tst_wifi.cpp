@@ -5,8 +5,7 @@
 #include "connectivity/hostapd.h"
 #include "connectivity/menus/usbconnectmodesubmenu.h"
 #include "connectivity/menus/wifisubmenu.h"
-#include "../settings/keypad.h"
-#include "../settings/screenshot.h"
+#include "common/livedevice.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -120,7 +119,7 @@ void TestWifi::nameGivenAtStart()
     QFETCH(QByteArray, conf);
     QFETCH(QByteArray, after);
     QFETCH(QString, shown);
-    Keypad k(false);
+    LiveDevice k(LiveDevice::Later);
     if (wlan0 == "-")
         k.board.remove(QStringLiteral("/sim/wlan0_mac"));
     else
@@ -129,7 +128,7 @@ void TestWifi::nameGivenAtStart()
         k.board.remove(kConf);
     else
         k.board.write(kConf, conf);
-    k.build();
+    k.start();
 
     if (after == "-")
         QVERIFY(!QFileInfo::exists(k.board.file(kConf)));
@@ -145,13 +144,13 @@ void TestWifi::nameGivenAtStart()
 
 void TestWifi::hostapdReplacedWhole()
 {
-    Keypad k(false);
+    LiveDevice k(LiveDevice::Later);
     k.board.write(kConf, "interface=wlan0\nssid=Norvik7_000000\nchannel=6");
     const QByteArray conf = QFile::encodeName(k.board.file(kConf));
     const bool root = ::geteuid() == 0;
     QVERIFY(::chmod(conf.constData(), 0640) == 0 && (!root || ::chown(conf.constData(), 1234, 4321) == 0));
     const ino_t before = inodeOf(k.board.file(kConf));
-    k.build();
+    k.start();
     QCOMPARE(k.board.read(kConf), QByteArray("interface=wlan0\nssid=Norvik7_DDEEFF\nchannel=6"));
     // Written beside and renamed over: a new file with the old one's mode and
     // owner, nothing left beside it.
@@ -165,26 +164,26 @@ void TestWifi::hostapdReplacedWhole()
     // A file that already carries the name is left alone.
     const ino_t named = inodeOf(k.board.file(kConf));
     k.w.reset();
-    k.build();
+    k.start();
     QCOMPARE(inodeOf(k.board.file(kConf)), named);
     // A link (to a board path): the file it leads to is replaced, the link stays.
     k.board.write(QStringLiteral("/data/hostapd.conf"), "interface=wlan0\nssid=Old\n");
     QVERIFY(QFile::remove(k.board.file(kConf)) && ::symlink("/data/hostapd.conf", conf.constData()) == 0);
     k.w.reset();
-    k.build();
+    k.start();
     QVERIFY(QFileInfo(k.board.file(kConf)).isSymLink());
     QCOMPARE(k.board.read(QStringLiteral("/data/hostapd.conf")), QByteArray("interface=wlan0\nssid=Norvik7_DDEEFF\n"));
 }
 
 void TestWifi::switchByKeys()
 {
-    Keypad k;
+    LiveDevice k(LiveDevice::English);
     k.board.clearCommands();
     k.openSystemEntry(4);
     QCOMPARE(k.w->wifiSubMenu->focusWidget(), k.w->wifiSubMenu->radioButton);
 
     // OK switches it on: the page with the name, the radio powered.
-    k.ok();
+    k.press(keycode::Ok);
     QVERIFY(k.w->wifiSubMenu->radioButton->isChecked());
     QVERIFY(k.w->wifiOpenStatusMenu->isVisible());
     QCOMPARE(k.w->wifiOpenStatusMenu->ssidLabel->text(), QStringLiteral("Norvik7_DDEEFF"));
@@ -197,7 +196,7 @@ void TestWifi::switchByKeys()
                    {k.w->systemSettingSubMenu, k.w->wifiSubMenu, k.w->wifiOpenStatusMenu});
 
     // OK again switches it off: the services stopped in order, the radio unpowered.
-    k.ok();
+    k.press(keycode::Ok);
     QVERIFY(!k.w->wifiSubMenu->radioButton->isChecked());
     QCOMPARE(k.board.commands(), (QStringList{QStringLiteral("ifconfig wlan0 down"), QStringLiteral("killall udhcpd"),
                                               QStringLiteral("killall hostapd"),
@@ -207,14 +206,14 @@ void TestWifi::switchByKeys()
     QVERIFY(k.w->WifiStatusLabel->isHidden());
 
     // On again; BACK closes the page, then the panel, then the list.
-    k.ok();
+    k.press(keycode::Ok);
     QVERIFY(k.w->wifiOpenStatusMenu->isVisible());
-    k.back(2);
+    k.press(keycode::Back, 2);
     QVERIFY(k.w->wifiSubMenu->isHidden());
     QCOMPARE(k.w->systemSettingSubMenu->focusWidget(), k.w->systemSettingSubMenu->wifiButton);
     // The radio stays on until switched off.
     QCOMPARE(k.board.read(QStringLiteral("/sim/gpio/4")), QByteArray("0"));
-    k.back(3);
+    k.press(keycode::Back, 3);
     QCOMPARE(k.visibleMenus(), QStringList());
 }
 
@@ -234,10 +233,10 @@ void TestWifi::usbMode()
 {
     QFETCH(QString, steps);
     QFETCH(QStringList, scripts);
-    Keypad k;
+    LiveDevice k(LiveDevice::English);
     UsbConnectModeSubMenu *m = k.w->usbConnectModeSubMenu;
     QCOMPARE(int(::usbMode), 1);
-    k.openSettingsEntry(7);
+    k.openSetting(7);
     QVERIFY(m->isVisible());
     k.board.clearCommands();
     for (QChar s : steps) {
@@ -248,9 +247,9 @@ void TestWifi::usbMode()
         // The focused choice is clicked by OK; UP and DOWN move between the two.
         QAbstractButton *want = s == QLatin1Char('c') ? m->radioButton : m->radioButton_2;
         if (m->focusWidget() != want)
-            k.down();
+            k.press(keycode::Down);
         QCOMPARE(m->focusWidget(), want);
-        k.ok();
+        k.press(keycode::Ok);
         QVERIFY(want->isChecked());
     }
     QStringList ran;

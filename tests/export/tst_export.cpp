@@ -2,7 +2,7 @@
 // looking at the office, the trigger key pressed twice. Every format is
 // checked against the file's bytes decoded here, and against what the screen
 // showed when the picture was frozen.
-#include "acquisition/acqtestsupport.h"
+#include "common/acqtestsupport.h"
 #include "common/livedevice.h"
 
 #include "core/config.h"

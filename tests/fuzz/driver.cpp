@@ -2,20 +2,12 @@
 // file of the corpus folders named after the count, then over a fixed number
 // of deterministic mutations of them (count from argv[1]).
 // "--write-seeds DIR" writes the built-in seeds into DIR instead.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+#include "fuzztarget.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <string>
-#include <vector>
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
-// Each target lists a few typical inputs.
-std::vector<std::string> fuzzSeeds();
 
 int main(int argc, char **argv)
 {

@@ -1,20 +1,10 @@
 // Paths and command lines that reach the board layer can carry names read
 // from the SD card. Whatever they hold, a resolved path stays under the
 // simulated root and a command never touches anything outside it.
-#include "board/board.h"
+#include "fuzztarget.h"
 #include "board/sim_internal.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-
-#include "scratch.h"
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 std::vector<std::string> fuzzSeeds()
 {

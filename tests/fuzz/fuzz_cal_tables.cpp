@@ -3,20 +3,10 @@
 // file holds, a table is taken only at exactly its size, word for word, and a
 // refused file leaves the table it was read into as it was; the tau data is
 // the file's first bytes, the rest of its buffer zero.
+#include "fuzztarget.h"
 #include "calibration/caltables.h"
-#include "board/board.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-
-#include "scratch.h"
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 std::vector<std::string> fuzzSeeds()
 {
@@ -27,29 +17,9 @@ std::vector<std::string> fuzzSeeds()
             std::string(1, '\x00')};
 }
 
-namespace {
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "calibration tables: %s\n", what);
-        std::abort();
-    }
-}
-
-struct Board {
-    QTemporaryDir dir{fuzzScratchTemplate()};
-    Board()
-    {
-        qputenv("NORVIK7_ROOT", dir.path().toLocal8Bit());
-        board::reloadEnvironment();
-        board::seedIfNeeded();
-    }
-};
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static Board b;
+    static FuzzBoard b;
     if (size == 0)
         return 0;
     const int words = data[0] == 0 ? TPD_KT_BT_LEN : data[0];

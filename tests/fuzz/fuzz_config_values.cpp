@@ -3,20 +3,10 @@
 // is one the camera can take: a one-of-N choice names one of its buttons (and
 // reads the same the second time, once its default is written back), and
 // every number read within its range lands inside it.
+#include "fuzztarget.h"
 #include "core/config.h"
-#include "board/board.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-
-#include "scratch.h"
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 std::vector<std::string> fuzzSeeds()
 {
@@ -28,24 +18,9 @@ std::vector<std::string> fuzzSeeds()
 }
 
 namespace {
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "configuration reader: %s\n", what);
-        std::abort();
-    }
-}
-
-struct Board {
-    QTemporaryDir dir{fuzzScratchTemplate()};
-    Board()
-    {
-        // Qt's warnings on values it cannot load, once per input.
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-        qputenv("NORVIK7_ROOT", dir.path().toLocal8Bit());
-        board::reloadEnvironment();
-        board::seedIfNeeded();
-    }
+struct Board : FuzzBoard {
+    // Qt's warnings on values it cannot load, once per input.
+    Board() { qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {}); }
 };
 
 void writeFile(const config::Ini &ini, const uint8_t *data, size_t size)

@@ -3,14 +3,8 @@
 // stepped by any sequence of keys. Whatever the clock and the keys, the shown
 // fields stay valid once stepped, the 12/24-hour switch keeps the time of
 // day, and the time set from the fields is a real one.
+#include "fuzztarget.h"
 #include "settings/datetimefields.h"
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
 
 std::vector<std::string> fuzzSeeds()
 {
@@ -22,14 +16,6 @@ std::vector<std::string> fuzzSeeds()
 
 namespace {
 using namespace datetime;
-
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "date fields: %s\n", what);
-        std::abort();
-    }
-}
 
 bool inRange(const Fields &f)
 {

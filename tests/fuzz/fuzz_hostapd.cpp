@@ -1,14 +1,10 @@
 // The SSID rewrite of the board's hostapd file over arbitrary file contents
 // and addresses: every line keeps its place, only lines following an
 // "interface=wlan0" line change, and they become exactly the new SSID line.
+#include "fuzztarget.h"
 #include "connectivity/hostapd.h"
 
 #include <QStringList>
-
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 // A literal with its zero bytes, without the terminating one.
 template <std::size_t N>

@@ -1,12 +1,7 @@
 // The key device's byte stream, cut at arbitrary places: every whole record
 // comes out once, in order, and the partial rest stays pending.
+#include "fuzztarget.h"
 #include "app/keyrecords.h"
-
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
 
 #include <linux/input.h>
 

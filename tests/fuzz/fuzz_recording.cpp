@@ -3,31 +3,15 @@
 // only whole frames, finds them after an 8-byte header or at the start, and
 // delivers exactly the file's words; any scene text reads as a known scene or
 // as none.
+#include "fuzztarget.h"
 #include "acquisition/sdk/simcontrol.h"
 #include "acquisition/sdk/simscene.h"
 
-#include <QTemporaryDir>
-
-#include "scratch.h"
-
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
 
 namespace {
 constexpr size_t kFrameBytes = 256 * 384 * 2;
 
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "recording: %s\n", what);
-        std::abort();
-    }
-}
 }  // namespace
 
 std::vector<std::string> fuzzSeeds()

@@ -2,20 +2,11 @@
 // one. Whatever a file holds, the reader reads nothing past its end, reads a
 // buffer and the same bytes as a file alike, and finds the blocks only where
 // they wholly fit.
+#include "fuzztarget.h"
 #include "media/savedimage.h"
 
 #include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
-
-#include "scratch.h"
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
 
 namespace {
 std::string header(uint32_t sizeField, int32_t w, int32_t h)
@@ -29,13 +20,6 @@ std::string header(uint32_t sizeField, int32_t w, int32_t h)
     return s;
 }
 
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "saved image reader: %s\n", what);
-        std::abort();
-    }
-}
 }  // namespace
 
 std::vector<std::string> fuzzSeeds()

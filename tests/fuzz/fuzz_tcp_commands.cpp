@@ -1,13 +1,8 @@
 // What a client of the temperature server may send, as the server reads it
 // (one receive of at most 1024 bytes, zero-terminated): only the two exact
 // commands are commands, and nothing else is read beyond the received bytes.
+#include "fuzztarget.h"
 #include "connectivity/tcpreading.h"
-
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
 
 std::vector<std::string> fuzzSeeds()
 {

@@ -50,7 +50,6 @@ class TestDispatcher : public QObject {
 private slots:
     void init() { keys::resetState(); }
 
-    void byKeysFromTheLiveView();
     void settingsTreeLevels_data();
     void settingsTreeLevels();
     void anEditEndsWithItsScreen_data();
@@ -81,44 +80,6 @@ private slots:
 };
 
 // ---- navigation --------------------------------------------------------------------------------
-
-void TestDispatcher::byKeysFromTheLiveView()
-{
-    Device d;
-    d.boot();
-    Norvik7 &w = *d.w;
-    QCOMPARE(config::readString(config::Main, QStringLiteral("auto_power_off")), QStringLiteral("30Minutes"));
-
-    d.press(keycode::Ok);
-    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("MainMenu")});
-    QCOMPARE(d.focusIn(w.mainMenu), entry(w.mainMenu, 0));
-    d.press(keycode::Right, 4);
-    QCOMPARE(d.focusIn(w.mainMenu), entry(w.mainMenu, 4));   // "Settings"
-
-    d.press(keycode::Ok);
-    QVERIFY(w.settingSubMenu->isVisible());
-    QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, 0));   // "Language"
-    d.press(keycode::Down, 6);
-    QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, 6));   // "Auto power off"
-
-    d.press(keycode::Ok);
-    QVERIFY(w.autoPowerOffSetSubMenu->isVisible());
-    QCOMPARE(d.focusIn(w.autoPowerOffSetSubMenu), entry(w.autoPowerOffSetSubMenu, 2));   // the checked "30 Minutes"
-    d.press(keycode::Down);
-    QCOMPARE(d.focusIn(w.autoPowerOffSetSubMenu), entry(w.autoPowerOffSetSubMenu, 3));
-    QVERIFY(entry(w.autoPowerOffSetSubMenu, 2)->isChecked());   // moving does not tick
-    d.press(keycode::Ok);
-    QCOMPARE(config::readString(config::Main, QStringLiteral("auto_power_off")), QStringLiteral("Off"));
-    QVERIFY(entry(w.autoPowerOffSetSubMenu, 3)->isChecked());
-
-    d.press(keycode::Back);
-    QCOMPARE(d.visibleMenus(), (QStringList{QStringLiteral("MainMenu"), QStringLiteral("SettingSubMenu")}));
-    QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, 6));
-    d.press(keycode::Back);
-    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("MainMenu")});
-    d.press(keycode::Back);
-    QCOMPARE(d.visibleMenus(), QStringList());
-}
 
 void TestDispatcher::settingsTreeLevels_data()
 {

@@ -566,10 +566,7 @@ private slots:
             QVERIFY(qAbs(qRed(mid) - 136) <= 2 && qAbs(qGreen(mid) - 127) <= 2);
         else if (mode == 1)
             QVERIFY(mid == rgb(230, 230, 230) || mid == rgb(30, 90, 160));
-        const QString dir = qEnvironmentVariable("NORVIK7_TEST_BUILD_DIR") + QStringLiteral("/screenshots");
-        QDir().mkpath(dir);
-        w.grab(QRect(0, 0, 240, 320))
-            .save(dir + "/liveview_" + QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_') + ".png");
+        QVERIFY(saveScreenshot("liveview_" + QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'), {&w}));
     }
 };
 

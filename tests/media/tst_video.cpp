@@ -1,7 +1,7 @@
 // Video playback and video details with videos made here by OpenCV's
 // writer: playing through the gallery, seeking, the end of the file,
 // deleting, and files that are no video.
-#include "mediadevice.h"
+#include "common/livedevice.h"
 
 #include "media/menus/deleteimagemenu.h"
 #include "media/menus/detailinfomenus.h"
@@ -15,8 +15,6 @@
 
 #include <opencv2/core.hpp>
 #include <opencv2/videoio.hpp>
-
-using namespace media_test;
 
 namespace {
 
@@ -81,7 +79,7 @@ void TestVideo::seekLimits()
     QFETCH(bool, fromEnd);
     QFETCH(int, to);
     QFETCH(bool, toEnd);
-    Device d;
+    LiveDevice d;
     QTemporaryDir dir;
     const QString path = dir.filePath("Qel_0001.avi");
     QVERIFY(makeVideo(path, 40));
@@ -101,7 +99,7 @@ void TestVideo::seekLimits()
 
 void TestVideo::playThroughTheGallery()
 {
-    Device d;
+    LiveDevice d;
     d.boot();
     putVideo(d.board, "Qel_0001", 24);
     Norvik7 &w = *d.w;
@@ -116,7 +114,7 @@ void TestVideo::playThroughTheGallery()
     // The details page has been told the name.
     QCOMPARE(w.videoDetailInfoMenu->FileName->text(), QStringLiteral("Qel_0001.avi"));
     QTRY_VERIFY_WITH_TIMEOUT(cur_pos >= 3, 2000);
-    saveScreenshot(screen({w.imageListViewer, w.videoWidget, w.videoPlayerMenu}), "media_video_player");
+    QVERIFY(saveScreenshot("media_video_player", {w.imageListViewer, w.videoWidget, w.videoPlayerMenu}));
     // OK pauses and plays.
     d.press(keycode::Ok);
     QCOMPARE(play_flags, 0);
@@ -135,7 +133,7 @@ void TestVideo::playThroughTheGallery()
 
 void TestVideo::details()
 {
-    Device d;
+    LiveDevice d;
     QDir().mkpath(d.folder());
     QVERIFY(makeVideo(d.folder() + "Qel_0002.avi", 240, 8.0));
     VideoDetailInfoMenu *page = d.w->videoDetailInfoMenu;
@@ -144,7 +142,7 @@ void TestVideo::details()
     QVERIFY(page->Size->text().endsWith(" K Bytes"));
     QVERIFY(QDateTime::fromString(page->DateAndTime->text(), "yyyy/MM/dd hh:mm:ss").isValid());
     page->show();
-    saveScreenshot(screen({page}), "media_video_details");
+    QVERIFY(saveScreenshot("media_video_details", {page}));
     // A missing file changes only the name.
     page->updateVideoDetailInfoMenu("Qel_0009.avi");
     QCOMPARE(page->FileName->text(), QStringLiteral("Qel_0009.avi"));
@@ -168,7 +166,7 @@ void TestVideo::badVideos_data()
 void TestVideo::badVideos()
 {
     QFETCH(QString, kind);
-    Device d;
+    LiveDevice d;
     d.boot();
     QDir().mkpath(d.folder());
     const QString path = d.folder() + "Qel_0001.avi";
@@ -197,9 +195,9 @@ void TestVideo::badVideos()
 
 void TestVideo::deleteWhilePlaying()
 {
-    Device d;
+    LiveDevice d;
     d.boot();
-    putImages(d.board, 1);
+    d.putImages(1);
     putVideo(d.board, "Qel_0002", 400);
     Norvik7 &w = *d.w;
     d.press(keycode::Gallery);
@@ -220,7 +218,7 @@ void TestVideo::deleteWhilePlaying()
 
 void TestVideo::cardRemovedWhilePlaying()
 {
-    Device d;
+    LiveDevice d;
     d.boot();
     putVideo(d.board, "Qel_0001", 400);
     Norvik7 &w = *d.w;

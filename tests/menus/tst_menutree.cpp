@@ -8,6 +8,7 @@
 #include "app/menus/statusbar.h"
 #include "app/norvik7.h"
 #include "board/board.h"
+#include "common/livedevice.h"
 #include "common/testboard.h"
 #include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/cursorsubmenu.h"
@@ -34,16 +35,6 @@
 
 #include <memory>
 
-namespace {
-
-struct Built {
-    TestBoard board;
-    std::unique_ptr<Norvik7> w;
-    Built() : w(std::make_unique<Norvik7>()) {}
-};
-
-}  // namespace
-
 class TestMenuTree : public QObject {
     Q_OBJECT
 private slots:
@@ -51,7 +42,7 @@ private slots:
     // with the main window.
     void menusAreHiddenWindowsOwnedByTheMainWindow()
     {
-        auto b = std::make_unique<Built>();
+        auto b = std::make_unique<LiveDevice>();
         QCOMPARE(b->w->built(), Norvik7::Built::Complete);
         const QList<QWidget *> menus = b->w->menuWindows();
         QCOMPARE(menus.size(), 38);
@@ -90,7 +81,7 @@ private slots:
         QFETCH(QString, className);
         QFETCH(QByteArray, signal);
         QFETCH(QString, tip);
-        Built b;
+        LiveDevice b;
         MenuWindow *popup = nullptr;
         for (QWidget *m : b.w->menuWindows())
             if (className == QLatin1String(m->metaObject()->className()))
@@ -217,7 +208,7 @@ private slots:
     // including the texts a screen sets itself.
     void retranslationFollowsTheTranslator()
     {
-        Built b;
+        LiveDevice b;
         b.w->dateTimeSetMenu->setTwelveHour(true);
         QTranslator chinese;
         QVERIFY(chinese.load(QStringLiteral(":/qm/qm/ChineseSimplified.qm")));
@@ -332,7 +323,7 @@ private slots:
         QFETCH(bool, galleryOpen);
         QFETCH(bool, present);
         QFETCH(bool, galleryAfter);
-        Built b;
+        LiveDevice b;
         if (galleryOpen)
             b.w->imageListViewer->imageListViewerEnable();
         emit b.w->deviceInformationSubMenu->updateSdcardStatus(present);

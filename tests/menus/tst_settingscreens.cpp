@@ -224,19 +224,6 @@ private slots:
         QCOMPARE(changed.count(), 3);
     }
 
-    void shutdownSequenceRunsInOrder()
-    {
-        TestBoard board;
-        AutoPowerOffSetSubMenu m;
-        board.clearCommands();
-        m.autoPowerOffCmd();
-        QCOMPARE(board.commands(),
-                 (QStringList{"echo 0 > /sys/devices/soc0/backlight.11/backlight/backlight.11/brightness",
-                              "cp /root/Norvik7_config.ini /etc/Norvik7_config.ini", "sync", "sync",
-                              "killall uvc-gadget", "halt"}));
-        QCOMPARE(board.halts(), 1);
-    }
-
     // Choosing the gain already in use sends nothing; a change sends the new gain.
     void gainChoiceSendsOnlyChanges()
     {

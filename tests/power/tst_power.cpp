@@ -7,11 +7,11 @@
 #include "app/norvik7.h"
 #include "app/power.h"
 #include "liveview/viewstate.h"
+#include "common/livedevice.h"
 #include "common/testboard.h"
 
 #include <QDir>
 #include <QLabel>
-#include <QPainter>
 #include <QSplashScreen>
 #include <QTimer>
 #include <QtTest>
@@ -30,18 +30,14 @@ QByteArray adcFor(double volts, int offset = 0)
     return QByteArray::number(static_cast<int>(std::ceil(volts / 4.2 * 4096)) + offset);
 }
 
-struct Device {
-    TestBoard board;
-    std::unique_ptr<Norvik7> w;
-
+struct Device : LiveDevice {
     explicit Device(const QString &autoPowerOff = QString())
+        : LiveDevice([&](TestBoard &) {
+              if (!autoPowerOff.isEmpty())
+                  config::write(config::Main, QStringLiteral("auto_power_off"), autoPowerOff);
+          })
     {
-        if (!autoPowerOff.isEmpty())
-            config::write(config::Main, QStringLiteral("auto_power_off"), autoPowerOff);
-        w = std::make_unique<Norvik7>();
         // The slots are driven by the test, not by the clock.
-        for (QTimer *t : {w->refreshTimer, w->cursorTimer, w->secondTimer, w->batteryTimer, w->releaseTimer})
-            t->stop();
         board.clearCommands();
         setImageEnable.store(true);
     }
@@ -293,24 +289,17 @@ private slots:
         d.w->show();
         d.setBattery(2.5);
         d.readBattery();
-        QImage screen = d.w->grab(QRect(0, 0, 240, 320)).toImage();
-        {
-            QPainter p(&screen);
-            p.drawPixmap(60, 96, d.w->lowBatterySplash->grab());
-            p.drawPixmap(60, 256, d.w->lowBatteryTextSplash->grab());
-        }
+        const QImage screen = screenOf({d.w.get(), d.w->lowBatterySplash, d.w->lowBatteryTextSplash});
         // The alert picture is drawn, not an empty frame.
         QVERIFY(screen.pixelColor(120, 200) != screen.pixelColor(5, 200));
-        const QString dir = qEnvironmentVariable("NORVIK7_TEST_BUILD_DIR", QDir::currentPath()) + QStringLiteral("/screenshots");
-        QDir().mkpath(dir);
-        QVERIFY(screen.save(dir + QStringLiteral("/power_low_battery.png")));
+        QVERIFY(saveScreenshot(QStringLiteral("power_low_battery"), screen));
 
         d.setLine(6, 1);
         d.w->usbChargeStatusCheck();
         d.readBattery();
         d.board.write(kCpu, "90000\n");
         d.w->cpuInternalTempRead();
-        QVERIFY(d.w->grab(QRect(0, 0, 240, 320)).save(dir + QStringLiteral("/power_over_temperature_charging.png")));
+        QVERIFY(saveScreenshot(QStringLiteral("power_over_temperature_charging"), {d.w.get()}));
     }
 };
 

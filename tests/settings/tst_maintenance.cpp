@@ -12,8 +12,7 @@
 #include "settings/maintenance.h"
 #include "settings/serialnumber.h"
 #include "settings/sizetext.h"
-#include "keypad.h"
-#include "screenshot.h"
+#include "common/livedevice.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,7 +21,6 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSplashScreen>
-#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -62,8 +60,6 @@ private slots:
     void systemUpgrade();
     void backupCopies_data();
     void backupCopies();
-    void chineseTexts_data();
-    void chineseTexts();
 };
 
 // ---- plain rules ------------------------------------------------------------------------------------
@@ -137,7 +133,7 @@ void TestMaintenance::deviceInformation()
     QFETCH(QString, capacity);
     QFETCH(QString, free);
     QFETCH(int, small);
-    Keypad k;
+    LiveDevice k(LiveDevice::English);
     k.board.write(QStringLiteral("/sim/sd_total_mb"), QByteArray::number(totalMb));
     k.board.write(QStringLiteral("/sim/sd_free_mb"), QByteArray::number(freeMb));
     if (!card)
@@ -165,7 +161,7 @@ void TestMaintenance::deviceInformation()
         saveScreenshot(QStringLiteral("DeviceInformationSubMenu_no_card"), {m});
 
     // Hidden, the page reports nothing.
-    k.back();
+    k.press(keycode::Back);
     QVERIFY(m->isHidden());
     m->updateDeviceInformation();
     QCOMPARE(present.count(), 1);
@@ -195,10 +191,10 @@ void TestMaintenance::serialFromTheCard()
     QFETCH(QString, stored);
     QFETCH(QString, serial);
     QFETCH(QStringList, left);
-    Keypad k(false);
+    LiveDevice k(LiveDevice::Later);
     if (!stored.isEmpty())
         config::write(config::Sn, QStringLiteral("sn"), stored);
-    k.build();
+    k.start();
     DeviceInformationSubMenu *m = k.w->deviceInformationSubMenu;
     QCOMPARE(m->snLabel->text(), stored);
     for (const QString &f : files)
@@ -219,7 +215,7 @@ void TestMaintenance::serialFromTheCard()
 
 void TestMaintenance::factoryReset()
 {
-    Keypad k;
+    LiveDevice k(LiveDevice::English);
     FactoryResetSetMenu *m = k.w->factoryResetSetMenu;
     QSignalSpy fanOut(m, &FactoryResetSetMenu::factoryResetForSystem);
     // Settings a person changed.
@@ -233,9 +229,9 @@ void TestMaintenance::factoryReset()
     // It opens on "No"; UP reaches "Yes" and OK chooses it.
     QCOMPARE(m->focusWidget(), m->radioButton_2);
     k.board.clearCommands();
-    k.up();
+    k.press(keycode::Up);
     QCOMPARE(m->focusWidget(), m->radioButton);
-    k.ok();
+    k.press(keycode::Ok);
     QCOMPARE(fanOut.count(), 1);
     QVERIFY(!m->factoryResetDone);
 
@@ -257,8 +253,8 @@ void TestMaintenance::factoryReset()
 
     // "Yes" again, or any key, while it runs does nothing.
     m->factoryResetSetMenuUpdateRbtn1();
-    k.ok();
-    k.back();
+    k.press(keycode::Ok);
+    k.press(keycode::Back);
     QCOMPARE(fanOut.count(), 1);
     QVERIFY(m->isVisible());
 
@@ -269,12 +265,12 @@ void TestMaintenance::factoryReset()
     // Done, it stands on "No" again, and so it reopens: OK does nothing.
     QVERIFY(m->radioButton_2->isChecked());
     QCOMPARE(m->focusWidget(), m->radioButton_2);
-    k.back();
+    k.press(keycode::Back);
     QVERIFY(m->isHidden());
     m->radioButton->setChecked(true);
-    k.ok();
+    k.press(keycode::Ok);
     QVERIFY(m->isVisible());
-    k.ok();
+    k.press(keycode::Ok);
     QCOMPARE(fanOut.count(), 1);
 }
 
@@ -290,7 +286,7 @@ void TestMaintenance::format_data()
 void TestMaintenance::format()
 {
     QFETCH(bool, card);
-    Keypad k;
+    LiveDevice k(LiveDevice::English);
     FormatSdcardSetMenu *m = k.w->formatSdcardSetMenu;
     config::write(config::Image, QStringLiteral("image_count"), 42);
     k.board.write(kCard + QStringLiteral("/DCIM_100/IMG_0042.bmp"), "picture");
@@ -299,8 +295,8 @@ void TestMaintenance::format()
     k.openSystemEntry(2);
     QCOMPARE(m->focusWidget(), m->radioButton_2);   // "No"
     k.board.clearCommands();
-    k.up();
-    k.ok();
+    k.press(keycode::Up);
+    k.press(keycode::Ok);
     QVERIFY(m->splash()->isVisible());
     QCOMPARE(m->formatSdcardDone, !card);
     QCOMPARE(config::readInt(config::Image, QStringLiteral("image_count")), card ? 0 : 42);
@@ -327,11 +323,11 @@ void TestMaintenance::format()
     // Done, it stands on "No" again: one OK on the reopened screen wipes nothing.
     QCOMPARE(m->focusWidget(), m->radioButton_2);
     k.board.write(kCard + QStringLiteral("/DCIM_100/IMG_0001.bmp"), "picture");
-    k.back();
-    k.ok();
+    k.press(keycode::Back);
+    k.press(keycode::Ok);
     QVERIFY(m->isVisible());
     QVERIFY(m->radioButton_2->isChecked());
-    k.ok();
+    k.press(keycode::Ok);
     QVERIFY(QFileInfo::exists(k.board.file(kCard + QStringLiteral("/DCIM_100/IMG_0001.bmp"))));
 }
 
@@ -356,7 +352,7 @@ void TestMaintenance::applicationUpgrade()
     QFETCH(QStringList, files);
     QFETCH(bool, card);
     QFETCH(QString, outcome);
-    Keypad k;
+    LiveDevice k(LiveDevice::English);
     config::write(config::System, QStringLiteral("nuc_set"), QStringLiteral("Yes"));
     for (QString f : files) {
         const bool executable = f.endsWith(QLatin1Char('*'));
@@ -372,7 +368,7 @@ void TestMaintenance::applicationUpgrade()
     k.w->upgradeButton->click();
     QVERIFY(m->isVisible());
     k.board.clearCommands();
-    k.ok();   // "App" has the focus
+    k.press(keycode::Ok);   // "App" has the focus
     if (outcome == QLatin1String("failed")) {
         QCOMPARE(withoutBacklight(k.board.commands()), QStringList{"/media/mmcblk0p1/Upgrade/upgrade.sh"});
         QCOMPARE(m->firstLineLabel->text(), QStringLiteral("Upgrade failed!"));
@@ -403,7 +399,7 @@ void TestMaintenance::applicationUpgrade()
         saveScreenshot(QStringLiteral("UpgradeSubMenu_app_done"), {m});
     // Once done, nothing runs again.
     k.board.clearCommands();
-    k.ok();
+    k.press(keycode::Ok);
     m->upgradeApplication();
     m->upgradeSystem();
     QCOMPARE(withoutBacklight(k.board.commands()), QStringList());
@@ -431,7 +427,7 @@ void TestMaintenance::systemUpgrade()
 {
     QFETCH(QStringList, files);
     QFETCH(QString, outcome);
-    Keypad k;
+    LiveDevice k(LiveDevice::English);
     // The configuration files there are to back up.
     config::write(config::Sn, QStringLiteral("sn"), QStringLiteral("NV7-0001"));
     config::write(config::CalTemp, QStringLiteral("cal1"), 1.5);
@@ -445,7 +441,7 @@ void TestMaintenance::systemUpgrade()
     k.w->upgradeButton->click();
     m->pushButton_2->setFocus();
     k.board.clearCommands();
-    k.ok();
+    k.press(keycode::Ok);
 
     const QStringList commands = withoutBacklight(k.board.commands());
     if (outcome == QLatin1String("failed")) {
@@ -453,7 +449,7 @@ void TestMaintenance::systemUpgrade()
         QCOMPARE(m->secondLineLabel->text(), QStringLiteral("Please check again!"));
         QCOMPARE(commands, QStringList());
         QVERIFY(!QFileInfo::exists(k.board.file(kCard + QStringLiteral("/SystemBackup"))));
-        k.back();   // nothing ran: back to the live view
+        k.press(keycode::Back);   // nothing ran: back to the live view
         QVERIFY(!m->isVisible());
         return;
     }
@@ -486,7 +482,7 @@ void TestMaintenance::systemUpgrade()
     QVERIFY(m->pushButton_2->isHidden());
     if (files.size() == 2)
         saveScreenshot(QStringLiteral("UpgradeSubMenu_system_done"), {m});
-    k.back();   // the result stays until power-off
+    k.press(keycode::Back);   // the result stays until power-off
     QVERIFY(m->isVisible());
 }
 
@@ -516,36 +512,6 @@ void TestMaintenance::backupCopies()
             board.write(target, copy);
     }
     QCOMPARE(maintenance::failedBackups(), failed);
-}
-
-void TestMaintenance::chineseTexts_data()
-{
-    QTest::addColumn<QString>("context");
-    QTest::addColumn<QString>("source");
-    const char *texts[][2] = {
-        {"SystemSettingSubMenu", "Wi-Fi"},
-        {"WifiOpenStatusMenu", "WIFI opening ......"},
-        {"UsbConnectModeSubMenu", "USB camera"},
-        {"DateTimeSetMenu", "PM"},
-        {"DeviceInformationSubMenu", "Capacity: "},
-        {"FactoryResetSetMenu", "Resetting..."},
-        {"FormatSdcardSetMenu", "No SD card!"},
-        {"UpgradeSubMenu", "Erase ok.Don't remove SD."},
-        {"UpgradeSubMenu", "Upgrade failed!"},
-        {"UpgradeSubMenu", "Erase failed!"},
-    };
-    for (auto &t : texts)
-        QTest::newRow(t[1]) << QString::fromLatin1(t[0]) << QString::fromLatin1(t[1]);
-}
-
-void TestMaintenance::chineseTexts()
-{
-    QFETCH(QString, context);
-    QFETCH(QString, source);
-    QTranslator chinese;
-    QVERIFY(chinese.load(QStringLiteral(":/qm/qm/ChineseSimplified.qm")));
-    const QString text = chinese.translate(context.toLatin1().constData(), source.toLatin1().constData());
-    QVERIFY2(!text.isEmpty() && text != source, qPrintable(context + QLatin1String(": ") + source));
 }
 
 QTEST_MAIN(TestMaintenance)

@@ -1,0 +1,190 @@
+#include "livedevice.h"
+
+#include "common/acqtestsupport.h"
+#include "connectivity/loopbackclient.h"
+#include "common/queuedspy.h"
+
+#include "acquisition/thermalcamerathread.h"
+#include "calibration/menus/caltempsubmenu.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSplashScreen>
+
+#include <vector>
+
+QByteArray imageFile(int shade, const savedimage::ExifFields &fields)
+{
+    QImage screen(240, 320, QImage::Format_RGB888);
+    screen.fill(QColor(shade % 256, 80, 255 - shade % 256));
+    std::vector<uint8_t> gray(240 * 320, static_cast<uint8_t>(shade));
+    std::vector<uint16_t> raw(256 * 192, 4700);
+    return savedimage::buildFile(screen, savedimage::exifBlock(gray.data(), savedimage::colourTableFor(0), fields),
+                                 raw.data());
+}
+
+QStringList splashMessages()
+{
+    QStringList m;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *s = qobject_cast<QSplashScreen *>(top); s && s->isVisible() && !s->message().isEmpty())
+            m << s->message();
+    return m;
+}
+
+LiveDevice::LiveDevice(const std::function<void(TestBoard &)> &before)
+{
+    if (before)
+        before(board);
+    build();
+}
+
+LiveDevice::LiveDevice(double blackbodyC)
+{
+    acqtest::resetAll(40000);
+    board.write(QStringLiteral("/sim/scene"), "blackbody:" + QByteArray::number(blackbodyC));
+    build();
+    boot();
+    QVERIFY(waitFrames(3));
+}
+
+LiveDevice::LiveDevice(Start s)
+{
+    if (s == English)
+        start();
+}
+
+void LiveDevice::start()
+{
+    config::write(config::Main, QStringLiteral("language"), QStringLiteral("English"));
+    build();
+    boot();
+}
+
+LiveDevice::~LiveDevice()
+{
+    w.reset();
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (qobject_cast<QSplashScreen *>(top))
+            top->close();
+}
+
+void LiveDevice::build()
+{
+    keys::resetState();
+    // The temperature server on a port nobody else uses.
+    qputenv("NORVIK7_TCP_PORT", QByteArray::number(loopback::freePort()));
+    w = std::make_unique<Norvik7>();
+    qunsetenv("NORVIK7_TCP_PORT");
+    // The 500 ms timers are run by hand where a test needs them.
+    for (QTimer *t : {w->refreshTimer, w->cursorTimer, w->secondTimer, w->batteryTimer, w->releaseTimer})
+        t->stop();
+    image_mode.store(0);
+    saveImageDone.store(true);
+    saveImageEnable.store(false);
+    moveCursorOneLabelEnabled = moveCursorTwoLabelEnabled = moveCursorThreeLabelEnabled = false;
+}
+
+void LiveDevice::boot()
+{
+    w->show();
+    w->initializingLabel->hide();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+}
+
+void LiveDevice::restart()
+{
+    w.reset();
+    acqtest::resetAll(40000);   // the core powered off: its tables are in its flash only
+    build();
+    boot();
+    QVERIFY(waitFrames(3));
+}
+
+void LiveDevice::openSetting(int index) const
+{
+    press(keycode::Ok);
+    press(keycode::Left);   // round from the first button to "Settings"
+    press(keycode::Ok);
+    press(keycode::Down, index);
+    press(keycode::Ok);
+}
+
+void LiveDevice::showMode(int mode) const
+{
+    const int button = mode >= 0 && mode <= 3 ? mode : 0;
+    w->imageModeSubMenu->buttons()[button]->setChecked(true);
+    image_mode.store(mode);
+}
+
+QStringList LiveDevice::visibleMenus() const
+{
+    QStringList names;
+    for (QWidget *m : w->menuWindows())
+        if (m->isVisible())
+            names << m->objectName();
+    names.sort();
+    return names;
+}
+
+void LiveDevice::putImages(int count, int from) const
+{
+    QDir().mkpath(board.file(kFolder));
+    for (int i = from; i < from + count; ++i) {
+        const QString stem = QStringLiteral("IMG_%1").arg(i, 4, 10, QLatin1Char('0'));
+        board.write(kFolder + stem + ".bmp", imageFile(i * 20));
+        board.write(kFolder + stem + ".jpg", "jpeg");
+    }
+}
+
+void LiveDevice::withDownRepeating(int key) const
+{
+    board.sendKey(keycode::Down, keyvalue::Press);
+    board.sendKey(keycode::Down, keyvalue::Repeat);
+    board.sendKey(key, keyvalue::Press);
+    board.sendKey(key, keyvalue::Release);
+    board.sendKey(keycode::Down, keyvalue::Release);
+    settle();
+}
+
+bool LiveDevice::focusByKeys(const char *objectName) const
+{
+    for (int i = 0; i < 9; ++i) {
+        QWidget *f = w->calTempSubMenu->focusWidget();
+        if (f && f->objectName() == QLatin1String(objectName))
+            return true;
+        press(keycode::Down);
+    }
+    return false;
+}
+
+bool LiveDevice::okAndWaitForTheLoop(int timeoutMs) const
+{
+    QueuedSpy done(w->cameraThread, &ThermalCameraThread::SignalCalibrationFinish);
+    press(keycode::Ok);
+    return done.wait(timeoutMs) || done.count() > 0;
+}
+
+// The frames delivered until there are `frames` of them (none on a timeout).
+QList<QList<QVariant>> LiveDevice::framesFor(int frames) const
+{
+    QueuedSpy spy(w->cameraThread, &ThermalCameraThread::updateThermalVLCImage);
+    for (int i = 0; i < 400 && spy.count() < frames; ++i)
+        spy.wait(100);
+    return spy.count() >= frames ? QList<QList<QVariant>>(spy) : QList<QList<QVariant>>();
+}
+
+void LiveDevice::pointAt(double celsius) const
+{
+    board.write(QStringLiteral("/sim/scene"), "blackbody:" + QByteArray::number(celsius));
+    waitFrames(4);
+}
+
+double LiveDevice::centreReading(int frames) const
+{
+    const QList<QList<QVariant>> got = framesFor(frames);
+    double sum = 0;
+    for (const QList<QVariant> &f : got)
+        sum += f.at(2).value<unsigned short>() * 0.0625 - 273.15;
+    return got.isEmpty() ? -1000 : sum / got.size();
+}

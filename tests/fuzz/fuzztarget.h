@@ -1,0 +1,46 @@
+#pragma once
+// What every fuzz target shares: the entry libFuzzer (or driver.cpp) calls,
+// the target's typical inputs, a check that ends the run with a message, and
+// a scratch folder on a RAM disk where there is one (the targets that go
+// through files write one per input, and the configuration store syncs every
+// file it writes), with a simulated board rooted in it where a target needs one.
+#include "board/board.h"
+
+#include <QDir>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+std::vector<std::string> fuzzSeeds();
+
+inline void check(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "%s\n", what);
+        std::abort();
+    }
+}
+
+inline QString fuzzScratchTemplate()
+{
+    const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    return base + QStringLiteral("/norvik7-fuzz-XXXXXX");
+}
+
+// A fresh simulated board in a scratch folder, made once per run.
+struct FuzzBoard {
+    QTemporaryDir dir{fuzzScratchTemplate()};
+    FuzzBoard()
+    {
+        qputenv("NORVIK7_ROOT", dir.path().toLocal8Bit());
+        board::reloadEnvironment();
+        board::seedIfNeeded();
+    }
+};
