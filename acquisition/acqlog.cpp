@@ -10,7 +10,7 @@ namespace {
 std::mutex captureMutex;
 std::string captured;
 std::atomic<int> captures{0};
-}  // namespace
+}   // namespace
 
 void log(const char *fmt, ...)
 {
@@ -41,4 +41,4 @@ std::string LogCapture::text() const
     return captured;
 }
 
-}  // namespace acq
+}   // namespace acq

@@ -17,4 +17,4 @@ public:
     std::string text() const;
 };
 
-}  // namespace acq
+}   // namespace acq

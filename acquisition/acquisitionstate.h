@@ -39,9 +39,9 @@ extern std::atomic<int> calTempSubMenuFlag;
 extern std::atomic<int> uvcStartFlag;
 
 // Object parameters: what was asked for and what was last sent to the module.
-extern std::atomic<float> requestedEmissivity;       // 0.95
-extern std::atomic<float> sentEmissivity;            // 0: the first request is always sent
-extern std::atomic<float> reflectedTemperatureK;     // kelvin, degrees + 273.15 + 0.5
+extern std::atomic<float> requestedEmissivity;     // 0.95
+extern std::atomic<float> sentEmissivity;          // 0: the first request is always sent
+extern std::atomic<float> reflectedTemperatureK;   // kelvin, degrees + 273.15 + 0.5
 extern std::atomic<float> sentReflectedTemperatureK;
-extern std::atomic<float> distanceMetres;            // 0.6
+extern std::atomic<float> distanceMetres;   // 0.6
 extern std::atomic<float> sentDistanceMetres;

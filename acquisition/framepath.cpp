@@ -51,7 +51,7 @@ void pack(const Rgb888Table &table, uint32_t *packed)
         packed[g] = table.rgb[g][0] | table.rgb[g][1] << 8 | static_cast<uint32_t>(table.rgb[g][2]) << 16;
 }
 
-}  // namespace
+}   // namespace
 
 // ---- contrast stretch ----------------------------------------------------------------
 
@@ -208,8 +208,8 @@ inline void transpose16x16(U8x16 *v)
 {
     U8x16 t[16];
     for (int i = 0; i < 8; ++i) {
-        t[2 * i] = __builtin_shuffle(v[2 * i], v[2 * i + 1],
-                                     U8x16{0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23});
+        t[2 * i] =
+            __builtin_shuffle(v[2 * i], v[2 * i + 1], U8x16{0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23});
         t[2 * i + 1] = __builtin_shuffle(v[2 * i], v[2 * i + 1],
                                          U8x16{8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31});
     }
@@ -258,7 +258,7 @@ inline void transpose8x8(U16x8 *v)
 
 static_assert(kRows % 16 == 0 && kCols % 16 == 0, "whole blocks cover the picture");
 
-}  // namespace
+}   // namespace
 
 void rotateTemperature(const uint16_t *temp, uint16_t *matrix)
 {
@@ -312,7 +312,7 @@ void extremesOf(const uint16_t *m, int top, int bottom, int left, int right, uin
     *minAt = firstAt(m, top, bottom, left, right, rowMin, lo);
 }
 
-}  // namespace
+}   // namespace
 
 NORVIK7_VECTOR_CLONES
 Stats rotateAndMeasure(const uint16_t *temp, uint16_t *matrix)
@@ -418,7 +418,7 @@ void turnGrey(const uint16_t *image, const uint8_t *lut, uint8_t *grey, const ui
     }
 }
 
-}  // namespace
+}   // namespace
 
 void rotateGrey(const uint16_t *image, const uint8_t *lut, uint8_t *grey)
 {
@@ -455,12 +455,12 @@ Stats process(Work &work, const uint16_t *image, const uint16_t *temp, const Rgb
               uint8_t *grey, uint8_t *rgb, int stride)
 {
     const ContrastStretch::WriteAhead written[] = {{matrix, kPixels * sizeof *matrix},
-                                                  {grey, kPixels},
-                                                  {rgb, static_cast<size_t>(stride) * (kRows - 1) + 3 * kCols}};
+                                                   {grey, kPixels},
+                                                   {rgb, static_cast<size_t>(stride) * (kRows - 1) + 3 * kCols}};
     work.stretch.build(image, kPixels, written, 3);
     const Stats s = rotateAndMeasure(temp, matrix);
     rotateGreyAndColour(image, work.stretch.lut(), table, grey, rgb, stride);
     return s;
 }
 
-}  // namespace framepath
+}   // namespace framepath

@@ -125,7 +125,7 @@ struct Work {
 // Everything above for one frame: the portrait matrix and grey image, the
 // coloured portrait picture (192 x 256, `stride` bytes a row) and the
 // statistics.
-Stats process(Work &work, const uint16_t *image, const uint16_t *temp, const Rgb888Table &table,
-              uint16_t *matrix, uint8_t *grey, uint8_t *rgb, int stride);
+Stats process(Work &work, const uint16_t *image, const uint16_t *temp, const Rgb888Table &table, uint16_t *matrix,
+              uint8_t *grey, uint8_t *rgb, int stride);
 
-}  // namespace framepath
+}   // namespace framepath

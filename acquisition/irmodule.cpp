@@ -7,10 +7,10 @@ namespace {
 std::mutex moduleLock;
 }
 
-#define IR_CALL(expr)                                    \
-    do {                                                 \
-        std::lock_guard<std::mutex> guard(moduleLock);   \
-        return expr;                                     \
+#define IR_CALL(expr)                                  \
+    do {                                               \
+        std::lock_guard<std::mutex> guard(moduleLock); \
+        return expr;                                   \
     } while (0)
 
 int uvc_camera_init() { IR_CALL(::uvc_camera_init()); }
@@ -18,7 +18,10 @@ int uvc_camera_list(DevCfg_t *devs) { IR_CALL(::uvc_camera_list(devs)); }
 int uvc_camera_info_get(DevCfg_t dev, CameraStreamInfo_t *info) { IR_CALL(::uvc_camera_info_get(dev, info)); }
 int uvc_camera_open(DevCfg_t dev) { IR_CALL(::uvc_camera_open(dev)); }
 void *uvc_frame_buf_create(CameraParam_t param) { IR_CALL(::uvc_frame_buf_create(param)); }
-int uvc_camera_stream_start(CameraParam_t param, void *callback) { IR_CALL(::uvc_camera_stream_start(param, callback)); }
+int uvc_camera_stream_start(CameraParam_t param, void *callback)
+{
+    IR_CALL(::uvc_camera_stream_start(param, callback));
+}
 int uvc_frame_get(void *buf) { IR_CALL(::uvc_frame_get(buf)); }
 int raw_data_cut(uint8_t *raw, int imageBytes, int tempBytes, uint8_t *image, uint8_t *temp)
 {
@@ -56,18 +59,17 @@ int cur_vtemp_get(uint16_t *vtemp) { IR_CALL(::cur_vtemp_get(vtemp)); }
 int new_ktbt_recal_double_point_calculate(const IrcalPoint_t *low, const IrcalPoint_t *high,
                                           const EnvCorrectParam_t *env, const TpdCalibParam_t *calib,
                                           const uint8_t *tau, uint16_t curVtemp, const uint16_t *nuc,
-                                          const uint16_t *ktIn, const int16_t *btIn, uint16_t *ktOut,
-                                          int16_t *btOut, int len)
+                                          const uint16_t *ktIn, const int16_t *btIn, uint16_t *ktOut, int16_t *btOut,
+                                          int len)
 {
-    IR_CALL(::new_ktbt_recal_double_point_calculate(low, high, env, calib, tau, curVtemp, nuc, ktIn, btIn, ktOut,
-                                                    btOut, len));
+    IR_CALL(::new_ktbt_recal_double_point_calculate(low, high, env, calib, tau, curVtemp, nuc, ktIn, btIn, ktOut, btOut,
+                                                    len));
 }
 int multi_point_calc_user_defined_nuc(const IrcalPoint_t *point, const EnvCorrectParam_t *env,
                                       const TpdCalibParam_t *calib, const uint8_t *tau, uint16_t curVtemp,
                                       const uint16_t *nuc, int nucLen, uint16_t *settingNuc, uint16_t *outputNuc)
 {
-    IR_CALL(::multi_point_calc_user_defined_nuc(point, env, calib, tau, curVtemp, nuc, nucLen, settingNuc,
-                                                outputNuc));
+    IR_CALL(::multi_point_calc_user_defined_nuc(point, env, calib, tau, curVtemp, nuc, nucLen, settingNuc, outputNuc));
 }
 int multi_point_calc_new_nuc_table(const uint16_t *nucIn, const uint16_t *settingNuc, const uint16_t *outputNuc,
                                    int points, uint16_t *nucOut, int nucLen)
@@ -75,4 +77,4 @@ int multi_point_calc_new_nuc_table(const uint16_t *nucIn, const uint16_t *settin
     IR_CALL(::multi_point_calc_new_nuc_table(nucIn, settingNuc, outputNuc, points, nucOut, nucLen));
 }
 
-}  // namespace ir
+}   // namespace ir

@@ -44,12 +44,12 @@ int cur_vtemp_get(uint16_t *vtemp);
 int new_ktbt_recal_double_point_calculate(const IrcalPoint_t *low, const IrcalPoint_t *high,
                                           const EnvCorrectParam_t *env, const TpdCalibParam_t *calib,
                                           const uint8_t *tau, uint16_t curVtemp, const uint16_t *nuc,
-                                          const uint16_t *ktIn, const int16_t *btIn, uint16_t *ktOut,
-                                          int16_t *btOut, int len);
+                                          const uint16_t *ktIn, const int16_t *btIn, uint16_t *ktOut, int16_t *btOut,
+                                          int len);
 int multi_point_calc_user_defined_nuc(const IrcalPoint_t *point, const EnvCorrectParam_t *env,
                                       const TpdCalibParam_t *calib, const uint8_t *tau, uint16_t curVtemp,
                                       const uint16_t *nuc, int nucLen, uint16_t *settingNuc, uint16_t *outputNuc);
 int multi_point_calc_new_nuc_table(const uint16_t *nucIn, const uint16_t *settingNuc, const uint16_t *outputNuc,
                                    int points, uint16_t *nucOut, int nucLen);
 
-}  // namespace ir
+}   // namespace ir

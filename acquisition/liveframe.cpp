@@ -27,11 +27,17 @@ bool inside(int row, int col) { return row >= 0 && row < kLiveRows && col >= 0 &
 template <typename T>
 const T *frontOf(const Slots &s);
 template <>
-const uint16_t *frontOf<uint16_t>(const Slots &s) { return s.thermal[s.front]; }
+const uint16_t *frontOf<uint16_t>(const Slots &s)
+{
+    return s.thermal[s.front];
+}
 template <>
-const uint8_t *frontOf<uint8_t>(const Slots &s) { return s.gray[s.front]; }
+const uint8_t *frontOf<uint8_t>(const Slots &s)
+{
+    return s.gray[s.front];
+}
 
-}  // namespace
+}   // namespace
 
 const LiveBuffer<uint16_t> thermalRaw;
 const LiveBuffer<uint8_t> grayRaw;
@@ -90,8 +96,18 @@ namespace liveframe {
 
 // The back slot is only ever touched by the one writer, and readers only
 // touch the front slot while holding the lock, which the swap also takes.
-uint16_t *thermalBack() { Slots &s = slots(); std::lock_guard<std::mutex> g(s.lock); return s.thermal[1 - s.front]; }
-uint8_t *grayBack() { Slots &s = slots(); std::lock_guard<std::mutex> g(s.lock); return s.gray[1 - s.front]; }
+uint16_t *thermalBack()
+{
+    Slots &s = slots();
+    std::lock_guard<std::mutex> g(s.lock);
+    return s.thermal[1 - s.front];
+}
+uint8_t *grayBack()
+{
+    Slots &s = slots();
+    std::lock_guard<std::mutex> g(s.lock);
+    return s.gray[1 - s.front];
+}
 
 void publish()
 {
@@ -111,4 +127,4 @@ void clear()
     s.sequence = 0;
 }
 
-}  // namespace liveframe
+}   // namespace liveframe

@@ -43,4 +43,4 @@ uint8_t *grayBack();
 void publish();
 // Back to zeros, for a fresh start.
 void clear();
-}  // namespace liveframe
+}   // namespace liveframe

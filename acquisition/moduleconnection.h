@@ -18,12 +18,12 @@ typedef struct {
 
 // The frame set of the stream.
 typedef struct {
-    uint8_t *raw_frame;        // from uvc_frame_buf_create
+    uint8_t *raw_frame;   // from uvc_frame_buf_create
     uint8_t *image_frame;
-    uint32_t image_byte_size;  // width * (height / 2) * 2
+    uint32_t image_byte_size;   // width * (height / 2) * 2
     uint8_t *temp_frame;
     uint32_t temp_byte_size;
-    FrameInfo_t image_info;    // width x height / 2
+    FrameInfo_t image_info;   // width x height / 2
     FrameInfo_t temp_info;
     CameraParam_t camera_param;
 } StreamFrameInfo_t;

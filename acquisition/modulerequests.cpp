@@ -22,10 +22,7 @@ void shutter() { ir::ooc_b_update(0); }
 void autoShutter(bool on) { ir::set_prop_auto_shutter_params(0, on ? 1 : 0); }
 
 // Back to idle, unless a newer mode was posted meanwhile.
-void modeIdle(std::atomic<uint8_t> &mode, uint8_t running)
-{
-    mode.compare_exchange_strong(running, kCalibrationIdle);
-}
+void modeIdle(std::atomic<uint8_t> &mode, uint8_t running) { mode.compare_exchange_strong(running, kCalibrationIdle); }
 
 void pointSequence(std::atomic<uint8_t> &mode, uint8_t running)
 {
@@ -85,7 +82,7 @@ void recalSequence(std::atomic<uint8_t> &mode, uint8_t running)
     pause(100);
 }
 
-}  // namespace
+}   // namespace
 
 void setPause(PauseFn fn) { pauseFn.store(fn); }
 
@@ -281,4 +278,4 @@ int framePauseMs(int imageMode, int calibrationMenu, int uvcStreaming)
 
 bool visibleWanted(int imageMode, int frameCounter) { return imageMode != 0 || frameCounter % 5 == 0; }
 
-}  // namespace acq
+}   // namespace acq

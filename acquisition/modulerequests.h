@@ -47,10 +47,16 @@ void setTableCommandHandler(TableCommandHandler handler);
 
 // ---- calibration modes ----------------------------------------------------------------------------
 enum CalibrationMode : uint8_t {
-    kRmcoverHigh = 0, kRmcoverLow = 1,
-    kLowPointHigh = 2, kMidPointHigh = 3, kHighPointHigh = 4,
-    kLowPointLow = 5, kMidPointLow = 6, kHighPointLow = 7,
-    kResetHigh = 8, kResetLow = 9,
+    kRmcoverHigh = 0,
+    kRmcoverLow = 1,
+    kLowPointHigh = 2,
+    kMidPointHigh = 3,
+    kHighPointHigh = 4,
+    kLowPointLow = 5,
+    kMidPointLow = 6,
+    kHighPointLow = 7,
+    kResetHigh = 8,
+    kResetLow = 9,
     kNewRecal = 10,
     kCalibrationIdle = 0xFF,
 };
@@ -73,4 +79,4 @@ int framePauseMs(int imageMode, int calibrationMenu, int uvcStreaming);
 // every fifth frame in it.
 bool visibleWanted(int imageMode, int frameCounter);
 
-}  // namespace acq
+}   // namespace acq

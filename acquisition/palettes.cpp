@@ -37,30 +37,30 @@ constexpr ColourTable ramp(const Stop (&stops)[N])
 }
 
 // Near black through violet, red and orange to near white.
-constexpr Stop kIron[] = {exact(0, 0x00A3), {32, 56, 0, 112}, exact(64, 0x9014), {96, 208, 16, 112},
-                          exact(128, 0xF2A7), {160, 248, 128, 24}, exact(192, 0xFE00), {224, 248, 236, 104},
-                          exact(255, 0xF7FE)};
+constexpr Stop kIron[] = {exact(0, 0x00A3),   {32, 56, 0, 112},     exact(64, 0x9014),
+                          {96, 208, 16, 112}, exact(128, 0xF2A7),   {160, 248, 128, 24},
+                          exact(192, 0xFE00), {224, 248, 236, 104}, exact(255, 0xF7FE)};
 // Dark blue through green and yellow to red and a pale pink-white.
-constexpr Stop kRainBow[] = {exact(0, 0x0044), {32, 0, 48, 136}, exact(64, 0x035A), {96, 40, 196, 88},
-                             exact(128, 0xEE83), {160, 240, 132, 32}, exact(192, 0xE96A), {224, 240, 144, 168},
-                             exact(255, 0xF75C)};
+constexpr Stop kRainBow[] = {exact(0, 0x0044),   {32, 0, 48, 136},     exact(64, 0x035A),
+                             {96, 40, 196, 88},  exact(128, 0xEE83),   {160, 240, 132, 32},
+                             exact(192, 0xE96A), {224, 240, 144, 168}, exact(255, 0xF75C)};
 // Black to light grey.
 constexpr Stop kGray[] = {exact(0, 0x0000), exact(64, 0x39E7), exact(128, 0x7BEF), exact(192, 0xBDF7),
                           exact(255, 0xF7DE)};
 // The lower half grey rising to white, the upper half through yellow and
 // orange to pure red.
-constexpr Stop kChamo[] = {exact(0, 0x41E7), exact(64, 0xB577), exact(128, 0xFFFF), {160, 248, 252, 136},
+constexpr Stop kChamo[] = {exact(0, 0x41E7),   exact(64, 0xB577),  exact(128, 0xFFFF), {160, 248, 252, 136},
                            exact(192, 0xEFA3), {224, 248, 136, 0}, exact(255, 0xF800)};
 // Black through teal and crimson to orange and white.
-constexpr Stop kRongyan[] = {exact(0, 0x0000), {32, 0, 52, 72}, exact(64, 0x03D2), {96, 96, 76, 120},
-                             exact(128, 0xA10A), {160, 224, 52, 40}, exact(192, 0xFB20), {224, 248, 188, 104},
-                             exact(255, 0xFFFF)};
+constexpr Stop kRongyan[] = {exact(0, 0x0000),   {32, 0, 52, 72},      exact(64, 0x03D2),
+                             {96, 96, 76, 120},  exact(128, 0xA10A),   {160, 224, 52, 40},
+                             exact(192, 0xFB20), {224, 248, 188, 104}, exact(255, 0xFFFF)};
 // Black through violet, blue, green and a dark red to near white.
-constexpr Stop kRainBowHC[] = {exact(0, 0x0000), {32, 80, 0, 104}, exact(64, 0x9819), {96, 24, 40, 224},
-                               exact(128, 0x0409), {160, 96, 168, 0}, exact(192, 0x7820), {224, 216, 64, 48},
-                               exact(255, 0xFFBE)};
+constexpr Stop kRainBowHC[] = {exact(0, 0x0000),   {32, 80, 0, 104},   exact(64, 0x9819),
+                               {96, 24, 40, 224},  exact(128, 0x0409), {160, 96, 168, 0},
+                               exact(192, 0x7820), {224, 216, 64, 48}, exact(255, 0xFFBE)};
 
-}  // namespace
+}   // namespace
 
 const ColourTable colormap_Iron = ramp(kIron);
 const ColourTable colormap_RainBow = ramp(kRainBow);
@@ -80,7 +80,7 @@ const Palette kPalettes[kCount] = {
     {6, "Lava", "Lava", &colormap_rongyan, false},
     {7, "Rainbow HC", "RainbowHC", &colormap_RainBowHC, false},
 };
-}  // namespace
+}   // namespace
 
 const Palette *byNumber(int number) { return number >= 1 && number <= kCount ? &kPalettes[number - 1] : nullptr; }
 
@@ -92,4 +92,4 @@ const Palette &byStoredValue(const char *stored)
     return kPalettes[0];
 }
 
-}  // namespace palettes
+}   // namespace palettes

@@ -17,11 +17,11 @@ extern const ColourTable colormap_rongyan;
 extern const ColourTable colormap_RainBowHC;
 
 struct Palette {
-    int number;            // 1..7 in menu order
-    const char *label;     // menu text
-    const char *stored;    // value of the configuration key "color"
+    int number;           // 1..7 in menu order
+    const char *label;    // menu text
+    const char *stored;   // value of the configuration key "color"
     const ColourTable *table;
-    bool inverted;         // index 255 - g
+    bool inverted;   // index 255 - g
 };
 
 namespace palettes {
@@ -30,4 +30,4 @@ const Palette *byNumber(int number);
 // The palette whose stored value is `stored`; Iron when none matches.
 const Palette &byStoredValue(const char *stored);
 constexpr int kCount = 7;
-}  // namespace palettes
+}   // namespace palettes

@@ -99,6 +99,6 @@ private:
     int m_next = 0;
 };
 
-}  // namespace
+}   // namespace
 
 std::unique_ptr<VisibleCamera> makeSimulatedCamera() { return std::make_unique<SimulatedCamera>(); }

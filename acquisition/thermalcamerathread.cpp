@@ -34,7 +34,7 @@ struct ThermalCameraThread::Loop {
     // The pictures sent; the GUI thread keeps the last one or two of each.
     PicturePool thermalPictures{framepath::kCols, framepath::kRows, QImage::Format_RGB888, 4};
     PicturePool visiblePictures{yuv::kOutWidth, yuv::kOutHeight, QImage::Format_RGB888, 4};
-    QImage visiblePicture;      // the last one grabbed
+    QImage visiblePicture;   // the last one grabbed
     bool visibleFailing = false;
 };
 

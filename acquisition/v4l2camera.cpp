@@ -125,8 +125,8 @@ public:
             return -EINVAL;
         }
         *data = static_cast<const uint8_t *>(m_map[m_buf.index].start);
-        *length = std::min<size_t>(m_buf.bytesused ? m_buf.bytesused : m_map[m_buf.index].length,
-                                   m_map[m_buf.index].length);
+        *length =
+            std::min<size_t>(m_buf.bytesused ? m_buf.bytesused : m_map[m_buf.index].length, m_map[m_buf.index].length);
         m_held = true;
         return 0;
     }
@@ -154,6 +154,6 @@ private:
     bool m_held = false;
 };
 
-}  // namespace
+}   // namespace
 
 std::unique_ptr<VisibleCamera> makeV4l2Camera() { return std::make_unique<V4l2Camera>(); }

@@ -39,7 +39,7 @@ const Clamp &clamp()
     return c;
 }
 
-}  // namespace
+}   // namespace
 
 const Tables &tables()
 {
@@ -110,7 +110,8 @@ void convertPairs(const uint8_t *yuyv, uint8_t *rgb, unsigned pairs)
         b = b < zero ? zero : b > top ? top : b;
         const U16x8 redGreen = reinterpret_cast<U16x8>(r | (g << 8)), blue = reinterpret_cast<U16x8>(b);
         const U32x4 first = reinterpret_cast<U32x4>(__builtin_shuffle(redGreen, blue, U16x8{0, 8, 1, 9, 2, 10, 3, 11}));
-        const U32x4 second = reinterpret_cast<U32x4>(__builtin_shuffle(redGreen, blue, U16x8{4, 12, 5, 13, 6, 14, 7, 15}));
+        const U32x4 second =
+            reinterpret_cast<U32x4>(__builtin_shuffle(redGreen, blue, U16x8{4, 12, 5, 13, 6, 14, 7, 15}));
         uint8_t *out = rgb + 6 * i;
         for (int k = 0; k < 4; ++k) {   // in order: each store's fourth byte is the next pixel's
             const uint32_t p = first[k];
@@ -124,7 +125,7 @@ void convertPairs(const uint8_t *yuyv, uint8_t *rgb, unsigned pairs)
     pairsToRgb(yuyv + 4 * i, rgb + 6 * i, pairs - i);
 }
 
-}  // namespace
+}   // namespace
 
 void toRgb(const uint8_t *yuyv, uint8_t *rgb, unsigned width, unsigned height)
 {
@@ -150,7 +151,7 @@ constexpr int kRowBytes = kWidth * 3;
 // 8-byte stores of the last column spill into.
 constexpr int kStoreRow = kOutWidth * 3 + 4;
 constexpr int kColumnsAtOnce = 4;
-constexpr int kBand = 32;                  // store rows made and used together
+constexpr int kBand = 32;   // store rows made and used together
 constexpr int kBlendRow = (kBand + 1) * 3;
 // A band's sensor columns in RGB888: its store rows and the one after, as
 // whole YUYV pairs.
@@ -179,11 +180,10 @@ void blendStoreRows(const uint16_t *a, const uint16_t *b, uint16_t w0, uint16_t 
     }
 }
 
-}  // namespace
+}   // namespace
 
 Enlarger::Enlarger()
-    : m_store(static_cast<size_t>(kStoreRow) * (kBand + 1)),
-      m_blend(static_cast<size_t>(kBlendRow) * kColumnsAtOnce),
+    : m_store(static_cast<size_t>(kStoreRow) * (kBand + 1)), m_blend(static_cast<size_t>(kBlendRow) * kColumnsAtOnce),
       m_strip(static_cast<size_t>(kStripRow) * kHeight)
 {
     auto axis = [](int outSize, int inSize, int16_t *pos, int16_t *weight) {
@@ -201,11 +201,7 @@ Enlarger::Enlarger()
 
 void Enlarger::run(const uint8_t *rgb, uint8_t *out, int stride)
 {
-    enlarge(
-        [rgb](int u0, int) {
-            return Band{rgb + 3 * u0, kRowBytes};
-        },
-        out, stride);
+    enlarge([rgb](int u0, int) { return Band{rgb + 3 * u0, kRowBytes}; }, out, stride);
 }
 
 void Enlarger::runYuyv(const uint8_t *yuyv, uint8_t *out, int stride)
@@ -271,4 +267,4 @@ void Enlarger::enlarge(MakeBand makeBand, uint8_t *out, int stride)
     }
 }
 
-}  // namespace yuv
+}   // namespace yuv

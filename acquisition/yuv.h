@@ -62,4 +62,4 @@ private:
     std::vector<uint8_t> m_strip;    // a band's sensor columns converted from YUYV
 };
 
-}  // namespace yuv
+}   // namespace yuv

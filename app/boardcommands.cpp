@@ -9,7 +9,7 @@ namespace boardcommands {
 namespace {
 const char *const kBacklightOff = "echo 0 > /sys/devices/soc0/backlight.11/backlight/backlight.11/brightness";
 const char *const kSaveMain = "cp /root/Norvik7_config.ini /etc/Norvik7_config.ini";
-}
+}   // namespace
 
 QStringList configurationRestore(bool backupFolderPresent)
 {
@@ -43,16 +43,24 @@ void restoreConfiguration() { runAll(configurationRestore(backupFolderPresent())
 
 QStringList shutdownSequence()
 {
-    return {QString::fromLatin1(kBacklightOff), QString::fromLatin1(kSaveMain), QStringLiteral("sync"),
-            QStringLiteral("sync"), QStringLiteral("killall uvc-gadget"), QStringLiteral("halt")};
+    return {QString::fromLatin1(kBacklightOff),
+            QString::fromLatin1(kSaveMain),
+            QStringLiteral("sync"),
+            QStringLiteral("sync"),
+            QStringLiteral("killall uvc-gadget"),
+            QStringLiteral("halt")};
 }
 
 void runShutdownSequence() { runAll(shutdownSequence()); }
 
 QStringList lowBatteryPowerOff()
 {
-    return {QString::fromLatin1(kBacklightOff), QString::fromLatin1(kSaveMain), QStringLiteral("sync"),
-            QStringLiteral("sync"), QStringLiteral("sync"), QStringLiteral("halt")};
+    return {QString::fromLatin1(kBacklightOff),
+            QString::fromLatin1(kSaveMain),
+            QStringLiteral("sync"),
+            QStringLiteral("sync"),
+            QStringLiteral("sync"),
+            QStringLiteral("halt")};
 }
 
 QStringList memoryRelease()
@@ -67,4 +75,4 @@ void runAll(const QStringList &commands)
         board::run(c);
 }
 
-}  // namespace boardcommands
+}   // namespace boardcommands

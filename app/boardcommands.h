@@ -23,4 +23,4 @@ QStringList memoryRelease();
 
 void runAll(const QStringList &commands);
 
-}  // namespace boardcommands
+}   // namespace boardcommands

@@ -4,8 +4,8 @@
 // whose counter is above 79.
 
 struct BootRevealStep {
-    bool keepHidden = true;     // frame counter 79 or less
-    bool show = false;          // show the main window now
+    bool keepHidden = true;   // frame counter 79 or less
+    bool show = false;        // show the main window now
     bool emitProgress100 = false;
 };
 

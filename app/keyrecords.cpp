@@ -29,4 +29,4 @@ KeyRecord RecordStream::take()
     return r;
 }
 
-}  // namespace keys
+}   // namespace keys

@@ -29,4 +29,4 @@ private:
     QByteArray m_buffer;
 };
 
-}  // namespace keys
+}   // namespace keys

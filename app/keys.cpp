@@ -71,7 +71,7 @@ namespace {
 enum class Flow { Next, Stop };
 
 struct Rule {
-    const char *what;               // the rule in words, for a reader
+    const char *what;   // the rule in words, for a reader
     std::function<bool()> when;
     std::function<void()> then;
     Flow flow = Flow::Next;
@@ -201,11 +201,14 @@ void clickFocusedPushKeepFocus(QWidget *menu)
     }
 }
 
-bool anyCursorMoveFlag() { return moveCursorOneLabelEnabled || moveCursorTwoLabelEnabled || moveCursorThreeLabelEnabled; }
+bool anyCursorMoveFlag()
+{
+    return moveCursorOneLabelEnabled || moveCursorTwoLabelEnabled || moveCursorThreeLabelEnabled;
+}
 
 const char *const kCursorStopped = "background-image: url(:/images/focus_2.png);\ncolor: rgb(255, 255, 255);";
 
-}  // namespace
+}   // namespace
 
 // ---- set-up ------------------------------------------------------------------------------
 
@@ -229,8 +232,7 @@ void Norvik7::setupKeyInput()
     connect(pushButton_9, &QPushButton::clicked, dateTimeSetMenu, &DateTimeSetMenu::downToChangeCurrentSetting);
     connect(pushButton_9, &QPushButton::clicked, hiloAlertSetMenu, &HiLoAlertSetMenu::downToUpdateHiLoAlertSetting);
     connect(pushButton_9, &QPushButton::clicked, measurementSetMenu, &MeasurementSetMenu::measurement_downkey_press);
-    connect(pushButton_10, &QPushButton::clicked, dateTimeSetMenu,
-            &DateTimeSetMenu::previousToUpdateDateTimeSetting);
+    connect(pushButton_10, &QPushButton::clicked, dateTimeSetMenu, &DateTimeSetMenu::previousToUpdateDateTimeSetting);
     connect(pushButton_10, &QPushButton::clicked, alignmentDistanceMenu,
             &AlignmentDistanceMenu::downToUpdateAlignmentDistance);
     // Closing the main menu, however it happens, redraws the alignment page's
@@ -308,16 +310,34 @@ void Norvik7::handleKeyRecord(const keys::KeyRecord &record)
 bool Norvik7::dispatchKey(int keyCode, int value)
 {
     switch (keyCode) {
-    case keycode::Sync: return true;
-    case keycode::Up: keyUp(value); return true;
-    case keycode::Down: keyDown(value); return true;
-    case keycode::Left: keyLeft(value); return true;
-    case keycode::Right: keyRight(value); return true;
-    case keycode::Ok: keyOk(value); return true;
-    case keycode::Back: keyBack(value); return true;
-    case keycode::Trigger: keyTrigger(value); return true;
-    case keycode::Gallery: keyGallery(value); return true;
-    default: return false;
+    case keycode::Sync:
+        return true;
+    case keycode::Up:
+        keyUp(value);
+        return true;
+    case keycode::Down:
+        keyDown(value);
+        return true;
+    case keycode::Left:
+        keyLeft(value);
+        return true;
+    case keycode::Right:
+        keyRight(value);
+        return true;
+    case keycode::Ok:
+        keyOk(value);
+        return true;
+    case keycode::Back:
+        keyBack(value);
+        return true;
+    case keycode::Trigger:
+        keyTrigger(value);
+        return true;
+    case keycode::Gallery:
+        keyGallery(value);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -327,7 +347,7 @@ bool Norvik7::dispatchKey(int keyCode, int value)
 bool Norvik7::busy() const
 {
     return !factoryResetSetMenu->factoryResetDone || !formatSdcardSetMenu->formatSdcardDone ||
-           !temperatureScaleSetMenu->temperatureScaleSwitchDone || !calTempSubMenu->gainSwitchIdle;
+        !temperatureScaleSetMenu->temperatureScaleSwitchDone || !calTempSubMenu->gainSwitchIdle;
 }
 
 bool Norvik7::editingDateTime() const { return dateTimeSetMenu->editing; }
@@ -337,17 +357,19 @@ bool Norvik7::editingDateTime() const { return dateTimeSetMenu->editing; }
 bool Norvik7::clickEditedValue()
 {
     return firstOf({
-        {"HI/LO value being edited", [&] {
+        {"HI/LO value being edited",
+         [&] {
              const QWidget *f = hiloAlertSetMenu->focusWidget();
              return hiloAlertSetMenu->editing && f &&
-                    (f == hiloAlertSetMenu->pushButton || f == hiloAlertSetMenu->pushButton_2);
+                 (f == hiloAlertSetMenu->pushButton || f == hiloAlertSetMenu->pushButton_2);
          },
          [&] { focusedPush(hiloAlertSetMenu)->click(); }},
-        {"measurement being edited", [&] {
+        {"measurement being edited",
+         [&] {
              const QWidget *f = measurementSetMenu->focusWidget();
              return measurementSetMenu->editing && f &&
-                    (f == measurementSetMenu->pushButton_emissivity || f == measurementSetMenu->pushButton_temp ||
-                     f == measurementSetMenu->pushButton_distance);
+                 (f == measurementSetMenu->pushButton_emissivity || f == measurementSetMenu->pushButton_temp ||
+                  f == measurementSetMenu->pushButton_distance);
          },
          [&] { focusedPush(measurementSetMenu)->click(); }},
     });
@@ -373,7 +395,8 @@ void Norvik7::keyUp(int value)
     focusSetByRule = false;
     steps({
         {"1. the software up key", always, [&] { pushButton_7->click(); }},
-        {"2. gallery bars", always, [&] {
+        {"2. gallery bars", always,
+         [&] {
              firstOf({
                  {"video playing: its bar instead, paused", [&] { return shown(videoPlayerMenu); },
                   [&] {
@@ -396,15 +419,15 @@ void Norvik7::keyUp(int value)
         {"3. UP with DOWN in the live view: temperature calibration",
          [&] {
              return keys::heldTogether(keys::arrowState(keycode::Up), keys::arrowState(keycode::Down)) &&
-                    allHidden(mainMenu, imageListViewer, upgradeSubMenu);
+                 allHidden(mainMenu, imageListViewer, upgradeSubMenu);
          },
          [&] {
              firstOf({
-                 {"image calibration open", [&] { return shown(calImageSubMenu); },
-                  [&] { imageMoveToUp(); }},
+                 {"image calibration open", [&] { return shown(calImageSubMenu); }, [&] { imageMoveToUp(); }},
                  {"not over a capture, a cursor or the blend",
                   [&] { return shown(imageVideoSaveMenu) || anyCursorMoveFlag() || image_mode.load() == 2; }, [] {}},
-                 {"open it, and no auto power-off meanwhile", always, [&] {
+                 {"open it, and no auto power-off meanwhile", always,
+                  [&] {
                       calTempButton->click();
                       clickButton(autoPowerOffSetSubMenu, 3);
                       emit updateCalTempSubMenuMode(1);
@@ -413,8 +436,7 @@ void Norvik7::keyUp(int value)
              });
          },
          Flow::Stop},
-        {"4. image calibration: move up", [&] { return shown(calImageSubMenu); },
-         [&] { imageMoveToUp(); }},
+        {"4. image calibration: move up", [&] { return shown(calImageSubMenu); }, [&] { imageMoveToUp(); }},
     });
     afterArrow(value, false);
 }
@@ -427,7 +449,8 @@ void Norvik7::keyDown(int value)
     focusSetByRule = false;
     steps({
         {"1. the software down key", always, [&] { pushButton_9->click(); }},
-        {"2. gallery bars", always, [&] {
+        {"2. gallery bars", always,
+         [&] {
              firstOf({
                  // The question sits over the image's bar: it takes the key.
                  {"delete question", [&] { return shown(deleteImageMenu); }, [&] { toggleFocus(deleteImageMenu); }},
@@ -435,8 +458,7 @@ void Norvik7::keyDown(int value)
                  {"save panel", [&] { return shown(imageVideoSaveMenu); }, [&] { toggleFocus(imageVideoSaveMenu); }},
              });
          }},
-        {"3. image calibration: move down", [&] { return shown(calImageSubMenu); },
-         [&] { imageMoveToDown(); }},
+        {"3. image calibration: move down", [&] { return shown(calImageSubMenu); }, [&] { imageMoveToDown(); }},
     });
     afterArrow(value, true);
 }
@@ -452,12 +474,16 @@ void Norvik7::keyLeft(int value)
     steps({
         {"1. a HI/LO threshold being edited keeps the key", [&] { return editingAlert; }, [] {}, Flow::Stop},
         {"2. the software left key", always, [&] { pushButton_10->click(); }},
-        {"3. gallery focus", always, [&] {
+        {"3. gallery focus", always,
+         [&] {
              if (press && shown(imageViewer)) {
                  firstOf({
-                     {"delete question", [&] { return shown(deleteImageMenu); }, [&] { focusButton(deleteImageMenu, 1); }},
-                     {"image bar", [&] { return shown(imageViewerSubMenu); }, [&] { focusButton(imageViewerSubMenu, 1); }},
-                     {"previous image", [&] { return !shown(imageDetailInfoMenu); }, [&] {
+                     {"delete question", [&] { return shown(deleteImageMenu); },
+                      [&] { focusButton(deleteImageMenu, 1); }},
+                     {"image bar", [&] { return shown(imageViewerSubMenu); },
+                      [&] { focusButton(imageViewerSubMenu, 1); }},
+                     {"previous image", [&] { return !shown(imageDetailInfoMenu); },
+                      [&] {
                           clickButton(imageViewer, 0);
                           clickButton(imageViewerMenu, 0);
                           focusButton(imageViewerMenu, 0);
@@ -468,7 +494,8 @@ void Norvik7::keyLeft(int value)
              firstOf({
                  {"image bar", [&] { return shown(imageViewerSubMenu); }, [&] { focusButton(imageViewerSubMenu, 1); }},
                  {"save panel", [&] { return shown(imageVideoSaveMenu); }, [&] { focusButton(imageVideoSaveMenu, 1); }},
-                 {"video: step back", [&] { return shown(videoPlayerMenu) && press; }, [&] {
+                 {"video: step back", [&] { return shown(videoPlayerMenu) && press; },
+                  [&] {
                       clickButton(videoPlayerMenu, 1);
                       focusButton(videoPlayerMenu, 1);
                   }},
@@ -479,8 +506,8 @@ void Norvik7::keyLeft(int value)
         {"4. LEFT with RIGHT in the thermal view: upgrade",
          [&] {
              return keys::heldTogether(keys::arrowState(keycode::Left), keys::arrowState(keycode::Right)) &&
-                    allHidden(mainMenu, imageListViewer, calTempSubMenu, calImageSubMenu, imageVideoSaveMenu) &&
-                    !anyCursorMoveFlag() && image_mode.load() == 0;
+                 allHidden(mainMenu, imageListViewer, calTempSubMenu, calImageSubMenu, imageVideoSaveMenu) &&
+                 !anyCursorMoveFlag() && image_mode.load() == 0;
          },
          [&] {
              upgradeButton->click();
@@ -490,8 +517,8 @@ void Norvik7::keyLeft(int value)
         {"5. LEFT with DOWN, not in the blend: image calibration",
          [&] {
              return keys::heldTogether(keys::arrowState(keycode::Left), keys::arrowState(keycode::Down)) &&
-                    allHidden(mainMenu, imageListViewer, calTempSubMenu, upgradeSubMenu, imageVideoSaveMenu) &&
-                    !anyCursorMoveFlag() && image_mode.load() != 2;
+                 allHidden(mainMenu, imageListViewer, calTempSubMenu, upgradeSubMenu, imageVideoSaveMenu) &&
+                 !anyCursorMoveFlag() && image_mode.load() != 2;
          },
          [&] {
              calImageButton->click();
@@ -502,15 +529,13 @@ void Norvik7::keyLeft(int value)
          [&] { return !anyCursorMoveFlag() && allHidden(mainMenu, imageListViewer, imageVideoSaveMenu); },
          [&] {
              firstOf({
-                 {"image calibration", [&] { return shown(calImageSubMenu); },
-                  [&] { imageMoveToLeft(); }},
+                 {"image calibration", [&] { return shown(calImageSubMenu); }, [&] { imageMoveToLeft(); }},
                  {"upgrade open", [&] { return shown(upgradeSubMenu); }, [] {}},
                  {"live view", always, [&] { decreaseTrans(); }},
              });
          },
          Flow::Stop},
-        {"7. image calibration: move left", [&] { return shown(calImageSubMenu); },
-         [&] { imageMoveToLeft(); }},
+        {"7. image calibration: move left", [&] { return shown(calImageSubMenu); }, [&] { imageMoveToLeft(); }},
     });
     if (!editingAlert)
         afterArrow(value, false);
@@ -526,12 +551,16 @@ void Norvik7::keyRight(int value)
     focusSetByRule = false;
     steps({
         {"1. the software right key", always, [&] { pushButton_8->click(); }},
-        {"2. gallery focus", always, [&] {
+        {"2. gallery focus", always,
+         [&] {
              if (press && shown(imageViewer)) {
                  firstOf({
-                     {"delete question", [&] { return shown(deleteImageMenu); }, [&] { focusButton(deleteImageMenu, 0); }},
-                     {"image bar", [&] { return shown(imageViewerSubMenu); }, [&] { focusButton(imageViewerSubMenu, 0); }},
-                     {"next image", [&] { return !shown(imageDetailInfoMenu); }, [&] {
+                     {"delete question", [&] { return shown(deleteImageMenu); },
+                      [&] { focusButton(deleteImageMenu, 0); }},
+                     {"image bar", [&] { return shown(imageViewerSubMenu); },
+                      [&] { focusButton(imageViewerSubMenu, 0); }},
+                     {"next image", [&] { return !shown(imageDetailInfoMenu); },
+                      [&] {
                           clickButton(imageViewer, 1);
                           clickButton(imageViewerMenu, 1);
                           focusButton(imageViewerMenu, 1);
@@ -542,7 +571,8 @@ void Norvik7::keyRight(int value)
              firstOf({
                  {"image bar", [&] { return shown(imageViewerSubMenu); }, [&] { focusButton(imageViewerSubMenu, 0); }},
                  {"save panel", [&] { return shown(imageVideoSaveMenu); }, [&] { focusButton(imageVideoSaveMenu, 0); }},
-                 {"video: step forward", [&] { return shown(videoPlayerMenu) && press; }, [&] {
+                 {"video: step forward", [&] { return shown(videoPlayerMenu) && press; },
+                  [&] {
                       clickButton(videoPlayerMenu, 2);
                       focusButton(videoPlayerMenu, 2);
                   }},
@@ -554,15 +584,13 @@ void Norvik7::keyRight(int value)
          [&] { return !anyCursorMoveFlag() && allHidden(mainMenu, imageListViewer, imageVideoSaveMenu); },
          [&] {
              firstOf({
-                 {"image calibration", [&] { return shown(calImageSubMenu); },
-                  [&] { imageMoveToRight(); }},
+                 {"image calibration", [&] { return shown(calImageSubMenu); }, [&] { imageMoveToRight(); }},
                  {"upgrade open", [&] { return shown(upgradeSubMenu); }, [] {}},
                  {"live view", always, [&] { increaseTrans(); }},
              });
          },
          Flow::Stop},
-        {"4. image calibration: move right", [&] { return shown(calImageSubMenu); },
-         [&] { imageMoveToRight(); }},
+        {"4. image calibration: move right", [&] { return shown(calImageSubMenu); }, [&] { imageMoveToRight(); }},
     });
     afterArrow(value, true);
 }
@@ -574,76 +602,94 @@ void Norvik7::keyOk(int value)
     if (value != keyvalue::Press)
         return;
     firstOf({
-        {"1. temperature calibration", [&] { return shown(calTempSubMenu); }, [&] { clickFocusedPush(calTempSubMenu); }},
+        {"1. temperature calibration", [&] { return shown(calTempSubMenu); },
+         [&] { clickFocusedPush(calTempSubMenu); }},
         {"2. upgrade", [&] { return shown(upgradeSubMenu); }, [&] { clickFocusedPush(upgradeSubMenu); }},
-        {"3. image calibration", [&] { return shown(calImageSubMenu); }, [&] {
+        {"3. image calibration", [&] { return shown(calImageSubMenu); },
+         [&] {
              clickFocusedPush(calImageSubMenu);
              qDebug() << "calImageSubMenu btn clicked!";
          }},
         {"4. busy: nothing", [&] { return busy(); }, [] {}},
-        {"5. first-boot language", [&] { return shown(bootSettingsMenu); }, [&] {
+        {"5. first-boot language", [&] { return shown(bootSettingsMenu); },
+         [&] {
              clickFocusedRadio(bootSettingsMenu);
              clickFocusedPush(bootSettingsMenu);
          }},
-        {"6. video: play or pause", [&] { return shown(videoPlayerMenu); }, [&] {
+        {"6. video: play or pause", [&] { return shown(videoPlayerMenu); },
+         [&] {
              clickButton(videoPlayerMenu, 0);
              qDebug() << "videoPlayerMenu isVisible";
          }},
-        {"7. gallery", [&] { return shown(imageListViewer); }, [&] {
+        {"7. gallery", [&] { return shown(imageListViewer); },
+         [&] {
              if (shown(imageViewer)) {
                  firstOf({
-                     {"image shown: its bar", [&] { return shown(imageViewerMenu); }, [&] {
+                     {"image shown: its bar", [&] { return shown(imageViewerMenu); },
+                      [&] {
                           imageViewerSubMenu->show();
                           focusButton(imageViewerSubMenu, 0);
                           imageViewerMenu->hide();
                       }},
                      {"image bar", [&] { return shown(imageViewerSubMenu); },
-                      [&] { clickFocusedPushKeepFocus(shown(deleteImageMenu) ? static_cast<QWidget *>(deleteImageMenu)
-                                                                               : imageViewerSubMenu); }},
+                      [&] {
+                          clickFocusedPushKeepFocus(shown(deleteImageMenu) ? static_cast<QWidget *>(deleteImageMenu)
+                                                                           : imageViewerSubMenu);
+                      }},
                  });
                  return;
              }
              firstOf({
-                 {"list: open the selected item", [&] { return !shown(videoWidget); }, [&] {
+                 {"list: open the selected item", [&] { return !shown(videoWidget); },
+                  [&] {
                       lwitem = imageListViewer->ImageList->currentItem();
                       if (imageListViewer->ImageList->count() > 0)
                           imageListViewer->showSelectedImage(lwitem);
                   }},
                  {"video bar", [&] { return shown(videoViewerSubMenu); },
-                  [&] { clickFocusedPushKeepFocus(shown(deleteImageMenu) ? static_cast<QWidget *>(deleteImageMenu)
-                                                                           : videoViewerSubMenu); }},
+                  [&] {
+                      clickFocusedPushKeepFocus(shown(deleteImageMenu) ? static_cast<QWidget *>(deleteImageMenu)
+                                                                       : videoViewerSubMenu);
+                  }},
              });
          }},
         {"8. save panel", [&] { return shown(imageVideoSaveMenu); },
          [&] { clickFocusedPushKeepFocus(imageVideoSaveMenu); }},
-        {"9. main menu and what it opened", [&] { return shown(mainMenu) && !shown(dateTimeSetMenu); }, [&] {
+        {"9. main menu and what it opened", [&] { return shown(mainMenu) && !shown(dateTimeSetMenu); },
+         [&] {
              if (shown(settingSubMenu)) {
                  const bool choice = firstOf({
-                     {"language", [&] { return shown(languageSetSubMenu); }, [&] { clickFocusedRadio(languageSetSubMenu); }},
+                     {"language", [&] { return shown(languageSetSubMenu); },
+                      [&] { clickFocusedRadio(languageSetSubMenu); }},
                      {"temperature unit", [&] { return shown(temperatureUnitSetMenu); },
                       [&] { clickFocusedRadio(temperatureUnitSetMenu); }},
                      {"display brightness", [&] { return shown(displayIntensitySetSubMenu); },
                       [&] { clickFocusedRadio(displayIntensitySetSubMenu); }},
                      {"auto power off", [&] { return shown(autoPowerOffSetSubMenu); },
                       [&] { clickFocusedRadio(autoPowerOffSetSubMenu); }},
-                     {"format card", [&] { return shown(formatSdcardSetMenu); }, [&] { clickFocusedRadio(formatSdcardSetMenu); }},
-                     {"factory reset", [&] { return shown(factoryResetSetMenu); }, [&] { clickFocusedRadio(factoryResetSetMenu); }},
+                     {"format card", [&] { return shown(formatSdcardSetMenu); },
+                      [&] { clickFocusedRadio(formatSdcardSetMenu); }},
+                     {"factory reset", [&] { return shown(factoryResetSetMenu); },
+                      [&] { clickFocusedRadio(factoryResetSetMenu); }},
                      {"device information", [&] { return shown(deviceInformationSubMenu); },
                       [&] { clickFocusedRadio(deviceInformationSubMenu); }},
                      {"temperature scale", [&] { return shown(temperatureScaleSetMenu); },
                       [&] { clickFocusedRadio(temperatureScaleSetMenu); }},
-                     {"auto save", [&] { return shown(autoSaveSetSubMenu); }, [&] { clickFocusedRadio(autoSaveSetSubMenu); }},
-                     {"USB mode", [&] { return shown(usbConnectModeSubMenu); }, [&] { clickFocusedRadio(usbConnectModeSubMenu); }},
+                     {"auto save", [&] { return shown(autoSaveSetSubMenu); },
+                      [&] { clickFocusedRadio(autoSaveSetSubMenu); }},
+                     {"USB mode", [&] { return shown(usbConnectModeSubMenu); },
+                      [&] { clickFocusedRadio(usbConnectModeSubMenu); }},
                      {"Wi-Fi", [&] { return shown(wifiSubMenu); }, [&] { clickFocusedRadio(wifiSubMenu); }},
-                     {"HI/LO alert", [&] { return shown(hiloAlertSetMenu); }, [&] {
+                     {"HI/LO alert", [&] { return shown(hiloAlertSetMenu); },
+                      [&] {
                           clickFocusedRadio(hiloAlertSetMenu);
                           clickFocusedPush(hiloAlertSetMenu);
                       }},
                  });
                  if (!choice) {
-                     clickFocusedPush(shown(measurementSetMenu)     ? static_cast<QWidget *>(measurementSetMenu)
-                                      : shown(systemSettingSubMenu) ? static_cast<QWidget *>(systemSettingSubMenu)
-                                                                    : static_cast<QWidget *>(settingSubMenu));
+                     clickFocusedPush(shown(measurementSetMenu)         ? static_cast<QWidget *>(measurementSetMenu)
+                                          : shown(systemSettingSubMenu) ? static_cast<QWidget *>(systemSettingSubMenu)
+                                                                        : static_cast<QWidget *>(settingSubMenu));
                  }
                  return;
              }
@@ -657,17 +703,21 @@ void Norvik7::keyOk(int value)
                  {"the bar itself", always, [&] { clickFocusedPushKeepFocus(mainMenu); }},
              });
          }},
-        {"10. a moving cursor stops", [&] { return !shown(mainMenu) && anyCursorMoveFlag(); }, [&] {
+        {"10. a moving cursor stops", [&] { return !shown(mainMenu) && anyCursorMoveFlag(); },
+         [&] {
              firstOf({
-                 {"cursor 1", [&] { return moveCursorOneLabelEnabled; }, [&] {
+                 {"cursor 1", [&] { return moveCursorOneLabelEnabled; },
+                  [&] {
                       moveCursorOneLabelEnabled = false;
                       MoveCursorOneLabel->setStyleSheet(QString::fromLatin1(kCursorStopped));
                   }},
-                 {"cursor 2", [&] { return moveCursorTwoLabelEnabled; }, [&] {
+                 {"cursor 2", [&] { return moveCursorTwoLabelEnabled; },
+                  [&] {
                       moveCursorTwoLabelEnabled = false;
                       MoveCursorTwoLabel->setStyleSheet(QString::fromLatin1(kCursorStopped));
                   }},
-                 {"cursor 3", [&] { return moveCursorThreeLabelEnabled; }, [&] {
+                 {"cursor 3", [&] { return moveCursorThreeLabelEnabled; },
+                  [&] {
                       moveCursorThreeLabelEnabled = false;
                       MoveCursorThreeLabel->setStyleSheet(QString::fromLatin1(kCursorStopped));
                   }},
@@ -696,20 +746,21 @@ void Norvik7::keyBack(int value)
     if (value == keyvalue::Release)
         return;
     steps({
-        {"1. save panel: cancel the capture", [&] { return shown(imageVideoSaveMenu); },
-         [&] { isSaveImageVideo(); }, Flow::Stop},
+        {"1. save panel: cancel the capture", [&] { return shown(imageVideoSaveMenu); }, [&] { isSaveImageVideo(); },
+         Flow::Stop},
         {"2. live view: a shutter correction, at least 3 s apart",
          [&] {
              return allHidden(mainMenu, imageListViewer, calImageSubMenu, upgradeSubMenu, bootSettingsMenu,
                               static_cast<QWidget *>(initializingLabel)) &&
-                    calTempSubMenu->shutterReady;
+                 calTempSubMenu->shutterReady;
          },
          [&] {
              showShutterTip();
              requestShutterCorrection();
              calTempSubMenu->cmd_KBC_B_CAL();
          }},
-        {"3. an edited value ends, else back one level", [&] { return !editingDateTime(); }, [&] {
+        {"3. an edited value ends, else back one level", [&] { return !editingDateTime(); },
+         [&] {
              if (clickEditedValue())
                  return;
              snapshotImage();
@@ -732,11 +783,13 @@ void Norvik7::keyTrigger(int value)
     switch (keys::triggerStep(key_state1, key_state2, key_state3, value)) {
     case keys::TriggerAction::LongPress:
         firstOf({
-            {"save panel: its focused choice", [&] { return shown(imageVideoSaveMenu); }, [&] {
+            {"save panel: its focused choice", [&] { return shown(imageVideoSaveMenu); },
+             [&] {
                  clickSecondIfFocusedElseFirst(imageVideoSaveMenu);
                  qDebug() << "imageVideoSaveMenu ...";
              }},
-            {"over a menu or the gallery: capture", [&] { return shown(mainMenu) || shown(imageListViewer); }, [&] {
+            {"over a menu or the gallery: capture", [&] { return shown(mainMenu) || shown(imageListViewer); },
+             [&] {
                  saveTriggerButton->click();
                  qDebug() << "ok1 clicked";
              }},
@@ -744,7 +797,8 @@ void Norvik7::keyTrigger(int value)
         break;
     case keys::TriggerAction::ShortPress:
         firstOf({
-            {"capture (and save at once with auto save)", [&] { return saveImageDone.load(); }, [&] {
+            {"capture (and save at once with auto save)", [&] { return saveImageDone.load(); },
+             [&] {
                  saveTriggerButton->click();
                  if (autoSaveSetSubMenu->autoSave()) {
                      clickButton(imageVideoSaveMenu, 1);
@@ -777,11 +831,11 @@ void Norvik7::keyGallery(int value)
          [&] { pushButton_13->click(); }, Flow::Stop},
         {"2. an edited value ends", [&] { return !editingDateTime(); }, [&] { clickEditedValue(); }},
         {"2. the date being edited: its edit ends", [&] { return editingDateTime(); }, [&] { ok_pushButton->click(); }},
-        {"3. back to the live view", always, [&] {
+        {"3. back to the live view", always,
+         [&] {
              // One level at a time; a screen that will not close (a value
              // still being edited) ends the walk instead of spinning.
-             while ((shown(mainMenu) || shown(imageListViewer)) && closeOneLevel()) {
-             }
+             while ((shown(mainMenu) || shown(imageListViewer)) && closeOneLevel()) {}
          }},
     });
 }
@@ -878,10 +932,12 @@ bool Norvik7::closeOneLevel()
         // The sub-screens of the settings list, then the system list's, then
         // the system list itself; a value being edited keeps its screen open.
         const std::initializer_list<QWidget *> screens = {
-            languageSetSubMenu,       displayIntensitySetSubMenu, autoPowerOffSetSubMenu, dateTimeSetMenu,
-            temperatureScaleSetMenu,  temperatureUnitSetMenu,     hiloAlertSetMenu,       measurementSetMenu,
-            usbConnectModeSubMenu,    deviceInformationSubMenu,   factoryResetSetMenu,    formatSdcardSetMenu,
-            autoSaveSetSubMenu,       wifiOpenStatusMenu,         wifiSubMenu,            systemSettingSubMenu,
+            languageSetSubMenu,       displayIntensitySetSubMenu, autoPowerOffSetSubMenu,
+            dateTimeSetMenu,          temperatureScaleSetMenu,    temperatureUnitSetMenu,
+            hiloAlertSetMenu,         measurementSetMenu,         usbConnectModeSubMenu,
+            deviceInformationSubMenu, factoryResetSetMenu,        formatSdcardSetMenu,
+            autoSaveSetSubMenu,       wifiOpenStatusMenu,         wifiSubMenu,
+            systemSettingSubMenu,
         };
         QWidget *top = nullptr;
         for (QWidget *w : screens) {
@@ -891,8 +947,8 @@ bool Norvik7::closeOneLevel()
             }
         }
         const bool editing = (top == dateTimeSetMenu && dateTimeSetMenu->editing) ||
-                             (top == hiloAlertSetMenu && hiloAlertSetMenu->editing) ||
-                             (top == measurementSetMenu && measurementSetMenu->editing);
+            (top == hiloAlertSetMenu && hiloAlertSetMenu->editing) ||
+            (top == measurementSetMenu && measurementSetMenu->editing);
         if (top && !editing) {
             hide(top);
             qDebug() << top->objectName() << "hide";

@@ -40,8 +40,7 @@ bool MenuStack::eventFilter(QObject *watched, QEvent *event)
             // window at once, so a window system that activates windows
             // later (X11) does not take the next focus move back.
             w->activateWindow();
-        }
-        else if (event->type() == QEvent::Hide)
+        } else if (event->type() == QEvent::Hide)
             m_shown.removeAll(w);
     }
     return QObject::eventFilter(watched, event);
@@ -53,9 +52,9 @@ namespace {
 bool takesFocus(const QWidget *w, const QWidget *window)
 {
     return w != window && w->window() == window && w->focusPolicy() != Qt::NoFocus && w->isEnabled() &&
-           w->isVisibleTo(window);
+        w->isVisibleTo(window);
 }
-}  // namespace
+}   // namespace
 
 bool MenuStack::moveFocus(QWidget *window, bool forward)
 {

@@ -26,7 +26,8 @@ Norvik7::Norvik7(QMainWindow *parent) : QMainWindow(parent)
 {
     setupUi(this);
     qDebug() << "Norvik7:" << QThread::currentThreadId();
-    qDebug() << "time:" << "14:22:09";
+    qDebug() << "time:"
+             << "14:22:09";
 
     if (!openKeyDevice()) {
         m_built = Built::KeyDeviceFailed;

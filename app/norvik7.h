@@ -77,7 +77,7 @@ extern bool showBootSettingsMenu;   // the first-boot language choice is pending
 extern QString ssidOfWifi;
 
 // File-scope state of the menus and status bar.
-extern bool sdcardStatus;           // last card presence reported by the device information page
+extern bool sdcardStatus;   // last card presence reported by the device information page
 
 class Norvik7 : public QMainWindow, public Ui::Norvik7 {
     Q_OBJECT
@@ -126,24 +126,24 @@ public:
     double bcReadyRead();
     // Delay between the over-temperature warning and the power-off.
     int overTemperatureGraceMs = 20000;
-    QSplashScreen *lowBatterySplash = nullptr;      // the battery picture
-    QSplashScreen *lowBatteryTextSplash = nullptr;  // "Low battery!" under it
-    QTimer *lowBatterySplashTimer = nullptr;        // closes both 2 s after the last warning
+    QSplashScreen *lowBatterySplash = nullptr;       // the battery picture
+    QSplashScreen *lowBatteryTextSplash = nullptr;   // "Low battery!" under it
+    QTimer *lowBatterySplashTimer = nullptr;         // closes both 2 s after the last warning
 
     // ---- acquisition (app/norvik7_acquisition.cpp) ----------------------------
     ThermalCameraThread *cameraThread = nullptr;   // the acquisition thread, never stopped
 
     // ---- live view (app/norvik7_liveview.cpp) --------------------------------------
-    QImage vlcImage;                          // the latest visible picture, as received
-    composition::Composer composer;           // the picture of each image mode
-    LiveSurface *liveSurface = nullptr;       // the picture and its overlays drawn as one while frames come
-    temps::TemperaturePipeline tempPipeline;  // steadied temperatures of each frame
-    temps::HotSpotTracker hotSpot;            // whether the hot spot moved since the last frame
+    QImage vlcImage;                           // the latest visible picture, as received
+    composition::Composer composer;            // the picture of each image mode
+    LiveSurface *liveSurface = nullptr;        // the picture and its overlays drawn as one while frames come
+    temps::TemperaturePipeline tempPipeline;   // steadied temperatures of each frame
+    temps::HotSpotTracker hotSpot;             // whether the hot spot moved since the last frame
     // The unit of the readouts: the checked button of the unit screen.
     temps::Unit displayUnit() const;
 
     // ---- connectivity (app/norvik7_connectivity.cpp) ---------------------------
-    TcpServerThread *tcpServerThread = nullptr;    // the loopback temperature server, never stopped
+    TcpServerThread *tcpServerThread = nullptr;   // the loopback temperature server, never stopped
     // Names the access point after the radio's address; leaves Wi-Fi off.
     void getLocalMachineMac();
 
@@ -185,7 +185,7 @@ public:
     CalImageSubMenu *calImageSubMenu = nullptr;
     UpgradeSubMenu *upgradeSubMenu = nullptr;
     MeasurementSetMenu *measurementSetMenu = nullptr;
-    myWidget *videoWidget = nullptr;                     // video playback
+    myWidget *videoWidget = nullptr;   // video playback
     // Every menu window above, in creation order.
     QList<QWidget *> menuWindows() const;
 
@@ -297,21 +297,21 @@ private:
     // Construction steps, in the order they run.
     bool openKeyDevice();
     bool openGpio();
-    void createMenus();          // app/norvik7_menus.cpp
+    void createMenus();   // app/norvik7_menus.cpp
     void createOverlayWidgets();
     void hideAtStart();
-    void applyStoredSettings();  // app/norvik7_menus.cpp
+    void applyStoredSettings();   // app/norvik7_menus.cpp
     void readStartupFlags();
     void readCalibrationValues();
     void createTimers();
-    void startThreads();               // app/norvik7_acquisition.cpp
-    void makeConnections();            // app/norvik7_menus.cpp
-    void makeAcquisitionConnections(); // app/norvik7_acquisition.cpp
-    void startTcpServer();             // app/norvik7_connectivity.cpp
-    void makeConnectivityConnections(); // app/norvik7_connectivity.cpp
-    void setupPower();                 // app/power.cpp
-    void setupKeyInput();              // app/keys.cpp
-    void makeMediaConnections();       // app/norvik7_gallery.cpp
+    void startThreads();                  // app/norvik7_acquisition.cpp
+    void makeConnections();               // app/norvik7_menus.cpp
+    void makeAcquisitionConnections();    // app/norvik7_acquisition.cpp
+    void startTcpServer();                // app/norvik7_connectivity.cpp
+    void makeConnectivityConnections();   // app/norvik7_connectivity.cpp
+    void setupPower();                    // app/power.cpp
+    void setupKeyInput();                 // app/keys.cpp
+    void makeMediaConnections();          // app/norvik7_gallery.cpp
     // Capture (app/norvik7_capture.cpp).
     void closeMenusForCapture();
     bool putPanelAway();   // menus closed, the panel hidden; true when it was shown
@@ -330,17 +330,17 @@ private:
     void keyTrigger(int value);
     void keyGallery(int value);
     void afterArrow(int value, bool forward);   // moves the focus on the menu on top
-    bool closeOneLevel();                        // hideMainMenu; false when nothing closed
+    bool closeOneLevel();                       // hideMainMenu; false when nothing closed
     bool busy() const;
     bool editingDateTime() const;
-    bool clickEditedValue();                     // an edited HI/LO or measurement value
+    bool clickEditedValue();   // an edited HI/LO or measurement value
     void showShutterTip();
 
     // Power (app/power.cpp).
     int autoPowerOffChoice() const;   // checked button of the auto power-off screen, 0..3
     void showLowBatteryWarning();
-    void powerOffNow();               // line 1 low, no more frames, line 5 high, shutdown sequence
-    void runShutdownSequence();       // the auto power-off screen's shutdown sequence
+    void powerOffNow();           // line 1 low, no more frames, line 5 high, shutdown sequence
+    void runShutdownSequence();   // the auto power-off screen's shutdown sequence
 
     // Start-up reveal: true when the frame is to be handled further.
     void revealOnFrame(int frameCounter);
@@ -366,7 +366,7 @@ private:
     void autoUpdateMoveCursorSpotTemp(int n);
     void stepTrans(int delta);
     composition::Enlarger enlarger;
-    QTimer *transTipTimer = nullptr;             // hides the transparency tip
+    QTimer *transTipTimer = nullptr;   // hides the transparency tip
 
     Built m_built = Built::KeyDeviceFailed;
 };

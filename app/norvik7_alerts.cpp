@@ -24,20 +24,22 @@ const char *const kColourBars[] = {
     "border-image: url(:/images/colormap_blackhot.png);",  "border-image: url(:/images/colormap_Lava.png);",
     "border-image: url(:/images/colormap_RainBowHC.png);",
 };
-}  // namespace
+}   // namespace
 
 // The live view's menus: their timers, the palette preview and the
 // measurement parameters' start-up and calibration values.
 void connectLiveMenus(Norvik7 *w)
 {
     QObject::connect(w->refreshTimer, &QTimer::timeout, w, &Norvik7::updateMaxMinTempColorMap);
-    QObject::connect(w->refreshTimer, &QTimer::timeout, w->hiloAlertSetMenu, &HiLoAlertSetMenu::hiloAlertSetMenuAutoUpdate);
-    QObject::connect(w, &Norvik7::bootOkForThermalCamera, w->measurementSetMenu, &MeasurementSetMenu::initMeasurementSetMenu);
+    QObject::connect(w->refreshTimer, &QTimer::timeout, w->hiloAlertSetMenu,
+                     &HiLoAlertSetMenu::hiloAlertSetMenuAutoUpdate);
+    QObject::connect(w, &Norvik7::bootOkForThermalCamera, w->measurementSetMenu,
+                     &MeasurementSetMenu::initMeasurementSetMenu);
     MeasurementSetMenu *measurementSetMenu = w->measurementSetMenu;
     QObject::connect(w->calTempSubMenu, &CalTempSubMenu::setEmissivityForCal, measurementSetMenu,
-            &MeasurementSetMenu::calTempForMeasurementSetMenu);
+                     &MeasurementSetMenu::calTempForMeasurementSetMenu);
     QObject::connect(w->calTempSubMenu, &CalTempSubMenu::setEmissivityDefault, measurementSetMenu,
-            &MeasurementSetMenu::calTempDefaultForMeasurementSetMenu);
+                     &MeasurementSetMenu::calTempDefaultForMeasurementSetMenu);
     if (ThermalCameraThread *t = w->cameraThread) {
         ColorSubMenu *c = w->colorSubMenu;
         QObject::connect(c, &ColorSubMenu::radioButtonFocused, t, &ThermalCameraThread::radioButtonSelectOne);

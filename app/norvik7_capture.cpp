@@ -91,7 +91,7 @@ void restoreBacklight()
     board::run(displayIntensityCommand(index));
 }
 
-}  // namespace
+}   // namespace
 
 void Norvik7::closeMenusForCapture()
 {
@@ -100,8 +100,7 @@ void Norvik7::closeMenusForCapture()
     else
         clickEditedValue();
     // One level at a time; a screen that will not close ends the walk.
-    while ((mainMenu->isVisible() || imageListViewer->isVisible()) && closeOneLevel()) {
-    }
+    while ((mainMenu->isVisible() || imageListViewer->isVisible()) && closeOneLevel()) {}
 }
 
 bool Norvik7::putPanelAway()
@@ -237,9 +236,9 @@ void Norvik7::saveImage()
 
     // "Saved": the grab flying in, the name and the message.
     const QString stem = QStringLiteral("IMG_%1").arg(imageCount, 4, 10, QLatin1Char('0'));
-    QSplashScreen *picture = splash(
-        QPixmap::fromImage(shot.screen.scaled(120, 160, Qt::KeepAspectRatio, Qt::SmoothTransformation)),
-        QRect(-120, -160, 120, 160), 3000);
+    QSplashScreen *picture =
+        splash(QPixmap::fromImage(shot.screen.scaled(120, 160, Qt::KeepAspectRatio, Qt::SmoothTransformation)),
+               QRect(-120, -160, 120, 160), 3000);
     auto *fly = new QPropertyAnimation(picture, "geometry", picture);
     fly->setDuration(2000);
     fly->setEasingCurve(QEasingCurve::OutBounce);
@@ -280,6 +279,6 @@ void Norvik7::snapshotImage()
     if (shot.isNull())
         return;
     const QString name = folder + QStringLiteral("Velkar4SNAPSHOT") +
-                         board::now().toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".bmp");
+        board::now().toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".bmp");
     capture::writeWhole(name, savedimage::bmpOf(shot));
 }

@@ -58,7 +58,8 @@ void Norvik7::getLocalMachineMac()
         if (rewrite.replaced) {
             ssidOfWifi = rewrite.ssid;
             // Written beside and renamed: a power cut leaves the old file or the new one.
-            if (rewrite.text != text && !board::replaceFile(QString::fromLatin1(wifi::kHostapdConf), rewrite.text.toLatin1()))
+            if (rewrite.text != text &&
+                !board::replaceFile(QString::fromLatin1(wifi::kHostapdConf), rewrite.text.toLatin1()))
                 std::printf("write %s failed\n", wifi::kHostapdConf);
         } else {
             // No line to rewrite: the access point keeps the name the file gives it.

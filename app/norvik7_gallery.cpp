@@ -51,10 +51,10 @@ void Norvik7::makeMediaConnections()
     });
     // The gallery closing by itself (card taken out, nothing left): everything over it closes too.
     connect(imageListViewer, &ImageListViewer::closingByItself, this, [this] {
-        while (imageListViewer->isVisible() && (imageViewer->isVisible() || videoWidget->isVisible() ||
-                                                 imageViewerSubMenu->isVisible() || videoViewerSubMenu->isVisible()) &&
-               closeOneLevel()) {
-        }
+        while (imageListViewer->isVisible() &&
+               (imageViewer->isVisible() || videoWidget->isVisible() || imageViewerSubMenu->isVisible() ||
+                videoViewerSubMenu->isVisible()) &&
+               closeOneLevel()) {}
     });
 
     // Video player.

@@ -47,7 +47,7 @@ bool isRefreshFrame(int frameCounter) { return frameCounter % 5 == 0; }
 
 void resizeToText(QLabel *label) { label->adjustSize(); }
 
-}  // namespace
+}   // namespace
 
 // ---- set-up ------------------------------------------------------------------------------
 
@@ -166,9 +166,8 @@ void Norvik7::updateThermalCameraImage(QImage thermal, QImage visible, unsigned 
         const QString c = QStringLiteral("\u2103 ");
         calTempSubMenu->tmp112Label->setText(QStringLiteral("NTC:") +
                                              QString::number(static_cast<double>(internal_temp), 'f', 1) + c);
-        calTempSubMenu->BBTempLabel->setText(QStringLiteral("Temp:") +
-                                             QString::number(static_cast<double>(temps::rawToCelsius(centre)), 'f', 1) +
-                                             c);
+        calTempSubMenu->BBTempLabel->setText(
+            QStringLiteral("Temp:") + QString::number(static_cast<double>(temps::rawToCelsius(centre)), 'f', 1) + c);
         calTempSubMenu->DDELabel->setText(QStringLiteral("DDE: ") + QString::number(currentDDELevel.load()));
     }
 }

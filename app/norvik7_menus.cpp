@@ -80,7 +80,7 @@ int checkStoredChoice(const QList<QAbstractButton *> &buttons, const char *key)
     return index;
 }
 
-}  // namespace
+}   // namespace
 
 void Norvik7::createMenus()
 {
@@ -126,14 +126,44 @@ void Norvik7::createMenus()
 
 QList<QWidget *> Norvik7::menuWindows() const
 {
-    return {mainMenu, autoPowerOffSetSubMenu, bootSettingsMenu, tempSubMenu, colorSubMenu, cursorSubMenu,
-            dateTimeSetMenu, deviceInformationSubMenu, displayIntensitySetSubMenu, alignmentDistanceMenu,
-            factoryResetSetMenu, usbConnectModeSubMenu, formatSdcardSetMenu, languageSetSubMenu,
-            temperatureUnitSetMenu, temperatureScaleSetMenu, hiloAlertSetMenu, imageModeSubMenu, autoSaveSetSubMenu,
-            wifiSubMenu, wifiOpenStatusMenu, settingSubMenu, systemSettingSubMenu, imageListViewer, imageViewer,
-            imageViewerMenu, imageViewerSubMenu, videoViewerSubMenu, imageVideoSaveMenu, deleteImageMenu,
-            videoPlayerMenu, videoDetailInfoMenu, imageDetailInfoMenu, calTempSubMenu, calImageSubMenu,
-            upgradeSubMenu, measurementSetMenu, videoWidget};
+    return {mainMenu,
+            autoPowerOffSetSubMenu,
+            bootSettingsMenu,
+            tempSubMenu,
+            colorSubMenu,
+            cursorSubMenu,
+            dateTimeSetMenu,
+            deviceInformationSubMenu,
+            displayIntensitySetSubMenu,
+            alignmentDistanceMenu,
+            factoryResetSetMenu,
+            usbConnectModeSubMenu,
+            formatSdcardSetMenu,
+            languageSetSubMenu,
+            temperatureUnitSetMenu,
+            temperatureScaleSetMenu,
+            hiloAlertSetMenu,
+            imageModeSubMenu,
+            autoSaveSetSubMenu,
+            wifiSubMenu,
+            wifiOpenStatusMenu,
+            settingSubMenu,
+            systemSettingSubMenu,
+            imageListViewer,
+            imageViewer,
+            imageViewerMenu,
+            imageViewerSubMenu,
+            videoViewerSubMenu,
+            imageVideoSaveMenu,
+            deleteImageMenu,
+            videoPlayerMenu,
+            videoDetailInfoMenu,
+            imageDetailInfoMenu,
+            calTempSubMenu,
+            calImageSubMenu,
+            upgradeSubMenu,
+            measurementSetMenu,
+            videoWidget};
 }
 
 void Norvik7::applyStoredSettings()
@@ -187,13 +217,15 @@ void Norvik7::makeConnections()
     opens(s->temperatureUnitButton, temperatureUnitSetMenu, &TemperatureUnitSetMenu::temperatureUnitSetMenuEnable);
     opens(s->hiloAlertButton, hiloAlertSetMenu, &HiLoAlertSetMenu::hiloAlertSetMenuEnable);
     opens(s->temperatureScaleButton, temperatureScaleSetMenu, &TemperatureScaleSetMenu::temperatureScaleSetMenuEnable);
-    opens(s->displayBrightnessButton, displayIntensitySetSubMenu, &DisplayIntensitySetSubMenu::displayIntensitySetSubMenuEnable);
+    opens(s->displayBrightnessButton, displayIntensitySetSubMenu,
+          &DisplayIntensitySetSubMenu::displayIntensitySetSubMenuEnable);
     opens(s->autoPowerOffButton, autoPowerOffSetSubMenu, &AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuEnable);
     opens(s->usbModeButton, usbConnectModeSubMenu, &UsbConnectModeSubMenu::usbConnectModeSubMenuEnable);
     opens(s->measurementsButton, measurementSetMenu, &MeasurementSetMenu::measurementSetMenuEnable);
     opens(s->systemSettingsButton, systemSettingSubMenu, &SystemSettingSubMenu::systemSettingSubMenuEnable);
     const SystemSettingSubMenu *y = systemSettingSubMenu;
-    opens(y->deviceInformationButton, deviceInformationSubMenu, &DeviceInformationSubMenu::deviceInformationSubMenuEnable);
+    opens(y->deviceInformationButton, deviceInformationSubMenu,
+          &DeviceInformationSubMenu::deviceInformationSubMenuEnable);
     opens(y->factoryResetButton, factoryResetSetMenu, &FactoryResetSetMenu::factoryResetSetMenuEnable);
     opens(y->formatSdcardButton, formatSdcardSetMenu, &FormatSdcardSetMenu::formatSdcardSetMenuEnable);
     opens(y->autoSaveButton, autoSaveSetSubMenu, &AutoSaveSetSubMenu::autoSaveSetSubMenuEnable);
@@ -218,7 +250,8 @@ void Norvik7::makeConnections()
     connect(bootSettingsMenu->radioButton_2, &QRadioButton::clicked, languageSetSubMenu,
             &LanguageSetSubMenu::languageSetSubMenuUpdateRbtn2);
 
-    connect(deviceInformationSubMenu, &DeviceInformationSubMenu::updateSdcardStatus, this, &Norvik7::updateSdcardStatus);
+    connect(deviceInformationSubMenu, &DeviceInformationSubMenu::updateSdcardStatus, this,
+            &Norvik7::updateSdcardStatus);
 
     // The factory reset returns every menu to its factory choice, in this order.
     auto onFactoryReset = [this](auto *menu, auto slot) {

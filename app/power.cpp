@@ -23,11 +23,11 @@
 int powerOffCount = 0;
 int lowPowerCnt = 0;
 bool usbCharge = false;
-static int stat1 = 0;  // last value of charger status line A (GPIO 6)
-static int stat2 = 0;  // last value of charger status line B (GPIO 7)
-static int chargr_pic = 0;  // frame of the charging animation, 0..5
+static int stat1 = 0;        // last value of charger status line A (GPIO 6)
+static int stat2 = 0;        // last value of charger status line B (GPIO 7)
+static int chargr_pic = 0;   // frame of the charging animation, 0..5
 float internal_temp = 0.0f;
-static float internal_cpu_temp = 0.0f;  // processor temperature, degrees Celsius
+static float internal_cpu_temp = 0.0f;   // processor temperature, degrees Celsius
 
 namespace power {
 void resetState()
@@ -41,7 +41,7 @@ void resetState()
     internal_temp = 0.0f;
     internal_cpu_temp = 0.0f;
 }
-}  // namespace power
+}   // namespace power
 
 namespace {
 
@@ -69,13 +69,12 @@ bool readSysfs(const char *boardPath, int max, QByteArray *text, int *fdSlot = n
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 void Norvik7::setupPower()
 {
     power::resetState();
-    connect(autoPowerOffSetSubMenu, &AutoPowerOffSetSubMenu::updateAutoPowerOffSet, this,
-            &Norvik7::resetPowerOffCount);
+    connect(autoPowerOffSetSubMenu, &AutoPowerOffSetSubMenu::updateAutoPowerOffSet, this, &Norvik7::resetPowerOffCount);
     lowBatterySplashTimer = new QTimer(this);
     lowBatterySplashTimer->setSingleShot(true);
     lowBatterySplashTimer->setInterval(2000);
@@ -154,9 +153,8 @@ void Norvik7::batteryCapacityUpdate()
 void Norvik7::showLowBatteryWarning()
 {
     if (!lowBatterySplash) {
-        const QPixmap alert =
-            QPixmap(QStringLiteral(":/images/battery-alert.png")).scaled(120, 160, Qt::IgnoreAspectRatio,
-                                                                          Qt::SmoothTransformation);
+        const QPixmap alert = QPixmap(QStringLiteral(":/images/battery-alert.png"))
+                                  .scaled(120, 160, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         lowBatterySplash = new QSplashScreen(alert);
         lowBatterySplash->setObjectName(QStringLiteral("lowBatterySplash"));
         QPixmap panel(120, 32);

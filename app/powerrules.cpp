@@ -49,20 +49,28 @@ bool isCharging(int statA, int statB) { return statA == 1 && statB == 0; }
 int autoPowerOffLimitSeconds(int choiceIndex)
 {
     switch (choiceIndex) {
-    case 0: return 300;
-    case 1: return 600;
-    case 2: return 1800;
-    default: return 0;
+    case 0:
+        return 300;
+    case 1:
+        return 600;
+    case 2:
+        return 1800;
+    default:
+        return 0;
     }
 }
 
 QString autoPowerOffMessage(int choiceIndex)
 {
     switch (choiceIndex) {
-    case 0: return QStringLiteral("5 Minutes. Power off.");
-    case 1: return QStringLiteral("10 Minutes. Power off.");
-    case 2: return QStringLiteral("30 Minutes. Power off.");
-    default: return QString();
+    case 0:
+        return QStringLiteral("5 Minutes. Power off.");
+    case 1:
+        return QStringLiteral("10 Minutes. Power off.");
+    case 2:
+        return QStringLiteral("30 Minutes. Power off.");
+    default:
+        return QString();
     }
 }
 
@@ -70,4 +78,4 @@ float milliCelsiusToCelsius(const QByteArray &text) { return static_cast<float>(
 
 bool isCpuTooHot(float celsius) { return celsius > kCpuShutdownCelsius; }
 
-}  // namespace power
+}   // namespace power

@@ -29,17 +29,17 @@ constexpr int kNoLevel = -1;
 int batteryLevel(double meanVolts);
 bool isLowBattery(double meanVolts);   // 2.0 < V < 2.65
 
-QString batteryLevelStyle(int level);     // "border-image: url(:/images/battery/battery_N.png);"
-QString chargingFrameStyle(int frame);    // "border-image: url(:/images/battery/charge_N.png);"
+QString batteryLevelStyle(int level);    // "border-image: url(:/images/battery/battery_N.png);"
+QString chargingFrameStyle(int frame);   // "border-image: url(:/images/battery/charge_N.png);"
 constexpr int kChargingFrames = 6;
-int nextChargingFrame(int frame);         // 0, 1, ... 5, 0, ...
+int nextChargingFrame(int frame);   // 0, 1, ... 5, 0, ...
 
 // ---- charger lines -------------------------------------------------------------
-constexpr int kLineAlarm = 1;      // output, 0 before every power-off
-constexpr int kLineWifiPower = 4;  // output
-constexpr int kLinePowerOff = 5;   // output, 1 powers the board off
-constexpr int kLineChargerA = 6;   // input
-constexpr int kLineChargerB = 7;   // input
+constexpr int kLineAlarm = 1;       // output, 0 before every power-off
+constexpr int kLineWifiPower = 4;   // output
+constexpr int kLinePowerOff = 5;    // output, 1 powers the board off
+constexpr int kLineChargerA = 6;    // input
+constexpr int kLineChargerB = 7;    // input
 // Charging is status A high and status B low.
 bool isCharging(int statA, int statB);
 
@@ -66,4 +66,4 @@ constexpr const char *kBatteryAdc = "/sys/bus/iio/devices/iio:device0/in_voltage
 constexpr const char *kBoardTemperature = "/sys/bus/i2c/devices/i2c-0/0-0049/temp1_input";
 constexpr const char *kCpuTemperature = "/sys/devices/virtual/thermal/thermal_zone0/temp";
 
-}  // namespace power
+}   // namespace power

@@ -26,4 +26,4 @@ void prepareApplication()
         QGuiApplication::setOverrideCursor(Qt::BlankCursor);
 }
 
-}  // namespace startup
+}   // namespace startup

@@ -4,4 +4,4 @@ namespace startup {
 void prepareBoard();
 // After it: fonts, cursor, translator of the stored language.
 void prepareApplication();
-}  // namespace startup
+}   // namespace startup

@@ -74,8 +74,8 @@ void BM_FramePath_Ours(benchmark::State &state)
     std::vector<uint16_t> matrix(kPixels);
     std::vector<uint8_t> grey(kPixels), rgb(kPixels * 3);
     for (auto _ : state) {
-        Stats s = process(work, inputs().image(), inputs().temp(), table, matrix.data(), grey.data(), rgb.data(),
-                          kCols * 3);
+        Stats s =
+            process(work, inputs().image(), inputs().temp(), table, matrix.data(), grey.data(), rgb.data(), kCols * 3);
         benchmark::DoNotOptimize(s);
         benchmark::ClobberMemory();
     }
@@ -274,8 +274,8 @@ void BM_FramePathEvicted_Ours(benchmark::State &state)
     std::vector<uint8_t> grey(kPixels), rgb(kPixels * 3);
     for (auto _ : state) {
         evictCaches(state);
-        Stats s = process(work, raw.data(), raw.data() + kPixels, table, matrix.data(), grey.data(), rgb.data(),
-                          kCols * 3);
+        Stats s =
+            process(work, raw.data(), raw.data() + kPixels, table, matrix.data(), grey.data(), rgb.data(), kCols * 3);
         benchmark::DoNotOptimize(s);
         benchmark::ClobberMemory();
     }
@@ -461,7 +461,7 @@ public:
     }
 };
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {
@@ -476,7 +476,8 @@ int main(int argc, char **argv)
             std::printf("ratio %s: %.2f (OpenCV %.1f us / ours %.1f us)\n", step, reporter.ns[cv] / reporter.ns[ours],
                         reporter.ns[cv] / 1000.0, reporter.ns[ours] / 1000.0);
     }
-    for (const char *step : {"FramePath", "RotateBoth", "Yuyv", "Enlarge", "Visible", "VisibleEvicted", "RotateMeasure", "FramePathEvicted"}) {
+    for (const char *step : {"FramePath", "RotateBoth", "Yuyv", "Enlarge", "Visible", "VisibleEvicted", "RotateMeasure",
+                             "FramePathEvicted"}) {
         const std::string ours = std::string("BM_") + step + "_Ours", before = std::string("BM_") + step + "_Before";
         if (reporter.ns.count(ours) && reporter.ns.count(before))
             std::printf("before/after %s: %.2f (before %.1f us / ours %.1f us)\n", step,

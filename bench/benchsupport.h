@@ -46,4 +46,4 @@ inline void enterSimulatedBoard(const QTemporaryDir &root)
     board::setHaltHandler([] {});
 }
 
-}  // namespace bench
+}   // namespace bench

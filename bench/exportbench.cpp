@@ -93,7 +93,7 @@ double timeExport(const QString &folder, const QStringList &formats, int jobs)
     return t.nsecsElapsed() / 1e9;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {
@@ -106,8 +106,8 @@ int main(int argc, char **argv)
     // 100 moments of the scene, each saved under ten numbers.
     QTemporaryDir dir;
     const int keep = int(app.arguments().indexOf(QStringLiteral("--keep")));
-    const QString folder = keep > 0 && keep + 1 < argc ? app.arguments().at(keep + 1)
-                                                       : dir.filePath(QStringLiteral("DCIM_100"));
+    const QString folder =
+        keep > 0 && keep + 1 < argc ? app.arguments().at(keep + 1) : dir.filePath(QStringLiteral("DCIM_100"));
     QDir().mkpath(folder);
     const irsim::Scene scene(irsim::SceneChoice::parse("office"));
     std::mt19937 noise(7);

@@ -43,7 +43,7 @@ double cpuSeconds()
     return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {

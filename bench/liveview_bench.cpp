@@ -145,8 +145,8 @@ void BM_Straightforward(benchmark::State &state)
             }
         }
         w->DisplayLabel->clear();
-        w->DisplayLabel->setPixmap(QPixmap::fromImage(picture).scaled(w->DisplayLabel->size(), Qt::KeepAspectRatio,
-                                                                       Qt::SmoothTransformation));
+        w->DisplayLabel->setPixmap(
+            QPixmap::fromImage(picture).scaled(w->DisplayLabel->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
         if (counter % 5 == 0) {
             w->MaxTempValueLabel->setText(QString::number(counter * 0.1, 'f', 1));
             w->MaxTempValueLabel->adjustSize();
@@ -249,7 +249,7 @@ int record(const char *path, int frames)
     return 0;
 }
 
-}  // namespace
+}   // namespace
 
 BENCHMARK(BM_Ours)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Straightforward)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
@@ -258,8 +258,8 @@ int main(int argc, char **argv)
 {
     if (argc == 4 && std::strcmp(argv[1], "--record") == 0)
         return record(argv[2], std::atoi(argv[3]));
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                      : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     Collect reporter;
@@ -287,8 +287,8 @@ int main(int argc, char **argv)
                 before = kv.second;
         }
         if (ours > 0 && before > 0)
-            std::printf("before/after Enlarge/%s: %.2f (before %.1f us / ours %.1f us)\n", from, before / ours,
-                        before, ours);
+            std::printf("before/after Enlarge/%s: %.2f (before %.1f us / ours %.1f us)\n", from, before / ours, before,
+                        ours);
     }
     return 0;
 }

@@ -44,7 +44,7 @@ void closeSplashes()
             top->close();
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {

@@ -37,7 +37,6 @@ double pct(const std::vector<double> &v, double p) { return v.empty() ? 0.0 : be
 
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-
 bool readSix(int fd, int timeoutMs = 5000) { return loopback::readBytes(fd, 6, timeoutMs).size() == 6; }
 
 // One client as a reader of the temperature does it; its latency in ms, -1 on failure.
@@ -67,8 +66,7 @@ void sequential(int port, int clients)
     const double seconds = ms(Clock::now() - t0) / 1000.0;
     std::printf("sequential: %d clients in %.2f s = %.0f clients/s; latency p50 %.3f ms, p99 %.3f ms, max %.3f ms; "
                 "%d failed\n",
-                clients, seconds, clients / seconds, pct(lat, 0.5), pct(lat, 0.99),
-                pct(lat, 1.0), failed);
+                clients, seconds, clients / seconds, pct(lat, 0.5), pct(lat, 0.99), pct(lat, 1.0), failed);
 }
 
 // Readers started together, each in its own thread: connect, read, close.
@@ -169,8 +167,9 @@ int frames(int argc, char **argv)
     QApplication app(argc, argv);
     Norvik7 w;
     std::atomic<long> frameCount{0};
-    QObject::connect(w.cameraThread, &ThermalCameraThread::updateThermalVLCImage, &w,
-                     [&] { frameCount.fetch_add(1); }, Qt::QueuedConnection);
+    QObject::connect(
+        w.cameraThread, &ThermalCameraThread::updateThermalVLCImage, &w, [&] { frameCount.fetch_add(1); },
+        Qt::QueuedConnection);
     auto run = [&](int secs) {
         QElapsedTimer t;
         t.start();
@@ -205,11 +204,12 @@ int loadOnly(int argc, char **argv)
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     stop.store(true);
     load.join();
-    std::printf("load: %ld clients served in %d s (%.0f /s)\n", served.load(), seconds, served.load() / double(seconds));
+    std::printf("load: %ld clients served in %d s (%.0f /s)\n", served.load(), seconds,
+                served.load() / double(seconds));
     return 0;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {

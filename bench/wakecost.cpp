@@ -57,7 +57,7 @@ Round run(int turns, int sleepMs, std::vector<char> &a, std::vector<char> &b, si
     return {(threadMicros() - cpu0) / turns, copy / turns};
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {

@@ -125,4 +125,4 @@ QByteArray readFile(const QString &boardPath, bool *ok = nullptr);
 bool writeFile(const QString &boardPath, const QByteArray &data);
 bool exists(const QString &boardPath);
 
-}  // namespace board
+}   // namespace board

@@ -6,4 +6,4 @@ bool isLow(const board::DiskSpace &space) { return space.ok && space.freeMb <= k
 
 bool cardIsLow() { return isLow(board::diskSpace(QString::fromLatin1(board::kCardMount) + '/')); }
 
-}  // namespace cardspace
+}   // namespace cardspace

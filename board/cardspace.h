@@ -18,4 +18,4 @@ bool isLow(const board::DiskSpace &space);
 // Reads the card's free space through the board layer and applies the rule.
 bool cardIsLow();
 
-}  // namespace cardspace
+}   // namespace cardspace

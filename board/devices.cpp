@@ -38,7 +38,7 @@ qint64 clockOffsetSeconds()
     return ok ? v : 0;
 }
 
-}  // namespace
+}   // namespace
 
 // ---- descriptors ------------------------------------------------------------
 
@@ -266,4 +266,4 @@ UsbControlResult usbControl(const QString &boardNode, const UsbControl &req)
     return r < 0 ? UsbControlResult::TransferFailed : UsbControlResult::Ok;
 }
 
-}  // namespace board
+}   // namespace board

@@ -76,10 +76,12 @@ QByteArray readFile(const QString &boardPath, bool *ok)
 {
     QFile f(realFile(boardPath));
     if (!f.open(QIODevice::ReadOnly)) {
-        if (ok) *ok = false;
+        if (ok)
+            *ok = false;
         return {};
     }
-    if (ok) *ok = true;
+    if (ok)
+        *ok = true;
     return f.readAll();
 }
 
@@ -93,4 +95,4 @@ bool writeFile(const QString &boardPath, const QByteArray &data)
 
 bool exists(const QString &boardPath) { return QFileInfo::exists(path(boardPath)); }
 
-}  // namespace board
+}   // namespace board

@@ -55,7 +55,7 @@ bool isEmptyDir(const QString &dir)
     return !d.exists() || d.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty();
 }
 
-}  // namespace
+}   // namespace
 
 bool seedIfNeeded()
 {
@@ -86,4 +86,4 @@ bool seedIfNeeded()
     return true;
 }
 
-}  // namespace board
+}   // namespace board

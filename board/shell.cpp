@@ -136,7 +136,7 @@ void simFormatCard()
     }
 }
 
-}  // namespace
+}   // namespace
 
 namespace sim {
 
@@ -183,7 +183,8 @@ int carryOut(const QString &rawLine)
     const QString line = rawLine.trimmed();
     // Anything that chains or pipes commands is only logged: the simulated
     // board carries out single commands.
-    if (line.contains(QLatin1String("&&")) || line.contains('|') || line.contains(';') || line.contains('`') || line.contains(QLatin1String("$(")))
+    if (line.contains(QLatin1String("&&")) || line.contains('|') || line.contains(';') || line.contains('`') ||
+        line.contains(QLatin1String("$(")))
         return 0;
     const QStringList w = splitWords(line);
     if (w.isEmpty())
@@ -217,7 +218,7 @@ int carryOut(const QString &rawLine)
     return 0;
 }
 
-}  // namespace sim
+}   // namespace sim
 
 void setHaltHandler(std::function<void()> handler) { haltHandler = std::move(handler); }
 
@@ -244,4 +245,4 @@ int run(const QString &commandLine)
     return sim::carryOut(commandLine);
 }
 
-}  // namespace board
+}   // namespace board

@@ -16,4 +16,4 @@ int carryOut(const QString &line);
 // Path of a file of the simulator's own under DIR/sim.
 QString simFile(const QString &name);
 
-}  // namespace board::sim
+}   // namespace board::sim

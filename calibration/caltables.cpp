@@ -76,7 +76,7 @@ void logTables(const uint16_t *kt, const int16_t *bt, const uint16_t *nuc)
     acq::log("nuc_t_array[0]=%d nuc_t_array[%d]=%d\n", nuc[0], TPD_NUC_T_LEN - 1, nuc[TPD_NUC_T_LEN - 1]);
 }
 
-}  // namespace
+}   // namespace
 
 // ---- points -------------------------------------------------------------------------------
 
@@ -93,10 +93,7 @@ QString vtempKey(int n) { return QStringLiteral("cal%1vtemp").arg(n); }
 
 QString valueText(float celsius) { return QString::number(static_cast<double>(celsius), 'f', 1); }
 
-float celsiusOfWord(uint16_t word)
-{
-    return static_cast<float>(std::round((word * 0.0625 - 273.15) * 10.0) / 10.0);
-}
+float celsiusOfWord(uint16_t word) { return static_cast<float>(std::round((word * 0.0625 - 273.15) * 10.0) / 10.0); }
 
 void recordPoint(int gain, Point p, float celsius, uint16_t vtemp)
 {
@@ -280,7 +277,7 @@ int recalibrate(int gain)
     uint16_t setting[3] = {}, output[3] = {};
     for (int i = 0; i < 3 && r >= 0; ++i) {
         r = ir::multi_point_calc_user_defined_nuc(&points[i], &kEnvironment, &calib, tau.data(), vtemp, w.nuc.data(),
-                                                   TPD_NUC_T_LEN, &setting[i], &output[i]);
+                                                  TPD_NUC_T_LEN, &setting[i], &output[i]);
         acq::log("setting_nuc=%d output_nuc=%d\n", setting[i] / 2, output[i] / 2);
     }
     if (r >= 0)
@@ -310,11 +307,20 @@ int recalibrate(int gain)
 void runTableCommand(int code)
 {
     switch (code) {
-    case kSaveHighGainTables: saveModuleTables(1); break;
-    case kSaveLowGainTables: saveModuleTables(0); break;
-    case kRecalHighGain: lastResult.store(recalibrate(1)); break;
-    case kRecalLowGain: lastResult.store(recalibrate(0)); break;
-    default: break;
+    case kSaveHighGainTables:
+        saveModuleTables(1);
+        break;
+    case kSaveLowGainTables:
+        saveModuleTables(0);
+        break;
+    case kRecalHighGain:
+        lastResult.store(recalibrate(1));
+        break;
+    case kRecalLowGain:
+        lastResult.store(recalibrate(0));
+        break;
+    default:
+        break;
     }
 }
 
@@ -331,4 +337,4 @@ int lastRecalResult() { return lastResult.load(); }
 
 void install() { acq::setTableCommandHandler(runTableCommand); }
 
-}  // namespace caltables
+}   // namespace caltables

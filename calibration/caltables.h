@@ -89,4 +89,4 @@ void runTableCommand(int code);
 // Installs runTableCommand as the acquisition loop's handler.
 void install();
 
-}  // namespace caltables
+}   // namespace caltables

@@ -54,4 +54,4 @@ QString currentSsid(const QString &conf)
     return QString();
 }
 
-}  // namespace wifi
+}   // namespace wifi

@@ -17,8 +17,8 @@ bool isMacAddress(const QString &mac);
 QString ssidSuffix(const QString &mac);
 
 struct SsidRewrite {
-    QString text;        // the whole new file
-    QString ssid;        // the access point name written (without "ssid="); empty when none
+    QString text;            // the whole new file
+    QString ssid;            // the access point name written (without "ssid="); empty when none
     bool replaced = false;   // an SSID line followed an "interface=wlan0" line
 };
 
@@ -32,4 +32,4 @@ SsidRewrite rewriteSsid(const QString &conf, const QString &mac);
 // first "ssid=" line, empty when it has none.
 QString currentSsid(const QString &conf);
 
-}  // namespace wifi
+}   // namespace wifi

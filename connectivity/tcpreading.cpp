@@ -10,7 +10,7 @@ namespace tcpserver {
 
 std::uint16_t scaled(float v, float factor)
 {
-    const float x = v * factor;   // single precision, as the reading was always formed
+    const float x = v * factor;          // single precision, as the reading was always formed
     if (!(x >= 0.0f) || std::isinf(x))   // not a number, negative or infinite
         return 0;
     // Only the low 16 bits are kept; reduce first so that the conversion
@@ -73,4 +73,4 @@ int configuredPort()
     return ok && port >= 0 && port <= 65535 ? port : kDefaultPort;
 }
 
-}  // namespace tcpserver
+}   // namespace tcpserver

@@ -49,4 +49,4 @@ Command parseCommand(const char *data, std::size_t size);
 // (0: any free port), else 1234.
 int configuredPort();
 
-}  // namespace tcpserver
+}   // namespace tcpserver

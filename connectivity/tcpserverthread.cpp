@@ -37,11 +37,10 @@ constexpr int kIdleWaitMs = 50;
 // command at most (one more gets its reading and is closed at once).
 constexpr int kAcceptPerRound = 64;
 constexpr std::size_t kMaxWaiting = 256;
-}  // namespace
+}   // namespace
 
 TcpServerThread::TcpServerThread(QObject *parent, int port)
-    : QThread(parent),
-      m_requestedPort(port < 0 ? tcpserver::configuredPort() : port),
+    : QThread(parent), m_requestedPort(port < 0 ? tcpserver::configuredPort() : port),
       m_value(tcpserver::pack(tcpserver::Reading{}))
 {
     m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -207,8 +206,13 @@ void TcpServerThread::receiveCommand(int client)
     if (n <= 0)
         return;
     switch (tcpserver::parseCommand(buffer.data(), static_cast<std::size_t>(n))) {
-    case tcpserver::Command::UvcStart: emit sendUVCStart(1); break;
-    case tcpserver::Command::UvcStop: emit sendUVCStart(0); break;
-    case tcpserver::Command::None: break;
+    case tcpserver::Command::UvcStart:
+        emit sendUVCStart(1);
+        break;
+    case tcpserver::Command::UvcStop:
+        emit sendUVCStart(0);
+        break;
+    case tcpserver::Command::None:
+        break;
     }
 }

@@ -29,14 +29,15 @@ QString matchName(const QString &dir, const QString &name)
 {
     if (QFileInfo::exists(dir + '/' + name))
         return name;
-    const QStringList entries = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList entries =
+        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &e : entries)
         if (e.compare(name, Qt::CaseInsensitive) == 0)
             return e;
     return name;
 }
 
-}  // namespace
+}   // namespace
 
 bool isSimulated() { return !loadRoot().isEmpty(); }
 QString simRoot() { return loadRoot(); }
@@ -81,4 +82,4 @@ QString path(const QString &boardPath)
     return root + p;
 }
 
-}  // namespace board
+}   // namespace board

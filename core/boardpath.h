@@ -23,4 +23,4 @@ constexpr const char *kCardMount = "/media/mmcblk0p1";
 // matched without regard to case, as on the card's FAT volume.
 QString path(const QString &boardPath);
 
-}  // namespace board
+}   // namespace board

@@ -48,8 +48,8 @@ QStringList elements(QByteArrayView raw)
     QStringList out;
     QString cur;
     bool inQuotes = false;
-    bool quoted = false;      // the element had quotes: its blanks are its own
-    qsizetype chopLimit = 0;  // blanks before here came from escapes
+    bool quoted = false;       // the element had quotes: its blanks are its own
+    qsizetype chopLimit = 0;   // blanks before here came from escapes
     qsizetype i = 0;
     const qsizetype n = raw.size();
     auto skipBlanks = [&] {
@@ -208,12 +208,11 @@ bool makePlain(const Ini &ini)
     f.close();
     if (!changed)
         return true;
-    qWarning("config: %s held values Qt would build objects from; rewritten as plain text",
-             qPrintable(f.fileName()));
+    qWarning("config: %s held values Qt would build objects from; rewritten as plain text", qPrintable(f.fileName()));
     return wholefile::write(f.fileName(), text);
 }
 
-}  // namespace typed
+}   // namespace typed
 
 std::unique_ptr<QSettings> open(const Ini &ini)
 {
@@ -246,7 +245,7 @@ const QList<Choice> &choices()
     return list;
 }
 
-}  // namespace
+}   // namespace
 
 struct Batch::Open {
     Ini ini;
@@ -281,8 +280,7 @@ QSettings *openingFor(const Ini &ini)
     const unsigned writes = g_writes.load();
     auto same = [&](const KeptOpening &k) {
         return exists && k.device == st.st_dev && k.inode == st.st_ino && k.size == st.st_size &&
-               k.modified.tv_sec == st.st_mtim.tv_sec && k.modified.tv_nsec == st.st_mtim.tv_nsec &&
-               k.writes == writes;
+            k.modified.tv_sec == st.st_mtim.tv_sec && k.modified.tv_nsec == st.st_mtim.tv_nsec && k.writes == writes;
     };
     auto kept = std::find_if(t_kept.begin(), t_kept.end(),
                              [&](const KeptOpening &k) { return k.path == path && k.group == ini.group; });
@@ -310,7 +308,7 @@ QSettings *batchFor(const Ini &ini)
         return t_batch->settings;
     return nullptr;
 }
-}  // namespace
+}   // namespace
 
 Batch::Batch(const Ini &ini) : m_open(new Open{ini, openingFor(ini)}), m_outer(t_batch) { t_batch = m_open; }
 
@@ -442,20 +440,44 @@ int readVlcPostY() { return readIntInRange(ImageCal, QStringLiteral("vlc_post_y"
 const QList<Factory> &factoryValues()
 {
     static const QList<Factory> list = {
-        {"center_focus", "No"},   {"hilo_focus", "Yes"},     {"low_focus", "No"},
-        {"zone", "No"},           {"color", "Iron"},         {"move_cursor_1", "No"},
-        {"move_cursor_2", "No"},  {"move_cursor_3", "No"},   {"image_mode", "thermal"},
-        {"language", "Chinese"},  {"time_format", "24H"},    {"temp_unit", "C"},
-        {"high_alert", "Off"},    {"low_alert", "Off"},      {"high_temp_c", "130"},
-        {"low_temp_c", "20"},     {"high_temp_f", "266"},    {"low_temp_f", "68"},
-        {"high_temp_k", "403"},   {"low_temp_k", "293"},     {"led_alert", "Off"},
-        {"emissivity", "0.95"},   {"ref_temprature_c", "25"}, {"ref_temprature_f", "77"},
-        {"ref_temprature_k", "298"}, {"meas_distance", "0.25"}, {"display_intensity", "Medium"},
-        {"auto_power_off", "30Minutes"}, {"usb_mode", "usbcamera"}, {"auto_save", "No"},
-        {"factory_reset", "No"},  {"format_sdcard", "No"},   {"trans", "50"},
-        {"alignment", "1.0"},     {"temperature_scale", "high_gain"}, {"wifi_switch", "Off"},
+        {"center_focus", "No"},
+        {"hilo_focus", "Yes"},
+        {"low_focus", "No"},
+        {"zone", "No"},
+        {"color", "Iron"},
+        {"move_cursor_1", "No"},
+        {"move_cursor_2", "No"},
+        {"move_cursor_3", "No"},
+        {"image_mode", "thermal"},
+        {"language", "Chinese"},
+        {"time_format", "24H"},
+        {"temp_unit", "C"},
+        {"high_alert", "Off"},
+        {"low_alert", "Off"},
+        {"high_temp_c", "130"},
+        {"low_temp_c", "20"},
+        {"high_temp_f", "266"},
+        {"low_temp_f", "68"},
+        {"high_temp_k", "403"},
+        {"low_temp_k", "293"},
+        {"led_alert", "Off"},
+        {"emissivity", "0.95"},
+        {"ref_temprature_c", "25"},
+        {"ref_temprature_f", "77"},
+        {"ref_temprature_k", "298"},
+        {"meas_distance", "0.25"},
+        {"display_intensity", "Medium"},
+        {"auto_power_off", "30Minutes"},
+        {"usb_mode", "usbcamera"},
+        {"auto_save", "No"},
+        {"factory_reset", "No"},
+        {"format_sdcard", "No"},
+        {"trans", "50"},
+        {"alignment", "1.0"},
+        {"temperature_scale", "high_gain"},
+        {"wifi_switch", "Off"},
     };
     return list;
 }
 
-}  // namespace config
+}   // namespace config

@@ -11,7 +11,7 @@
 namespace config {
 
 struct Ini {
-    const char *file;    // board path
+    const char *file;   // board path
     const char *group;
 };
 
@@ -82,9 +82,9 @@ float floatInRange(const QString &text, float lo, float hi, float fallback);
 
 // Numeric keys whose 0 (or absent, or unparsable) reading maps to a default,
 // pinned to their ranges.
-int readTrans();        // `trans`, 50 when 0, else within 0..100
-int readPipTrans();     // `piptrans`, 100 when 0, else within 25..100
-float readAlignment();  // `alignment`, 1.0 when 0, else within 0.5..3.0
+int readTrans();         // `trans`, 50 when 0, else within 0..100
+int readPipTrans();      // `piptrans`, 100 when 0, else within 25..100
+float readAlignment();   // `alignment`, 1.0 when 0, else within 0.5..3.0
 // The visible picture's offsets in the image-calibration file, within 0..72
 // and 0..96 (36 and 48 when absent or unparsable).
 int readVlcPostX();
@@ -97,4 +97,4 @@ struct Factory {
 };
 const QList<Factory> &factoryValues();
 
-}  // namespace config
+}   // namespace config

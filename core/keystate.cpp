@@ -33,11 +33,16 @@ void setLongPress(bool repeat) { longPressKey = repeat; }
 static int *arrow(int code)
 {
     switch (code) {
-    case keycode::Up: return &up_key_stat;
-    case keycode::Down: return &down_key_stat;
-    case keycode::Left: return &left_key_stat;
-    case keycode::Right: return &right_key_stat;
-    default: return nullptr;
+    case keycode::Up:
+        return &up_key_stat;
+    case keycode::Down:
+        return &down_key_stat;
+    case keycode::Left:
+        return &left_key_stat;
+    case keycode::Right:
+        return &right_key_stat;
+    default:
+        return nullptr;
     }
 }
 
@@ -90,4 +95,4 @@ TriggerAction triggerStep(int &s1, int &s2, int &s3, int value)
 
 QString codeText(int c) { return QString::number(c, 16); }
 
-}  // namespace keys
+}   // namespace keys

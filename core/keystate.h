@@ -7,28 +7,28 @@
 // Linux input key codes of the eight keys, and the synchronisation record.
 namespace keycode {
 constexpr int Sync = 0;
-constexpr int Back = 14;      // KEY_BACKSPACE: back one level, manual shutter
-constexpr int Trigger = 20;   // KEY_T: capture
-constexpr int Ok = 28;        // KEY_ENTER
-constexpr int Up = 103;       // KEY_UP
-constexpr int Left = 105;     // KEY_LEFT
-constexpr int Right = 106;    // KEY_RIGHT
-constexpr int Down = 108;     // KEY_DOWN
-constexpr int Gallery = 207;  // KEY_PLAY: gallery, back to the live view
-}  // namespace keycode
+constexpr int Back = 14;       // KEY_BACKSPACE: back one level, manual shutter
+constexpr int Trigger = 20;    // KEY_T: capture
+constexpr int Ok = 28;         // KEY_ENTER
+constexpr int Up = 103;        // KEY_UP
+constexpr int Left = 105;      // KEY_LEFT
+constexpr int Right = 106;     // KEY_RIGHT
+constexpr int Down = 108;      // KEY_DOWN
+constexpr int Gallery = 207;   // KEY_PLAY: gallery, back to the live view
+}   // namespace keycode
 
 // Values of a key record.
 namespace keyvalue {
 constexpr int Release = 0;
 constexpr int Press = 1;
 constexpr int Repeat = 2;
-}  // namespace keyvalue
+}   // namespace keyvalue
 
 // ---- process-wide state of the key input ---------------------------------------------
-extern int code;                // code of the record being handled
-extern int key_state1;          // trigger: 1 once pressed, 0 when the press was used
-extern int key_state2;          // trigger: 2 once repeating, else 1
-extern int key_state3;          // trigger: 0 once released, else 1
+extern int code;         // code of the record being handled
+extern int key_state1;   // trigger: 1 once pressed, 0 when the press was used
+extern int key_state2;   // trigger: 2 once repeating, else 1
+extern int key_state3;   // trigger: 0 once released, else 1
 
 namespace keys {
 
@@ -54,4 +54,4 @@ TriggerAction triggerStep(int &state1, int &state2, int &state3, int value);
 // Hexadecimal text of a code, as kept in the main window's keyCodeText.
 QString codeText(int code);
 
-}  // namespace keys
+}   // namespace keys

@@ -13,4 +13,4 @@ void placeOnScreen(QWidget *w, int x, int y)
     w->move(origin + QPoint(x, y));
 }
 
-}  // namespace placement
+}   // namespace placement

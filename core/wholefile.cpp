@@ -19,13 +19,13 @@ bool write(const QString &hostPath, const QByteArray &data, const Step &step)
         return false;
     QFile f(part);
     bool ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size() && f.flush() &&
-              ::fsync(f.handle()) == 0;
+        ::fsync(f.handle()) == 0;
     f.close();
     ok = ok && (!step || step(hostPath)) &&
-         ::rename(QFile::encodeName(part).constData(), QFile::encodeName(hostPath).constData()) == 0;
+        ::rename(QFile::encodeName(part).constData(), QFile::encodeName(hostPath).constData()) == 0;
     if (!ok)
         QFile::remove(part);
     return ok;
 }
 
-}  // namespace wholefile
+}   // namespace wholefile

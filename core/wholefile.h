@@ -17,4 +17,4 @@ using Step = std::function<bool(const QString &hostPath)>;
 // the part file removed, when any step fails.
 bool write(const QString &hostPath, const QByteArray &data, const Step &step = {});
 
-}  // namespace wholefile
+}   // namespace wholefile

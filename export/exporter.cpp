@@ -28,7 +28,7 @@ namespace {
 constexpr int kPixels = kFrameWidth * kFrameHeight;
 
 struct Image {
-    QString name;                  // file name, for headers and descriptions
+    QString name;   // file name, for headers and descriptions
     Contents contents;
     QByteArray gray;               // 240 x 320 bytes, top row first
     std::vector<uint16_t> words;   // 256 rows x 192 raw words
@@ -105,9 +105,12 @@ QString load(const QString &path, bool needGray, bool needRaw, Image *img)
 double inUnit(double celsius, Unit unit)
 {
     switch (unit) {
-    case Unit::Fahrenheit: return celsius * 1.8 + 32;
-    case Unit::Kelvin: return celsius + 273.15;
-    case Unit::Celsius: break;
+    case Unit::Fahrenheit:
+        return celsius * 1.8 + 32;
+    case Unit::Kelvin:
+        return celsius + 273.15;
+    case Unit::Celsius:
+        break;
     }
     return celsius;
 }
@@ -143,9 +146,8 @@ struct UnitNames {
 };
 const UnitNames &namesOf(Unit unit)
 {
-    static const UnitNames names[] = {{"C", "°C", "degrees Celsius"},
-                                      {"F", "°F", "degrees Fahrenheit"},
-                                      {"K", " K", "kelvin"}};
+    static const UnitNames names[] = {
+        {"C", "°C", "degrees Celsius"}, {"F", "°F", "degrees Fahrenheit"}, {"K", " K", "kelvin"}};
     return names[static_cast<int>(unit)];
 }
 
@@ -207,7 +209,8 @@ QJsonObject statsJson(const Stats &s)
 
 QByteArray csvOf(const Image &img, Unit unit)
 {
-    QByteArray out = "# " + img.name.toUtf8() + " temperatures in " + namesOf(unit).words + " (256 rows of 192 values)\n";
+    QByteArray out =
+        "# " + img.name.toUtf8() + " temperatures in " + namesOf(unit).words + " (256 rows of 192 values)\n";
     const int header = out.size();
     out.resize(header + kPixels * 9);   // "-273.15," at the most
     char *p = out.data() + header;
@@ -227,8 +230,9 @@ QByteArray csvOf(const Image &img, Unit unit)
 QByteArray tiffOf(const Image &img)
 {
     const QByteArray description =
-        (img.name + QStringLiteral(": raw temperatures in 1/16 K; degrees Celsius = value * 0.0625 - 273.15, "
-                                   "kelvin = value * 0.0625 (scale 0.0625, offset -273.15)"))
+        (img.name +
+         QStringLiteral(": raw temperatures in 1/16 K; degrees Celsius = value * 0.0625 - 273.15, "
+                        "kelvin = value * 0.0625 (scale 0.0625, offset -273.15)"))
             .toLatin1() +
         '\0';
     struct Entry {
@@ -242,19 +246,19 @@ QByteArray tiffOf(const Image &img)
     constexpr uint32_t kDescription = kResolution + 16;
     const uint32_t pixels = (kDescription + description.size() + 1) & ~1u;
     const Entry entries[kEntries] = {
-        {256, Short, 1, kFrameWidth},         // ImageWidth
-        {257, Short, 1, kFrameHeight},        // ImageLength
-        {258, Short, 1, 16},                  // BitsPerSample
-        {259, Short, 1, 1},                   // Compression: none
-        {262, Short, 1, 1},                   // PhotometricInterpretation: black is zero
+        {256, Short, 1, kFrameWidth},    // ImageWidth
+        {257, Short, 1, kFrameHeight},   // ImageLength
+        {258, Short, 1, 16},             // BitsPerSample
+        {259, Short, 1, 1},              // Compression: none
+        {262, Short, 1, 1},              // PhotometricInterpretation: black is zero
         {270, Ascii, uint32_t(description.size()), kDescription},
-        {273, Long, 1, pixels},               // StripOffsets
-        {277, Short, 1, 1},                   // SamplesPerPixel
-        {278, Short, 1, kFrameHeight},        // RowsPerStrip
-        {279, Long, 1, uint32_t(kRawSize)},   // StripByteCounts
-        {282, Rational, 1, kResolution},      // XResolution
-        {283, Rational, 1, kResolution + 8},  // YResolution
-        {296, Short, 1, 1},                   // ResolutionUnit: none
+        {273, Long, 1, pixels},                // StripOffsets
+        {277, Short, 1, 1},                    // SamplesPerPixel
+        {278, Short, 1, kFrameHeight},         // RowsPerStrip
+        {279, Long, 1, uint32_t(kRawSize)},    // StripByteCounts
+        {282, Rational, 1, kResolution},       // XResolution
+        {283, Rational, 1, kResolution + 8},   // YResolution
+        {296, Short, 1, 1},                    // ResolutionUnit: none
     };
     QByteArray out(pixels + kRawSize, '\0');
     uchar *b = reinterpret_cast<uchar *>(out.data());
@@ -346,8 +350,7 @@ QByteArray pngBytes(const QImage &rgb, int scale)
 
 QString degrees(int16_t tenths, Unit unit)
 {
-    return QString::number(stored(tenths, unit), 'f', unit == Unit::Kelvin ? 2 : 1) +
-           QString::fromUtf8(unitSign(unit));
+    return QString::number(stored(tenths, unit), 'f', unit == Unit::Kelvin ? 2 : 1) + QString::fromUtf8(unitSign(unit));
 }
 
 // The picture the camera coloured, enlarged `scale` times, with the colour
@@ -464,7 +467,7 @@ bool writeWhole(const QString &path, const QByteArray &data, QString *error)
     return false;
 }
 
-}  // namespace
+}   // namespace
 
 int hundredths(uint16_t word, Unit unit)
 {
@@ -520,4 +523,4 @@ Result exportImage(const QString &path, const QString &outStem, const Options &o
     return result;
 }
 
-}  // namespace exporter
+}   // namespace exporter

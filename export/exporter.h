@@ -47,4 +47,4 @@ int hundredths(uint16_t word, Unit unit);
 const char *unitSign(Unit unit);   // "°C", "°F", "K"
 const char *unitCode(Unit unit);   // "C", "F", "K"
 
-}  // namespace exporter
+}   // namespace exporter

@@ -94,8 +94,8 @@ bool parseInts(const QString &text, int count, std::vector<int> *out)
 std::vector<Job> collect(const QStringList &inputs, const QString &outDir, QStringList *problems)
 {
     std::vector<Job> jobs;
-    QHash<QString, int> seen;       // canonical path -> job
-    QHash<QString, QString> stems;  // output stem -> the image writing it
+    QHash<QString, int> seen;        // canonical path -> job
+    QHash<QString, QString> stems;   // output stem -> the image writing it
     auto add = [&](const QString &path) {
         const QFileInfo info(path);
         const QString canonical = info.canonicalFilePath();
@@ -149,10 +149,7 @@ void drawProgress(int done, int total)
 // finished, no other is begun.
 std::atomic<int> stopRequested{0};   // lock-free: safe in a signal handler
 
-void requestStop(int)
-{
-    stopRequested = 1;
-}
+void requestStop(int) { stopRequested = 1; }
 
 // Exports every job on `workers` threads; the calling thread draws the
 // progress bar when `progress` is set.
@@ -227,7 +224,7 @@ void printTable(const std::vector<Job> &jobs)
                 files == 1 ? "" : "s");
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {
@@ -270,7 +267,8 @@ int main(int argc, char **argv)
     bool ok = false;
     options.scale = parser.value(scale).toInt(&ok);
     if (!ok || options.scale < 1 || options.scale > 8)
-        return usageError(QStringLiteral("--scale takes a whole number from 1 to 8, not '%1'").arg(parser.value(scale)));
+        return usageError(
+            QStringLiteral("--scale takes a whole number from 1 to 8, not '%1'").arg(parser.value(scale)));
     std::vector<int> v;
     for (const QString &text : parser.values(box)) {
         if (!parseInts(text, 4, &v) || v[0] < 0 || v[1] < 0 || v[2] < 1 || v[3] < 1 || v[0] + v[2] > 192 ||

@@ -78,4 +78,4 @@ HighAlertBlinker::Step HighAlertBlinker::evaluate(bool alertOn, bool reached)
     return {false, -1};
 }
 
-}  // namespace alerts
+}   // namespace alerts

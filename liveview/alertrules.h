@@ -69,4 +69,4 @@ private:
     int *m_ledOn;   // 1 while the output is high
 };
 
-}  // namespace alerts
+}   // namespace alerts

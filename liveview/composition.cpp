@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-
 namespace composition {
 
 RgbView viewOf(const QImage &img)
@@ -47,7 +46,6 @@ void blendRgb32(const uint32_t *a, const uint32_t *b, uint32_t *out, int pixels,
     for (int i = 0; i < pixels; ++i)
         out[i] |= 0xff000000u;
 }
-
 
 // Byte by byte into place: the compiler turns the groups of three into
 // vector shuffles.
@@ -150,9 +148,8 @@ void mixRows(const uint8_t *__restrict a, const uint8_t *__restrict b, uint8_t *
 // Each destination pixel of a row from its two neighbours in the source row,
 // by per-channel weights; `left` and `right` are working rows.
 NORVIK7_VECTOR_CLONES
-void resample(const uint32_t *__restrict src, const int *__restrict index, int next,
-              const uint16_t *__restrict weight, uint32_t *__restrict left, uint32_t *__restrict right,
-              uint32_t *__restrict out, int width)
+void resample(const uint32_t *__restrict src, const int *__restrict index, int next, const uint16_t *__restrict weight,
+              uint32_t *__restrict left, uint32_t *__restrict right, uint32_t *__restrict out, int width)
 {
     for (int x = 0; x < width; ++x) {
         left[x] = src[index[x]];
@@ -204,9 +201,9 @@ inline __attribute__((always_inline)) void fourOfGroup(const uint8_t *group, uin
         const auto at = [](int pixel, int byte) { return 3 * pixel + byte - from; };
         const Bytes left = {at(P0, 2), at(P0, 1), at(P0, 0), O, at(P1, 2), at(P1, 1), at(P1, 0), O,
                             at(P2, 2), at(P2, 1), at(P2, 0), O, at(P3, 2), at(P3, 1), at(P3, 0), O};
-        const Bytes right = {at(P0 + 1, 2), at(P0 + 1, 1), at(P0 + 1, 0), O, at(P1 + 1, 2), at(P1 + 1, 1),
-                             at(P1 + 1, 0), O, at(P2 + 1, 2), at(P2 + 1, 1), at(P2 + 1, 0), O,
-                             at(P3 + 1, 2), at(P3 + 1, 1), at(P3 + 1, 0), O};
+        const Bytes right = {
+            at(P0 + 1, 2), at(P0 + 1, 1), at(P0 + 1, 0), O, at(P1 + 1, 2), at(P1 + 1, 1), at(P1 + 1, 0), O,
+            at(P2 + 1, 2), at(P2 + 1, 1), at(P2 + 1, 0), O, at(P3 + 1, 2), at(P3 + 1, 1), at(P3 + 1, 0), O};
         a = __builtin_shuffle(v, opaque, left);
         b = __builtin_shuffle(v, opaque, right);
     } else {
@@ -253,7 +250,7 @@ inline __attribute__((always_inline)) void fiveFourthsGroup(const uint8_t *group
 // pixels; nothing outside the row is read.
 template <int Bpp>
 inline __attribute__((always_inline)) void fiveFourthsRow(const uint8_t *__restrict src, int width,
-                                                         uint8_t *__restrict out)
+                                                          uint8_t *__restrict out)
 {
     const int groups = width / 16;
     if (groups == 1) {
@@ -279,7 +276,7 @@ void fiveFourthsRgb32(const uint8_t *__restrict src, int width, uint8_t *__restr
 }
 #endif
 
-}  // namespace
+}   // namespace
 
 void Enlarger::resampleRow(const uint8_t *src, int bytesPerPixel, uint32_t *out)
 {
@@ -351,10 +348,8 @@ void Enlarger::run(const QImage &src, QImage &dst)
 // ---- composing ----------------------------------------------------------------------------
 
 Composer::Composer()
-    : m_thermal32(kThermalW, kThermalH, QImage::Format_RGB32),
-      m_visible32(kVisibleW, kVisibleH, QImage::Format_RGB32),
-      m_blend32(kBlendW, kBlendH, QImage::Format_RGB32),
-      m_pip32(kThermalW, kThermalH, QImage::Format_RGB32)
+    : m_thermal32(kThermalW, kThermalH, QImage::Format_RGB32), m_visible32(kVisibleW, kVisibleH, QImage::Format_RGB32),
+      m_blend32(kBlendW, kBlendH, QImage::Format_RGB32), m_pip32(kThermalW, kThermalH, QImage::Format_RGB32)
 {
     for (QImage &img : m_small)
         img = QImage(kBlendW, kBlendH, QImage::Format_RGB32);
@@ -444,4 +439,4 @@ const QImage &Composer::compose(const QImage &thermal, const QImage &visible, co
     return thermalAsItIs(thermal, th);
 }
 
-}  // namespace composition
+}   // namespace composition

@@ -45,9 +45,9 @@ void toRgb32(const uint8_t *src, uint32_t *dst, int pixels);
 
 struct Request {
     int mode = 0;
-    int trans = 50;      // thermal weight of the blend, percent
-    int pipTrans = 100;  // thermal weight inside the PIP window, percent
-    QPoint crop{36, 48}; // top-left corner of the aligned crop in the visible picture
+    int trans = 50;        // thermal weight of the blend, percent
+    int pipTrans = 100;    // thermal weight inside the PIP window, percent
+    QPoint crop{36, 48};   // top-left corner of the aligned crop in the visible picture
 };
 
 // Bilinear resampling of 32-bit pictures, each source row resampled across
@@ -65,17 +65,17 @@ public:
 
 private:
     struct Axis {
-        std::vector<int> index;        // first source pixel
-        std::vector<uint32_t> weight;  // of the second, 0..256
+        std::vector<int> index;         // first source pixel
+        std::vector<uint32_t> weight;   // of the second, 0..256
     };
     static void fill(Axis &axis, int srcSize, int dstSize);
     void resampleRow(const uint8_t *src, int bytesPerPixel, uint32_t *out);
     int m_srcW = -1, m_srcH = -1, m_dstW = -1, m_dstH = -1;
     Axis m_x, m_y;
-    bool m_fiveFourths = false;                // widened by exactly 5/4, a group of 16 at a time
-    std::vector<uint16_t> m_channelWeight;     // the x weight of each byte of a row
-    std::vector<uint32_t> m_left, m_right;     // the two neighbours of each pixel of a row
-    std::vector<uint32_t> m_srcRow;            // a source row of 8-bit RGB made 32-bit
+    bool m_fiveFourths = false;              // widened by exactly 5/4, a group of 16 at a time
+    std::vector<uint16_t> m_channelWeight;   // the x weight of each byte of a row
+    std::vector<uint32_t> m_left, m_right;   // the two neighbours of each pixel of a row
+    std::vector<uint32_t> m_srcRow;          // a source row of 8-bit RGB made 32-bit
     std::vector<uint32_t> m_rows[2];
 };
 
@@ -95,12 +95,12 @@ private:
     const QImage &thermalAsItIs(const QImage &thermal, const RgbView &th);
     void reduce(const QImage &src, QImage &dst);
     QImage m_thermal32, m_visible32, m_blend32, m_pip32;
-    QImage m_small[2];                  // thermal and visible crop at 120 x 160
-    QImage m_thermalRgb, m_visibleRgb;  // only for pictures not already 8-bit RGB
+    QImage m_small[2];                   // thermal and visible crop at 120 x 160
+    QImage m_thermalRgb, m_visibleRgb;   // only for pictures not already 8-bit RGB
     QImage m_none;
-    QImage m_thermalShown;              // the thermal picture of the frame, shared
+    QImage m_thermalShown;   // the thermal picture of the frame, shared
     Enlarger m_reducer;
     bool m_fallback = false;
 };
 
-}  // namespace composition
+}   // namespace composition

@@ -7,7 +7,7 @@ namespace measurement {
 
 namespace {
 float onHundredths(double v) { return static_cast<float>(std::round(v * 100.0) / 100.0); }
-}  // namespace
+}   // namespace
 
 float stepEmissivity(float e, int steps)
 {
@@ -35,4 +35,4 @@ Ambient stepAmbientFahrenheit(Ambient a, int steps)
 
 QString twoDecimals(float v) { return QString::number(static_cast<double>(v), 'f', 2); }
 
-}  // namespace measurement
+}   // namespace measurement

@@ -28,4 +28,4 @@ Ambient stepAmbientFahrenheit(Ambient a, int steps);
 // "0.95"; "2.50" (the unit text is added by the screen).
 QString twoDecimals(float v);
 
-}  // namespace measurement
+}   // namespace measurement

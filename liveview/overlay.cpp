@@ -96,4 +96,4 @@ int parallaxStep(float distance, int vlcPostY)
     return std::min(step, std::max(kCropLowestTop - vlcPostY, 0));
 }
 
-}  // namespace overlay
+}   // namespace overlay

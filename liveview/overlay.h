@@ -40,10 +40,10 @@ Sample cursorSample(QPoint corner);
 QPoint cursorTextPos(QPoint corner);
 
 // ---- readouts -------------------------------------------------------------------------
-QPoint maxValuePos(QSize label);       // left x 35, centred on y 51
-QPoint colourBarTopPos(QSize label);   // right edge 239, top 36
-QPoint colourBarBottomPos(QSize label);// right edge 239, top 255
-QPoint zoneValuePos(QSize label);      // left x 25, centred on y 21
+QPoint maxValuePos(QSize label);          // left x 35, centred on y 51
+QPoint colourBarTopPos(QSize label);      // right edge 239, top 36
+QPoint colourBarBottomPos(QSize label);   // right edge 239, top 255
+QPoint zoneValuePos(QSize label);         // left x 25, centred on y 21
 
 // Which readouts show, by the three options of the measurement pop-up.
 struct Readouts {
@@ -60,4 +60,4 @@ constexpr int kCropLowestTop = 352 - 256;
 // never taking the crop below kCropLowestTop.
 int parallaxStep(float distance, int vlcPostY);
 
-}  // namespace overlay
+}   // namespace overlay

@@ -40,7 +40,7 @@ private:
         bool operator==(const Look &o) const
         {
             return text == o.text && styleSheet == o.styleSheet && pixmapKey == o.pixmapKey &&
-                   paletteKey == o.paletteKey && size == o.size && enabled == o.enabled && font == o.font;
+                paletteKey == o.paletteKey && size == o.size && enabled == o.enabled && font == o.font;
         }
     };
     Look lookNow() const;

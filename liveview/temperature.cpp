@@ -118,4 +118,4 @@ ServerReading serverReading(float measuredCelsius, float thresholdCelsius, const
     return r;
 }
 
-}  // namespace temps
+}   // namespace temps

@@ -80,4 +80,4 @@ ServerReading serverReading(float measuredCelsius, float thresholdCelsius, const
 // high-range correction and nothing else.
 inline float cursorCelsius(uint16_t raw) { return highRangeCorrected(rawToCelsius(raw)); }
 
-}  // namespace temps
+}   // namespace temps

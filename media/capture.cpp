@@ -85,4 +85,4 @@ bool writeJpeg(const QString &boardPath, const QImage &visible)
     return writeWhole(boardPath, bytes);
 }
 
-}  // namespace capture
+}   // namespace capture

@@ -15,13 +15,13 @@ namespace capture {
 
 // Everything one saved image is made of.
 struct Shot {
-    QImage screen;                    // 240 x 320 grab of the screen
-    const uint8_t *gray = nullptr;    // 256 x 192
-    const uint16_t *raw = nullptr;    // 256 x 192, left as it is (clamped in a copy)
-    QString centre, max, min;         // displayed texts, display unit
+    QImage screen;                   // 240 x 320 grab of the screen
+    const uint8_t *gray = nullptr;   // 256 x 192
+    const uint16_t *raw = nullptr;   // 256 x 192, left as it is (clamped in a copy)
+    QString centre, max, min;        // displayed texts, display unit
     bool celsius = true;
-    QString emissivity;               // "0.95"
-    QPoint minMarker, maxMarker;      // top-left corners of the 32 x 32 marker labels
+    QString emissivity;            // "0.95"
+    QPoint minMarker, maxMarker;   // top-left corners of the 32 x 32 marker labels
     int colorMap = 0;
 };
 
@@ -48,4 +48,4 @@ bool writeJpeg(const QString &boardPath, const QImage &visible);
 QString bmpPath(int number);
 QString jpgPath(int number);
 
-}  // namespace capture
+}   // namespace capture

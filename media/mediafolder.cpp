@@ -88,4 +88,4 @@ int nextFreeNumber(int wanted, const QStringList &taken)
     return 0;
 }
 
-}  // namespace mediafolder
+}   // namespace mediafolder

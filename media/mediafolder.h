@@ -45,4 +45,4 @@ QString imageName(int number, const char *extension);
 // all 9999 are taken.
 int nextFreeNumber(int wanted, const QStringList &taken);
 
-}  // namespace mediafolder
+}   // namespace mediafolder

@@ -16,7 +16,7 @@ QString degrees(int16_t tenths, uint8_t unit)
     const float f = static_cast<float>(tenths) / 10.0f * 1.8f + 32.0f;
     return QString::number(f, 'f', 1) + kFahrenheit;
 }
-}  // namespace
+}   // namespace
 
 ImageDetails imageDetails(const savedimage::Contents &c)
 {
@@ -66,4 +66,4 @@ QString fileTime(const QString &hostPath, const QString &format)
     return t.toString(format);
 }
 
-}  // namespace mediatexts
+}   // namespace mediatexts

@@ -12,9 +12,9 @@ namespace mediatexts {
 // The values of the image information page. A value left empty keeps the
 // page's previous text.
 struct ImageDetails {
-    std::optional<QString> resolution;   // "240x320"
-    std::optional<QString> emissivity;   // "0.95"
-    std::optional<QString> unit;         // "℃ " or "℉ "
+    std::optional<QString> resolution;         // "240x320"
+    std::optional<QString> emissivity;         // "0.95"
+    std::optional<QString> unit;               // "℃ " or "℉ "
     std::optional<QString> centre, max, min;   // "36.5℃ "
 };
 // Nothing for a file without a BMP header or without its BmpExif block.
@@ -31,4 +31,4 @@ std::optional<QString> lengthText(double frameCount, double fps);
 // time where the file system keeps one, else its last change).
 QString fileTime(const QString &hostPath, const QString &format = QStringLiteral("yyyy/MM/dd hh:mm:ss"));
 
-}  // namespace mediatexts
+}   // namespace mediatexts

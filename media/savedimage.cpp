@@ -19,7 +19,10 @@ struct Stop565 {
     uint16_t entry;
 };
 
-constexpr int roundDiv(int num, int den) { return num >= 0 ? (2 * num + den) / (2 * den) : -((-2 * num + den) / (2 * den)); }
+constexpr int roundDiv(int num, int den)
+{
+    return num >= 0 ? (2 * num + den) / (2 * den) : -((-2 * num + den) / (2 * den));
+}
 
 template <size_t N>
 constexpr ColourTable ramp565(const Stop565 (&stops)[N])
@@ -41,7 +44,7 @@ constexpr ColourTable ramp565(const Stop565 (&stops)[N])
 }
 
 // Black through a deep teal, crimson and orange to white.
-constexpr Stop565 kLava[] = {{0, 0x0000}, {32, 0x01E9}, {64, 0x03D2}, {96, 0x520E}, {128, 0xA10A},
+constexpr Stop565 kLava[] = {{0, 0x0000},   {32, 0x01E9},  {64, 0x03D2},  {96, 0x520E}, {128, 0xA10A},
                              {160, 0xD985}, {192, 0xFB00}, {224, 0xFDB0}, {255, 0xFFFF}};
 
 void put16(char *p, uint16_t v)
@@ -120,28 +123,35 @@ bool inside(quint64 offset, quint64 length, qint64 size)
     return size >= 0 && offset + length <= static_cast<quint64>(size);
 }
 
-}  // namespace
+}   // namespace
 
 const ColourTable colormap_Lava = ramp565(kLava);
 
 const ColourTable &colourTableFor(int colorMap)
 {
     switch (colorMap) {
-    case 1: return colormap_RainBow;
-    case 2: return colormap_grayscale;
-    case 3: return colormap_chamo;
-    case 4: return colormap_grayscale;
-    case 5: return colormap_Lava;
-    case 6: return colormap_RainBowHC;
-    default: return colormap_Iron;
+    case 1:
+        return colormap_RainBow;
+    case 2:
+        return colormap_grayscale;
+    case 3:
+        return colormap_chamo;
+    case 4:
+        return colormap_grayscale;
+    case 5:
+        return colormap_Lava;
+    case 6:
+        return colormap_RainBowHC;
+    default:
+        return colormap_Iron;
     }
 }
 
 bool ExifFields::operator==(const ExifFields &o) const
 {
     return unitFlag == o.unitFlag && maxTemp == o.maxTemp && minTemp == o.minTemp && centerTemp == o.centerTemp &&
-           emissivity == o.emissivity && machineId == o.machineId && minX == o.minX && minY == o.minY &&
-           maxX == o.maxX && maxY == o.maxY && centerX == o.centerX && centerY == o.centerY;
+        emissivity == o.emissivity && machineId == o.machineId && minX == o.minX && minY == o.minY && maxX == o.maxX &&
+        maxY == o.maxY && centerX == o.centerX && centerY == o.centerY;
 }
 
 StoredTemperatures storedTemperatures(const QString &centre, const QString &max, const QString &min, bool celsius)
@@ -187,7 +197,7 @@ void enlargeGray(const uint8_t *g, uint8_t *out)
         for (int x = 0; x < kScreenWidth; ++x) {
             const Step cx = cols[x];
             const float v = r0[cx.i0] * cx.w0 * ry.w0 + r1[cx.i0] * cx.w0 * ry.w1 + r0[cx.i1] * cx.w1 * ry.w0 +
-                            r1[cx.i1] * cx.w1 * ry.w1;
+                r1[cx.i1] * cx.w1 * ry.w1;
             o[x] = static_cast<uint8_t>(v);
         }
     }
@@ -212,8 +222,8 @@ void clampRaw(uint16_t *raw, int count, int16_t minTemp, int16_t maxTemp)
 QByteArray bmpOf(const QImage &screen)
 {
     QImage img = screen.size() == QSize(kScreenWidth, kScreenHeight)
-                     ? screen
-                     : screen.scaled(kScreenWidth, kScreenHeight, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        ? screen
+        : screen.scaled(kScreenWidth, kScreenHeight, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     if (img.format() != QImage::Format_RGB888)
         img = img.convertToFormat(QImage::Format_RGB888);
     QByteArray out(kBmpSize, '\0');
@@ -332,9 +342,9 @@ QByteArray readPart(const QString &hostPath, bool raw)
     const QByteArray data = f.read(length);
     return data.size() == length ? data : QByteArray();
 }
-}  // namespace
+}   // namespace
 
 QByteArray readGray(const QString &hostPath) { return readPart(hostPath, false); }
 QByteArray readRaw(const QString &hostPath) { return readPart(hostPath, true); }
 
-}  // namespace savedimage
+}   // namespace savedimage

@@ -28,16 +28,16 @@ constexpr int kBmpHeaderSize = 54;
 constexpr int kBmpRowBytes = kScreenWidth * 3;
 constexpr int kBmpSize = kBmpHeaderSize + kBmpRowBytes * kScreenHeight;   // 230454
 constexpr int kExifSize = 77338;
-constexpr int kRawSize = kFrameWidth * kFrameHeight * 2;                   // 98304
-constexpr int kFileSize = kBmpSize + kExifSize + kRawSize;                 // 406096
+constexpr int kRawSize = kFrameWidth * kFrameHeight * 2;     // 98304
+constexpr int kFileSize = kBmpSize + kExifSize + kRawSize;   // 406096
 constexpr uint32_t kMachineId = 6;
 
 // Field offsets inside the BmpExif block.
 namespace exif {
-constexpr int Gray = 0;             // 240 x 320 bytes, top row first
-constexpr int ColourTable = 76800;  // 256 RGB565 words
-constexpr int Unit = 77312;         // 0 Celsius, 1 otherwise
-constexpr int MaxTemp = 77313;      // i16, 0.1 degC
+constexpr int Gray = 0;              // 240 x 320 bytes, top row first
+constexpr int ColourTable = 76800;   // 256 RGB565 words
+constexpr int Unit = 77312;          // 0 Celsius, 1 otherwise
+constexpr int MaxTemp = 77313;       // i16, 0.1 degC
 constexpr int MinTemp = 77315;
 constexpr int Marker255 = 77317;
 constexpr int Marker0 = 77318;
@@ -50,7 +50,7 @@ constexpr int MaxX = 77330;
 constexpr int MaxY = 77332;
 constexpr int CenterX = 77334;
 constexpr int CenterY = 77336;
-}  // namespace exif
+}   // namespace exif
 
 // The Lava table stored in saved files (the live Lava palette uses another).
 extern const ColourTable colormap_Lava;
@@ -60,7 +60,7 @@ const ColourTable &colourTableFor(int colorMap);
 // What the BmpExif block holds besides the gray picture and colour table.
 struct ExifFields {
     uint8_t unitFlag = 0;
-    int16_t maxTemp = 0;      // 0.1 degC
+    int16_t maxTemp = 0;   // 0.1 degC
     int16_t minTemp = 0;
     int16_t centerTemp = 0;
     uint8_t emissivity = 0;   // x 100
@@ -105,13 +105,13 @@ QByteArray buildFile(const QImage &screen, const QByteArray &exif, const uint16_
 // ---- reader -----------------------------------------------------------------------------
 
 struct Contents {
-    bool header = false;           // a BMP header was read (at least 26 bytes, "BM")
+    bool header = false;   // a BMP header was read (at least 26 bytes, "BM")
     int32_t width = 0, height = 0;
-    uint32_t blockOffset = 0;      // the file-size field
-    bool hasExif = false;          // the BmpExif block lies wholly inside the file
+    uint32_t blockOffset = 0;   // the file-size field
+    bool hasExif = false;       // the BmpExif block lies wholly inside the file
     ExifFields fields;
     std::array<uint16_t, 256> colourTable{};
-    bool hasRaw = false;           // the raw block follows it wholly
+    bool hasRaw = false;   // the raw block follows it wholly
 };
 // Reads what a buffer holds; never reads past `size`.
 Contents parse(const char *data, qint64 size);
@@ -123,4 +123,4 @@ Contents readFile(const QString &hostPath, bool *opened = nullptr);
 QByteArray readGray(const QString &hostPath);
 QByteArray readRaw(const QString &hostPath);
 
-}  // namespace savedimage
+}   // namespace savedimage

@@ -67,7 +67,7 @@ const Loaded &loaded()
     return result;
 }
 
-}  // namespace
+}   // namespace
 
 std::unique_ptr<Decoder> open(const QString &path)
 {
@@ -79,4 +79,4 @@ std::unique_ptr<Decoder> open(const QString &path)
 
 QString decoderError() { return loaded().error; }
 
-}  // namespace videofile
+}   // namespace videofile

@@ -37,4 +37,4 @@ std::unique_ptr<Decoder> open(const QString &path);
 // otherwise why it cannot be: the places searched and the loader's message.
 QString decoderError();
 
-}  // namespace videofile
+}   // namespace videofile

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs the whole test suite with CTest,
-# then runs it again under the sanitizers; the stages:
+# Installs what is missing, checks the house style (scripts/format.sh
+# --check), builds and runs the whole test suite with CTest, then runs it
+# again under the sanitizers; the stages:
 #   1. the normal build (./build or $BUILD_DIR) and the whole suite;
 #   2. ./build-asan, AddressSanitizer + UndefinedBehaviorSanitizer (leaks
 #      included): the whole suite; any report fails its test;
@@ -45,6 +46,7 @@ sanitized() {   # BUILD_DIR OPTION WERROR [targets]
 }
 
 normal="${BUILD_DIR:-$here/build}"
+step "format" "$here/scripts/format.sh" --check
 step "build" "$here/scripts/build.sh" "$werror" && step "suite" suite "$normal"
 
 if [ "${NORVIK7_SANITIZERS:-1}" != 0 ]; then

@@ -10,9 +10,15 @@ bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 
 int daysInMonth(int year, int month)
 {
     switch (month) {
-    case 2: return isLeapYear(year) ? 29 : 28;
-    case 4: case 6: case 9: case 11: return 30;
-    default: return 31;
+    case 2:
+        return isLeapYear(year) ? 29 : 28;
+    case 4:
+    case 6:
+    case 9:
+    case 11:
+        return 30;
+    default:
+        return 31;
     }
 }
 
@@ -27,7 +33,7 @@ int indexOf(int field)
             return i;
     return 0;
 }
-}  // namespace
+}   // namespace
 
 int nextField(int field, bool twelveHour)
 {
@@ -69,12 +75,23 @@ Fields fromTime(const std::tm &t, bool twelveHour)
 void step(Fields &f, int field, int delta)
 {
     switch (field) {
-    case Year: f.year = stepWrapped(f.year, delta, kFirstYear, kLastYear); break;
-    case Month: f.month = stepWrapped(f.month, delta, 1, 12); break;
-    case Day: f.day = stepWrapped(f.day, delta, 1, daysInMonth(f.year, f.month)); break;
-    case Hour: f.hour = f.twelveHour ? stepWrapped(f.hour, delta, 1, 12) : stepWrapped(f.hour, delta, 0, 23); break;
-    case Minute: f.minute = stepWrapped(f.minute, delta, 0, 59); break;
-    default: break;
+    case Year:
+        f.year = stepWrapped(f.year, delta, kFirstYear, kLastYear);
+        break;
+    case Month:
+        f.month = stepWrapped(f.month, delta, 1, 12);
+        break;
+    case Day:
+        f.day = stepWrapped(f.day, delta, 1, daysInMonth(f.year, f.month));
+        break;
+    case Hour:
+        f.hour = f.twelveHour ? stepWrapped(f.hour, delta, 1, 12) : stepWrapped(f.hour, delta, 0, 23);
+        break;
+    case Minute:
+        f.minute = stepWrapped(f.minute, delta, 0, 59);
+        break;
+    default:
+        break;
     }
 }
 
@@ -122,4 +139,4 @@ std::tm toTm(const Fields &f)
     return t;
 }
 
-}  // namespace datetime
+}   // namespace datetime

@@ -54,4 +54,4 @@ int hourOfDay(const Fields &f);
 // month's last day (31 April is 30 April).
 std::tm toTm(const Fields &f);
 
-}  // namespace datetime
+}   // namespace datetime

@@ -20,20 +20,22 @@ QStringList formatCommands()
 
 bool applicationFound()
 {
-    return board::cardPresent() && (board::exists(QStringLiteral("/media/mmcblk0p1/Upgrade/norvik7")) ||
-                                    board::exists(QStringLiteral("/media/mmcblk0p1/Upgrade/Velkar4_Thermal")));
+    return board::cardPresent() &&
+        (board::exists(QStringLiteral("/media/mmcblk0p1/Upgrade/norvik7")) ||
+         board::exists(QStringLiteral("/media/mmcblk0p1/Upgrade/Velkar4_Thermal")));
 }
 
 bool systemFilesFound()
 {
     return board::cardPresent() && board::exists(QStringLiteral("/media/mmcblk0p1/system/logo-7.bmp")) &&
-           board::exists(QStringLiteral("/media/mmcblk0p1/bin/logo-7.bmp"));
+        board::exists(QStringLiteral("/media/mmcblk0p1/bin/logo-7.bmp"));
 }
 
 QStringList backupFiles()
 {
-    return {QStringLiteral("CalTempConfig.ini"), QStringLiteral("ImageConfig.ini"), QStringLiteral("ImageCal_config.ini"),
-            QStringLiteral("Norvik7_config.ini"), QStringLiteral("sn_config.ini")};
+    return {QStringLiteral("CalTempConfig.ini"), QStringLiteral("ImageConfig.ini"),
+            QStringLiteral("ImageCal_config.ini"), QStringLiteral("Norvik7_config.ini"),
+            QStringLiteral("sn_config.ini")};
 }
 
 QStringList backupCommands()
@@ -53,7 +55,8 @@ QStringList failedBackups()
         if (!sourceRead)
             continue;   // nothing there to back up
         bool copyRead = false;
-        const QByteArray copy = board::readFile(QString::fromLatin1(kBackupFolder) + QLatin1Char('/') + file, &copyRead);
+        const QByteArray copy =
+            board::readFile(QString::fromLatin1(kBackupFolder) + QLatin1Char('/') + file, &copyRead);
         if (!copyRead || copy != source)
             failed << file;
     }
@@ -75,4 +78,4 @@ void writeFactoryValues()
     board::run(QStringLiteral("sync"));
 }
 
-}  // namespace maintenance
+}   // namespace maintenance

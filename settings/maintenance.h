@@ -38,4 +38,4 @@ QStringList eraseBootCommands();
 // Writes every factory value of the main file, then the system file's, then syncs.
 void writeFactoryValues();
 
-}  // namespace maintenance
+}   // namespace maintenance

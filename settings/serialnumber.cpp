@@ -41,4 +41,4 @@ Taken takeFromCard(const QString &current)
     return out;
 }
 
-}  // namespace serialnumber
+}   // namespace serialnumber

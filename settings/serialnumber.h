@@ -16,13 +16,13 @@ QString fromFileName(const QString &fileName);
 
 // What taking the serials from the card did.
 struct Taken {
-    QString serial;          // the serial now in effect (unchanged when nothing was taken)
-    QStringList removed;     // files taken and removed
-    QStringList ignored;     // files whose names are no plausible serial, left in place
+    QString serial;        // the serial now in effect (unchanged when nothing was taken)
+    QStringList removed;   // files taken and removed
+    QStringList ignored;   // files whose names are no plausible serial, left in place
 };
 // Takes every plausible "*.zarnsn" file of the card's root in name order (the
 // last one wins): the serial is stored under `sn` when it differs from
 // `current`, and the file is removed only once the serial is stored.
 Taken takeFromCard(const QString &current);
 
-}  // namespace serialnumber
+}   // namespace serialnumber

@@ -9,4 +9,4 @@ QString sizeText(quint64 megabytes)
     return QString::number(static_cast<double>(megabytes) / 1024.0, 'f', 2) + QStringLiteral("GB");
 }
 
-}  // namespace deviceinfo
+}   // namespace deviceinfo

@@ -11,4 +11,4 @@ constexpr const char *kVersion = "V2.0.22";
 // "14.84GB"); 0 as "0MB".
 QString sizeText(quint64 megabytes);
 
-}  // namespace deviceinfo
+}   // namespace deviceinfo

@@ -90,4 +90,4 @@ bool KeyInjector::writeRecords(int code, int value)
     return true;
 }
 
-}  // namespace sim
+}   // namespace sim

@@ -39,4 +39,4 @@ private:
     QTimer m_repeat;
 };
 
-}  // namespace sim
+}   // namespace sim

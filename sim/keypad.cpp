@@ -12,35 +12,44 @@ namespace sim {
 int deviceKeyForPcKey(int qtKey)
 {
     switch (qtKey) {
-    case Qt::Key_Up: return keycode::Up;
-    case Qt::Key_Down: return keycode::Down;
-    case Qt::Key_Left: return keycode::Left;
-    case Qt::Key_Right: return keycode::Right;
+    case Qt::Key_Up:
+        return keycode::Up;
+    case Qt::Key_Down:
+        return keycode::Down;
+    case Qt::Key_Left:
+        return keycode::Left;
+    case Qt::Key_Right:
+        return keycode::Right;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return keycode::Ok;
-    case Qt::Key_Backspace: return keycode::Back;
-    case Qt::Key_T: return keycode::Trigger;
-    case Qt::Key_P: return keycode::Gallery;
-    default: return -1;
+    case Qt::Key_Enter:
+        return keycode::Ok;
+    case Qt::Key_Backspace:
+        return keycode::Back;
+    case Qt::Key_T:
+        return keycode::Trigger;
+    case Qt::Key_P:
+        return keycode::Gallery;
+    default:
+        return -1;
     }
 }
 
 namespace {
 struct PadKey {
     int code;
-    const char *image;   // ":/key/<image>.png" and "..._pressed.png"
-    const char *caption; // the PC key that does the same
-    int x, y;            // inside the 160 x 320 keypad
+    const char *image;     // ":/key/<image>.png" and "..._pressed.png"
+    const char *caption;   // the PC key that does the same
+    int x, y;              // inside the 160 x 320 keypad
 };
 // Trigger and gallery on top, the arrows round OK, back below.
 constexpr int kW = 48, kH = 32;
 const PadKey kPadKeys[] = {
-    {keycode::Trigger, "photo", "T", 24, 24},       {keycode::Gallery, "play", "P", 88, 24},
-    {keycode::Up, "up", "\u2191", 56, 104},          {keycode::Left, "left", "\u2190", 4, 150},
-    {keycode::Ok, "ok", "Enter", 56, 150},           {keycode::Right, "right", "\u2192", 108, 150},
-    {keycode::Down, "down", "\u2193", 56, 196},      {keycode::Back, "return", "Backspace", 56, 262},
+    {keycode::Trigger, "photo", "T", 24, 24},   {keycode::Gallery, "play", "P", 88, 24},
+    {keycode::Up, "up", "\u2191", 56, 104},     {keycode::Left, "left", "\u2190", 4, 150},
+    {keycode::Ok, "ok", "Enter", 56, 150},      {keycode::Right, "right", "\u2192", 108, 150},
+    {keycode::Down, "down", "\u2193", 56, 196}, {keycode::Back, "return", "Backspace", 56, 262},
 };
-}  // namespace
+}   // namespace
 
 Keypad::Keypad(KeyInjector *injector, QWidget *parent) : QWidget(parent)
 {
@@ -101,4 +110,4 @@ bool PcKeyboard::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-}  // namespace sim
+}   // namespace sim

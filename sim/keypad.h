@@ -42,4 +42,4 @@ private:
     KeyInjector *m_injector;
 };
 
-}  // namespace sim
+}   // namespace sim

@@ -64,4 +64,4 @@ void startSimulatorExtras(QObject *owner)
         pad->show();
     }
 }
-}  // namespace sim
+}   // namespace sim

@@ -19,4 +19,4 @@ namespace sim {
 // what the simulator script asks for in the environment (NORVIK7_SCREEN_PNG:
 // the screen file; NORVIK7_KEYPAD=1: the on-screen keypad right of x = 240).
 void startSimulatorExtras(QObject *owner);
-}
+}   // namespace sim

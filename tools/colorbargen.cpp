@@ -13,11 +13,11 @@
 namespace {
 // The picture of each palette, in menu order.
 const char *const kFiles[palettes::kCount] = {
-    "colormap_Iron.png", "colormap_RainBow.png", "colormap_grayscale.png", "colormap_chamo.png",
-    "colormap_blackhot.png", "colormap_Lava.png", "colormap_RainBowHC.png",
+    "colormap_Iron.png",     "colormap_RainBow.png", "colormap_grayscale.png", "colormap_chamo.png",
+    "colormap_blackhot.png", "colormap_Lava.png",    "colormap_RainBowHC.png",
 };
 constexpr int kWidth = 16;
-}  // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {

@@ -13,9 +13,8 @@ static bool temperatureScaleSetMenuEnabled = true;
 namespace {
 // The stored texts in button order: "Low gain" first.
 const config::Choice kGain{"temperature_scale", {QStringLiteral("low_gain"), QStringLiteral("high_gain")}, 1, true};
-const char *const kWaitingStyle =
-    "background-color: rgba(255, 255, 255, 50%);\nborder-color: rgb(255, 255, 255);\n";
-}  // namespace
+const char *const kWaitingStyle = "background-color: rgba(255, 255, 255, 50%);\nborder-color: rgb(255, 255, 255);\n";
+}   // namespace
 
 TemperatureScaleSetMenu::TemperatureScaleSetMenu(QMainWindow *parent)
     : Screen(&temperatureScaleSetMenuEnabled, Setting{config::Main, kGain, 1}, parent)
@@ -24,8 +23,8 @@ TemperatureScaleSetMenu::TemperatureScaleSetMenu(QMainWindow *parent)
                 {&TemperatureScaleSetMenu::updateTemperatureScaleSetMenuRbtn2,
                  &TemperatureScaleSetMenu::updateTemperatureScaleSetMenuRbtn3});
 
-    gainSwitchSplash = new QSplashScreen(QPixmap(QStringLiteral(":/images/shalou.png"))
-                                             .scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    gainSwitchSplash = new QSplashScreen(
+        QPixmap(QStringLiteral(":/images/shalou.png")).scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     gainSwitchSplash->setGeometry(88, 128, 64, 64);
     QPixmap box(128, 32);
     box.fill(QColor(255, 255, 255, 128));

@@ -25,7 +25,7 @@ typedef struct {
 } DevCfg_t;
 
 typedef struct {
-    uint32_t format;     // stream format code; 0 width or height ends the list
+    uint32_t format;   // stream format code; 0 width or height ends the list
     uint16_t width;
     uint16_t height;
     uint16_t fps;
@@ -36,7 +36,7 @@ typedef struct {
     uint32_t format;
     uint16_t width;
     uint16_t height;
-    uint32_t frame_size;  // width * height * 2
+    uint32_t frame_size;   // width * height * 2
     uint16_t fps;
     uint16_t timeout_ms_delay;
 } CameraParam_t;
@@ -84,12 +84,12 @@ int set_prop_tpd_params(int prop, uint16_t value);
 
 // ---- shutter and offset -------------------------------------------------------------------
 
-int ooc_b_update(int mode);                           // one shutter (offset) correction
-int set_prop_auto_shutter_params(int prop, uint16_t value);  // prop 0: automatic shutter off/on
+int ooc_b_update(int mode);                                   // one shutter (offset) correction
+int set_prop_auto_shutter_params(int prop, uint16_t value);   // prop 0: automatic shutter off/on
 int shutter_sta_set(int state);
 int shutter_manual_switch(int state);
 int rmcover_auto_calc(int mode);
-int restore_default_cfg(int what);                    // 2: the temperature tables of the gain in use
+int restore_default_cfg(int what);   // 2: the temperature tables of the gain in use
 
 // ---- calibration ---------------------------------------------------------------------------
 
@@ -105,9 +105,9 @@ typedef struct {
 
 // One measured point of a recalibration.
 typedef struct {
-    float set_temp;       // blackbody set point, degrees Celsius
-    uint16_t vtemp;       // sensor reference reading when it was measured
-    float measured_temp;  // what the camera reported, degrees Celsius
+    float set_temp;        // blackbody set point, degrees Celsius
+    uint16_t vtemp;        // sensor reference reading when it was measured
+    float measured_temp;   // what the camera reported, degrees Celsius
 } IrcalPoint_t;
 
 // Object and atmosphere the calibration points were taken under.
@@ -143,8 +143,8 @@ int multi_point_calc_user_defined_nuc(const IrcalPoint_t *point, const EnvCorrec
                                       uint16_t *output_nuc);
 // A nuc-t table bent through three (setting, output) pairs, in ascending order
 // of temperature, beyond the straight line through the first and last pair.
-int multi_point_calc_new_nuc_table(const uint16_t *nuc_t_in, const uint16_t *setting_nuc,
-                                   const uint16_t *output_nuc, int points, uint16_t *nuc_t_out, int nuc_t_len);
+int multi_point_calc_new_nuc_table(const uint16_t *nuc_t_in, const uint16_t *setting_nuc, const uint16_t *output_nuc,
+                                   int points, uint16_t *nuc_t_out, int nuc_t_len);
 
 #ifdef __cplusplus
 }

@@ -100,4 +100,4 @@ GainRange gainRange(int gain);
 // `words`; the number of whole frames, 0 when there is none or no file.
 long readRecording(const std::string &hostPath, std::vector<uint16_t> *words);
 
-}  // namespace irsim
+}   // namespace irsim

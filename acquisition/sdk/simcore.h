@@ -64,7 +64,10 @@ const GainModel kGains[2] = {
 constexpr double kVtempPerDegree = 100.0;
 constexpr double kVtempAtZero = 5500.0;
 inline double coreCelsius(double t) { return 29.0 + 7.0 * (1.0 - std::exp(-t / 600.0)); }
-inline uint16_t vtempOf(double coreC) { return static_cast<uint16_t>(std::lround(kVtempAtZero + kVtempPerDegree * coreC)); }
+inline uint16_t vtempOf(double coreC)
+{
+    return static_cast<uint16_t>(std::lround(kVtempAtZero + kVtempPerDegree * coreC));
+}
 inline double coreOfVtemp(uint16_t v) { return (v - kVtempAtZero) / kVtempPerDegree; }
 inline double responsivity(const GainModel &g, double coreC) { return g.responsivity * (1.0 - 0.004 * (coreC - 30.0)); }
 
@@ -97,7 +100,7 @@ std::string readSmallFile(const std::string &path);
 struct Recording {
     std::vector<uint16_t> words;   // every frame, host order
     long frames = 0;
-    FileStamp stamp;               // of the file when it was read
+    FileStamp stamp;   // of the file when it was read
     const uint16_t *frame(long i) const { return words.data() + i * kFrameWords; }
 };
 
@@ -130,7 +133,7 @@ public:
     std::array<uint16_t, TPD_NUC_T_LEN> report[2];
     bool reportDirty[2] = {true, true};
 
-    long frame = 0;            // frames delivered
+    long frame = 0;   // frames delivered
     int periodUs = 40000;
     std::chrono::steady_clock::time_point streamStart;
 
@@ -155,8 +158,8 @@ public:
     std::vector<uint8_t> foregroundMask;   // something stands in front of the person
     std::vector<float> frameRadiance;
     std::vector<float> driftShape;
-    std::vector<uint16_t> lastRaw;         // the last frame delivered, unless it is
-    long lastReplayed = -1;                // this frame of the recording
+    std::vector<uint16_t> lastRaw;   // the last frame delivered, unless it is
+    long lastReplayed = -1;          // this frame of the recording
     // What the visible camera showed of each frame of the recording, and of
     // a scene without anybody moving in it (empty until shown).
     std::map<long, std::vector<uint8_t>> visibleOfReplay;
@@ -164,8 +167,8 @@ public:
     // The visible camera's view of the same scene.
     std::vector<Colour> visibleStatic;
     std::vector<uint8_t> visibleForeground;
-    std::vector<float> visibleX, visibleY;  // portrait position of every visible pixel
-    std::vector<int32_t> visibleRawIndex;   // the grey word a replay shows there, -1 outside
+    std::vector<float> visibleX, visibleY;   // portrait position of every visible pixel
+    std::vector<int32_t> visibleRawIndex;    // the grey word a replay shows there, -1 outside
 
     // Power-on state (simmodule.cpp).
     void powerOn();
@@ -238,4 +241,4 @@ public:
 
 Core &core();
 
-}  // namespace irsim
+}   // namespace irsim

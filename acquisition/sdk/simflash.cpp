@@ -69,7 +69,7 @@ bool tablesOfFlash(const std::vector<unsigned char> &in, Tables (&t)[2])
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 // Power-up: the tables of the flash when the board holds a complete one,
 // else the factory's.
@@ -108,4 +108,4 @@ void Core::saveFlash()
     }
 }
 
-}  // namespace irsim
+}   // namespace irsim

@@ -90,7 +90,7 @@ bool envPlausible(const EnvCorrectParam_t *env)
     return env && env->ems > 0.0f && env->ems <= 1.0f && env->dist >= 0.0f && env->hum >= 0.0f && env->hum <= 1.0f;
 }
 
-}  // namespace
+}   // namespace
 
 // ---- controls --------------------------------------------------------------------------------
 
@@ -171,20 +171,20 @@ GainRange gainRange(int gain)
     return {g.minC, g.maxC};
 }
 
-}  // namespace irsim
+}   // namespace irsim
 
 using irsim::core;
 
-#define SIM_LOCK                       \
-    irsim::Core &c = irsim::core();    \
+#define SIM_LOCK                    \
+    irsim::Core &c = irsim::core(); \
     std::lock_guard<std::mutex> lock(c.m)
 
 // Property and calibration calls need the command channel.
-#define NEED_CHANNEL(name)              \
-    if (!c.commandChannel)              \
-        return c.result(name, -1);      \
-    if (c.result(name, 0) < 0)          \
-        return c.result(name, 0)
+#define NEED_CHANNEL(name)         \
+    if (!c.commandChannel)         \
+        return c.result(name, -1); \
+    if (c.result(name, 0) < 0)     \
+    return c.result(name, 0)
 
 extern "C" {
 
@@ -381,11 +381,20 @@ int get_prop_tpd_params(int prop, uint16_t *value)
     if (!value)
         return -1;
     switch (prop) {
-    case TPD_PROP_DISTANCE: *value = c.distanceCode; return 0;
-    case TPD_PROP_TU: *value = c.tuKelvin; return 0;
-    case TPD_PROP_EMS: *value = c.emsCode; return 0;
-    case TPD_PROP_GAIN_SEL: *value = static_cast<uint16_t>(c.gain); return 0;
-    default: return -1;
+    case TPD_PROP_DISTANCE:
+        *value = c.distanceCode;
+        return 0;
+    case TPD_PROP_TU:
+        *value = c.tuKelvin;
+        return 0;
+    case TPD_PROP_EMS:
+        *value = c.emsCode;
+        return 0;
+    case TPD_PROP_GAIN_SEL:
+        *value = static_cast<uint16_t>(c.gain);
+        return 0;
+    default:
+        return -1;
     }
 }
 
@@ -395,8 +404,12 @@ int set_prop_tpd_params(int prop, uint16_t value)
     c.record("set_prop_tpd_params(%d,%u)", prop, value);
     NEED_CHANNEL("set_prop_tpd_params");
     switch (prop) {
-    case TPD_PROP_DISTANCE: c.distanceCode = value; break;
-    case TPD_PROP_TU: c.tuKelvin = value; break;
+    case TPD_PROP_DISTANCE:
+        c.distanceCode = value;
+        break;
+    case TPD_PROP_TU:
+        c.tuKelvin = value;
+        break;
     case TPD_PROP_EMS:
         if (value == 0 || value > 128)
             return -1;
@@ -409,7 +422,8 @@ int set_prop_tpd_params(int prop, uint16_t value)
             c.lastShutter = c.sceneTime();   // the core recalibrates its offset on a gain change
         c.gain = value;
         break;
-    default: return -1;
+    default:
+        return -1;
     }
     c.parametersChanged();
     return 0;
@@ -621,8 +635,7 @@ int new_ktbt_recal_double_point_calculate(const IrcalPoint_t *low, const IrcalPo
 
 int multi_point_calc_user_defined_nuc(const IrcalPoint_t *point, const EnvCorrectParam_t *env,
                                       const TpdCalibParam_t *calib, const uint8_t *tau, uint16_t cur_vtemp,
-                                      const uint16_t *nuc_t, int nuc_t_len, uint16_t *setting_nuc,
-                                      uint16_t *output_nuc)
+                                      const uint16_t *nuc_t, int nuc_t_len, uint16_t *setting_nuc, uint16_t *output_nuc)
 {
     (void)tau;
     (void)cur_vtemp;
@@ -632,15 +645,15 @@ int multi_point_calc_user_defined_nuc(const IrcalPoint_t *point, const EnvCorrec
         return -1;
     if (!irsim::envPlausible(env))
         return -2;
-    *setting_nuc = static_cast<uint16_t>(std::lround(
-        irsim::Core::nucOf(nuc_t, nuc_t_len, c.apparentOfBlackbody(point->set_temp + irsim::kKelvin))));
+    *setting_nuc = static_cast<uint16_t>(
+        std::lround(irsim::Core::nucOf(nuc_t, nuc_t_len, c.apparentOfBlackbody(point->set_temp + irsim::kKelvin))));
     *output_nuc = static_cast<uint16_t>(
         std::lround(irsim::Core::nucOf(nuc_t, nuc_t_len, c.apparentOf(point->measured_temp + irsim::kKelvin))));
     return 0;
 }
 
-int multi_point_calc_new_nuc_table(const uint16_t *nuc_t_in, const uint16_t *setting_nuc,
-                                   const uint16_t *output_nuc, int points, uint16_t *nuc_t_out, int nuc_t_len)
+int multi_point_calc_new_nuc_table(const uint16_t *nuc_t_in, const uint16_t *setting_nuc, const uint16_t *output_nuc,
+                                   int points, uint16_t *nuc_t_out, int nuc_t_len)
 {
     SIM_LOCK;
     c.record("multi_point_calc_new_nuc_table(%d)", points);
@@ -668,4 +681,4 @@ int multi_point_calc_new_nuc_table(const uint16_t *nuc_t_in, const uint16_t *set
     return 0;
 }
 
-}  // extern "C"
+}   // extern "C"

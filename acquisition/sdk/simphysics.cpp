@@ -59,11 +59,11 @@ inline double gaussian(uint64_t key)
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
     z ^= z >> 31;
     const double sum = static_cast<double>(z & 0xFFFF) + static_cast<double>((z >> 16) & 0xFFFF) +
-                       static_cast<double>((z >> 32) & 0xFFFF) + static_cast<double>(z >> 48);
+        static_cast<double>((z >> 32) & 0xFFFF) + static_cast<double>(z >> 48);
     return (sum / 65535.0 - 2.0) * 1.7320508;
 }
 
-}  // namespace
+}   // namespace
 
 std::string hostPath(const char *boardPath) { return board::path(QString::fromLatin1(boardPath)).toStdString(); }
 
@@ -99,16 +99,15 @@ __attribute__((noinline)) void encodePair(const Colour &a, const Colour &b, uint
 double Core::objectOf(double apparentK) const
 {
     const double tau = transmission(distanceM()), e = emissivity();
-    const double w = (radiance(apparentK) - (1 - tau) * radiance(kAtmosphereK) -
-                      tau * (1 - e) * radiance(tuKelvin)) / (tau * e);
+    const double w =
+        (radiance(apparentK) - (1 - tau) * radiance(kAtmosphereK) - tau * (1 - e) * radiance(tuKelvin)) / (tau * e);
     return kelvinOf(w);
 }
 
 double Core::apparentOf(double objectK) const
 {
     const double tau = transmission(distanceM()), e = emissivity();
-    const double w = tau * (e * radiance(objectK) + (1 - e) * radiance(tuKelvin)) +
-                     (1 - tau) * radiance(kAtmosphereK);
+    const double w = tau * (e * radiance(objectK) + (1 - e) * radiance(tuKelvin)) + (1 - tau) * radiance(kAtmosphereK);
     return kelvinOf(w);
 }
 
@@ -311,7 +310,8 @@ void Core::renderRadiometric(double t, const GainModel &g, uint16_t *image, uint
     const uint16_t *rep = reportTable(gain).data();
     const uint64_t frameKey = static_cast<uint64_t>(frame) * kPixels;
     for (int i = 0; i < kPixels; ++i) {
-        const double c = base + r * frameRadiance[i] + residual * driftShape[i] + g.noiseCounts * gaussian(frameKey + i);
+        const double c =
+            base + r * frameRadiance[i] + residual * driftShape[i] + g.noiseCounts * gaussian(frameKey + i);
         const int counts = static_cast<int>(std::clamp(std::lround(c), 0L, static_cast<long>(kMaxCount)));
         image[i] = static_cast<uint16_t>(counts);
         // The nuc value keeps its fraction: the temperature lies between
@@ -361,7 +361,7 @@ FileWatch::FileWatch(const std::string &hostPath)
     if (m_fd < 0)
         return;
     const uint32_t events = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM |
-                            IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
+        IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
     if (::inotify_add_watch(m_fd, folder.c_str(), events) < 0)
         close();
 }
@@ -430,4 +430,4 @@ FileStamp stampOf(const std::string &path)
     return s;
 }
 
-}  // namespace irsim
+}   // namespace irsim

@@ -35,7 +35,7 @@ const GreyPairs &greyPairs()
     return *codes;
 }
 
-}  // namespace
+}   // namespace
 
 // Where the frame data of a recording starts: an 8-byte header of four
 // little-endian words (rows, columns, type, channels) may precede it.
@@ -156,4 +156,4 @@ long readRecording(const std::string &hostPath, std::vector<uint16_t> *words)
     return r.frames;
 }
 
-}  // namespace irsim
+}   // namespace irsim

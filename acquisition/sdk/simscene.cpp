@@ -69,7 +69,7 @@ Surface roomSurface(double x, double y)
     return s;
 }
 
-}  // namespace
+}   // namespace
 
 SceneChoice SceneChoice::parse(const std::string &raw)
 {
@@ -117,7 +117,7 @@ Surface Scene::background(double x, double y) const
     const Box window{118, 18, 184, 104};
     if (window.contains(x, y)) {
         const bool frame = x < window.x0 + 4 || x >= window.x1 - 4 || y < window.y0 + 4 || y >= window.y1 - 4 ||
-                           std::fabs(x - 151) < 1.5;
+            std::fabs(x - 151) < 1.5;
         if (frame) {
             s.tempC = 15.0;
             s.emissivity = 0.9;
@@ -261,4 +261,4 @@ Surface Scene::at(double x, double y, double t) const
     return background(x, y);
 }
 
-}  // namespace irsim
+}   // namespace irsim

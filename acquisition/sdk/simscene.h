@@ -23,15 +23,12 @@ enum class SceneKind { Office, Flat, Blackbody, Replay };
 
 struct SceneChoice {
     SceneKind kind = SceneKind::Office;
-    double tempC = 0.0;      // flat:T and blackbody:T
-    std::string path;        // replay
-    bool valid = true;       // false when the text named no known scene
+    double tempC = 0.0;   // flat:T and blackbody:T
+    std::string path;     // replay
+    bool valid = true;    // false when the text named no known scene
     // "office", "flat:T", "blackbody:T" or the absolute path of a recording.
     static SceneChoice parse(const std::string &text);
-    bool operator==(const SceneChoice &o) const
-    {
-        return kind == o.kind && tempC == o.tempC && path == o.path;
-    }
+    bool operator==(const SceneChoice &o) const { return kind == o.kind && tempC == o.tempC && path == o.path; }
 };
 
 // A box in portrait coordinates.
@@ -68,4 +65,4 @@ private:
     SceneChoice m_choice;
 };
 
-}  // namespace irsim
+}   // namespace irsim

@@ -5,8 +5,8 @@
 static bool autoPowerOffSetSubMenuEnabled = true;
 
 AutoPowerOffSetSubMenu::AutoPowerOffSetSubMenu(QMainWindow *parent)
-    : Screen(&autoPowerOffSetSubMenuEnabled, Setting{config::Main, *config::choice(QStringLiteral("auto_power_off")), 2},
-             parent)
+    : Screen(&autoPowerOffSetSubMenuEnabled,
+             Setting{config::Main, *config::choice(QStringLiteral("auto_power_off")), 2}, parent)
 {
     bindChoices(this, {radioButton, radioButton_2, radioButton_3, radioButton_4},
                 {&AutoPowerOffSetSubMenu::autoPowerOffSetSubMenuUpdateRbtn1,

@@ -8,7 +8,8 @@ QString displayIntensityCommand(int choiceIndex)
 {
     if (choiceIndex < 0 || choiceIndex > 2)
         return QString();
-    return QStringLiteral("echo %1 > /sys/devices/soc0/backlight.11/backlight/backlight.11/brightness").arg(5 + choiceIndex);
+    return QStringLiteral("echo %1 > /sys/devices/soc0/backlight.11/backlight/backlight.11/brightness")
+        .arg(5 + choiceIndex);
 }
 
 DisplayIntensitySetSubMenu::DisplayIntensitySetSubMenu(QMainWindow *parent)
@@ -28,7 +29,7 @@ void applyLevel(int index)
     if (!command.isEmpty())
         board::run(command);
 }
-}  // namespace
+}   // namespace
 
 void DisplayIntensitySetSubMenu::startupChoice(int index) { applyLevel(index); }
 

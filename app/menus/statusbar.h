@@ -12,10 +12,10 @@ QString statusTimeText(const QTime &time, bool twelveHour);
 
 // Which windows of the gallery are visible at a refresh.
 struct GalleryWindows {
-    bool videoWidget = false;           // the video being played
-    bool videoActionBar = false;        // the action bar of a video
+    bool videoWidget = false;      // the video being played
+    bool videoActionBar = false;   // the action bar of a video
     bool imageViewer = false;
-    bool imageActionBar = false;        // the action bar of an image
+    bool imageActionBar = false;   // the action bar of an image
     bool deleteQuestion = false;
     bool videoDetails = false;
     bool imageDetails = false;

@@ -24,4 +24,3 @@ void CalImageSubMenu::showCalImageTips()
     tipsLabel->show();
     m_tipTimer->start(kTipMs);
 }
-

@@ -20,7 +20,7 @@ const char kGreen[] = "color: green;\nfont: bold 13pt;\n";
 const char kRed[] = "color: red;\nfont: bold 11pt;\n";
 // The vendor request that resets the module's remove-cover calibration.
 const char kUsbNode[] = "/dev/usb_thermal";
-}  // namespace
+}   // namespace
 
 CalTempSubMenu::CalTempSubMenu(QMainWindow *parent) : Screen(&calTempSubMenuEnabled, parent)
 {

@@ -21,9 +21,9 @@ public:
     bool gainSwitchIdle = true;
 
     static constexpr int kShutterPauseMs = 3000;
-    static constexpr int kRelabelMs = 3000;         // save and switch: relabel after the switch
-    static constexpr int kSwitchTipMs = 5000;       // "Cal Save, Switch Gain..." shown
-    static constexpr int kRefusalTipMs = 3000;      // a step that failed or cannot run
+    static constexpr int kRelabelMs = 3000;      // save and switch: relabel after the switch
+    static constexpr int kSwitchTipMs = 5000;    // "Cal Save, Switch Gain..." shown
+    static constexpr int kRefusalTipMs = 3000;   // a step that failed or cannot run
 
     // The label of a point (0 low, 1 middle, 2 high) and of key number n (1..6).
     QLabel *pointLabel(int n) const;

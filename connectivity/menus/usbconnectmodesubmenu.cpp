@@ -7,7 +7,9 @@ unsigned char usbMode = 1;
 
 UsbConnectModeSubMenu::UsbConnectModeSubMenu(QMainWindow *parent)
     : Screen(&usbConnectModeSubMenuEnabled,
-             Setting{config::Main, {nullptr, {QStringLiteral("usbcamera"), QStringLiteral("usbdisk")}, 0, false}, 0,
+             Setting{config::Main,
+                     {nullptr, {QStringLiteral("usbcamera"), QStringLiteral("usbdisk")}, 0, false},
+                     0,
                      Start::Default},
              parent)
 {

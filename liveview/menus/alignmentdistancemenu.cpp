@@ -13,7 +13,7 @@ namespace alignment {
 namespace {
 QString oneDecimal(float v) { return QString::number(static_cast<double>(v), 'f', 1); }
 const QString kBeyond = QStringLiteral(">3.0");
-}  // namespace
+}   // namespace
 
 Labels labelsFor(float value)
 {
@@ -37,7 +37,7 @@ float valueOfLabel(const QString &text)
     return ok && std::isfinite(v) ? std::clamp(v, kMinDistance, kMaxDistance) : kMinDistance;
 }
 
-}  // namespace alignment
+}   // namespace alignment
 
 AlignmentDistanceMenu::AlignmentDistanceMenu(QMainWindow *parent) : Screen(&alignmentDistanceMenuEnabled, parent)
 {
@@ -45,9 +45,9 @@ AlignmentDistanceMenu::AlignmentDistanceMenu(QMainWindow *parent) : Screen(&alig
     connect(pushButton_2, &QAbstractButton::clicked, this, &AlignmentDistanceMenu::upToUpdateAlignmentDistance);
     connect(pushButton, &QAbstractButton::clicked, this, &AlignmentDistanceMenu::downToUpdateAlignmentDistance);
     // A distance chosen before survives a restart; the first start uses 0.5 m.
-    alignmentDistanceValue = config::readFloatInRange(config::Main, QStringLiteral("alignment"),
-                                                      alignment::kMinDistance, alignment::kMaxDistance,
-                                                      alignment::kMinDistance);
+    alignmentDistanceValue =
+        config::readFloatInRange(config::Main, QStringLiteral("alignment"), alignment::kMinDistance,
+                                 alignment::kMaxDistance, alignment::kMinDistance);
     showDistance(alignmentDistanceValue);
 }
 
@@ -88,7 +88,7 @@ void AlignmentDistanceMenu::updateAlignmentDistance()
         return;
     }
     showDistance(config::readFloatInRange(config::Main, QStringLiteral("alignment"), alignment::kMinDistance,
-                                  alignment::kMaxDistance, alignmentDistanceValue));
+                                          alignment::kMaxDistance, alignmentDistanceValue));
 }
 
 void AlignmentDistanceMenu::menuTip(const QString &text, int x, int y, int flags)

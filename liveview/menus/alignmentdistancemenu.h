@@ -18,7 +18,7 @@ struct Labels {
 Labels labelsFor(float value);
 // The distance a current label stands for (">3.0" is 3.0); 0.5 for anything else.
 float valueOfLabel(const QString &text);
-}  // namespace alignment
+}   // namespace alignment
 
 class AlignmentDistanceMenu : public Screen<Ui::AlignmentDistanceMenu, PopupMenu> {
     Q_OBJECT

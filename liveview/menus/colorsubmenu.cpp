@@ -6,7 +6,8 @@ static bool colorSubMenuEnabled = true;
 
 ColorSubMenu::ColorSubMenu(QMainWindow *parent) : Screen(&colorSubMenuEnabled, parent)
 {
-    watchButtons({radioButton, radioButton_2, radioButton_3, radioButton_4, radioButton_5, radioButton_6, radioButton_7});
+    watchButtons(
+        {radioButton, radioButton_2, radioButton_3, radioButton_4, radioButton_5, radioButton_6, radioButton_7});
     const QList<void (ColorSubMenu::*)()> updates = {
         &ColorSubMenu::colorSubMenuUpdateRbtn1, &ColorSubMenu::colorSubMenuUpdateRbtn2,
         &ColorSubMenu::colorSubMenuUpdateRbtn3, &ColorSubMenu::colorSubMenuUpdateRbtn4,
@@ -53,14 +54,29 @@ void ColorSubMenu::colorSubMenuFocusChange()
         return;
     m_announced = index;
     switch (index) {
-    case 0: emit radioButtonFocused(); break;
-    case 1: emit radioButton2Focused(); break;
-    case 2: emit radioButton3Focused(); break;
-    case 3: emit radioButton4Focused(); break;
-    case 4: emit radioButton5Focused(); break;
-    case 5: emit radioButton6Focused(); break;
-    case 6: emit radioButton7Focused(); break;
-    default: break;
+    case 0:
+        emit radioButtonFocused();
+        break;
+    case 1:
+        emit radioButton2Focused();
+        break;
+    case 2:
+        emit radioButton3Focused();
+        break;
+    case 3:
+        emit radioButton4Focused();
+        break;
+    case 4:
+        emit radioButton5Focused();
+        break;
+    case 5:
+        emit radioButton6Focused();
+        break;
+    case 6:
+        emit radioButton7Focused();
+        break;
+    default:
+        break;
     }
 }
 
@@ -76,4 +92,7 @@ void ColorSubMenu::factoryResetForColorSubMenu()
     colorSubMenuAutoUpdate();
 }
 
-void ColorSubMenu::menuTip(const QString &text, int x, int y, int flags) { emit colorMenuUpdateMenuTips(text, x, y, flags); }
+void ColorSubMenu::menuTip(const QString &text, int x, int y, int flags)
+{
+    emit colorMenuUpdateMenuTips(text, x, y, flags);
+}

@@ -19,4 +19,7 @@ void CursorSubMenu::factoryResetForCursorSubMenu()
             b->click();
 }
 
-void CursorSubMenu::menuTip(const QString &text, int x, int y, int flags) { emit cursorMenuUpdateMenuTips(text, x, y, flags); }
+void CursorSubMenu::menuTip(const QString &text, int x, int y, int flags)
+{
+    emit cursorMenuUpdateMenuTips(text, x, y, flags);
+}

@@ -31,7 +31,7 @@ void writeStored(const ThresholdKeys &keys, const alerts::Stored &s)
     config::write(config::Main, key(keys.k), QString::number(s.k));
 }
 
-}  // namespace
+}   // namespace
 
 HiLoAlertSetMenu::HiLoAlertSetMenu(QMainWindow *parent) : Screen(&hiloAlertSetMenuEnabled, parent)
 {
@@ -55,7 +55,7 @@ void HiLoAlertSetMenu::writeMissingThresholds()
 {
     const alerts::Stored high = alerts::storedFromCelsius(alerts::kFactoryHighC);
     const alerts::Stored low = alerts::storedFromCelsius(alerts::kFactoryLowC);
-    const std::pair<const char *, int> defaults[] = {{kHigh.c, high.c}, {kLow.c, low.c}, {kHigh.f, high.f},
+    const std::pair<const char *, int> defaults[] = {{kHigh.c, high.c}, {kLow.c, low.c},   {kHigh.f, high.f},
                                                      {kLow.f, low.f},   {kHigh.k, high.k}, {kLow.k, low.k}};
     for (const auto &[k, v] : defaults)
         if (!config::contains(config::Main, key(k)))

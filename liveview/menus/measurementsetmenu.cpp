@@ -11,7 +11,7 @@ static bool measurementSetMenuEnabled = true;
 namespace {
 const char *const kEditingStyle = "color: #FF3300;\nbackground-color: rgba(46, 117, 182, 0%);\nfont: bold 12pt;";
 const char *const kValueStyle = "color: rgb(255, 255, 255)";
-}  // namespace
+}   // namespace
 
 using namespace measurement;
 
@@ -31,12 +31,12 @@ MeasurementSetMenu::MeasurementSetMenu(QMainWindow *parent) : Screen(&measuremen
     // text that is no number keeps the default.
     emissivity = config::readFloatInRange(Main, QStringLiteral("emissivity"), kMinEmissivity, kMaxEmissivity,
                                           kDefaultEmissivity);
-    temprature_c = config::readIntInRange(Main, QStringLiteral("ref_temprature_c"), kMinAmbientC, kMaxAmbientC,
-                                          kDefaultAmbientC);
-    temprature_f = config::readIntInRange(Main, QStringLiteral("ref_temprature_f"), kMinAmbientF, kMaxAmbientF,
-                                          kDefaultAmbientF);
-    distance = config::readFloatInRange(Main, QStringLiteral("meas_distance"), kMinDistance, kMaxDistance,
-                                        kDefaultDistance);
+    temprature_c =
+        config::readIntInRange(Main, QStringLiteral("ref_temprature_c"), kMinAmbientC, kMaxAmbientC, kDefaultAmbientC);
+    temprature_f =
+        config::readIntInRange(Main, QStringLiteral("ref_temprature_f"), kMinAmbientF, kMaxAmbientF, kDefaultAmbientF);
+    distance =
+        config::readFloatInRange(Main, QStringLiteral("meas_distance"), kMinDistance, kMaxDistance, kDefaultDistance);
     redrawLabels();
 }
 
@@ -70,8 +70,8 @@ void MeasurementSetMenu::measurementSetMenuEnable()
 QLabel *MeasurementSetMenu::labelOf(QWidget *row) const
 {
     return row == pushButton_emissivity ? label_emissivity
-           : row == pushButton_temp     ? label_temp
-           : row == pushButton_distance ? label_distance
+        : row == pushButton_temp        ? label_temp
+        : row == pushButton_distance    ? label_distance
                                         : nullptr;
 }
 

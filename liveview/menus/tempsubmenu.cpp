@@ -33,4 +33,7 @@ void TempSubMenu::factoryResetForTempSubMenu()
     emit changeZoneTemp();
 }
 
-void TempSubMenu::menuTip(const QString &text, int x, int y, int flags) { emit tempMenuUpdateMenuTips(text, x, y, flags); }
+void TempSubMenu::menuTip(const QString &text, int x, int y, int flags)
+{
+    emit tempMenuUpdateMenuTips(text, x, y, flags);
+}

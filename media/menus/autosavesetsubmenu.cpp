@@ -5,8 +5,9 @@ static bool autoSaveSetSubMenuEnabled = true;
 AutoSaveSetSubMenu::AutoSaveSetSubMenu(QMainWindow *parent)
     : Screen(&autoSaveSetSubMenuEnabled, Setting{config::Main, *config::choice(QStringLiteral("auto_save")), 0}, parent)
 {
-    bindChoices(this, {radioButton, radioButton_2},
-                {&AutoSaveSetSubMenu::autoSaveSetSubMenuUpdateRbtn1, &AutoSaveSetSubMenu::autoSaveSetSubMenuUpdateRbtn2});
+    bindChoices(
+        this, {radioButton, radioButton_2},
+        {&AutoSaveSetSubMenu::autoSaveSetSubMenuUpdateRbtn1, &AutoSaveSetSubMenu::autoSaveSetSubMenuUpdateRbtn2});
 }
 
 void AutoSaveSetSubMenu::autoSaveSetSubMenuEnable() { toggle(); }

@@ -5,7 +5,6 @@
 #include <QDebug>
 #include <QFileInfo>
 
-
 #include "board/board.h"
 #include "media/mediafolder.h"
 #include "media/mediatexts.h"
@@ -24,7 +23,7 @@ void setIf(QLabel *label, const std::optional<QString> &text)
     if (text)
         label->setText(*text);
 }
-}  // namespace
+}   // namespace
 
 ImageDetailInfoMenu::ImageDetailInfoMenu(QMainWindow *parent) : Screen(&imageDetailInfoMenuEnabled, parent) {}
 

@@ -31,7 +31,7 @@ bool cardOpens()
     board::closeFd(fd);
     return true;
 }
-}  // namespace
+}   // namespace
 
 ImageListViewer::ImageListViewer(QMainWindow *parent) : Screen(&imageListViewerEnabled, parent)
 {

@@ -38,8 +38,7 @@ bool ImageViewer::showPicture(const QString &hostPath)
         return false;
     // Scaled to the label: 240 x 320 full screen, 180 x 240 framed.
     const QSize size = ShowImageLabel->size();
-    ShowImageLabel->setPixmap(
-        QPixmap::fromImage(picture.scaled(size, Qt::KeepAspectRatio, Qt::FastTransformation)));
+    ShowImageLabel->setPixmap(QPixmap::fromImage(picture.scaled(size, Qt::KeepAspectRatio, Qt::FastTransformation)));
     return true;
 }
 

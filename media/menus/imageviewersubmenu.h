@@ -13,6 +13,7 @@ public:
 public slots:
     void imageViewerSubMenuEnable();
     void imageViewerSubMenuTips();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void retranslate() override;

@@ -10,7 +10,7 @@
 #include "media/mediatexts.h"
 #include "media/videofile.h"
 
-static QString curFileName;  // full path of the video being played
+static QString curFileName;   // full path of the video being played
 int framecount = 0;
 int cur_pos = 0;
 unsigned char play_flags = 0;

@@ -12,8 +12,8 @@ class Decoder;
 }
 
 // File-scope state of the player.
-extern int framecount;        // frame count reported when the file was opened
-extern int cur_pos;           // frames shown so far
+extern int framecount;             // frame count reported when the file was opened
+extern int cur_pos;                // frames shown so far
 extern unsigned char play_flags;   // 1 while the frame timer runs
 
 // The class keeps the name the rest of the system knows it by.

@@ -62,7 +62,7 @@ private:
     cv::VideoCapture m_capture;
 };
 
-}  // namespace
+}   // namespace
 
 extern "C" __attribute__((visibility("default"))) videofile::Decoder *norvik7_open_video_v1(const char *path)
 {

@@ -5,7 +5,7 @@ static bool bootSettingsMenuEnabled = true;
 namespace {
 // Nothing is checked until a language is picked.
 const config::Choice kBootLanguage{"language", {QStringLiteral("English"), QStringLiteral("Chinese")}, -1, false};
-}
+}   // namespace
 
 BootSettingsMenu::BootSettingsMenu(QMainWindow *parent)
     : Screen(&bootSettingsMenuEnabled, Setting{config::System, kBootLanguage, -1}, parent)

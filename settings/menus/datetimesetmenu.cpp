@@ -12,8 +12,10 @@
 static bool dateTimeSetMenuEnabled = true;
 int dateTimeLabel = datetime::TimeFormat;
 
-const char *const DateTimeSetMenu::kSelectedStyle = "color: #0033FF;\nfont: bold 16pt;\nborder:none;\nborder-radius:none;";
-const char *const DateTimeSetMenu::kEditingStyle = "color: #FF3300;\nfont: bold 16pt;\nborder:none;\nborder-radius:none;";
+const char *const DateTimeSetMenu::kSelectedStyle =
+    "color: #0033FF;\nfont: bold 16pt;\nborder:none;\nborder-radius:none;";
+const char *const DateTimeSetMenu::kEditingStyle =
+    "color: #FF3300;\nfont: bold 16pt;\nborder:none;\nborder-radius:none;";
 const char *const DateTimeSetMenu::kNormalStyle =
     "color: rgb(255, 255, 255);\nfont: bold 16pt;\nborder:none;\nborder-radius:none;";
 
@@ -28,7 +30,7 @@ std::tm localTime(std::time_t t)
     return tm;
 }
 
-}  // namespace
+}   // namespace
 
 DateTimeSetMenu::DateTimeSetMenu(QMainWindow *parent) : Screen(&dateTimeSetMenuEnabled, parent)
 {
@@ -44,14 +46,22 @@ DateTimeSetMenu::DateTimeSetMenu(QMainWindow *parent) : Screen(&dateTimeSetMenuE
 QLabel *DateTimeSetMenu::fieldLabel(int field) const
 {
     switch (field) {
-    case datetime::TimeFormat: return TimeFormatLabel;
-    case datetime::AmPm: return AmPmLabel;
-    case datetime::Year: return YearLabel;
-    case datetime::Month: return MonthLabel;
-    case datetime::Day: return DayLabel;
-    case datetime::Hour: return HourLabel;
-    case datetime::Minute: return MinuteLabel;
-    default: return nullptr;
+    case datetime::TimeFormat:
+        return TimeFormatLabel;
+    case datetime::AmPm:
+        return AmPmLabel;
+    case datetime::Year:
+        return YearLabel;
+    case datetime::Month:
+        return MonthLabel;
+    case datetime::Day:
+        return DayLabel;
+    case datetime::Hour:
+        return HourLabel;
+    case datetime::Minute:
+        return MinuteLabel;
+    default:
+        return nullptr;
     }
 }
 
@@ -162,7 +172,8 @@ void DateTimeSetMenu::stepCurrent(int direction)
     switch (dateTimeLabel) {
     case datetime::TimeFormat: {
         const bool twelve = !m_fields.twelveHour;
-        config::write(config::Main, QStringLiteral("time_format"), twelve ? QStringLiteral("12H") : QStringLiteral("24H"));
+        config::write(config::Main, QStringLiteral("time_format"),
+                      twelve ? QStringLiteral("12H") : QStringLiteral("24H"));
         setTwelveHour(twelve);
         break;
     }

@@ -12,13 +12,16 @@ static bool factoryResetSetMenuEnabled = true;
 
 FactoryResetSetMenu::FactoryResetSetMenu(QMainWindow *parent)
     : Screen(&factoryResetSetMenuEnabled,
-             Setting{config::Main, {"factory_reset", {QStringLiteral("Yes"), QStringLiteral("No")}, 1, true}, 1,
+             Setting{config::Main,
+                     {"factory_reset", {QStringLiteral("Yes"), QStringLiteral("No")}, 1, true},
+                     1,
                      Start::Default},
              parent),
       m_splash(new ProgressSplash(this))
 {
-    bindChoices(this, {radioButton, radioButton_2},
-                {&FactoryResetSetMenu::factoryResetSetMenuUpdateRbtn1, &FactoryResetSetMenu::factoryResetSetMenuUpdateRbtn2});
+    bindChoices(
+        this, {radioButton, radioButton_2},
+        {&FactoryResetSetMenu::factoryResetSetMenuUpdateRbtn1, &FactoryResetSetMenu::factoryResetSetMenuUpdateRbtn2});
 }
 
 void FactoryResetSetMenu::factoryResetSetMenuEnable()
@@ -62,5 +65,6 @@ void FactoryResetSetMenu::factoryReset()
     maintenance::writeFactoryValues();
     const int splashMs = maintenance::resetSplashMs(highGain);
     m_splash->show(QString::fromLatin1(ProgressSplash::kHourglass), tr("Resetting..."), splashMs);
-    QTimer::singleShot(splashMs + maintenance::kDoneAfterSplashMs, this, &FactoryResetSetMenu::setFactoryRestDoneStatus);
+    QTimer::singleShot(splashMs + maintenance::kDoneAfterSplashMs, this,
+                       &FactoryResetSetMenu::setFactoryRestDoneStatus);
 }

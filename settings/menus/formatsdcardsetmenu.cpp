@@ -12,13 +12,16 @@ static bool formatSdcardSetMenuEnabled = true;
 
 FormatSdcardSetMenu::FormatSdcardSetMenu(QMainWindow *parent)
     : Screen(&formatSdcardSetMenuEnabled,
-             Setting{config::Main, {"format_sdcard", {QStringLiteral("Yes"), QStringLiteral("No")}, 1, true}, 1,
+             Setting{config::Main,
+                     {"format_sdcard", {QStringLiteral("Yes"), QStringLiteral("No")}, 1, true},
+                     1,
                      Start::Default},
              parent),
       m_splash(new ProgressSplash(this))
 {
-    bindChoices(this, {radioButton, radioButton_2},
-                {&FormatSdcardSetMenu::formatSdcardSetMenuUpdateRbtn1, &FormatSdcardSetMenu::formatSdcardSetMenuUpdateRbtn2});
+    bindChoices(
+        this, {radioButton, radioButton_2},
+        {&FormatSdcardSetMenu::formatSdcardSetMenuUpdateRbtn1, &FormatSdcardSetMenu::formatSdcardSetMenuUpdateRbtn2});
 }
 
 void FormatSdcardSetMenu::formatSdcardSetMenuEnable()

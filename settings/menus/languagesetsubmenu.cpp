@@ -12,8 +12,9 @@ QTranslator *translator = nullptr;
 LanguageSetSubMenu::LanguageSetSubMenu(QMainWindow *parent)
     : Screen(&languageSetSubMenuEnabled, Setting{config::Main, *config::choice(QStringLiteral("language")), 1}, parent)
 {
-    bindChoices(this, {radioButton, radioButton_2},
-                {&LanguageSetSubMenu::languageSetSubMenuUpdateRbtn1, &LanguageSetSubMenu::languageSetSubMenuUpdateRbtn2});
+    bindChoices(
+        this, {radioButton, radioButton_2},
+        {&LanguageSetSubMenu::languageSetSubMenuUpdateRbtn1, &LanguageSetSubMenu::languageSetSubMenuUpdateRbtn2});
 }
 
 void LanguageSetSubMenu::startupChoice(int index)

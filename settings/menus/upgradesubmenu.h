@@ -28,7 +28,7 @@ private:
     // A step that ran and failed: its text, and the buttons back.
     void failed(const char *what);
     void syncTimes(int n);
-    const char *m_first = nullptr;    // untranslated texts of the two lines
+    const char *m_first = nullptr;   // untranslated texts of the two lines
     const char *m_second = nullptr;
     bool m_upgraded = false;
 };

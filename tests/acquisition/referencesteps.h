@@ -232,4 +232,4 @@ inline framepath::Stats statistics(const uint16_t *matrix)
     return s;
 }
 
-}  // namespace reference
+}   // namespace reference

@@ -27,23 +27,30 @@ class Receiver : public QObject {
 public:
     explicit Receiver(ThermalCameraThread *t)
     {
-        connect(t, &ThermalCameraThread::updateMaxMinValuePost, this,
-                [this](int a, int b, int c, int d, int n) { events.push_back({'m', n, a, b, c, d}); },
-                Qt::QueuedConnection);
-        connect(t, &ThermalCameraThread::updateZoneMaxMinValuePost, this,
-                [this](int a, int b, int c, int d, int n) { events.push_back({'z', n, a, b, c, d}); },
-                Qt::QueuedConnection);
-        connect(t, &ThermalCameraThread::updateThermalVLCImage, this,
-                [this](QImage thermal, QImage visible, unsigned short centre, unsigned short max,
-                       unsigned short min, unsigned short zoneMax, int n) {
-                    events.push_back({'i', n, centre, max, min, zoneMax});
-                    lastThermal = thermal;
-                    lastVisible = visible;
-                    ++pictures;
-                },
-                Qt::QueuedConnection);
-        connect(t, &ThermalCameraThread::SignalCalibrationFinish, this, [this] { ++calibrations; },
-                Qt::QueuedConnection);
+        connect(
+            t, &ThermalCameraThread::updateMaxMinValuePost, this,
+            [this](int a, int b, int c, int d, int n) {
+                events.push_back({'m', n, a, b, c, d});
+            },
+            Qt::QueuedConnection);
+        connect(
+            t, &ThermalCameraThread::updateZoneMaxMinValuePost, this,
+            [this](int a, int b, int c, int d, int n) {
+                events.push_back({'z', n, a, b, c, d});
+            },
+            Qt::QueuedConnection);
+        connect(
+            t, &ThermalCameraThread::updateThermalVLCImage, this,
+            [this](QImage thermal, QImage visible, unsigned short centre, unsigned short max, unsigned short min,
+                   unsigned short zoneMax, int n) {
+                events.push_back({'i', n, centre, max, min, zoneMax});
+                lastThermal = thermal;
+                lastVisible = visible;
+                ++pictures;
+            },
+            Qt::QueuedConnection);
+        connect(
+            t, &ThermalCameraThread::SignalCalibrationFinish, this, [this] { ++calibrations; }, Qt::QueuedConnection);
     }
     std::vector<Event> events;
     QImage lastThermal, lastVisible;
@@ -53,7 +60,7 @@ public:
 
 constexpr int kN = 256 * 192;
 
-}  // namespace
+}   // namespace
 
 class TestAcquisitionThread : public QObject {
     Q_OBJECT
@@ -108,11 +115,18 @@ void TestAcquisitionThread::startUp_data()
 void TestAcquisitionThread::startUp()
 {
     QFETCH(int, stored);
-    const QStringList calls{"vdcmd_set_polling_wait_time(10000)", "vdcmd_init()", "get_prop_image_params(0)",
-                            "get_prop_image_params(1)", "get_prop_image_params(2)",
-                            QStringLiteral("set_prop_tpd_params(5,%1)").arg(stored), "get_prop_tpd_params(5)",
-                            QStringLiteral("set_prop_image_params(2,%1)").arg(stored ? 2 : 0), "spi_config_save(12)",
-                            "pause 500", "get_prop_image_params(2)", "set_prop_tpd_params(3,120)",
+    const QStringList calls{"vdcmd_set_polling_wait_time(10000)",
+                            "vdcmd_init()",
+                            "get_prop_image_params(0)",
+                            "get_prop_image_params(1)",
+                            "get_prop_image_params(2)",
+                            QStringLiteral("set_prop_tpd_params(5,%1)").arg(stored),
+                            "get_prop_tpd_params(5)",
+                            QStringLiteral("set_prop_image_params(2,%1)").arg(stored ? 2 : 0),
+                            "spi_config_save(12)",
+                            "pause 500",
+                            "get_prop_image_params(2)",
+                            "set_prop_tpd_params(3,120)",
                             "get_prop_tpd_params(3)"};
     temperature_scale.store(static_cast<uint8_t>(stored));
     pendingModuleCommand.store(kShutterCorrection);   // cleared by the start
@@ -260,7 +274,8 @@ void TestAcquisitionThread::visiblePictureFromTheSensorsBuffer()
     reference::Enlarger().run(rgb.data(), expected.data(), yuv::kOutWidth * 3);
     QCOMPARE(r.lastVisible.size(), QSize(yuv::kOutWidth, yuv::kOutHeight));
     for (int y = 0; y < yuv::kOutHeight; ++y)
-        QVERIFY2(std::memcmp(r.lastVisible.constScanLine(y), &expected[y * yuv::kOutWidth * 3], yuv::kOutWidth * 3) == 0,
+        QVERIFY2(std::memcmp(r.lastVisible.constScanLine(y), &expected[y * yuv::kOutWidth * 3], yuv::kOutWidth * 3) ==
+                     0,
                  qPrintable(QStringLiteral("row %1").arg(y)));
 }
 
@@ -321,7 +336,8 @@ void TestAcquisitionThread::readersSeeWholeFrames()
             continue;   // before the first frame
         for (int i = 1; i < kLiveSamples; ++i)
             if (thermal[i] != thermal[0])
-                QFAIL(qPrintable(QStringLiteral("mixed frame at %1: %2 and %3").arg(i).arg(thermal[0]).arg(thermal[i])));
+                QFAIL(
+                    qPrintable(QStringLiteral("mixed frame at %1: %2 and %3").arg(i).arg(thermal[0]).arg(thermal[i])));
         QVERIFY(thermal[0] == 4000 || thermal[0] == 8000);
         ++seen[thermal[0] == 8000];
         thermalRaw.copyTo(thermal.data());
@@ -348,14 +364,15 @@ void TestAcquisitionThread::heldPicturesKeepTheirPixels()
     ThermalCameraThread t;
     std::vector<std::pair<QImage, QImage>> held, copies;
     bool holding = true;
-    connect(&t, &ThermalCameraThread::updateThermalVLCImage, this,
-            [&](QImage thermal, QImage visible) {
-                if (!holding)
-                    return;
-                held.emplace_back(thermal, visible);
-                copies.emplace_back(thermal.copy(), visible.copy());
-            },
-            Qt::QueuedConnection);
+    connect(
+        &t, &ThermalCameraThread::updateThermalVLCImage, this,
+        [&](QImage thermal, QImage visible) {
+            if (!holding)
+                return;
+            held.emplace_back(thermal, visible);
+            copies.emplace_back(thermal.copy(), visible.copy());
+        },
+        Qt::QueuedConnection);
     t.start();
     auto check = [&] {
         for (size_t i = 0; i < held.size(); ++i) {

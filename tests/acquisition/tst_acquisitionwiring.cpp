@@ -88,8 +88,9 @@ void TestAcquisitionWiring::menusReachTheThread()
     emit w.measurementSetMenu->updateDistanceForThermalCamera(1.0f);
     auto calls = acqtest::callsWithout({"get_", "pause", "ooc"});
     calls.resize(3);
-    QCOMPARE(calls, (std::vector<std::string>{"set_prop_tpd_params(3,61)", "set_prop_tpd_params(1,298)",
-                                              "set_prop_tpd_params(0,128)"}));
+    QCOMPARE(calls,
+             (std::vector<std::string>{"set_prop_tpd_params(3,61)", "set_prop_tpd_params(1,298)",
+                                       "set_prop_tpd_params(0,128)"}));
 }
 
 QTEST_MAIN(TestAcquisitionWiring)

@@ -25,16 +25,26 @@ bool sameStats(const Stats &a, const Stats &b)
 {
     auto same = [](const Point &p, const Point &q) { return p.row == q.row && p.col == q.col; };
     return same(a.max, b.max) && same(a.min, b.min) && same(a.zoneMax, b.zoneMax) && same(a.zoneMin, b.zoneMin) &&
-           a.maxValue == b.maxValue && a.minValue == b.minValue && a.zoneMaxValue == b.zoneMaxValue &&
-           a.zoneMinValue == b.zoneMinValue && a.centre == b.centre;
+        a.maxValue == b.maxValue && a.minValue == b.minValue && a.zoneMaxValue == b.zoneMaxValue &&
+        a.zoneMinValue == b.zoneMinValue && a.centre == b.centre;
 }
 
 QString describe(const Stats &s)
 {
     return QStringLiteral("max %1 at %2,%3 min %4 at %5,%6 zone max %7 at %8,%9 zone min %10 at %11,%12 centre %13")
-        .arg(s.maxValue).arg(s.max.row).arg(s.max.col).arg(s.minValue).arg(s.min.row).arg(s.min.col)
-        .arg(s.zoneMaxValue).arg(s.zoneMax.row).arg(s.zoneMax.col).arg(s.zoneMinValue).arg(s.zoneMin.row)
-        .arg(s.zoneMin.col).arg(s.centre);
+        .arg(s.maxValue)
+        .arg(s.max.row)
+        .arg(s.max.col)
+        .arg(s.minValue)
+        .arg(s.min.row)
+        .arg(s.min.col)
+        .arg(s.zoneMaxValue)
+        .arg(s.zoneMax.row)
+        .arg(s.zoneMax.col)
+        .arg(s.zoneMinValue)
+        .arg(s.zoneMin.row)
+        .arg(s.zoneMin.col)
+        .arg(s.centre);
 }
 
 // The statistics of m, found on the matrix and while turning its
@@ -49,7 +59,7 @@ Stats statisticsBothWays(const std::vector<uint16_t> &m)
     return sameStats(s, t) && matrix == m ? s : Stats{};
 }
 
-}  // namespace
+}   // namespace
 
 class TestFramePath : public QObject {
     Q_OBJECT
@@ -74,10 +84,10 @@ private slots:
 
 void TestFramePath::stretch_data()
 {
-    QTest::addColumn<QVector<int>>("words");     // value, count, value, count ...
+    QTest::addColumn<QVector<int>>("words");   // value, count, value, count ...
     QTest::addColumn<int>("span");
     QTest::addColumn<int>("offset");
-    QTest::addColumn<QVector<int>>("lut");       // word, expected grey ...
+    QTest::addColumn<QVector<int>>("lut");   // word, expected grey ...
 
     // Every word equal: span 2, offset 101, 15 * 2 / 15 + 101.
     QTest::newRow("flat frame") << QVector<int>{5000, kPixels} << 2 << 101 << QVector<int>{5000, 103};
@@ -97,8 +107,8 @@ void TestFramePath::stretch_data()
     QTest::newRow("outliers below the low limit")
         << QVector<int>{100, 19, 5000, kPixels - 19} << 2 << 101 << QVector<int>{100, 102, 5000, 103};
     // Limits 32768 levels apart: the span is capped at 255, not wrapped to 0.
-    QTest::newRow("very wide limits")
-        << QVector<int>{0, kPixels / 2, 32767, kPixels / 2} << 255 << 0 << QVector<int>{0, 127, 32767, 255};
+    QTest::newRow("very wide limits") << QVector<int>{0, kPixels / 2, 32767, kPixels / 2} << 255 << 0
+                                      << QVector<int>{0, 127, 32767, 255};
 }
 
 void TestFramePath::stretch()
@@ -178,12 +188,12 @@ void TestFramePath::colouring_data()
     QTest::addColumn<int>("r");
     QTest::addColumn<int>("g");
     QTest::addColumn<int>("b");
-    QTest::newRow("iron black end") << 1 << 0 << 0 << 20 << 24;        // 0x00A3
+    QTest::newRow("iron black end") << 1 << 0 << 0 << 20 << 24;                                 // 0x00A3
     QTest::newRow("red hot white, low bits not replicated") << 4 << 128 << 248 << 252 << 248;   // 0xFFFF
-    QTest::newRow("white hot top") << 3 << 255 << 240 << 248 << 240;    // 0xF7DE
+    QTest::newRow("white hot top") << 3 << 255 << 240 << 248 << 240;                            // 0xF7DE
     QTest::newRow("black hot: hottest is black") << 5 << 255 << 0 << 0 << 0;
     QTest::newRow("black hot: coldest is light") << 5 << 0 << 240 << 248 << 240;
-    QTest::newRow("lava crimson") << 6 << 128 << 160 << 32 << 80;       // 0xA10A
+    QTest::newRow("lava crimson") << 6 << 128 << 160 << 32 << 80;   // 0xA10A
 }
 
 void TestFramePath::colouring()
@@ -277,7 +287,8 @@ void TestFramePath::extremes_data()
     QTest::addColumn<QVector<int>>("hot");      // row, col pairs sharing the maximum
     QTest::addColumn<QVector<int>>("cold");     // row, col pairs sharing the minimum
     QTest::addColumn<QVector<int>>("points");   // maximum row, col, minimum row, col
-    QTest::newRow("flat frame: both at the first point") << QVector<int>{} << QVector<int>{} << QVector<int>{0, 0, 0, 0};
+    QTest::newRow("flat frame: both at the first point")
+        << QVector<int>{} << QVector<int>{} << QVector<int>{0, 0, 0, 0};
     QTest::newRow("tie in one row keeps the leftmost")
         << QVector<int>{5, 100, 5, 10} << QVector<int>{200, 50} << QVector<int>{5, 10, 200, 50};
     QTest::newRow("tie across rows keeps the upper")
@@ -324,12 +335,13 @@ void TestFramePath::zoneBounds()
     QFETCH(bool, inZone);
     const int warmRow = row == 100 ? 101 : 100;
     std::vector<uint16_t> m(kPixels, 4700);
-    m[row * kCols + col] = 9000;          // the hottest point
-    m[warmRow * kCols + 100] = 5000;      // the zone's own warm point
+    m[row * kCols + col] = 9000;       // the hottest point
+    m[warmRow * kCols + 100] = 5000;   // the zone's own warm point
     const Stats s = statisticsBothWays(m);
     QCOMPARE(QVector<int>({s.max.row, s.max.col}), QVector<int>({row, col}));
     QCOMPARE(static_cast<int>(s.zoneMaxValue), inZone ? 9000 : 5000);
-    QCOMPARE(QVector<int>({s.zoneMax.row, s.zoneMax.col}), (inZone ? QVector<int>({row, col}) : QVector<int>({warmRow, 100})));
+    QCOMPARE(QVector<int>({s.zoneMax.row, s.zoneMax.col}),
+             (inZone ? QVector<int>({row, col}) : QVector<int>({warmRow, 100})));
 }
 
 void TestFramePath::wholePathAsBefore_data()
@@ -367,7 +379,8 @@ void TestFramePath::wholePathAsBefore()
             // extremes, just outside them the frame's.
             const int r = x, c = kSrcHeight - 1 - y;
             const bool zoneCorner = (r == kZoneTop || r == kZoneBottom) && (c == kZoneLeft || c == kZoneRight);
-            const bool outside = (r == kZoneTop - 1 || r == kZoneBottom + 1) && (c == kZoneLeft - 1 || c == kZoneRight + 1);
+            const bool outside =
+                (r == kZoneTop - 1 || r == kZoneBottom + 1) && (c == kZoneLeft - 1 || c == kZoneRight + 1);
             image[i] = static_cast<uint16_t>(5000 + (seed >> 28));
             temp[i] = static_cast<uint16_t>(4 * 4800 + (zoneCorner ? (c == kZoneLeft ? 400 : -400) : 0) +
                                             (outside ? (r < 100 ? 800 : -800) : 0));
@@ -386,7 +399,8 @@ void TestFramePath::wholePathAsBefore()
     QVERIFY(matrix == matrixBefore);
     QVERIFY(grey == greyBefore);
     for (int r = 0; r < kRows; ++r)
-        QVERIFY(std::equal(rgb.begin() + r * stride, rgb.begin() + (r * stride + kCols * 3), rgbBefore.begin() + r * stride));
+        QVERIFY(std::equal(rgb.begin() + r * stride, rgb.begin() + (r * stride + kCols * 3),
+                           rgbBefore.begin() + r * stride));
     QVERIFY2(sameStats(s, sBefore), qPrintable(describe(s) + QStringLiteral("\nbefore: ") + describe(sBefore)));
 }
 

@@ -21,7 +21,7 @@ DevCfg_t dev(uint16_t vid, uint16_t pid, const char *name)
     std::snprintf(d.name, sizeof d.name, "%s", name);
     return d;
 }
-}  // namespace
+}   // namespace
 
 class TestModuleConnection : public QObject {
     Q_OBJECT
@@ -54,8 +54,8 @@ void TestModuleConnection::finding_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<QString>("log");
     const QString formats = "width:256 height: 192\nwidth:256 height: 384\n";
-    QTest::newRow("the module alone")
-        << std::vector<DevCfg_t>{dev(0x0BDA, 0x5840, "core")} << 0 << "name=core\ncur_index=0\n" + formats;
+    QTest::newRow("the module alone") << std::vector<DevCfg_t>{dev(0x0BDA, 0x5840, "core")} << 0
+                                      << "name=core\ncur_index=0\n" + formats;
     QTest::newRow("the older product id is found on the second scan")
         << std::vector<DevCfg_t>{dev(0x1234, 0x5840, "other maker"), dev(0x0BDA, 0x1111, "webcam"),
                                  dev(0x0BDA, 0x5830, "older core")}
@@ -84,7 +84,8 @@ void TestModuleConnection::finding()
     QCOMPARE(QString::fromStdString(capture.text()), log);
     if (result == 0) {
         // The grey image over the temperature words.
-        QCOMPARE(QVector<int>({int(p.width), int(p.height), int(p.frame_size)}), QVector<int>({256, 384, 256 * 384 * 2}));
+        QCOMPARE(QVector<int>({int(p.width), int(p.height), int(p.frame_size)}),
+                 QVector<int>({256, 384, 256 * 384 * 2}));
         const int index = log.section("cur_index=", 1).section('\n', 0, 0).toInt();
         QCOMPARE(QString::fromLatin1(p.dev_cfg.name), QString::fromLatin1(devices[index].name));
     }

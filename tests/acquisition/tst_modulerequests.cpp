@@ -45,11 +45,21 @@ void pauseThatPostsACommand(int ms)
         pendingModuleCommand.store(kShutterCorrection);
 }
 
-const Calls kPointSteps{"pause 300", "ooc_b_update(0)", "pause 300", "ooc_b_update(0)",
-                        "set_prop_auto_shutter_params(0,0)", "pause 300", "ooc_b_update(0)", "pause 1000",
-                        "ooc_b_update(0)", "pause 200", "set_prop_auto_shutter_params(0,1)", "pause 200", "pause 100"};
+const Calls kPointSteps{"pause 300",
+                        "ooc_b_update(0)",
+                        "pause 300",
+                        "ooc_b_update(0)",
+                        "set_prop_auto_shutter_params(0,0)",
+                        "pause 300",
+                        "ooc_b_update(0)",
+                        "pause 1000",
+                        "ooc_b_update(0)",
+                        "pause 200",
+                        "set_prop_auto_shutter_params(0,1)",
+                        "pause 200",
+                        "pause 100"};
 
-}  // namespace
+}   // namespace
 
 class TestModuleRequests : public QObject {
     Q_OBJECT
@@ -127,11 +137,14 @@ void TestModuleRequests::parametersAreSentOnce_data()
     QTest::addColumn<QString>("secondSent");
     QTest::addColumn<QString>("logged");
     QTest::newRow("emissivity, the default included") << "emissivity" << 0.95 << 0.5 << "set_prop_tpd_params(3,120)"
-                                                       << "set_prop_tpd_params(3,61)" << "TPD_PROP_EMS = 120";
+                                                      << "set_prop_tpd_params(3,61)"
+                                                      << "TPD_PROP_EMS = 120";
     QTest::newRow("reflected temperature") << "tu" << 25.0 << -10.0 << "set_prop_tpd_params(1,298)"
-                                           << "set_prop_tpd_params(1,263)" << "TPD_PROP_TU = 298";
+                                           << "set_prop_tpd_params(1,263)"
+                                           << "TPD_PROP_TU = 298";
     QTest::newRow("distance") << "distance" << 0.25 << 1.0 << "set_prop_tpd_params(0,32)"
-                              << "set_prop_tpd_params(0,128)" << "";
+                              << "set_prop_tpd_params(0,128)"
+                              << "";
 }
 
 void TestModuleRequests::parametersAreSentOnce()
@@ -213,8 +226,7 @@ void TestModuleRequests::commandsAndFollowUps_data()
     QTest::newRow("low gain") << 19
                               << Calls{"set_prop_tpd_params(5,0)", "pause 2000", "set_prop_image_params(2,0)",
                                        "spi_config_save(12)", "get_prop_image_params(2)"}
-                              << QStringList{"set_prop_tpd_params to low", "test lowgain dde",
-                                             "IMAGE_PROP_LEVEL_DDE 0"}
+                              << QStringList{"set_prop_tpd_params to low", "test lowgain dde", "IMAGE_PROP_LEVEL_DDE 0"}
                               << 0;
     QTest::newRow("high gain") << 20
                                << Calls{"set_prop_tpd_params(5,1)", "pause 2000", "set_prop_image_params(2,2)",
@@ -223,9 +235,10 @@ void TestModuleRequests::commandsAndFollowUps_data()
                                               "IMAGE_PROP_LEVEL_DDE 2"}
                                << 2;
     QTest::newRow("shutter") << 1 << Calls{"ooc_b_update(0)"} << QStringList{} << -1;
-    QTest::newRow("background shutter")
-        << 2 << Calls{"shutter_sta_set(0)", "shutter_manual_switch(0)", "ooc_b_update(0)", "shutter_sta_set(1)"}
-        << QStringList{"shutter background"} << -1;
+    QTest::newRow("background shutter") << 2
+                                        << Calls{"shutter_sta_set(0)", "shutter_manual_switch(0)", "ooc_b_update(0)",
+                                                 "shutter_sta_set(1)"}
+                                        << QStringList{"shutter background"} << -1;
     QTest::newRow("calibration tables go to their handler") << 29 << Calls{"table command 29"} << QStringList{} << -1;
 }
 
@@ -299,9 +312,11 @@ void TestModuleRequests::calibrationModes_data()
     QTest::addColumn<int>("gain");
     QTest::addColumn<int>("pendingBefore");
     QTest::addColumn<Calls>("calls");
-    const Calls rmcover{"ooc_b_update(0)", "pause 3000", "ooc_b_update(0)", "set_prop_auto_shutter_params(0,0)",
-                        "ooc_b_update(0)", "rmcover_auto_calc(1)", "pause 3000",
-                        "set_prop_auto_shutter_params(0,1)", "ooc_b_update(0)", "pause 100"};
+    const Calls rmcover{"ooc_b_update(0)", "pause 3000",
+                        "ooc_b_update(0)", "set_prop_auto_shutter_params(0,0)",
+                        "ooc_b_update(0)", "rmcover_auto_calc(1)",
+                        "pause 3000",      "set_prop_auto_shutter_params(0,1)",
+                        "ooc_b_update(0)", "pause 100"};
     const Calls finished{"finished"};
     QTest::newRow("remove cover") << "calTempRmcover" << 1 << -1 << rmcover + finished;
     QTest::newRow("low point, low gain") << "calLowTempPoint" << 0 << -1 << kPointSteps + finished;
@@ -312,13 +327,14 @@ void TestModuleRequests::calibrationModes_data()
         << (kPointSteps + finished +
             Calls{"set_prop_tpd_params(5,0)", "pause 2000", "set_prop_image_params(2,0)", "spi_config_save(12)",
                   "get_prop_image_params(2)"});
-    Calls reset{"pause 300",         "ooc_b_update(0)", "pause 300",  "restore_default_cfg(2)", "pause 300",
-                "ooc_b_update(0)",   "pause 3000"};
+    Calls reset{"pause 300", "ooc_b_update(0)", "pause 300", "restore_default_cfg(2)",
+                "pause 300", "ooc_b_update(0)", "pause 3000"};
     // The reset saves the tables of its gain; a pending command runs after it.
     QTest::newRow("reset in high gain, then the pending gain command")
         << "calTempReset" << 1 << 20
-        << (reset + Calls{"table command 29", "pause 100", "finished", "set_prop_tpd_params(5,1)", "pause 2000",
-                          "set_prop_image_params(2,2)", "spi_config_save(12)", "get_prop_image_params(2)"});
+        << (reset +
+            Calls{"table command 29", "pause 100", "finished", "set_prop_tpd_params(5,1)", "pause 2000",
+                  "set_prop_image_params(2,2)", "spi_config_save(12)", "get_prop_image_params(2)"});
     QTest::newRow("reset in low gain, then the pending shutter")
         << "calTempReset" << 0 << 1 << (reset + Calls{"table command 30", "pause 100", "finished", "ooc_b_update(0)"});
     QTest::newRow("new recalibration, high gain")

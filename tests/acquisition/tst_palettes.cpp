@@ -32,7 +32,8 @@ void TestPalettes::rampsAreSmooth()
             framepath::expand565((*table)[g - 1], a);
             framepath::expand565((*table)[g], b);
             for (int ch = 0; ch < 3; ++ch)
-                QVERIFY2(std::abs(a[ch] - b[ch]) <= 16, qPrintable(QStringLiteral("level %1 channel %2").arg(g).arg(ch)));
+                QVERIFY2(std::abs(a[ch] - b[ch]) <= 16,
+                         qPrintable(QStringLiteral("level %1 channel %2").arg(g).arg(ch)));
         }
 }
 

@@ -137,7 +137,7 @@ std::vector<uint16_t> recordedFrame(bool noise)
     return f;
 }
 
-}  // namespace
+}   // namespace
 
 class TestSimModule : public QObject {
     Q_OBJECT
@@ -187,8 +187,8 @@ void TestSimModule::start(const char *scene, int gain)
         qputenv("NORVIK7_SCENE", scene);
     QVERIFY(acqtest::openModule());
     setTpd(TPD_PROP_GAIN_SEL, gain);
-    setTpd(TPD_PROP_EMS, 128);        // a blackbody: emissivity 1
-    setTpd(TPD_PROP_DISTANCE, 32);    // 0.25 m
+    setTpd(TPD_PROP_EMS, 128);       // a blackbody: emissivity 1
+    setTpd(TPD_PROP_DISTANCE, 32);   // 0.25 m
     setTpd(TPD_PROP_TU, 295);
 }
 
@@ -323,9 +323,8 @@ void TestSimModule::recalibrationRemovesTheFactoryError()
     const EnvCorrectParam_t env{0.25f, 0.9375f, 0.5f, 25.0f, 25.0f};
     uint16_t vt = 0;
     ir::cur_vtemp_get(&vt);
-    QCOMPARE(ir::new_ktbt_recal_double_point_calculate(&points[0], &points[2], &env, &calib, tau.data(), vt,
-                                                       nuc.data(), kt.data(), bt.data(), ktNew.data(), btNew.data(),
-                                                       TPD_KT_BT_LEN),
+    QCOMPARE(ir::new_ktbt_recal_double_point_calculate(&points[0], &points[2], &env, &calib, tau.data(), vt, nuc.data(),
+                                                       kt.data(), bt.data(), ktNew.data(), btNew.data(), TPD_KT_BT_LEN),
              0);
     uint16_t setting[3], output[3];
     for (int i = 0; i < 3; ++i)
@@ -355,8 +354,8 @@ void TestSimModule::recalibrationRemovesTheFactoryError()
 
 void TestSimModule::flashKeepsTheTables_data()
 {
-    QTest::addColumn<int>("restoreIn");    // gain whose defaults are restored, -1 none
-    QTest::addColumn<QByteArray>("damage");  // what becomes of the flash file before power-up
+    QTest::addColumn<int>("restoreIn");       // gain whose defaults are restored, -1 none
+    QTest::addColumn<QByteArray>("damage");   // what becomes of the flash file before power-up
     QTest::addColumn<bool>("highKept");
     QTest::addColumn<bool>("lowKept");
     QTest::newRow("both ranges survive a power cycle") << -1 << QByteArray() << true << true;
@@ -488,8 +487,7 @@ void TestSimModule::fileWatchNoticesChanges()
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadWrite) &&
                 f.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
-    }
-    else if (change == "other")
+    } else if (change == "other")
         QVERIFY(put(folder + "/visible_camera", "off\n"));
     else if (change == "folder")
         QVERIFY(QDir(folder).removeRecursively());
@@ -528,10 +526,10 @@ void TestSimModule::visibleCameraSeesTheSameScene()
         const uint8_t *p = &out[((py + 48) * 264 + (px + 36)) * 3];
         return QColor(p[0], p[1], p[2]);
     };
-    QVERIFY(at(96, 112).value() < 50);                             // emitter
+    QVERIFY(at(96, 112).value() < 50);                                     // emitter
     QVERIFY(at(46, 112).value() > 130 && at(46, 112).saturation() < 40);   // housing, grey
     const QColor wall = at(20, 30);
-    QVERIFY2(wall.red() > wall.blue() + 15, qPrintable(wall.name()));     // beige, not blue: red and blue in place
+    QVERIFY2(wall.red() > wall.blue() + 15, qPrintable(wall.name()));   // beige, not blue: red and blue in place
     QVERIFY(at(-30, 112).value() > 150);   // the visible camera sees beyond the infrared view
 }
 
@@ -571,7 +569,7 @@ void TestSimModule::rewrittenRecordingIsReadAgain()
     QVERIFY(visible() == plainVisible(choice, a, 0));
     m_board->write(QStringLiteral("/tmp/again.raw"), acqtest::recording({b, a}, false));
     QVERIFY(visible() == plainVisible(choice, a, 0));   // the frame delivered last, until the next one
-    QVERIFY(grab().words == a);   // frame 2 of the new recording
+    QVERIFY(grab().words == a);                         // frame 2 of the new recording
     QVERIFY(grab().words == b);
     QVERIFY(visible() == plainVisible(choice, b, 0));
     m_board->remove(QStringLiteral("/tmp/again.raw"));

@@ -50,7 +50,8 @@ void TestVisiblePicture::bufferSharesChromaPerPair()
     unsigned char rgb[12] = {};
     ThermalCameraThread::convert_yuv_to_rgb_buffer(yuyv, rgb, 4, 1);
     const unsigned char expected[12] = {100, 100, 100, 200, 200, 200, 0, 98, 255, 0, 108, 255};
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(rgb), 12), QByteArray(reinterpret_cast<const char *>(expected), 12));
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(rgb), 12),
+             QByteArray(reinterpret_cast<const char *>(expected), 12));
 }
 
 void TestVisiblePicture::turnedExchangedEnlarged_data()

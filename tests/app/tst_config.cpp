@@ -29,7 +29,7 @@ void TestConfig::readChoice_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QVariant>("stored");   // invalid: key absent
     QTest::addColumn<int>("index");
-    QTest::addColumn<QVariant>("after");    // what the file holds afterwards; invalid: still absent
+    QTest::addColumn<QVariant>("after");   // what the file holds afterwards; invalid: still absent
 
     const QVariant none;
     QTest::newRow("auto_power_off absent") << "auto_power_off" << none << 2 << QVariant("30Minutes");
@@ -37,7 +37,8 @@ void TestConfig::readChoice_data()
     QTest::newRow("texts are case-sensitive") << "auto_power_off" << QVariant("off") << 2 << QVariant("30Minutes");
     QTest::newRow("color absent: first, nothing written") << "color" << none << 0 << none;
     QTest::newRow("color unknown: first, left as is") << "color" << QVariant("Purple") << 0 << QVariant("Purple");
-    QTest::newRow("color menu label is not the stored form") << "color" << QVariant("White Hot") << 0 << QVariant("White Hot");
+    QTest::newRow("color menu label is not the stored form")
+        << "color" << QVariant("White Hot") << 0 << QVariant("White Hot");
     QTest::newRow("temp_unit F") << "temp_unit" << QVariant("F") << 1 << QVariant("F");
     QTest::newRow("language absent") << "language" << none << 1 << QVariant("Chinese");
     QTest::newRow("wifi_switch absent: not written") << "wifi_switch" << none << 1 << none;
@@ -85,15 +86,24 @@ void TestConfig::numbersWithDefaults_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("stored");   // empty: absent
     QTest::addColumn<double>("read");
-    QTest::newRow("trans 0") << "trans" << "0" << 50.0;
-    QTest::newRow("trans 250 pinned") << "trans" << "250" << 100.0;
-    QTest::newRow("piptrans 0") << "piptrans" << "0" << 100.0;
-    QTest::newRow("piptrans 10 pinned") << "piptrans" << "10" << 25.0;
-    QTest::newRow("alignment 0.0") << "alignment" << "0.0" << 1.0;
-    QTest::newRow("alignment 9 pinned") << "alignment" << "9" << 3.0;
-    QTest::newRow("vlc_post_x 500 pinned") << "vlc_post_x" << "500" << 72.0;
-    QTest::newRow("vlc_post_x text") << "vlc_post_x" << "left" << 36.0;
-    QTest::newRow("vlc_post_y 97 pinned") << "vlc_post_y" << "97" << 96.0;
+    QTest::newRow("trans 0") << "trans"
+                             << "0" << 50.0;
+    QTest::newRow("trans 250 pinned") << "trans"
+                                      << "250" << 100.0;
+    QTest::newRow("piptrans 0") << "piptrans"
+                                << "0" << 100.0;
+    QTest::newRow("piptrans 10 pinned") << "piptrans"
+                                        << "10" << 25.0;
+    QTest::newRow("alignment 0.0") << "alignment"
+                                   << "0.0" << 1.0;
+    QTest::newRow("alignment 9 pinned") << "alignment"
+                                        << "9" << 3.0;
+    QTest::newRow("vlc_post_x 500 pinned") << "vlc_post_x"
+                                           << "500" << 72.0;
+    QTest::newRow("vlc_post_x text") << "vlc_post_x"
+                                     << "left" << 36.0;
+    QTest::newRow("vlc_post_y 97 pinned") << "vlc_post_y"
+                                          << "97" << 96.0;
 }
 
 void TestConfig::numbersWithDefaults()
@@ -104,11 +114,11 @@ void TestConfig::numbersWithDefaults()
     TestBoard b;
     if (!stored.isEmpty())
         write(key.startsWith("vlc_post") ? ImageCal : Main, key, stored);
-    const double got = key == "trans"        ? readTrans()
-                       : key == "piptrans"   ? readPipTrans()
-                       : key == "vlc_post_x" ? readVlcPostX()
-                       : key == "vlc_post_y" ? readVlcPostY()
-                                             : readAlignment();
+    const double got = key == "trans" ? readTrans()
+        : key == "piptrans"           ? readPipTrans()
+        : key == "vlc_post_x"         ? readVlcPostX()
+        : key == "vlc_post_y"         ? readVlcPostY()
+                                      : readAlignment();
     QCOMPARE(got, read);
 }
 

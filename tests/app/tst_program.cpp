@@ -36,7 +36,7 @@ void stop(QProcess &p)
         p.waitForFinished(5000);
     }
 }
-}  // namespace
+}   // namespace
 
 class TestProgram : public QObject {
     Q_OBJECT

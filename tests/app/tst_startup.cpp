@@ -23,7 +23,7 @@ void frame(Norvik7 &w, int counter)
     thermal.fill(Qt::darkRed);
     w.updateThermalCameraImage(thermal, QImage(), 0, 0, 0, 0, counter);
 }
-}  // namespace
+}   // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -66,7 +66,8 @@ void TestStartup::restoreFromCardBackup()
         QCOMPARE(config::readString(config::Ini{qPrintable("/root/" + f), "config"}, QStringLiteral("from")),
                  "backup-" + f);
     QVERIFY(!QFileInfo::exists(b.file("/media/mmcblk0p1/" + folder)));
-    QCOMPARE(b.commands().first(), QString("cp /media/mmcblk0p1/SystemBackup/CalTempConfig.ini /root/CalTempConfig.ini"));
+    QCOMPARE(b.commands().first(),
+             QString("cp /media/mmcblk0p1/SystemBackup/CalTempConfig.ini /root/CalTempConfig.ini"));
 }
 
 void TestStartup::restoreFromEtcCopy()
@@ -209,8 +210,8 @@ void TestStartup::shutdownSequence()
     boardcommands::runShutdownSequence();
     QCOMPARE(b.commands(),
              (QStringList{"echo 0 > /sys/devices/soc0/backlight.11/backlight/backlight.11/brightness",
-                          "cp /root/Norvik7_config.ini /etc/Norvik7_config.ini", "sync", "sync",
-                          "killall uvc-gadget", "halt"}));
+                          "cp /root/Norvik7_config.ini /etc/Norvik7_config.ini", "sync", "sync", "killall uvc-gadget",
+                          "halt"}));
     QCOMPARE(b.halts(), 1);
     QCOMPARE(b.read("/etc/Norvik7_config.ini"), b.read("/root/Norvik7_config.ini"));
     QCOMPARE(b.read("/sys/devices/soc0/backlight.11/backlight/backlight.11/brightness"), QByteArray("0\n"));

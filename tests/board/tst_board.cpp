@@ -33,12 +33,18 @@ void TestBoardLayer::paths_data()
 {
     QTest::addColumn<QString>("boardPath");
     QTest::addColumn<QString>("underRoot");
-    QTest::newRow("absolute") << "/root/x.ini" << "/root/x.ini";
-    QTest::newRow("relative is from /root") << "Wenquanyiweimihei.ttf" << "/root/Wenquanyiweimihei.ttf";
-    QTest::newRow("dot dot folded") << "/etc/../root/a" << "/root/a";
-    QTest::newRow("cannot climb above the root") << "/../../../etc/passwd" << "/etc/passwd";
-    QTest::newRow("relative cannot climb either") << "../../../../x" << "/x";
-    QTest::newRow("double slashes") << "//sys//bus/x" << "/sys/bus/x";
+    QTest::newRow("absolute") << "/root/x.ini"
+                              << "/root/x.ini";
+    QTest::newRow("relative is from /root") << "Wenquanyiweimihei.ttf"
+                                            << "/root/Wenquanyiweimihei.ttf";
+    QTest::newRow("dot dot folded") << "/etc/../root/a"
+                                    << "/root/a";
+    QTest::newRow("cannot climb above the root") << "/../../../etc/passwd"
+                                                 << "/etc/passwd";
+    QTest::newRow("relative cannot climb either") << "../../../../x"
+                                                  << "/x";
+    QTest::newRow("double slashes") << "//sys//bus/x"
+                                    << "/sys/bus/x";
 }
 
 void TestBoardLayer::paths()
@@ -99,36 +105,36 @@ void TestBoardLayer::commandsAreLoggedVerbatimInOrder()
 
 void TestBoardLayer::simulatedCommands_data()
 {
-    QTest::addColumn<QStringList>("setup");     // files written first: "path=content"
+    QTest::addColumn<QStringList>("setup");   // files written first: "path=content"
     QTest::addColumn<QString>("command");
-    QTest::addColumn<QStringList>("expect");    // "path=content" or "path!" for absent
+    QTest::addColumn<QStringList>("expect");   // "path=content" or "path!" for absent
     QTest::newRow("cp file") << QStringList{"/root/a.ini=A"} << "cp /root/a.ini /etc/a.ini"
                              << QStringList{"/etc/a.ini=A", "/root/a.ini=A"};
     QTest::newRow("cp overwrites") << QStringList{"/root/a.ini=new", "/etc/a.ini=old"} << "cp /root/a.ini /etc/a.ini"
                                    << QStringList{"/etc/a.ini=new"};
     QTest::newRow("cp into folder") << QStringList{"/root/a.ini=A"} << "cp /root/a.ini /etc"
                                     << QStringList{"/etc/a.ini=A"};
-    QTest::newRow("cp of a missing file does nothing") << QStringList{"/etc/a.ini=old"} << "cp /root/none.ini /etc/a.ini"
-                                                       << QStringList{"/etc/a.ini=old"};
+    QTest::newRow("cp of a missing file does nothing")
+        << QStringList{"/etc/a.ini=old"} << "cp /root/none.ini /etc/a.ini" << QStringList{"/etc/a.ini=old"};
     QTest::newRow("cp -r folder") << QStringList{"/root/d/x=1", "/root/d/e/y=2"} << "cp -r /root/d /etc/d2"
                                   << QStringList{"/etc/d2/x=1", "/etc/d2/e/y=2"};
     QTest::newRow("rm -rf folder") << QStringList{"/media/mmcblk0p1/SystemBackup/a.ini=1"}
                                    << "rm -rf /media/mmcblk0p1/SystemBackup"
                                    << QStringList{"/media/mmcblk0p1/SystemBackup!"};
-    QTest::newRow("rm -rf other case on the card") << QStringList{"/media/mmcblk0p1/SystemBackUp/a.ini=1"}
-                                                   << "rm -rf /media/mmcblk0p1/SystemBackup"
-                                                   << QStringList{"/media/mmcblk0p1/SystemBackUp!"};
+    QTest::newRow("rm -rf other case on the card")
+        << QStringList{"/media/mmcblk0p1/SystemBackUp/a.ini=1"} << "rm -rf /media/mmcblk0p1/SystemBackup"
+        << QStringList{"/media/mmcblk0p1/SystemBackUp!"};
     QTest::newRow("mkdir -p") << QStringList{} << "mkdir -p /media/mmcblk0p1/DCIM_100/x"
                               << QStringList{"/media/mmcblk0p1/DCIM_100/x/"};
     QTest::newRow("echo append") << QStringList{"/root/l=a\n"} << "echo b >> /root/l" << QStringList{"/root/l=a\nb\n"};
     QTest::newRow("quoted words") << QStringList{"/root/my file=Q"} << "cp '/root/my file' \"/etc/b c\""
                                   << QStringList{"/etc/b c=Q"};
-    QTest::newRow("chained commands are only logged") << QStringList{"/root/a=1"} << "rm /root/a; rm /root/a"
-                                                      << QStringList{"/root/a=1"};
-    QTest::newRow("pipes are only logged") << QStringList{"/root/a=1"} << "cat /root/a | rm /root/a"
-                                           << QStringList{"/root/a=1"};
-    QTest::newRow("substitution is only logged") << QStringList{"/root/a=1"} << "rm $(echo /root/a)"
-                                                 << QStringList{"/root/a=1"};
+    QTest::newRow("chained commands are only logged")
+        << QStringList{"/root/a=1"} << "rm /root/a; rm /root/a" << QStringList{"/root/a=1"};
+    QTest::newRow("pipes are only logged")
+        << QStringList{"/root/a=1"} << "cat /root/a | rm /root/a" << QStringList{"/root/a=1"};
+    QTest::newRow("substitution is only logged")
+        << QStringList{"/root/a=1"} << "rm $(echo /root/a)" << QStringList{"/root/a=1"};
 }
 
 void TestBoardLayer::simulatedCommands()
@@ -170,7 +176,9 @@ void TestBoardLayer::commandsNeverLeaveTheRoot()
     QFETCH(QString, command);
     QTemporaryDir outer;
     const QString rootDir = outer.path() + "/board";
-    auto touch = [](const QString &p) { return QDir().mkpath(QFileInfo(p).path()) && QFile(p).open(QIODevice::WriteOnly); };
+    auto touch = [](const QString &p) {
+        return QDir().mkpath(QFileInfo(p).path()) && QFile(p).open(QIODevice::WriteOnly);
+    };
     QVERIFY(touch(outer.path() + "/OUTSIDE/canary"));
     qputenv("NORVIK7_ROOT", rootDir.toLocal8Bit());
     board::reloadEnvironment();

@@ -28,7 +28,7 @@ struct Check {
 const Check kChecks[] = {{1, -10}, {1, 20}, {1, 60}, {1, 100}, {0, 120}, {0, 250}, {0, 330}, {0, 400}};
 constexpr double kTolerance = 0.3;
 
-}  // namespace
+}   // namespace
 
 class TestCalibrationByKeys : public QObject {
     Q_OBJECT

@@ -67,7 +67,7 @@ int setCalls()
     return n;
 }
 
-}  // namespace
+}   // namespace
 
 class TestCalTables : public QObject {
     Q_OBJECT
@@ -102,12 +102,18 @@ void TestCalTables::savedTableFiles_data()
     QTest::addColumn<int>("gain");
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<QString>("failure");   // an SDK call that fails, or what else goes wrong
-    QTest::newRow("high gain") << 1 << "H" << "";
-    QTest::newRow("low gain") << 0 << "L" << "";
-    QTest::newRow("kt not read: no file") << 1 << "H" << "get_tpd_kt_array";
-    QTest::newRow("nuc-t not read: no file") << 0 << "L" << "get_tpd_nuc_t_array";
-    QTest::newRow("the core in the other range: no file") << 1 << "H" << "other range";
-    QTest::newRow("bt not written") << 0 << "L" << "bt unwritable";
+    QTest::newRow("high gain") << 1 << "H"
+                               << "";
+    QTest::newRow("low gain") << 0 << "L"
+                              << "";
+    QTest::newRow("kt not read: no file") << 1 << "H"
+                                          << "get_tpd_kt_array";
+    QTest::newRow("nuc-t not read: no file") << 0 << "L"
+                                             << "get_tpd_nuc_t_array";
+    QTest::newRow("the core in the other range: no file") << 1 << "H"
+                                                          << "other range";
+    QTest::newRow("bt not written") << 0 << "L"
+                                    << "bt unwritable";
 }
 
 void TestCalTables::savedTableFiles()
@@ -151,8 +157,14 @@ void TestCalTables::savedTableFiles()
     QCOMPARE(QDir(m_board->file("/root")).entryList({"*.bin*"}, QDir::Files).size(), 3);
 
     const QString text = QString::fromStdString(log.text());
-    for (const QString &line : {QStringLiteral("kt_%1.bin: kt_array[0]=%2 kt_array[1200]=%3\n").arg(suffix).arg(module.kt[0]).arg(module.kt[1200]),
-                                QStringLiteral("bt_%1.bin: bt_array[0]=%2 bt_array[1200]=%3\n").arg(suffix).arg(module.bt[0]).arg(module.bt[1200]),
+    for (const QString &line : {QStringLiteral("kt_%1.bin: kt_array[0]=%2 kt_array[1200]=%3\n")
+                                    .arg(suffix)
+                                    .arg(module.kt[0])
+                                    .arg(module.kt[1200]),
+                                QStringLiteral("bt_%1.bin: bt_array[0]=%2 bt_array[1200]=%3\n")
+                                    .arg(suffix)
+                                    .arg(module.bt[0])
+                                    .arg(module.bt[1200]),
                                 QStringLiteral("nuct_%1.bin: nuc_t_array[0]=%2 nuc_t_array[8191]=%3\n")
                                     .arg(suffix)
                                     .arg(module.nuc[0])
@@ -165,24 +177,39 @@ void TestCalTables::savedTableFiles()
 
 void TestCalTables::recalibrationNeedsItsPointsAndTables_data()
 {
-    QTest::addColumn<QString>("points");    // all / reset / one missing / other gain / equal
-    QTest::addColumn<QString>("files");     // saved / cut kt / missing nuc / cut kt, none saved this run / none
+    QTest::addColumn<QString>("points");   // all / reset / one missing / other gain / equal
+    QTest::addColumn<QString>("files");    // saved / cut kt / missing nuc / cut kt, none saved this run / none
     QTest::addColumn<bool>("changes");
-    QTest::newRow("recorded points and saved tables") << "all" << "saved" << true;
-    QTest::newRow("reset followed at once by a recalibration") << "reset" << "saved" << false;
-    QTest::newRow("one point still 500.0") << "one missing" << "saved" << false;
-    QTest::newRow("only the other gain's points") << "other gain" << "saved" << false;
-    QTest::newRow("points the module cannot use") << "equal" << "saved" << false;
-    QTest::newRow("a point that is not a number") << "unparsable" << "saved" << false;
-    QTest::newRow("a point without its reference reading") << "no vtemp" << "saved" << false;
-    QTest::newRow("the highest reference reading") << "reading 65535" << "saved" << true;
-    QTest::newRow("a reference reading past 16 bits") << "reading 65536" << "saved" << false;
-    QTest::newRow("the core's reference unreadable") << "no reference" << "saved" << false;
-    QTest::newRow("a cut kt file keeps the tables saved in this run") << "all" << "cut kt" << true;
-    QTest::newRow("a missing nuc-t file keeps the tables saved in this run") << "all" << "missing nuc" << true;
-    QTest::newRow("the files of an earlier run, nothing saved in this run") << "all" << "saved, none saved" << true;
-    QTest::newRow("a cut kt file and nothing saved in this run") << "all" << "cut kt, none saved" << false;
-    QTest::newRow("no table files and nothing saved in this run") << "all" << "none" << false;
+    QTest::newRow("recorded points and saved tables") << "all"
+                                                      << "saved" << true;
+    QTest::newRow("reset followed at once by a recalibration") << "reset"
+                                                               << "saved" << false;
+    QTest::newRow("one point still 500.0") << "one missing"
+                                           << "saved" << false;
+    QTest::newRow("only the other gain's points") << "other gain"
+                                                  << "saved" << false;
+    QTest::newRow("points the module cannot use") << "equal"
+                                                  << "saved" << false;
+    QTest::newRow("a point that is not a number") << "unparsable"
+                                                  << "saved" << false;
+    QTest::newRow("a point without its reference reading") << "no vtemp"
+                                                           << "saved" << false;
+    QTest::newRow("the highest reference reading") << "reading 65535"
+                                                   << "saved" << true;
+    QTest::newRow("a reference reading past 16 bits") << "reading 65536"
+                                                      << "saved" << false;
+    QTest::newRow("the core's reference unreadable") << "no reference"
+                                                     << "saved" << false;
+    QTest::newRow("a cut kt file keeps the tables saved in this run") << "all"
+                                                                      << "cut kt" << true;
+    QTest::newRow("a missing nuc-t file keeps the tables saved in this run") << "all"
+                                                                             << "missing nuc" << true;
+    QTest::newRow("the files of an earlier run, nothing saved in this run") << "all"
+                                                                            << "saved, none saved" << true;
+    QTest::newRow("a cut kt file and nothing saved in this run") << "all"
+                                                                 << "cut kt, none saved" << false;
+    QTest::newRow("no table files and nothing saved in this run") << "all"
+                                                                  << "none" << false;
 }
 
 void TestCalTables::recalibrationNeedsItsPointsAndTables()
@@ -248,8 +275,12 @@ void TestCalTables::recalibrationNeedsItsPointsAndTables()
         // The log shows the tables as the module gives them back.
         const QString readBack = QStringLiteral("read again:\nkt_array[0]=%1 kt_array[1200]=%2\nbt_array[0]=%3 "
                                                 "bt_array[1200]=%4\nnuc_t_array[0]=%5 nuc_t_array[8191]=%6\n")
-                                     .arg(after.kt[0]).arg(after.kt[1200]).arg(after.bt[0]).arg(after.bt[1200])
-                                     .arg(after.nuc[0]).arg(after.nuc[8191]);
+                                     .arg(after.kt[0])
+                                     .arg(after.kt[1200])
+                                     .arg(after.bt[0])
+                                     .arg(after.bt[1200])
+                                     .arg(after.nuc[0])
+                                     .arg(after.nuc[8191]);
         QVERIFY2(QString::fromStdString(log.text()).contains(readBack), qPrintable(readBack));
         // The low gain's tables are not touched.
         setGain(0);
@@ -296,7 +327,8 @@ void TestCalTables::tableWrite()
 {
     QFETCH(QString, in);
     QFETCH(bool, written);
-    const QString file = in == "missing folder" ? QStringLiteral("/root/gone/kt_H.bin") : QStringLiteral("/root/kt_H.bin");
+    const QString file =
+        in == "missing folder" ? QStringLiteral("/root/gone/kt_H.bin") : QStringLiteral("/root/kt_H.bin");
     if (in == "file")
         m_board->write(file, "old");
     if (in == "folder")

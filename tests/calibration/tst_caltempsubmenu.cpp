@@ -39,7 +39,7 @@ void fillPoints(const QString &value)
     }
 }
 
-}  // namespace
+}   // namespace
 
 class TestCalTempSubMenu : public QObject {
     Q_OBJECT

@@ -28,7 +28,7 @@ void recordPause(int ms)
     if (pauseSleepMs > 0)
         QThread::msleep(pauseSleepMs);
 }
-}  // namespace
+}   // namespace
 
 void resetAll(int framePeriodUs)
 {
@@ -109,4 +109,4 @@ QByteArray recording(const std::vector<std::vector<uint16_t>> &frames, bool head
     return out;
 }
 
-}  // namespace acqtest
+}   // namespace acqtest

@@ -27,4 +27,4 @@ std::vector<std::string> callsWithout(std::initializer_list<const char *> skip =
 // A raw recording of frames (each 256 x 384 words), with the optional header.
 QByteArray recording(const std::vector<std::vector<uint16_t>> &frames, bool header);
 
-}  // namespace acqtest
+}   // namespace acqtest

@@ -12,8 +12,8 @@ inline int largestChannelDifference(const QImage &a, const QImage &b)
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) {
             const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                              std::abs(qBlue(p) - qBlue(q))});
+            worst = std::max(
+                {worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
         }
     return worst;
 }

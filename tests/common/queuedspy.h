@@ -14,8 +14,8 @@ public:
     QueuedSpy(const Sender *sender, void (Sender::*signal)(Args...))
     {
         connect(
-            sender, signal, this,
-            [this](Args... args) { append(QList<QVariant>{QVariant::fromValue(args)...}); }, Qt::QueuedConnection);
+            sender, signal, this, [this](Args... args) { append(QList<QVariant>{QVariant::fromValue(args)...}); },
+            Qt::QueuedConnection);
     }
     // True once one more emission has arrived within `ms`.
     bool wait(int ms = 5000)

@@ -28,7 +28,8 @@ QImage screenOf(const QList<QWidget *> &windows)
 
 bool saveScreenshot(const QString &name, const QImage &shot)
 {
-    const QString dir = qEnvironmentVariable("NORVIK7_TEST_BUILD_DIR", QDir::currentPath()) + QStringLiteral("/screenshots");
+    const QString dir =
+        qEnvironmentVariable("NORVIK7_TEST_BUILD_DIR", QDir::currentPath()) + QStringLiteral("/screenshots");
     QDir().mkpath(dir);
     return shot.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }

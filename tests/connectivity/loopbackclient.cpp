@@ -95,4 +95,4 @@ int freePort()
     return ntohs(addr.sin_port);
 }
 
-}  // namespace loopback
+}   // namespace loopback

@@ -20,4 +20,4 @@ std::array<std::uint16_t, 3> words(const QByteArray &six);
 // A port nobody listens on at the moment.
 int freePort();
 
-}  // namespace loopback
+}   // namespace loopback

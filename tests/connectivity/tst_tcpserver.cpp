@@ -33,7 +33,7 @@ namespace planted {
 std::atomic<int> acceptErrno{0};
 std::atomic<int> acceptFailures{0};   // accepts still to fail
 std::atomic<int> listenFailures{0};
-}  // namespace planted
+}   // namespace planted
 
 extern "C" int accept4(int fd, sockaddr *addr, socklen_t *len, int flags)
 {
@@ -69,7 +69,8 @@ public:
     template <typename Signal>
     QueuedCount(const TcpServerThread *server, Signal signal)
     {
-        connect(server, signal, this, [this] { ++m_count; }, Qt::QueuedConnection);
+        connect(
+            server, signal, this, [this] { ++m_count; }, Qt::QueuedConnection);
     }
     int count() const { return m_count; }
     // True once one more comes within `ms`.
@@ -111,7 +112,7 @@ QByteArray fetch(int port, const QByteArray &say = QByteArray(), int timeoutMs =
     return six;
 }
 
-}  // namespace
+}   // namespace
 
 class TestTcpServer : public QObject {
     Q_OBJECT
@@ -154,7 +155,8 @@ void TestTcpServer::scaledValues_data()
     QTest::newRow("negative temperature sent as 0") << -12.3f + t << 130.0f + t << 0.95f + e << 0 << 1300 << 95;
     QTest::newRow("hot end of the low gain") << 549.96f + t << 550.0f + t << 1.0f + e << 5500 << 5500 << 100;
     QTest::newRow("low 16 bits kept") << 6553.6f + t << 6600.0f + t << 0.5f + e << 0 << 464 << 50;
-    QTest::newRow("NaN sent as 0") << std::numeric_limits<float>::quiet_NaN() << 130.0f + t << 0.95f + e << 0 << 1300 << 95;
+    QTest::newRow("NaN sent as 0") << std::numeric_limits<float>::quiet_NaN() << 130.0f + t << 0.95f + e << 0 << 1300
+                                   << 95;
 }
 
 void TestTcpServer::scaledValues()

@@ -24,7 +24,7 @@ ino_t inodeOf(const QString &file)
     struct stat st {};
     return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? st.st_ino : 0;
 }
-}  // namespace
+}   // namespace
 
 class TestWifi : public QObject {
     Q_OBJECT
@@ -54,21 +54,25 @@ void TestWifi::ssidRewrite_data()
     const QString name = QStringLiteral("ssid=Norvik7_ddeeff");
     QTest::newRow("line order kept, no newline at the end")
         << "ctrl_interface=/var/run/hostapd\ninterface=wlan0\nssid=Norvik7_000000\nchannel=6\nwpa=2" << kMac
-        << "ctrl_interface=/var/run/hostapd\ninterface=wlan0\n" + name + "\nchannel=6\nwpa=2" << "Norvik7_ddeeff" << true;
+        << "ctrl_interface=/var/run/hostapd\ninterface=wlan0\n" + name + "\nchannel=6\nwpa=2"
+        << "Norvik7_ddeeff" << true;
     QTest::newRow("SSID line last: a newline follows it")
         << "channel=6\ninterface=wlan0\nssid=Norvik7_000000" << kMac << "channel=6\ninterface=wlan0\n" + name + "\n"
         << "Norvik7_ddeeff" << true;
     QTest::newRow("an old name longer than 20 characters leaves no tail")
         << "interface=wlan0\nssid=ThisIsAVeryLongOldAccessPointName\nchannel=6" << kMac
-        << "interface=wlan0\n" + name + "\nchannel=6" << "Norvik7_ddeeff" << true;
-    QTest::newRow("interface line ending the file with a newline gets its SSID line")
-        << "channel=6\ninterface=wlan0\n" << kMac << "channel=6\ninterface=wlan0\n" + name + "\n" << "Norvik7_ddeeff"
-        << true;
-    QTest::newRow("interface line last: nothing to rewrite") << "ssid=Old\nchannel=6\ninterface=wlan0" << kMac
-                                                            << "ssid=Old\nchannel=6\ninterface=wlan0" << QString() << false;
-    QTest::newRow("CR LF lines keep their CR")
-        << "interface=wlan0\r\nssid=Old\r\nchannel=6\r\n" << kMac << "interface=wlan0\r\n" + name + "\nchannel=6\r\n"
+        << "interface=wlan0\n" + name + "\nchannel=6"
         << "Norvik7_ddeeff" << true;
+    QTest::newRow("interface line ending the file with a newline gets its SSID line")
+        << "channel=6\ninterface=wlan0\n"
+        << kMac << "channel=6\ninterface=wlan0\n" + name + "\n"
+        << "Norvik7_ddeeff" << true;
+    QTest::newRow("interface line last: nothing to rewrite")
+        << "ssid=Old\nchannel=6\ninterface=wlan0" << kMac << "ssid=Old\nchannel=6\ninterface=wlan0" << QString()
+        << false;
+    QTest::newRow("CR LF lines keep their CR") << "interface=wlan0\r\nssid=Old\r\nchannel=6\r\n"
+                                               << kMac << "interface=wlan0\r\n" + name + "\nchannel=6\r\n"
+                                               << "Norvik7_ddeeff" << true;
 }
 
 void TestWifi::ssidRewrite()
@@ -87,9 +91,12 @@ void TestWifi::macAddresses_data()
 {
     QTest::addColumn<QString>("mac");
     QTest::addColumn<QString>("suffix");
-    QTest::newRow("upper case as the board gives it") << "00:0A:1B:2C:3D:4E" << "2C3D4E";
-    QTest::newRow("too short") << "02:11:22:dd:ee" << "";
-    QTest::newRow("not hex") << "02:11:22:dd:ee:zz" << "";
+    QTest::newRow("upper case as the board gives it") << "00:0A:1B:2C:3D:4E"
+                                                      << "2C3D4E";
+    QTest::newRow("too short") << "02:11:22:dd:ee"
+                               << "";
+    QTest::newRow("not hex") << "02:11:22:dd:ee:zz"
+                             << "";
 }
 
 void TestWifi::macAddresses()
@@ -100,17 +107,17 @@ void TestWifi::macAddresses()
 
 void TestWifi::nameGivenAtStart_data()
 {
-    QTest::addColumn<QByteArray>("wlan0");    // sim/wlan0_mac, "-" for no wlan0
-    QTest::addColumn<QByteArray>("conf");     // "-" for no file
-    QTest::addColumn<QByteArray>("after");    // "-" for still no file
+    QTest::addColumn<QByteArray>("wlan0");   // sim/wlan0_mac, "-" for no wlan0
+    QTest::addColumn<QByteArray>("conf");    // "-" for no file
+    QTest::addColumn<QByteArray>("after");   // "-" for still no file
     QTest::addColumn<QString>("shown");
     QTest::newRow("no wlan0") << QByteArray("-") << QByteArray("interface=wlan0\nssid=Norvik7_000000\n")
                               << QByteArray("interface=wlan0\nssid=Norvik7_\n") << "Norvik7_";
-    QTest::newRow("hostapd.conf missing") << QByteArray("02:11:22:dd:ee:ff") << QByteArray("-") << QByteArray("-")
-                                          << QString();
+    QTest::newRow("hostapd.conf missing")
+        << QByteArray("02:11:22:dd:ee:ff") << QByteArray("-") << QByteArray("-") << QString();
     QTest::newRow("no interface=wlan0 line: the file's own name shown")
-        << QByteArray("02:11:22:dd:ee:ff") << QByteArray("interface=eth0\nssid=Board") << QByteArray("interface=eth0\nssid=Board")
-        << "Board";
+        << QByteArray("02:11:22:dd:ee:ff") << QByteArray("interface=eth0\nssid=Board")
+        << QByteArray("interface=eth0\nssid=Board") << "Board";
 }
 
 void TestWifi::nameGivenAtStart()
@@ -198,9 +205,9 @@ void TestWifi::switchByKeys()
     // OK again switches it off: the services stopped in order, the radio unpowered.
     k.press(keycode::Ok);
     QVERIFY(!k.w->wifiSubMenu->radioButton->isChecked());
-    QCOMPARE(k.board.commands(), (QStringList{QStringLiteral("ifconfig wlan0 down"), QStringLiteral("killall udhcpd"),
-                                              QStringLiteral("killall hostapd"),
-                                              QStringLiteral("killall live555MediaServer")}));
+    QCOMPARE(k.board.commands(),
+             (QStringList{QStringLiteral("ifconfig wlan0 down"), QStringLiteral("killall udhcpd"),
+                          QStringLiteral("killall hostapd"), QStringLiteral("killall live555MediaServer")}));
     QCOMPARE(config::readString(config::Main, QStringLiteral("wifi_switch")), QStringLiteral("Off"));
     QCOMPARE(k.board.read(QStringLiteral("/sim/gpio/4")), QByteArray("1"));
     QVERIFY(k.w->WifiStatusLabel->isHidden());

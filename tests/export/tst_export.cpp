@@ -29,7 +29,7 @@ struct Capture {
     QByteArray file;
     double max = 0, min = 0, centre = 0;   // on-screen texts, display unit
     bool fahrenheit = false;
-    QPoint maxMark, minMark;               // marker label centres on screen
+    QPoint maxMark, minMark;   // marker label centres on screen
     QString palette;
 
     uint32_t block() const { return qFromLittleEndian<uint32_t>(file.constData() + 2); }
@@ -122,7 +122,7 @@ void compareStats(const QJsonObject &got, const Stats &want)
     QVERIFY2(std::abs(got["stddev"].toDouble() - want.sd) <= 0.0051, qPrintable(QString::number(want.sd)));
 }
 
-}  // namespace
+}   // namespace
 
 class TestExport : public QObject {
     Q_OBJECT
@@ -156,7 +156,7 @@ void TestExport::initTestCase()
         d.boot();
         QTRY_VERIFY_WITH_TIMEOUT(!max_temp.isEmpty(), 30000);   // a refresh frame shown
         d.w->updateMaxMinTempColorMap();   // as the 500 ms timer does: the colour bar follows the palette
-        d.press(keycode::Trigger);                               // frozen: what is shown now is saved
+        d.press(keycode::Trigger);         // frozen: what is shown now is saved
         QVERIFY(saveImageEnable.load());
         Capture c;
         c.max = max_temp.toDouble();
@@ -195,9 +195,9 @@ void TestExport::formats()
     QFETCH(int, scale);
     const Capture &c = m_captures[image];
     QTemporaryDir out;
-    const Run r = exportCommand({"--csv", "--tiff", "--png", "--json", "--unit", unit, "--scale",
-                                 QString::number(scale), "--box", "40,60,30,20", "--spot", "96,128", "--out",
-                                 out.path(), c.path});
+    const Run r =
+        exportCommand({"--csv", "--tiff", "--png", "--json", "--unit", unit, "--scale", QString::number(scale), "--box",
+                       "40,60,30,20", "--spot", "96,128", "--out", out.path(), c.path});
     QCOMPARE(r.status, 0);
     QCOMPARE(r.err, QString());   // no progress bar when not on a terminal
     QVERIFY2(r.out.contains(out.filePath("IMG_0001.csv") + ", .tiff, .png, .json\n1 image exported, 4 files written\n"),
@@ -221,7 +221,10 @@ void TestExport::formats()
             QCOMPARE(values[col].size() - values[col].indexOf('.'), 3);
             if (std::abs(values[col].toDouble() - degrees(c.word(row, col), unit)) > 0.0051)
                 QFAIL(qPrintable(QString("row %1 column %2: %3 for word %4")
-                                     .arg(row).arg(col).arg(values[col].constData()).arg(c.word(row, col))));
+                                     .arg(row)
+                                     .arg(col)
+                                     .arg(values[col].constData())
+                                     .arg(c.word(row, col))));
         }
     }
 
@@ -287,10 +290,11 @@ void TestExport::formats()
     QCOMPARE(info.status, 0);
     const QString sign = unit == "K" ? " K" : unit == "F" ? "°F" : "°C";
     const int decimals = unit == "K" ? 2 : 1;
-    QCOMPARE(info.out, c.path + ": max " + QString::number(j["max"].toDouble(), 'f', decimals) + sign + ", min " +
-                           QString::number(j["min"].toDouble(), 'f', decimals) + sign + ", center " +
-                           QString::number(j["center"].toDouble(), 'f', decimals) + sign +
-                           ", emissivity 0.95, palette " + c.palette + "\n");
+    QCOMPARE(info.out,
+             c.path + ": max " + QString::number(j["max"].toDouble(), 'f', decimals) + sign + ", min " +
+                 QString::number(j["min"].toDouble(), 'f', decimals) + sign + ", center " +
+                 QString::number(j["center"].toDouble(), 'f', decimals) + sign + ", emissivity 0.95, palette " +
+                 c.palette + "\n");
     QVERIFY(QDir(quiet.path()).isEmpty());
 }
 

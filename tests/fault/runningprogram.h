@@ -28,8 +28,8 @@
 namespace fault {
 
 inline const QString kFolder = QStringLiteral("/media/mmcblk0p1/DCIM_100/");
-inline const char *const kKeys[] = {"Norvik7_config.ini", "SystemConfig.ini", "CalTempConfig.ini",
-                                    "ImageCal_config.ini", "ImageConfig.ini", "sn_config.ini"};
+inline const char *const kKeys[] = {"Norvik7_config.ini",  "SystemConfig.ini", "CalTempConfig.ini",
+                                    "ImageCal_config.ini", "ImageConfig.ini",  "sn_config.ini"};
 
 // A number from the environment (the campaign script raises the CTest rounds).
 inline int knob(const char *name, int fallback)
@@ -56,7 +56,7 @@ struct Program {
     TestBoard board;
     QProcess p;
     int port = freePort();
-    QStringList env;              // extra NAME=VALUE of the next start
+    QStringList env;   // extra NAME=VALUE of the next start
     rlim_t fileSizeLimit = RLIM_INFINITY;
     std::map<QString, std::set<QString>> keysHeld;   // INI file -> keys it held
 
@@ -219,4 +219,4 @@ struct Program {
     }
 };
 
-}  // namespace fault
+}   // namespace fault

@@ -37,7 +37,7 @@ void savesWhole(Program &prog)
     QVERIFY(QImage(prog.file(n, "jpg"), "JPEG").width() > 0);
 }
 
-}  // namespace
+}   // namespace
 
 class TestFaults : public QObject {
     Q_OBJECT
@@ -55,8 +55,8 @@ void TestFaults::cardFaults()
         const char *fault;
         bool saved;   // the faulted save still leaves its image
     } rows[] = {
-        {"pulled", false}, {"pull@1", false}, {"pull@2", false}, {"pull@3", true}, {"pull@4", true},
-        {"readonly", false}, {"full", false}, {"no room", false},
+        {"pulled", false}, {"pull@1", false},   {"pull@2", false}, {"pull@3", true},
+        {"pull@4", true},  {"readonly", false}, {"full", false},   {"no room", false},
     };
     Program prog;
     prog.start();
@@ -175,8 +175,9 @@ void TestFaults::sensorFaults()
             n = prog.saveOne();
         }
         qInfo("%s: the new scene saved after %lld ms", fault, followed.elapsed());
-        QVERIFY2(qAbs(hottest(n) - t.toInt() * 10) <= 50,
-                 qPrintable(QStringLiteral("%1: image %2, hottest %3 ").arg(fault).arg(n).arg(hottest(n)) + prog.logTail()));
+        QVERIFY2(
+            qAbs(hottest(n) - t.toInt() * 10) <= 50,
+            qPrintable(QStringLiteral("%1: image %2, hottest %3 ").arg(fault).arg(n).arg(hottest(n)) + prog.logTail()));
     }
     QVERIFY(prog.alive());
 }

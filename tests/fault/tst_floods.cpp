@@ -48,7 +48,7 @@ bool readingWithin(int fd, int ms)
 const int kAllKeys[] = {keycode::Back, keycode::Trigger, keycode::Ok,   keycode::Up,
                         keycode::Left, keycode::Right,   keycode::Down, keycode::Gallery};
 
-}  // namespace
+}   // namespace
 
 class TestFloods : public QObject {
     Q_OBJECT
@@ -128,10 +128,17 @@ void TestFloods::keyStorm()
         for (int i = 0; i < 40; ++i, ++records) {
             const int code = kAllKeys[rng.bounded(8)];
             switch (rng.bounded(10)) {
-            case 7: prog.board.sendKey(code, keyvalue::Press); break;
-            case 8: prog.board.sendKey(code, keyvalue::Repeat); break;
-            case 9: prog.board.sendKey(code, keyvalue::Release); break;
-            default: prog.press(code);
+            case 7:
+                prog.board.sendKey(code, keyvalue::Press);
+                break;
+            case 8:
+                prog.board.sendKey(code, keyvalue::Repeat);
+                break;
+            case 9:
+                prog.board.sendKey(code, keyvalue::Release);
+                break;
+            default:
+                prog.press(code);
             }
         }
         QTest::qWait(rng.bounded(40));

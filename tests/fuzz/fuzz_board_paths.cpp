@@ -8,9 +8,14 @@
 
 std::vector<std::string> fuzzSeeds()
 {
-    return {"/root/Norvik7_config.ini", "../../etc/passwd", "/media/mmcblk0p1/DCIM_100/IMG_0001.bmp",
-            "/media/MMCBLK0P1/../../x", "cp '/root/a b' \"/etc/c\"", "rm -rf /media/mmcblk0p1/SystemBackup",
-            "echo 3 > /proc/sys/vm/drop_caches", "mkdir -p /media/mmcblk0p1/./../../../up"};
+    return {"/root/Norvik7_config.ini",
+            "../../etc/passwd",
+            "/media/mmcblk0p1/DCIM_100/IMG_0001.bmp",
+            "/media/MMCBLK0P1/../../x",
+            "cp '/root/a b' \"/etc/c\"",
+            "rm -rf /media/mmcblk0p1/SystemBackup",
+            "echo 3 > /proc/sys/vm/drop_caches",
+            "mkdir -p /media/mmcblk0p1/./../../../up"};
 }
 
 namespace {
@@ -36,7 +41,7 @@ struct Board {
         QFile::remove(root + "/root/Wenquanyiweimihei.ttf");
     }
 };
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -50,9 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     board::sim::splitWords(text);
     // Only commands that act on files; never the card formatter, so the
     // board stays usable between inputs.
-    if (!text.contains(QChar(0)) && (text.startsWith("cp ") || text.startsWith("rm ") || text.startsWith("mkdir ") || text.startsWith("echo "))) {
+    if (!text.contains(QChar(0)) &&
+        (text.startsWith("cp ") || text.startsWith("rm ") || text.startsWith("mkdir ") || text.startsWith("echo "))) {
         board::sim::carryOut(text);
-        const QStringList outside = QDir(b.outer.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        const QStringList outside =
+            QDir(b.outer.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         if (!outside.contains("canary") || outside.size() != 2) {
             std::fprintf(stderr, "a command wrote outside the root: %s\n", qPrintable(text));
             std::abort();

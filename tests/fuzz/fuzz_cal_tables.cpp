@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     std::vector<uint16_t> table(static_cast<size_t>(words) + 1, 0xBEEF);
     const bool taken = caltables::readTable(name, table.data(), words);
-    check(taken == (fileSize == static_cast<size_t>(words) * 2), "a table taken at another size, or refused at its own");
+    check(taken == (fileSize == static_cast<size_t>(words) * 2),
+          "a table taken at another size, or refused at its own");
     for (int i = 0; i < words; ++i) {
         const uint16_t expected = taken ? static_cast<uint16_t>(file[2 * i] | file[2 * i + 1] << 8) : 0xBEEF;
         check(table[static_cast<size_t>(i)] == expected, "a table word is not the file's");

@@ -20,7 +20,10 @@ std::vector<std::string> fuzzSeeds()
 namespace {
 struct Board : FuzzBoard {
     // Qt's warnings on values it cannot load, once per input.
-    Board() { qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {}); }
+    Board()
+    {
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    }
 };
 
 void writeFile(const config::Ini &ini, const uint8_t *data, size_t size)
@@ -29,15 +32,15 @@ void writeFile(const config::Ini &ini, const uint8_t *data, size_t size)
     check(f.open(QIODevice::WriteOnly | QIODevice::Truncate), "cannot write the file");
     f.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
 }
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static Board b;
-    static const char *const keys[] = {"color", "image_mode", "center_focus", "hilo_focus", "zone",
-                                       "temperature_scale", "temp_unit", "high_alert", "low_alert",
-                                       "display_intensity", "auto_power_off", "auto_save", "wifi_switch",
-                                       "language", "time_format", "usb_mode"};
+    static const char *const keys[] = {"color",       "image_mode",        "center_focus",   "hilo_focus",
+                                       "zone",        "temperature_scale", "temp_unit",      "high_alert",
+                                       "low_alert",   "display_intensity", "auto_power_off", "auto_save",
+                                       "wifi_switch", "language",          "time_format",    "usb_mode"};
     writeFile(config::Main, data, size);
     writeFile(config::ImageCal, data, size);
 
@@ -66,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int v = config::intInRange(text, lo, hi, lo - 1);
     check(v == lo - 1 || (v >= lo && v <= hi), "intInRange outside its range");
     const float f = config::floatInRange(text, static_cast<float>(lo), static_cast<float>(hi), -1000.0f);
-    check(f == -1000.0f || (f >= static_cast<float>(lo) && f <= static_cast<float>(hi)), "floatInRange outside its range");
+    check(f == -1000.0f || (f >= static_cast<float>(lo) && f <= static_cast<float>(hi)),
+          "floatInRange outside its range");
     return 0;
 }

@@ -9,7 +9,8 @@
 std::vector<std::string> fuzzSeeds()
 {
     // Clock bytes (seconds since 1970, little-endian, 5 bytes), format, then key pairs.
-    return {std::string("\x00\x00\x00\x00\x00\x00", 6), std::string("\x80\x6b\x2f\x6a\x00\x01\x03\x0a\x04\x01\x05\x01", 12),
+    return {std::string("\x00\x00\x00\x00\x00\x00", 6),
+            std::string("\x80\x6b\x2f\x6a\x00\x01\x03\x0a\x04\x01\x05\x01", 12),
             std::string("\xff\xff\xff\xff\x01\x00\x06\xf6\x02\x01\x07\x0a\x01\x01\x05\xff", 16),
             std::string("\x00\x2a\x5c\x96\x01\x01\x05\x01\x04\x01\x05\x01\x05\x01", 14)};
 }
@@ -21,9 +22,9 @@ bool inRange(const Fields &f)
 {
     const bool hourOk = f.twelveHour ? f.hour >= 1 && f.hour <= 12 : f.hour >= 0 && f.hour <= 23;
     return f.year >= kFirstYear && f.year <= kLastYear && f.month >= 1 && f.month <= 12 && f.day >= 1 && f.day <= 31 &&
-           hourOk && f.minute >= 0 && f.minute <= 59;
+        hourOk && f.minute >= 0 && f.minute <= 59;
 }
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -7,7 +7,7 @@
 
 std::vector<std::string> fuzzSeeds()
 {
-    struct input_event ev[2] {};
+    struct input_event ev[2]{};
     ev[0].type = EV_KEY;
     ev[0].code = KEY_ENTER;
     ev[0].value = 1;

@@ -20,7 +20,7 @@ std::string header(uint32_t sizeField, int32_t w, int32_t h)
     return s;
 }
 
-}  // namespace
+}   // namespace
 
 std::vector<std::string> fuzzSeeds()
 {

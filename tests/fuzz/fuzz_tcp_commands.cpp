@@ -6,7 +6,8 @@
 
 std::vector<std::string> fuzzSeeds()
 {
-    return {"UVC start", "UVC stop", "UVC start\n", std::string("UVC stop\0x", sizeof "UVC stop\0x" - 1), "GET / HTTP/1.1\r\n\r\n"};
+    return {"UVC start", "UVC stop", "UVC start\n", std::string("UVC stop\0x", sizeof "UVC stop\0x" - 1),
+            "GET / HTTP/1.1\r\n\r\n"};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -16,11 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // past them shows under the address sanitizer.
     std::vector<char> received(data, data + n);
     const tcpserver::Command c = tcpserver::parseCommand(received.data(), received.size());
-    const std::string text = received.empty() ? std::string()
-                                              : std::string(received.data(), strnlen(received.data(), received.size()));
+    const std::string text =
+        received.empty() ? std::string() : std::string(received.data(), strnlen(received.data(), received.size()));
     const tcpserver::Command expected = text == "UVC start" ? tcpserver::Command::UvcStart
-                                        : text == "UVC stop" ? tcpserver::Command::UvcStop
-                                                             : tcpserver::Command::None;
+        : text == "UVC stop"                                ? tcpserver::Command::UvcStop
+                                                            : tcpserver::Command::None;
     if (c != expected)
         std::abort();
     // Any six bytes form a reading that survives packing.

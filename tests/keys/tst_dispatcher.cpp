@@ -43,7 +43,7 @@ using Device = LiveDevice;
 
 QAbstractButton *entry(QWidget *menu, int i) { return qobject_cast<MenuWindow *>(menu)->buttons().value(i); }
 
-}  // namespace
+}   // namespace
 
 class TestDispatcher : public QObject {
     Q_OBJECT
@@ -180,9 +180,9 @@ void TestDispatcher::anEditEndsWithItsScreen()
     d.openSetting(settingsEntry);
     QWidget *screen = w.menuStack.top();
     const auto editing = [&] {
-        return screen == static_cast<QWidget *>(w.dateTimeSetMenu)    ? w.dateTimeSetMenu->editing
-               : screen == static_cast<QWidget *>(w.hiloAlertSetMenu) ? w.hiloAlertSetMenu->editing
-                                                                      : w.measurementSetMenu->editing;
+        return screen == static_cast<QWidget *>(w.dateTimeSetMenu) ? w.dateTimeSetMenu->editing
+            : screen == static_cast<QWidget *>(w.hiloAlertSetMenu) ? w.hiloAlertSetMenu->editing
+                                                                   : w.measurementSetMenu->editing;
     };
     d.press(keycode::Ok);
     QVERIFY(editing());
@@ -432,20 +432,34 @@ void TestDispatcher::keyCombinations_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("opens");
     const int up = keycode::Up, down = keycode::Down, left = keycode::Left, right = keycode::Right;
-    QTest::newRow("UP with DOWN: live view") << down << up << "thermal" << "calTemp" << true;
-    QTest::newRow("UP with DOWN: fusion") << down << up << "fusion" << "calTemp" << false;
-    QTest::newRow("UP with DOWN: a cursor moving") << down << up << "cursor" << "calTemp" << false;
-    QTest::newRow("UP with DOWN: main menu open") << down << up << "menu" << "calTemp" << false;
-    QTest::newRow("UP with DOWN: gallery open") << down << up << "gallery" << "calTemp" << false;
-    QTest::newRow("LEFT with RIGHT: thermal") << right << left << "thermal" << "upgrade" << true;
-    QTest::newRow("LEFT with RIGHT: visible") << right << left << "visible" << "upgrade" << false;
-    QTest::newRow("LEFT with RIGHT: fusion") << right << left << "fusion" << "upgrade" << false;
-    QTest::newRow("LEFT with RIGHT: picture in picture") << right << left << "pip" << "upgrade" << false;
-    QTest::newRow("LEFT with DOWN: thermal") << down << left << "thermal" << "calImage" << true;
-    QTest::newRow("LEFT with DOWN: visible") << down << left << "visible" << "calImage" << true;
-    QTest::newRow("LEFT with DOWN: picture in picture") << down << left << "pip" << "calImage" << true;
-    QTest::newRow("LEFT with DOWN: fusion") << down << left << "fusion" << "calImage" << false;
-    QTest::newRow("LEFT with DOWN: a cursor moving") << down << left << "cursor" << "calImage" << false;
+    QTest::newRow("UP with DOWN: live view") << down << up << "thermal"
+                                             << "calTemp" << true;
+    QTest::newRow("UP with DOWN: fusion") << down << up << "fusion"
+                                          << "calTemp" << false;
+    QTest::newRow("UP with DOWN: a cursor moving") << down << up << "cursor"
+                                                   << "calTemp" << false;
+    QTest::newRow("UP with DOWN: main menu open") << down << up << "menu"
+                                                  << "calTemp" << false;
+    QTest::newRow("UP with DOWN: gallery open") << down << up << "gallery"
+                                                << "calTemp" << false;
+    QTest::newRow("LEFT with RIGHT: thermal") << right << left << "thermal"
+                                              << "upgrade" << true;
+    QTest::newRow("LEFT with RIGHT: visible") << right << left << "visible"
+                                              << "upgrade" << false;
+    QTest::newRow("LEFT with RIGHT: fusion") << right << left << "fusion"
+                                             << "upgrade" << false;
+    QTest::newRow("LEFT with RIGHT: picture in picture") << right << left << "pip"
+                                                         << "upgrade" << false;
+    QTest::newRow("LEFT with DOWN: thermal") << down << left << "thermal"
+                                             << "calImage" << true;
+    QTest::newRow("LEFT with DOWN: visible") << down << left << "visible"
+                                             << "calImage" << true;
+    QTest::newRow("LEFT with DOWN: picture in picture") << down << left << "pip"
+                                                        << "calImage" << true;
+    QTest::newRow("LEFT with DOWN: fusion") << down << left << "fusion"
+                                            << "calImage" << false;
+    QTest::newRow("LEFT with DOWN: a cursor moving") << down << left << "cursor"
+                                                     << "calImage" << false;
 }
 
 void TestDispatcher::keyCombinations()
@@ -467,9 +481,9 @@ void TestDispatcher::keyCombinations()
         d.press(keycode::Ok);
     else if (situation == QLatin1String("gallery"))
         d.press(keycode::Gallery);
-    QPushButton *target = button == QLatin1String("calTemp")   ? w.calTempButton
-                          : button == QLatin1String("upgrade") ? w.upgradeButton
-                                                               : w.calImageButton;
+    QPushButton *target = button == QLatin1String("calTemp") ? w.calTempButton
+        : button == QLatin1String("upgrade")                 ? w.upgradeButton
+                                                             : w.calImageButton;
     QSignalSpy clicked(target, &QPushButton::clicked);
     QSignalSpy mode(&w, &Norvik7::updateCalTempSubMenuMode);
 
@@ -565,7 +579,8 @@ void TestDispatcher::menuTipPlacement_data()
     QTest::newRow("over the main menu, centred") << 120 << 277 << QString() << "centred";
     QTest::newRow("near the left edge") << 10 << 277 << QString() << "left";
     QTest::newRow("near the right edge") << 230 << 277 << QString() << "right";
-    QTest::newRow("above an open popup") << 120 << 277 << "temp" << "centred";
+    QTest::newRow("above an open popup") << 120 << 277 << "temp"
+                                         << "centred";
 }
 
 void TestDispatcher::menuTipPlacement()

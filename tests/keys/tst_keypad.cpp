@@ -26,7 +26,11 @@ struct Rec {
 // The reading end of the key device, as the program holds it.
 class Reader {
 public:
-    Reader() { m_fd = ::open(QFile::encodeName(board::path(QStringLiteral("/dev/input/event_key"))).constData(), O_RDWR | O_NONBLOCK); }
+    Reader()
+    {
+        m_fd = ::open(QFile::encodeName(board::path(QStringLiteral("/dev/input/event_key"))).constData(),
+                      O_RDWR | O_NONBLOCK);
+    }
     ~Reader() { ::close(m_fd); }
     QList<Rec> drain()
     {
@@ -48,13 +52,13 @@ QString shape(const QList<Rec> &recs)
     QStringList parts;
     for (const Rec &r : recs)
         parts << (r.type == EV_SYN && r.code == 0 && r.value == 0 ? QStringLiteral("S")
-                                                                   : QStringLiteral("K%1=%2").arg(r.code).arg(r.value));
+                                                                  : QStringLiteral("K%1=%2").arg(r.code).arg(r.value));
     return parts.join(' ');
 }
 
 QString fifo() { return board::path(QStringLiteral("/dev/input/event_key")); }
 
-}  // namespace
+}   // namespace
 
 class TestKeypad : public QObject {
     Q_OBJECT
@@ -76,7 +80,7 @@ void TestKeypad::pressAndReleaseWithSync()
     inj.press(keycode::Ok);
     inj.press(keycode::Ok);   // already down: nothing
     inj.release(keycode::Ok);
-    inj.release(keycode::Ok); // already up: nothing
+    inj.release(keycode::Ok);   // already up: nothing
     const QList<Rec> recs = r.drain();
     QCOMPARE(shape(recs), QStringLiteral("K28=1 S K28=0 S"));
     QCOMPARE(recs[0].type, EV_KEY);
@@ -116,8 +120,8 @@ void TestKeypad::keypadButtonsInject()
     sim::KeyInjector inj(fifo());
     sim::Keypad pad(&inj);
     pad.show();
-    const QList<int> codes{keycode::Ok, keycode::Up, keycode::Down, keycode::Left, keycode::Right,
-                           keycode::Back, keycode::Trigger, keycode::Gallery};
+    const QList<int> codes{keycode::Ok,    keycode::Up,   keycode::Down,    keycode::Left,
+                           keycode::Right, keycode::Back, keycode::Trigger, keycode::Gallery};
     QString expected;
     for (int c : codes) {
         QPushButton *key = pad.button(c);

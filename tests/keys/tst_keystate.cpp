@@ -48,7 +48,7 @@ struct Menu {
         window.resize(240, 320);
     }
 };
-}  // namespace
+}   // namespace
 
 class TestKeyState : public QObject {
     Q_OBJECT

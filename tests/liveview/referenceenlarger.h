@@ -149,8 +149,8 @@ private:
             toRgb32(src, m_srcRow.data(), m_srcW);
             s = m_srcRow.data();
         }
-        resample(s, m_x.index.data(), m_srcW < 2 ? 0 : 1, m_channelWeight.data(), m_left.data(), m_right.data(),
-                 out, m_dstW);
+        resample(s, m_x.index.data(), m_srcW < 2 ? 0 : 1, m_channelWeight.data(), m_left.data(), m_right.data(), out,
+                 m_dstW);
     }
     int m_srcW = -1, m_srcH = -1, m_dstW = -1, m_dstH = -1;
     Axis m_x, m_y;
@@ -162,4 +162,4 @@ private:
 
 #undef NORVIK7_REFERENCE_CLONES
 
-}  // namespace reference
+}   // namespace reference

@@ -32,15 +32,20 @@ private slots:
         QTest::newRow("C high 130 held up") << false << true << 130 << 20 << 10 << 140 << L{140, 284, 413};
         QTest::newRow("C high 550 up wraps to low + 1, F rounds half up")
             << false << true << 550 << 20 << 1 << 21 << L{21, 70, 294};
-        QTest::newRow("C high 21 down onto low wraps to top") << false << true << 21 << 20 << -1 << 550 << L{550, 1022, 823};
-        QTest::newRow("C high 25 held down below low wraps") << false << true << 25 << 20 << -10 << 550 << L{550, 1022, 823};
-        QTest::newRow("C low -20 down wraps to high - 1") << false << false << 130 << -20 << -1 << 129 << L{129, 264, 402};
+        QTest::newRow("C high 21 down onto low wraps to top")
+            << false << true << 21 << 20 << -1 << 550 << L{550, 1022, 823};
+        QTest::newRow("C high 25 held down below low wraps")
+            << false << true << 25 << 20 << -10 << 550 << L{550, 1022, 823};
+        QTest::newRow("C low -20 down wraps to high - 1")
+            << false << false << 130 << -20 << -1 << 129 << L{129, 264, 402};
         QTest::newRow("C low -19 down stays, F truncates toward zero")
             << false << false << 130 << -19 << -1 << -20 << L{-20, -3, 253};
-        QTest::newRow("C low 129 up onto high wraps to bottom") << false << false << 130 << 129 << 1 << -20 << L{-20, -3, 253};
+        QTest::newRow("C low 129 up onto high wraps to bottom")
+            << false << false << 130 << 129 << 1 << -20 << L{-20, -3, 253};
         QTest::newRow("F high 265 up") << true << true << 265 << 68 << 1 << 266 << L{130, 266, 403};
         QTest::newRow("F high 1022 up wraps to low + 1") << true << true << 1022 << 68 << 1 << 69 << L{21, 69, 294};
-        QTest::newRow("F high 69 down onto low wraps to top") << true << true << 69 << 68 << -1 << 1022 << L{550, 1022, 823};
+        QTest::newRow("F high 69 down onto low wraps to top")
+            << true << true << 69 << 68 << -1 << 1022 << L{550, 1022, 823};
         QTest::newRow("F low -4 down wraps to high - 1") << true << false << 266 << -4 << -1 << 265 << L{129, 265, 402};
         QTest::newRow("F low 260 held up past high wraps, C truncates toward zero")
             << true << false << 266 << 260 << 10 << -4 << L{-19, -4, 253};
@@ -80,13 +85,15 @@ private slots:
         QTest::addColumn<QString>("storedHigh");   // in the unit
         QTest::addColumn<QString>("storedLow");
         QTest::addColumn<int>("arrow");
-        QTest::addColumn<bool>("held");           // pressed, one repeat, released: 1 + 10 steps
+        QTest::addColumn<bool>("held");   // pressed, one repeat, released: 1 + 10 steps
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<QStringList>("keys");    // c, f, k of the edited threshold
-        QTest::newRow("F high 265 up to 266") << "F" << false << "265" << "68" << int(keycode::Up) << false << "266"
-                                              << QStringList{"130", "266", "403"};
-        QTest::newRow("F low held down 11") << "F" << true << "266" << "68" << int(keycode::Down) << true << "57"
-                                            << QStringList{"14", "57", "287"};
+        QTest::addColumn<QStringList>("keys");   // c, f, k of the edited threshold
+        QTest::newRow("F high 265 up to 266")
+            << "F" << false << "265"
+            << "68" << int(keycode::Up) << false << "266" << QStringList{"130", "266", "403"};
+        QTest::newRow("F low held down 11")
+            << "F" << true << "266"
+            << "68" << int(keycode::Down) << true << "57" << QStringList{"14", "57", "287"};
     }
     void editingByKeys()
     {

@@ -41,9 +41,11 @@ QImage pattern(QSize size)
     QImage img(size, QImage::Format_RGB32);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x) {
-            const bool square = x > size.width() / 3 && x < size.width() / 2 && y > size.height() / 4 &&
-                                y < size.height() / 3;
-            img.setPixel(x, y, square ? qRgb(255, 255, 255) : qRgb(x * 255 / size.width(), y * 255 / size.height(), (x * 7 + y * 3) % 256));
+            const bool square =
+                x > size.width() / 3 && x < size.width() / 2 && y > size.height() / 4 && y < size.height() / 3;
+            img.setPixel(x, y,
+                         square ? qRgb(255, 255, 255)
+                                : qRgb(x * 255 / size.width(), y * 255 / size.height(), (x * 7 + y * 3) % 256));
         }
     return img;
 }
@@ -92,7 +94,7 @@ QString firstDifference(const QImage &a, const QImage &b)
     }
     return {};
 }
-}  // namespace
+}   // namespace
 
 class TestComposition : public QObject {
     Q_OBJECT
@@ -267,18 +269,17 @@ private slots:
         const struct {
             const char *name;
             QImage::Format format;
-        } formats[] = {{"RGB888", QImage::Format_RGB888},
-                       {"RGB32", QImage::Format_RGB32},
-                       {"ARGB32", QImage::Format_ARGB32}};
+        } formats[] = {
+            {"RGB888", QImage::Format_RGB888}, {"RGB32", QImage::Format_RGB32}, {"ARGB32", QImage::Format_ARGB32}};
         const char *contents[] = {"random", "extremes"};
         for (const Pair &p : pairs)
             for (const auto &f : formats)
                 for (int c = Random; c <= Extremes; ++c)
                     QTest::addRow("%s %s %s", p.name, f.name, contents[c]) << p.from << p.to << f.format << c << 0;
-        QTest::newRow("thermal RGB888 padded rows") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB888
-                                                    << int(Random) << 5;
-        QTest::newRow("thermal RGB32 padded rows") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB32
-                                                   << int(Random) << 12;
+        QTest::newRow("thermal RGB888 padded rows")
+            << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB888 << int(Random) << 5;
+        QTest::newRow("thermal RGB32 padded rows")
+            << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB32 << int(Random) << 12;
     }
     void enlargerMatchesTheEarlierOne()
     {

@@ -50,7 +50,7 @@ bool forEachMessage(const QString &path,
     }
     return !xml.hasError();
 }
-}  // namespace
+}   // namespace
 
 class TestLanguage : public QObject {
     Q_OBJECT
@@ -123,8 +123,8 @@ private slots:
         QTemporaryDir tmp;
         const QString extracted = tmp.filePath(QStringLiteral("extracted.ts"));
         QStringList args;
-        for (const char *dir : {"app", "acquisition", "board", "calibration", "connectivity", "liveview", "media",
-                                "settings", "ui"})
+        for (const char *dir :
+             {"app", "acquisition", "board", "calibration", "connectivity", "liveview", "media", "settings", "ui"})
             args << src + QLatin1Char('/') + QLatin1String(dir);
         args << QStringLiteral("-silent") << QStringLiteral("-locations") << QStringLiteral("none")
              << QStringLiteral("-ts") << extracted;
@@ -139,20 +139,21 @@ private slots:
                                           .entryInfoList({QStringLiteral("ChineseSimplified*.ts")});
         QVERIFY(!shipped.isEmpty());
         for (const QFileInfo &ts : shipped)
-            QVERIFY(forEachMessage(ts.filePath(), [&](const QString &context, const QString &source,
-                                                      const QString &type, const QString &text) {
-                if (type.isEmpty() && !text.isEmpty())
-                    finished.insert(context + QLatin1Char('|') + source);
-                else
-                    problems << ts.fileName() + QStringLiteral(": ") + context + QStringLiteral(": \"") + source +
-                                    QStringLiteral("\" ") + (type.isEmpty() ? QStringLiteral("empty") : type);
-            }));
-        QVERIFY(forEachMessage(extracted, [&](const QString &context, const QString &source, const QString &,
-                                              const QString &) {
-            if (!finished.contains(context + QLatin1Char('|') + source))
-                problems << QStringLiteral("no translation: ") + context + QStringLiteral(": \"") + source +
-                                QLatin1Char('"');
-        }));
+            QVERIFY(forEachMessage(
+                ts.filePath(),
+                [&](const QString &context, const QString &source, const QString &type, const QString &text) {
+                    if (type.isEmpty() && !text.isEmpty())
+                        finished.insert(context + QLatin1Char('|') + source);
+                    else
+                        problems << ts.fileName() + QStringLiteral(": ") + context + QStringLiteral(": \"") + source +
+                                QStringLiteral("\" ") + (type.isEmpty() ? QStringLiteral("empty") : type);
+                }));
+        QVERIFY(forEachMessage(extracted,
+                               [&](const QString &context, const QString &source, const QString &, const QString &) {
+                                   if (!finished.contains(context + QLatin1Char('|') + source))
+                                       problems << QStringLiteral("no translation: ") + context +
+                                               QStringLiteral(": \"") + source + QLatin1Char('"');
+                               }));
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }
 
@@ -165,7 +166,7 @@ private slots:
         b.bootSettingsMenuEnable();
         QVERIFY(b.isVisible());
         QVERIFY(b.pushButton->isHidden());   // "Next" only once a language is chosen
-        d.press(keycode::Ok);   // English
+        d.press(keycode::Ok);                // English
         QVERIFY(!b.pushButton->isHidden());
         QCOMPARE(config::readString(config::System, "language"), QStringLiteral("English"));
         QCOMPARE(d.key("language"), QStringLiteral("English"));

@@ -93,7 +93,7 @@ struct Device : LiveDevice {
     }
 };
 
-}  // namespace
+}   // namespace
 
 class TestLiveView : public QObject {
     Q_OBJECT
@@ -177,11 +177,21 @@ private slots:
         QTest::addColumn<QString>("clicks");
         QTest::addColumn<QString>("ticked");
         QTest::addColumn<QString>("shown");   // readouts
-        QTest::newRow("zone turns centre and hot/cold off") << "c h z" << "z" << "zone";
-        QTest::newRow("centre turns the zone off") << "z c" << "c" << "centre";
-        QTest::newRow("centre and hot/cold together") << "z c h" << "c h" << "centre max";
-        QTest::newRow("hot/cold alone") << "z h" << "h" << "max";
-        QTest::newRow("none ticked: the centre readout") << "" << "" << "centre";
+        QTest::newRow("zone turns centre and hot/cold off") << "c h z"
+                                                            << "z"
+                                                            << "zone";
+        QTest::newRow("centre turns the zone off") << "z c"
+                                                   << "c"
+                                                   << "centre";
+        QTest::newRow("centre and hot/cold together") << "z c h"
+                                                      << "c h"
+                                                      << "centre max";
+        QTest::newRow("hot/cold alone") << "z h"
+                                        << "h"
+                                        << "max";
+        QTest::newRow("none ticked: the centre readout") << ""
+                                                         << ""
+                                                         << "centre";
     }
     void measurementOptions()
     {
@@ -238,12 +248,14 @@ private slots:
         const QPoint marker = w.HighTempLabel->pos();
         saveImageEnable.store(true);
         w.updateMaxMinTemp(200, 150, 10, 10, 10);
-        w.updateThermalCameraImage(flatPicture(192, 256, rgb(255, 0, 0)), QImage(), raw(90), raw(99), raw(1), raw(50), 10);
+        w.updateThermalCameraImage(flatPicture(192, 256, rgb(255, 0, 0)), QImage(), raw(90), raw(99), raw(1), raw(50),
+                                   10);
         QCOMPARE(w.DisplayLabel->pixmap().toImage(), before);
         QCOMPARE(w.TempLabel->text(), QStringLiteral("25.0\u2103 "));
         QCOMPARE(w.HighTempLabel->pos(), marker);
         saveImageEnable.store(false);
-        w.updateThermalCameraImage(flatPicture(192, 256, rgb(255, 0, 0)), QImage(), raw(90), raw(99), raw(1), raw(50), 15);
+        w.updateThermalCameraImage(flatPicture(192, 256, rgb(255, 0, 0)), QImage(), raw(90), raw(99), raw(1), raw(50),
+                                   15);
         QVERIFY(w.DisplayLabel->pixmap().toImage() != before);
     }
 

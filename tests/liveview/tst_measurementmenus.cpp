@@ -86,9 +86,12 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<double>("sent");
-        QTest::newRow("emissivity held down") << 0 << "C" << int(keycode::Down) << true << "0.84" << "0.84" << 0.84;
-        QTest::newRow("ambient up in F") << 1 << "F" << int(keycode::Up) << false << "78℉ " << "26" << 26.0;
-        QTest::newRow("distance down stays") << 2 << "C" << int(keycode::Down) << false << "0.25 m" << "0.25" << 0.25;
+        QTest::newRow("emissivity held down") << 0 << "C" << int(keycode::Down) << true << "0.84"
+                                              << "0.84" << 0.84;
+        QTest::newRow("ambient up in F") << 1 << "F" << int(keycode::Up) << false << "78℉ "
+                                         << "26" << 26.0;
+        QTest::newRow("distance down stays") << 2 << "C" << int(keycode::Down) << false << "0.25 m"
+                                             << "0.25" << 0.25;
     }
     void editingByKeys()
     {
@@ -99,9 +102,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QString, stored);
         QFETCH(double, sent);
-        LiveDevice d([&](TestBoard &) {
-            config::write(config::Main, "temp_unit", unit);
-        });
+        LiveDevice d([&](TestBoard &) { config::write(config::Main, "temp_unit", unit); });
         d.boot();
         MeasurementSetMenu &m = *d.w->measurementSetMenu;
         QSignalSpy e(&m, &MeasurementSetMenu::updateEmissivityForThermalCamera);
@@ -141,10 +142,18 @@ private slots:
         QTest::addColumn<QString>("ambient");
         QTest::addColumn<QString>("distance");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("far out of range") << "7" << "900" << "-3" << QStringList{"1.00", "50℃ ", "0.25 m"};
-        QTest::newRow("below range") << "0" << "-40" << "0.1" << QStringList{"0.01", "-10℃ ", "0.25 m"};
-        QTest::newRow("not numbers keep the defaults") << "high" << "warm" << "far" << QStringList{"0.95", "25℃ ", "0.25 m"};
-        QTest::newRow("within range") << "0.50" << "30" << "2.50" << QStringList{"0.50", "30℃ ", "2.50 m"};
+        QTest::newRow("far out of range") << "7"
+                                          << "900"
+                                          << "-3" << QStringList{"1.00", "50℃ ", "0.25 m"};
+        QTest::newRow("below range") << "0"
+                                     << "-40"
+                                     << "0.1" << QStringList{"0.01", "-10℃ ", "0.25 m"};
+        QTest::newRow("not numbers keep the defaults") << "high"
+                                                       << "warm"
+                                                       << "far" << QStringList{"0.95", "25℃ ", "0.25 m"};
+        QTest::newRow("within range") << "0.50"
+                                      << "30"
+                                      << "2.50" << QStringList{"0.50", "30℃ ", "2.50 m"};
     }
     void valuesReadBackAreClamped()
     {

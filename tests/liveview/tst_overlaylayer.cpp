@@ -28,7 +28,7 @@ struct Scene {
     QImage shot() { return window.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 };
 
-}  // namespace
+}   // namespace
 
 class TestOverlayLayer : public QObject {
     Q_OBJECT

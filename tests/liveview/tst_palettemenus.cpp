@@ -22,7 +22,7 @@ void openPopup(LiveDevice &d, int times)
     d.press(keycode::Right, times);
     d.press(keycode::Ok);
 }
-}  // namespace
+}   // namespace
 
 class TestPaletteMenus : public QObject {
     Q_OBJECT
@@ -37,7 +37,7 @@ private slots:
         openPopup(d, 1);
         QVERIFY(c.isVisible());
         QCOMPARE(c.focusWidget(), c.radioButton);   // Iron, the ticked one
-        d.press(keycode::Down, 5);   // Lava
+        d.press(keycode::Down, 5);                  // Lava
         QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 6, 1000);
         w.updateMaxMinTempColorMap();
         QCOMPARE(w.ColorStatusLabel->styleSheet(), QStringLiteral("border-image: url(:/images/colormap_Lava.png);"));

@@ -10,7 +10,7 @@ using temps::Unit;
 namespace {
 // The raw word of a Celsius temperature (1/16 K).
 uint16_t raw(double celsius) { return static_cast<uint16_t>(std::lround((celsius + 273.15) * 16.0)); }
-}  // namespace
+}   // namespace
 
 class TestTemperature : public QObject {
     Q_OBJECT
@@ -21,11 +21,16 @@ private slots:
         QTest::addColumn<int>("unit");
         QTest::addColumn<QString>("readout");
         QTest::addColumn<QString>("cursor");
-        QTest::newRow("0.1625 C") << temps::rawToCelsius(4373) << int(Unit::Celsius) << "0.2" << "0.2";
-        QTest::newRow("21.3 C in F") << 21.3f << int(Unit::Fahrenheit) << "70.4" << "70.3";
-        QTest::newRow("-10 C") << -10.0f << int(Unit::Celsius) << "-10.0" << "-10.0";
-        QTest::newRow("37.1 C in F") << 37.1f << int(Unit::Fahrenheit) << "98.8" << "98.8";
-        QTest::newRow("no unit") << 25.0f << int(Unit::None) << "" << "";
+        QTest::newRow("0.1625 C") << temps::rawToCelsius(4373) << int(Unit::Celsius) << "0.2"
+                                  << "0.2";
+        QTest::newRow("21.3 C in F") << 21.3f << int(Unit::Fahrenheit) << "70.4"
+                                     << "70.3";
+        QTest::newRow("-10 C") << -10.0f << int(Unit::Celsius) << "-10.0"
+                               << "-10.0";
+        QTest::newRow("37.1 C in F") << 37.1f << int(Unit::Fahrenheit) << "98.8"
+                                     << "98.8";
+        QTest::newRow("no unit") << 25.0f << int(Unit::None) << ""
+                                 << "";
     }
     void conversionAndFormat()
     {
@@ -43,19 +48,18 @@ private slots:
         QTest::addColumn<QList<double>>("maxima");
         QTest::addColumn<QList<int>>("rows");
         QTest::addColumn<QList<double>>("shown");
-        QTest::newRow("30.0 then 30.4 unmoved") << QList<double>{30.0, 30.4} << QList<int>{50, 50}
-                                                << QList<double>{30.0, 30.0};
-        QTest::newRow("30.0 then 30.6") << QList<double>{30.0, 30.6} << QList<int>{50, 50}
-                                        << QList<double>{30.0, 30.6};
-        QTest::newRow("30.0 then 30.4 moved 9 rows") << QList<double>{30.0, 30.4} << QList<int>{50, 59}
-                                                     << QList<double>{30.0, 30.4};
-        QTest::newRow("30.0 then 30.4 moved 8 rows") << QList<double>{30.0, 30.4} << QList<int>{50, 58}
-                                                     << QList<double>{30.0, 30.0};
+        QTest::newRow("30.0 then 30.4 unmoved")
+            << QList<double>{30.0, 30.4} << QList<int>{50, 50} << QList<double>{30.0, 30.0};
+        QTest::newRow("30.0 then 30.6") << QList<double>{30.0, 30.6} << QList<int>{50, 50} << QList<double>{30.0, 30.6};
+        QTest::newRow("30.0 then 30.4 moved 9 rows")
+            << QList<double>{30.0, 30.4} << QList<int>{50, 59} << QList<double>{30.0, 30.4};
+        QTest::newRow("30.0 then 30.4 moved 8 rows")
+            << QList<double>{30.0, 30.4} << QList<int>{50, 58} << QList<double>{30.0, 30.0};
         QTest::newRow("creep stays held against the held value")
             << QList<double>{30.0, 30.3, 30.45, 30.55} << QList<int>{50, 50, 50, 50}
             << QList<double>{30.0, 30.0, 30.0, 30.55};
-        QTest::newRow("exactly half a degree is held") << QList<double>{30.0, 29.5} << QList<int>{50, 50}
-                                                       << QList<double>{30.0, 30.0};
+        QTest::newRow("exactly half a degree is held")
+            << QList<double>{30.0, 29.5} << QList<int>{50, 50} << QList<double>{30.0, 30.0};
     }
     void holdRule()
     {
@@ -92,8 +96,7 @@ private slots:
         QTest::newRow("flat frame") << 25.0 << 25.0 << 25.0 << 25.0 << "0.0 0.0 0.0 0.0";
         QTest::newRow("490.04 corrected") << 100.0 << 490.04 << 20.0 << 100.0 << "100.0 498.0 20.0 100.0";
         QTest::newRow("489.975 not corrected") << 100.0 << 489.975 << 20.0 << 100.0 << "100.0 490.0 20.0 100.0";
-        QTest::newRow("each value corrected alone") << 495.0 << 500.0 << 492.0 << 491.0
-                                                    << "503.0 508.0 500.0 499.0";
+        QTest::newRow("each value corrected alone") << 495.0 << 500.0 << 492.0 << 491.0 << "503.0 508.0 500.0 499.0";
     }
     void corrections()
     {
@@ -104,11 +107,10 @@ private slots:
         QFETCH(QString, expect);
         temps::TemperaturePipeline p;
         const temps::FrameTemps t = p.process(raw(centre), raw(max), raw(min), raw(zone), true);
-        const QString got = QStringLiteral("%1 %2 %3 %4")
-                                .arg(temps::formatReadout(t.centre, Unit::Celsius),
-                                     temps::formatReadout(t.max, Unit::Celsius),
-                                     temps::formatReadout(t.min, Unit::Celsius),
-                                     temps::formatReadout(t.zoneMax, Unit::Celsius));
+        const QString got =
+            QStringLiteral("%1 %2 %3 %4")
+                .arg(temps::formatReadout(t.centre, Unit::Celsius), temps::formatReadout(t.max, Unit::Celsius),
+                     temps::formatReadout(t.min, Unit::Celsius), temps::formatReadout(t.zoneMax, Unit::Celsius));
         QCOMPARE(got, expect);
     }
 
@@ -123,8 +125,8 @@ private slots:
         QTest::addColumn<float>("e");
         QTest::newRow("fahrenheit") << 100.0f << 20.0f << "1.00" << int(Unit::Fahrenheit) << 212.05f << 68.05f
                                     << 1.005f;
-        QTest::newRow("unparsable emissivity") << 0.0f << 0.0f << "abc" << int(Unit::Celsius) << 0.05f << 0.05f
-                                               << 0.005f;
+        QTest::newRow("unparsable emissivity")
+            << 0.0f << 0.0f << "abc" << int(Unit::Celsius) << 0.05f << 0.05f << 0.005f;
     }
     void serverValues()
     {

@@ -50,7 +50,7 @@ struct Camera : LiveDevice {
     }
 };
 
-}  // namespace
+}   // namespace
 
 class TestCapture : public QObject {
     Q_OBJECT
@@ -90,8 +90,9 @@ void TestCapture::freezeThenSave()
     QCOMPARE(QImage(c.folder() + "IMG_0001.jpg").size(), QSize(240, 320));
     QCOMPARE(c.counter(), 2);
     // Backlight off, restored twice, then the card synced twice.
-    QCOMPARE(c.board.commands(), (QStringList{"echo 0 > " + kBacklight, "echo 6 > " + kBacklight,
-                                              "echo 6 > " + kBacklight, "sync", "sync"}));
+    QCOMPARE(
+        c.board.commands(),
+        (QStringList{"echo 0 > " + kBacklight, "echo 6 > " + kBacklight, "echo 6 > " + kBacklight, "sync", "sync"}));
     // "Saved": the picture flying in, the name, the message; still frozen.
     QCOMPARE(splashMessages().size(), 2);
     QVERIFY(splashMessages().contains("IMG_0001.bmp") && splashMessages().contains("Saved"));
@@ -103,17 +104,17 @@ void TestCapture::freezeThenSave()
 
 void TestCapture::numbering_data()
 {
-    QTest::addColumn<QString>("stored");      // image_count before ("" = no key)
-    QTest::addColumn<bool>("folder");         // DCIM_100 there
-    QTest::addColumn<QStringList>("before");  // files already on the card
+    QTest::addColumn<QString>("stored");       // image_count before ("" = no key)
+    QTest::addColumn<bool>("folder");          // DCIM_100 there
+    QTest::addColumn<QStringList>("before");   // files already on the card
     QTest::addColumn<QString>("written");
     QTest::addColumn<int>("after");
     QTest::newRow("9999") << "9999" << true << QStringList() << "IMG_9999" << 10000;
     QTest::newRow("10000 reads as 1") << "10000" << true << QStringList() << "IMG_0001" << 2;
     QTest::newRow("garbage reads as 1") << "x" << true << QStringList() << "IMG_0001" << 2;
     QTest::newRow("missing folder numbers from 1") << "57" << false << QStringList() << "IMG_0001" << 2;
-    QTest::newRow("its JPEG alone keeps the number") << "5" << true << QStringList{"IMG_0005.jpg", "IMG_0006.bmp"}
-                                                     << "IMG_0007" << 8;
+    QTest::newRow("its JPEG alone keeps the number")
+        << "5" << true << QStringList{"IMG_0005.jpg", "IMG_0006.bmp"} << "IMG_0007" << 8;
 }
 
 void TestCapture::numbering()
@@ -266,7 +267,8 @@ void TestCapture::failedWriteLeavesNothing()
     QCOMPARE(c.counter(), 7);
     QVERIFY(!c.frozen() && saveImageDone.load());
     QVERIFY(!splashMessages().contains("Saved"));
-    const QStringList left = QDir(c.board.file("/media/mmcblk0p1")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    const QStringList left =
+        QDir(c.board.file("/media/mmcblk0p1")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     QCOMPARE(left, QStringList{"DCIM_100"});
     // The live view goes on and the next press freezes again.
     c.trigger();

@@ -48,7 +48,7 @@ struct Card : LiveDevice {
     }
 };
 
-}  // namespace
+}   // namespace
 
 class TestGallery : public QObject {
     Q_OBJECT
@@ -78,8 +78,8 @@ void TestGallery::grid_data()
     QTest::newRow("9: scroll bar") << 9 << "" << stems(1, 9) << true;
     QTest::newRow("0: the message") << 0 << "" << QStringList() << false;
     QTest::newRow("zero-length IMG_0005 left out") << 8 << "IMG_0005.bmp:" << (stems(1, 4) + stems(6, 8)) << false;
-    QTest::newRow("garbage IMG_0003 left out") << 8 << "IMG_0003.bmp:garbage" << (QStringList{"IMG_0001", "IMG_0002"} + stems(4, 8))
-                                             << false;
+    QTest::newRow("garbage IMG_0003 left out")
+        << 8 << "IMG_0003.bmp:garbage" << (QStringList{"IMG_0001", "IMG_0002"} + stems(4, 8)) << false;
 }
 
 void TestGallery::grid()
@@ -168,13 +168,17 @@ void TestGallery::viewerSteps()
 void TestGallery::deleteFromTheViewer_data()
 {
     QTest::addColumn<int>("images");
-    QTest::addColumn<int>("steps");       // left presses before deleting
+    QTest::addColumn<int>("steps");   // left presses before deleting
     QTest::addColumn<QString>("deleted");
     QTest::addColumn<QString>("shownAfter");   // empty: the viewer closes on the empty grid
-    QTest::newRow("the last: the one before") << 4 << 0 << "IMG_0004" << "IMG_0003.bmp";
-    QTest::newRow("a middle one: the one after") << 4 << 2 << "IMG_0002" << "IMG_0003.bmp";
-    QTest::newRow("the first: the one after") << 4 << 3 << "IMG_0001" << "IMG_0002.bmp";
-    QTest::newRow("the only one") << 1 << 0 << "IMG_0001" << "";
+    QTest::newRow("the last: the one before") << 4 << 0 << "IMG_0004"
+                                              << "IMG_0003.bmp";
+    QTest::newRow("a middle one: the one after") << 4 << 2 << "IMG_0002"
+                                                 << "IMG_0003.bmp";
+    QTest::newRow("the first: the one after") << 4 << 3 << "IMG_0001"
+                                              << "IMG_0002.bmp";
+    QTest::newRow("the only one") << 1 << 0 << "IMG_0001"
+                                  << "";
 }
 
 void TestGallery::deleteFromTheViewer()

@@ -82,7 +82,7 @@ QByteArray sampleFile(std::vector<uint16_t> *rawOut = nullptr)
     return buildFile(testScreen(), exifBlock(gray.data(), colourTableFor(5), sampleFields()), raw.data());
 }
 
-}  // namespace
+}   // namespace
 
 class TestSavedImage : public QObject {
     Q_OBJECT
@@ -237,12 +237,21 @@ void TestSavedImage::temperatures_data()
     QTest::addColumn<int>("mx");
     QTest::addColumn<int>("mn");
     QTest::addColumn<int>("unit");
-    QTest::newRow("Celsius") << "21.3" << "36.5" << "-5.2" << true << 213 << 365 << -52 << 0;
-    QTest::newRow("Fahrenheit 98.6 is 370") << "70.4" << "98.6" << "32.0" << false << 213 << 370 << 0 << 1;
-    QTest::newRow("Fahrenheit below zero") << "-4.0" << "212.0" << "-40.0" << false << -200 << 1000 << -400 << 1;
-    QTest::newRow("empty texts before the first refresh") << "" << "" << "" << true << 0 << 0 << 0 << 0;
-    QTest::newRow("beyond 16 bits is held") << "9999.9" << "40000" << "-40000" << true << 32767 << 32767 << -32768
-                                            << 0;
+    QTest::newRow("Celsius") << "21.3"
+                             << "36.5"
+                             << "-5.2" << true << 213 << 365 << -52 << 0;
+    QTest::newRow("Fahrenheit 98.6 is 370") << "70.4"
+                                            << "98.6"
+                                            << "32.0" << false << 213 << 370 << 0 << 1;
+    QTest::newRow("Fahrenheit below zero") << "-4.0"
+                                           << "212.0"
+                                           << "-40.0" << false << -200 << 1000 << -400 << 1;
+    QTest::newRow("empty texts before the first refresh") << ""
+                                                          << ""
+                                                          << "" << true << 0 << 0 << 0 << 0;
+    QTest::newRow("beyond 16 bits is held") << "9999.9"
+                                            << "40000"
+                                            << "-40000" << true << 32767 << 32767 << -32768 << 0;
 }
 
 void TestSavedImage::temperatures()
@@ -378,12 +387,21 @@ void TestSavedImage::stems_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("stem");
     QTest::addColumn<QString>("file");
-    QTest::newRow("image") << "IMG_0001.bmp" << "IMG_0001" << "IMG_0001.bmp";
-    QTest::newRow("video placeholder") << "Qel_0003.bmp" << "Qel_0003" << "Qel_0003.avi";
-    QTest::newRow("short name") << "a.bmp" << "a" << "a";
-    QTest::newRow("longer name is not taken for another") << "IMG_0001_copy.bmp" << "IMG_0001_copy"
-                                                         << "IMG_0001_copy.bmp";
-    QTest::newRow("upper-case extension") << "IMG_0002.BMP" << "IMG_0002" << "IMG_0002.bmp";
+    QTest::newRow("image") << "IMG_0001.bmp"
+                           << "IMG_0001"
+                           << "IMG_0001.bmp";
+    QTest::newRow("video placeholder") << "Qel_0003.bmp"
+                                       << "Qel_0003"
+                                       << "Qel_0003.avi";
+    QTest::newRow("short name") << "a.bmp"
+                                << "a"
+                                << "a";
+    QTest::newRow("longer name is not taken for another") << "IMG_0001_copy.bmp"
+                                                          << "IMG_0001_copy"
+                                                          << "IMG_0001_copy.bmp";
+    QTest::newRow("upper-case extension") << "IMG_0002.BMP"
+                                          << "IMG_0002"
+                                          << "IMG_0002.bmp";
 }
 
 void TestSavedImage::stems()

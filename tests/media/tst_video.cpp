@@ -39,7 +39,7 @@ void putVideo(const TestBoard &board, const QString &stem, int frames)
     board.write(kFolder + stem + ".bmp", imageFile(90));
 }
 
-}  // namespace
+}   // namespace
 
 class TestVideo : public QObject {
     Q_OBJECT
@@ -202,12 +202,12 @@ void TestVideo::deleteWhilePlaying()
     Norvik7 &w = *d.w;
     d.press(keycode::Gallery);
     d.press(keycode::Ok);
-    d.press(keycode::Up);      // the video's action bar, paused
+    d.press(keycode::Up);   // the video's action bar, paused
     QCOMPARE(play_flags, 0);
     d.press(keycode::Right);   // "Delete"
     d.press(keycode::Ok);
     QVERIFY(w.deleteImageMenu->isVisible());
-    d.press(keycode::Up);      // "Yes"
+    d.press(keycode::Up);   // "Yes"
     d.press(keycode::Ok);
     QVERIFY(!d.onCard("Qel_0002.avi") && !d.onCard("Qel_0002.bmp"));   // its cover too
     QVERIFY(d.onCard("IMG_0001.bmp"));

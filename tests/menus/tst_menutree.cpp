@@ -64,14 +64,15 @@ private slots:
         QTest::addColumn<QString>("tip");   // of the last button; empty: any text
         QTest::newRow("main menu") << "MainMenu" << QByteArray(SIGNAL(mainMenuUpdateMenuTips(QString, int, int, int)))
                                    << "Settings";
-        QTest::newRow("measurement") << "TempSubMenu" << QByteArray(SIGNAL(tempMenuUpdateMenuTips(QString, int, int, int)))
-                                     << QString();
-        QTest::newRow("palette") << "ColorSubMenu" << QByteArray(SIGNAL(colorMenuUpdateMenuTips(QString, int, int, int)))
-                                 << QString();
-        QTest::newRow("cursor") << "CursorSubMenu" << QByteArray(SIGNAL(cursorMenuUpdateMenuTips(QString, int, int, int)))
-                                << QString();
+        QTest::newRow("measurement") << "TempSubMenu"
+                                     << QByteArray(SIGNAL(tempMenuUpdateMenuTips(QString, int, int, int))) << QString();
+        QTest::newRow("palette") << "ColorSubMenu"
+                                 << QByteArray(SIGNAL(colorMenuUpdateMenuTips(QString, int, int, int))) << QString();
+        QTest::newRow("cursor") << "CursorSubMenu"
+                                << QByteArray(SIGNAL(cursorMenuUpdateMenuTips(QString, int, int, int))) << QString();
         QTest::newRow("image mode") << "ImageModeSubMenu"
-                                    << QByteArray(SIGNAL(imageModeMenuUpdateMenuTips(QString, int, int, int))) << QString();
+                                    << QByteArray(SIGNAL(imageModeMenuUpdateMenuTips(QString, int, int, int)))
+                                    << QString();
         QTest::newRow("alignment") << "AlignmentDistanceMenu"
                                    << QByteArray(SIGNAL(alignmentDistanceMenuUpdateMenuTips(QString, int, int, int)))
                                    << QString();
@@ -148,12 +149,19 @@ private slots:
     void factoryResetReturnsEveryMenuToItsFactoryChoice()
     {
         TestBoard board;
-        for (auto kv : {std::pair{"language", "English"}, {"temp_unit", "F"}, {"display_intensity", "High"},
-                        {"auto_power_off", "Off"}, {"auto_save", "Yes"}, {"temperature_scale", "low_gain"},
-                        {"color", "Lava"}, {"image_mode", "pip"}, {"time_format", "12H"}})
+        for (auto kv : {std::pair{"language", "English"},
+                        {"temp_unit", "F"},
+                        {"display_intensity", "High"},
+                        {"auto_power_off", "Off"},
+                        {"auto_save", "Yes"},
+                        {"temperature_scale", "low_gain"},
+                        {"color", "Lava"},
+                        {"image_mode", "pip"},
+                        {"time_format", "12H"}})
             config::write(config::Main, QString::fromLatin1(kv.first), QString::fromLatin1(kv.second));
         Norvik7 w;
-        for (QCheckBox *cursor : {w.cursorSubMenu->checkBox_3, w.cursorSubMenu->checkBox_4, w.cursorSubMenu->checkBox_5})
+        for (QCheckBox *cursor :
+             {w.cursorSubMenu->checkBox_3, w.cursorSubMenu->checkBox_4, w.cursorSubMenu->checkBox_5})
             cursor->click();
         w.usbConnectModeSubMenu->radioButton_2->setChecked(true);
         QVERIFY(w.dateTimeSetMenu->twelveHour());
@@ -166,14 +174,20 @@ private slots:
         QCOMPARE(w.temperatureScaleSetMenu->checkedIndex(), 1);
         QVERIFY(w.colorSubMenu->radioButton->isChecked());
         QVERIFY(w.imageModeSubMenu->radioButton->isChecked());
-        for (QCheckBox *cursor : {w.cursorSubMenu->checkBox_3, w.cursorSubMenu->checkBox_4, w.cursorSubMenu->checkBox_5})
+        for (QCheckBox *cursor :
+             {w.cursorSubMenu->checkBox_3, w.cursorSubMenu->checkBox_4, w.cursorSubMenu->checkBox_5})
             QVERIFY(!cursor->isChecked());
         QVERIFY(w.MoveCursorOneLabel->isHidden() && w.MoveCursorThreeLabel->isHidden());
         QVERIFY(w.usbConnectModeSubMenu->radioButton->isChecked());
         QVERIFY(!w.dateTimeSetMenu->twelveHour());
-        for (auto kv : {std::pair{"language", "Chinese"}, {"temp_unit", "C"}, {"display_intensity", "Medium"},
-                        {"auto_power_off", "30Minutes"}, {"auto_save", "No"}, {"temperature_scale", "high_gain"},
-                        {"move_cursor_2", "No"}, {"move_cursor_3", "No"}})
+        for (auto kv : {std::pair{"language", "Chinese"},
+                        {"temp_unit", "C"},
+                        {"display_intensity", "Medium"},
+                        {"auto_power_off", "30Minutes"},
+                        {"auto_save", "No"},
+                        {"temperature_scale", "high_gain"},
+                        {"move_cursor_2", "No"},
+                        {"move_cursor_3", "No"}})
             QCOMPARE(config::readString(config::Main, QString::fromLatin1(kv.first)), QString::fromLatin1(kv.second));
     }
 
@@ -195,10 +209,18 @@ private slots:
         for (QWidget *mark : {static_cast<QWidget *>(w.HighTempLabel), static_cast<QWidget *>(w.LowTempTextLabel),
                               static_cast<QWidget *>(w.Zone), static_cast<QWidget *>(w.ZoneHighTempLabel)})
             QVERIFY2(mark->isVisibleTo(&w), qPrintable(mark->objectName()));
-        for (auto kv : {std::pair{"center_focus", "No"}, {"hilo_focus", "Yes"}, {"zone", "Yes"}, {"temp_unit", "C"},
-                        {"language", "Chinese"}, {"time_format", "24H"}, {"display_intensity", "Medium"},
-                        {"auto_power_off", "30Minutes"}, {"auto_save", "No"}, {"factory_reset", "No"},
-                        {"format_sdcard", "No"}, {"temperature_scale", "high_gain"}})
+        for (auto kv : {std::pair{"center_focus", "No"},
+                        {"hilo_focus", "Yes"},
+                        {"zone", "Yes"},
+                        {"temp_unit", "C"},
+                        {"language", "Chinese"},
+                        {"time_format", "24H"},
+                        {"display_intensity", "Medium"},
+                        {"auto_power_off", "30Minutes"},
+                        {"auto_save", "No"},
+                        {"factory_reset", "No"},
+                        {"format_sdcard", "No"},
+                        {"temperature_scale", "high_gain"}})
             QCOMPARE(config::readString(config::Main, QString::fromLatin1(kv.first)), QString::fromLatin1(kv.second));
         QVERIFY(!w.wifiSubMenu->radioButton->isChecked());
         QVERIFY(board.commands().contains(QStringLiteral("/etc/rc.d/wifisetting.sh")));
@@ -251,9 +273,12 @@ private slots:
     {
         QTest::addColumn<QString>("storedFormat");
         QTest::addColumn<QString>("time");
-        QTest::newRow("24H") << "24H" << "15:07";
-        QTest::newRow("12H") << "12H" << "03:07 PM";
-        QTest::newRow("unknown") << "13H" << "15:07";
+        QTest::newRow("24H") << "24H"
+                             << "15:07";
+        QTest::newRow("12H") << "12H"
+                             << "03:07 PM";
+        QTest::newRow("unknown") << "13H"
+                                 << "15:07";
     }
     void timerUpdateShowsTheBoardClock()
     {
@@ -275,7 +300,7 @@ private slots:
     void galleryBottomBars_data()
     {
         QTest::addColumn<QString>("visible");   // the gallery windows shown
-        QTest::addColumn<int>("player");         // -1 untouched, 0 hidden, 1 shown
+        QTest::addColumn<int>("player");        // -1 untouched, 0 hidden, 1 shown
         QTest::addColumn<int>("nameBar");
         QTest::newRow("live view") << "" << -1 << -1;
         QTest::newRow("video playing") << "video" << 1 << -1;

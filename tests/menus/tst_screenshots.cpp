@@ -49,7 +49,7 @@ QString screenName(QWidget *menu, QStringList &taken)
     return name;
 }
 
-}  // namespace
+}   // namespace
 
 class TestScreenshots : public QObject {
     Q_OBJECT
@@ -97,7 +97,8 @@ private slots:
             QImage screen = backdrop();
             QPainter p(&screen);
             p.setOpacity(menu->windowOpacity());
-            const QRect place = menu->geometry().isValid() && menu->width() <= 240 ? menu->geometry() : QRect(0, 0, 240, 320);
+            const QRect place =
+                menu->geometry().isValid() && menu->width() <= 240 ? menu->geometry() : QRect(0, 0, 240, 320);
             p.drawImage(place.topLeft(), shot);
             p.end();
             QVERIFY(screen.save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
@@ -113,11 +114,11 @@ private slots:
                     if (!QFile::exists(path))
                         missing << where + QLatin1Char(' ') + path;
                 }
-                if (auto *b = qobject_cast<QAbstractButton *>(wd); b && !b->icon().isNull()
-                    && b->icon().pixmap(QSize(16, 16)).isNull())
+                if (auto *b = qobject_cast<QAbstractButton *>(wd);
+                    b && !b->icon().isNull() && b->icon().pixmap(QSize(16, 16)).isNull())
                     missing << where + QStringLiteral(" icon");
-                if (auto *l = qobject_cast<QLabel *>(wd); l && l->text().isEmpty() && l->hasScaledContents()
-                    && l->pixmap().isNull())
+                if (auto *l = qobject_cast<QLabel *>(wd);
+                    l && l->text().isEmpty() && l->hasScaledContents() && l->pixmap().isNull())
                     missing << where + QStringLiteral(" pixmap");
             }
         }

@@ -37,23 +37,47 @@ const QList<QPair<const char *, ScreenKind>> &kinds()
 {
     static const QList<QPair<const char *, ScreenKind>> list = {
         {"AutoPowerOffSetSubMenu",
-         {maker<AutoPowerOffSetSubMenu>(), "autoPowerOffSetSubMenuEnable", "autoPowerOffSetSubMenuAutoUpdate",
-          "auto_power_off", {"5Minutes", "10Minutes", "30Minutes", "Off"}, 2}},
+         {maker<AutoPowerOffSetSubMenu>(),
+          "autoPowerOffSetSubMenuEnable",
+          "autoPowerOffSetSubMenuAutoUpdate",
+          "auto_power_off",
+          {"5Minutes", "10Minutes", "30Minutes", "Off"},
+          2}},
         {"DisplayIntensitySetSubMenu",
-         {maker<DisplayIntensitySetSubMenu>(), "displayIntensitySetSubMenuEnable", "displayIntensitySetSubMenuAutoUpdate",
-          "display_intensity", {"Low", "Medium", "High"}, 1}},
+         {maker<DisplayIntensitySetSubMenu>(),
+          "displayIntensitySetSubMenuEnable",
+          "displayIntensitySetSubMenuAutoUpdate",
+          "display_intensity",
+          {"Low", "Medium", "High"},
+          1}},
         {"LanguageSetSubMenu",
-         {maker<LanguageSetSubMenu>(), "languageSetSubMenuEnable", "autoUpdateLanguageSet", "language",
-          {"English", "Chinese"}, 1}},
+         {maker<LanguageSetSubMenu>(),
+          "languageSetSubMenuEnable",
+          "autoUpdateLanguageSet",
+          "language",
+          {"English", "Chinese"},
+          1}},
         {"TemperatureUnitSetMenu",
-         {maker<TemperatureUnitSetMenu>(), "temperatureUnitSetMenuEnable", "temperatureUnitSetMenuAutoUpdate",
-          "temp_unit", {"C", "F"}, 0}},
+         {maker<TemperatureUnitSetMenu>(),
+          "temperatureUnitSetMenuEnable",
+          "temperatureUnitSetMenuAutoUpdate",
+          "temp_unit",
+          {"C", "F"},
+          0}},
         {"TemperatureScaleSetMenu",
-         {maker<TemperatureScaleSetMenu>(), "temperatureScaleSetMenuEnable", nullptr,
-          "temperature_scale", {"low_gain", "high_gain"}, 1}},
+         {maker<TemperatureScaleSetMenu>(),
+          "temperatureScaleSetMenuEnable",
+          nullptr,
+          "temperature_scale",
+          {"low_gain", "high_gain"},
+          1}},
         {"AutoSaveSetSubMenu",
-         {maker<AutoSaveSetSubMenu>(), "autoSaveSetSubMenuEnable", "autoSaveSetSubMenuAutoUpdate",
-          "auto_save", {"No", "Yes"}, 0}},
+         {maker<AutoSaveSetSubMenu>(),
+          "autoSaveSetSubMenuEnable",
+          "autoSaveSetSubMenuAutoUpdate",
+          "auto_save",
+          {"No", "Yes"},
+          0}},
     };
     return list;
 }
@@ -70,7 +94,7 @@ QString stored(const QString &key) { return config::readString(config::Main, key
 
 void invoke(QObject *o, const char *slot) { QVERIFY2(QMetaObject::invokeMethod(o, slot), slot); }
 
-}  // namespace
+}   // namespace
 
 class TestSettingScreens : public QObject {
     Q_OBJECT
@@ -197,7 +221,8 @@ private slots:
         QFETCH(int, startLevel);
         TestBoard board;
         config::write(config::Main, QStringLiteral("display_intensity"), storedText);
-        const QString command = QStringLiteral("echo %1 > /sys/devices/soc0/backlight.11/backlight/backlight.11/brightness");
+        const QString command =
+            QStringLiteral("echo %1 > /sys/devices/soc0/backlight.11/backlight/backlight.11/brightness");
         DisplayIntensitySetSubMenu m;
         QCOMPARE(board.commands(), QStringList{command.arg(startLevel)});
         QCOMPARE(board.read("/sys/devices/soc0/backlight.11/backlight/backlight.11/brightness").trimmed(),
@@ -232,7 +257,7 @@ private slots:
         QSignalSpy sent(&m, &TemperatureScaleSetMenu::updateTempScale);
         m.radioButton_2->click();   // high gain, already in use
         QCOMPARE(sent.count(), 0);
-        m.radioButton->click();     // low gain
+        m.radioButton->click();   // low gain
         QCOMPARE(sent.count(), 1);
         QCOMPARE(sent.at(0).at(0).value<unsigned char>(), static_cast<unsigned char>(0));
         QCOMPARE(m.storedChoice(), static_cast<unsigned char>(0));

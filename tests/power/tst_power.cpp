@@ -42,7 +42,10 @@ struct Device : LiveDevice {
         setImageEnable.store(true);
     }
     void setBattery(double volts) const { board.write(kAdc, adcFor(volts) + '\n'); }
-    void setLine(int line, int v) const { board.write(QStringLiteral("/sim/gpio/%1").arg(line), QByteArray::number(v)); }
+    void setLine(int line, int v) const
+    {
+        board.write(QStringLiteral("/sim/gpio/%1").arg(line), QByteArray::number(v));
+    }
     QByteArray line(int n) const { return board.read(QStringLiteral("/sim/gpio/%1").arg(n)).trimmed(); }
     QString batteryStyle() const { return w->BatteryCapacityLabel->styleSheet(); }
     void readBattery(int times = 1) const
@@ -63,7 +66,7 @@ struct Device : LiveDevice {
 
 QString levelStyle(int n) { return QStringLiteral("border-image: url(:/images/battery/battery_%1.png);").arg(n); }
 
-}  // namespace
+}   // namespace
 
 class TestPower : public QObject {
     Q_OBJECT

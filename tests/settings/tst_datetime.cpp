@@ -54,7 +54,7 @@ std::tm boardTime()
     return tm;
 }
 
-}  // namespace
+}   // namespace
 
 class TestDateTime : public QObject {
     Q_OBJECT
@@ -102,7 +102,10 @@ void TestDateTime::stepping_data()
     QTest::addColumn<QList<int>>("before");   // year, month, day, hour, minute, twelve, pm
     QTest::addColumn<QList<int>>("after");
     const QList<int> base{2024, 6, 15, 10, 30, 0, 0};
-    auto with = [&](int i, int v, QList<int> l) { l[i] = v; return l; };
+    auto with = [&](int i, int v, QList<int> l) {
+        l[i] = v;
+        return l;
+    };
     QTest::newRow("year up") << int(Year) << 1 << base << with(0, 2025, base);
     QTest::newRow("year 2195 + 10 -> 2020") << int(Year) << 10 << with(0, 2195, base) << with(0, 2020, base);
     QTest::newRow("year 2020 - 1 -> 2200") << int(Year) << -1 << with(0, 2020, base) << with(0, 2200, base);
@@ -110,22 +113,23 @@ void TestDateTime::stepping_data()
     QTest::newRow("month 1 - 1 -> 12") << int(Month) << -1 << with(1, 1, base) << with(1, 12, base);
     QTest::newRow("month 2 - 1 -> 1") << int(Month) << -1 << with(1, 2, base) << with(1, 1, base);
     QTest::newRow("month 5 + 10 -> 1") << int(Month) << 10 << with(1, 5, base) << with(1, 1, base);
-    QTest::newRow("month change keeps day 31") << int(Month) << -2 << with(2, 31, with(1, 6, base))
-                                               << with(2, 31, with(1, 4, base));
-    QTest::newRow("day 31 in April wraps to 1") << int(Day) << 1 << with(2, 31, with(1, 4, base))
-                                                << with(2, 1, with(1, 4, base));
-    QTest::newRow("day 1 - 1 in leap February -> 29") << int(Day) << -1 << with(2, 1, with(1, 2, base))
-                                                      << with(2, 29, with(1, 2, base));
+    QTest::newRow("month change keeps day 31")
+        << int(Month) << -2 << with(2, 31, with(1, 6, base)) << with(2, 31, with(1, 4, base));
+    QTest::newRow("day 31 in April wraps to 1")
+        << int(Day) << 1 << with(2, 31, with(1, 4, base)) << with(2, 1, with(1, 4, base));
+    QTest::newRow("day 1 - 1 in leap February -> 29")
+        << int(Day) << -1 << with(2, 1, with(1, 2, base)) << with(2, 29, with(1, 2, base));
     QTest::newRow("day 1 - 1 in February 2100 -> 28") << int(Day) << -1 << with(0, 2100, with(2, 1, with(1, 2, base)))
                                                       << with(0, 2100, with(2, 28, with(1, 2, base)));
     QTest::newRow("day 1 - 1 in February 2000 (a clock before 2020) -> 29")
-        << int(Day) << -1 << with(0, 2000, with(2, 1, with(1, 2, base))) << with(0, 2000, with(2, 29, with(1, 2, base)));
+        << int(Day) << -1 << with(0, 2000, with(2, 1, with(1, 2, base)))
+        << with(0, 2000, with(2, 29, with(1, 2, base)));
     QTest::newRow("hour 23 + 1 -> 0") << int(Hour) << 1 << with(3, 23, base) << with(3, 0, base);
     QTest::newRow("hour 0 - 1 -> 23") << int(Hour) << -1 << with(3, 0, base) << with(3, 23, base);
-    QTest::newRow("12-hour: 12 + 1 -> 1") << int(Hour) << 1 << with(5, 1, with(3, 12, base))
-                                         << with(5, 1, with(3, 1, base));
-    QTest::newRow("12-hour: 1 - 1 -> 12") << int(Hour) << -1 << with(5, 1, with(3, 1, base))
-                                         << with(5, 1, with(3, 12, base));
+    QTest::newRow("12-hour: 12 + 1 -> 1")
+        << int(Hour) << 1 << with(5, 1, with(3, 12, base)) << with(5, 1, with(3, 1, base));
+    QTest::newRow("12-hour: 1 - 1 -> 12")
+        << int(Hour) << -1 << with(5, 1, with(3, 1, base)) << with(5, 1, with(3, 12, base));
     QTest::newRow("minute 59 + 1 -> 0") << int(Minute) << 1 << with(4, 59, base) << with(4, 0, base);
     QTest::newRow("minute 5 - 10 -> 59") << int(Minute) << -10 << with(4, 5, base) << with(4, 59, base);
     QTest::newRow("the format field is no number") << int(TimeFormat) << 1 << base << base;
@@ -178,13 +182,16 @@ void TestDateTime::timeToSet_data()
     QTest::newRow("12 AM sets hour 0") << QList<int>{2024, 6, 15, 12, 5, 1, 0} << QList<int>{2024, 6, 15, 0, 5};
     QTest::newRow("12 PM sets hour 12") << QList<int>{2024, 6, 15, 12, 5, 1, 1} << QList<int>{2024, 6, 15, 12, 5};
     QTest::newRow("7 PM sets hour 19") << QList<int>{2024, 6, 15, 7, 5, 1, 1} << QList<int>{2024, 6, 15, 19, 5};
-    QTest::newRow("a year below 2020 is set as 2020") << QList<int>{2015, 3, 2, 8, 0, 0, 0} << QList<int>{2020, 3, 2, 8, 0};
+    QTest::newRow("a year below 2020 is set as 2020")
+        << QList<int>{2015, 3, 2, 8, 0, 0, 0} << QList<int>{2020, 3, 2, 8, 0};
     QTest::newRow("New Year's midnight") << QList<int>{2025, 1, 1, 0, 0, 0, 0} << QList<int>{2025, 1, 1, 0, 0};
-    QTest::newRow("31 September is 30 September") << QList<int>{2024, 9, 31, 9, 0, 0, 0} << QList<int>{2024, 9, 30, 9, 0};
+    QTest::newRow("31 September is 30 September")
+        << QList<int>{2024, 9, 31, 9, 0, 0, 0} << QList<int>{2024, 9, 30, 9, 0};
     QTest::newRow("31 April is 30 April") << QList<int>{2024, 4, 31, 9, 0, 0, 0} << QList<int>{2024, 4, 30, 9, 0};
-    QTest::newRow("29 February of a common year is the 28th") << QList<int>{2023, 2, 29, 9, 0, 0, 0}
-                                                              << QList<int>{2023, 2, 28, 9, 0};
-    QTest::newRow("29 February of a leap year stays") << QList<int>{2024, 2, 29, 9, 0, 0, 0} << QList<int>{2024, 2, 29, 9, 0};
+    QTest::newRow("29 February of a common year is the 28th")
+        << QList<int>{2023, 2, 29, 9, 0, 0, 0} << QList<int>{2023, 2, 28, 9, 0};
+    QTest::newRow("29 February of a leap year stays")
+        << QList<int>{2024, 2, 29, 9, 0, 0, 0} << QList<int>{2024, 2, 29, 9, 0};
 }
 
 void TestDateTime::timeToSet()
@@ -209,7 +216,7 @@ void TestDateTime::timeToSet()
 void TestDateTime::editYearByKeys_data()
 {
     QTest::addColumn<int>("startYear");
-    QTest::addColumn<bool>("held");    // an auto-repeat steps by 10
+    QTest::addColumn<bool>("held");   // an auto-repeat steps by 10
     QTest::addColumn<int>("upOrDown");
     QTest::addColumn<int>("shown");
     QTest::newRow("UP once") << 2024 << false << 1 << 2025;
@@ -233,7 +240,7 @@ void TestDateTime::editYearByKeys()
     QCOMPARE(dateTimeLabel, 3);
     QCOMPARE(m->YearLabel->styleSheet(), QString::fromLatin1(DateTimeSetMenu::kSelectedStyle));
     QCOMPARE(m->TimeFormatLabel->styleSheet(), QString::fromLatin1(DateTimeSetMenu::kNormalStyle));
-    k.press(keycode::Ok);      // editing
+    k.press(keycode::Ok);   // editing
     QVERIFY(m->editing);
     QCOMPARE(m->YearLabel->styleSheet(), QString::fromLatin1(DateTimeSetMenu::kEditingStyle));
     // While editing, RIGHT does not move the selection.
@@ -248,7 +255,7 @@ void TestDateTime::editYearByKeys()
         saveScreenshot(QStringLiteral("DateTimeSetMenu_editing_year"), {m});
 
     k.board.clearCommands();
-    k.press(keycode::Ok);      // set the clock
+    k.press(keycode::Ok);   // set the clock
     QVERIFY(!m->editing);
     QCOMPARE(boardTime().tm_year + 1900, shown);
     QCOMPARE(boardTime().tm_mon + 1, 6);
@@ -304,7 +311,7 @@ void TestDateTime::backEndsTheEditAndSetsTheClock()
     k.press(keycode::Ok);
     k.holdOnce(keycode::Down);   // held: 30 - 1 on the press, - 10 on the repeat
     QCOMPARE(m->MinuteLabel->text(), QStringLiteral("19"));
-    k.press(keycode::Back);     // ends the edit, the editor stays
+    k.press(keycode::Back);   // ends the edit, the editor stays
     QVERIFY(!m->editing);
     QVERIFY(m->isVisible());
     QCOMPARE(boardTime().tm_min, 19);

@@ -35,7 +35,7 @@ QStringList withoutBacklight(const QStringList &commands)
             out << c;
     return out;
 }
-}  // namespace
+}   // namespace
 
 class TestMaintenance : public QObject {
     Q_OBJECT
@@ -90,13 +90,20 @@ void TestMaintenance::serialNames_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("serial");
     QTest::addColumn<bool>("plausible");
-    QTest::newRow("letters digits dash underscore") << "NV7-2026_0001.zarnsn" << "NV7-2026_0001" << true;
-    QTest::newRow("name up to the first dot") << "A1.B2.zarnsn" << "A1" << true;
-    QTest::newRow("32 characters") << QString(32, QLatin1Char('7')) + ".zarnsn" << QString(32, QLatin1Char('7')) << true;
-    QTest::newRow("33 characters") << QString(33, QLatin1Char('7')) + ".zarnsn" << QString(33, QLatin1Char('7')) << false;
-    QTest::newRow("a blank") << "NV7 01.zarnsn" << "NV7 01" << false;
-    QTest::newRow("nothing before the dot") << ".zarnsn" << "" << false;
-    QTest::newRow("a line break") << "NV7\n01.zarnsn" << "NV7\n01" << false;
+    QTest::newRow("letters digits dash underscore") << "NV7-2026_0001.zarnsn"
+                                                    << "NV7-2026_0001" << true;
+    QTest::newRow("name up to the first dot") << "A1.B2.zarnsn"
+                                              << "A1" << true;
+    QTest::newRow("32 characters") << QString(32, QLatin1Char('7')) + ".zarnsn" << QString(32, QLatin1Char('7'))
+                                   << true;
+    QTest::newRow("33 characters") << QString(33, QLatin1Char('7')) + ".zarnsn" << QString(33, QLatin1Char('7'))
+                                   << false;
+    QTest::newRow("a blank") << "NV7 01.zarnsn"
+                             << "NV7 01" << false;
+    QTest::newRow("nothing before the dot") << ".zarnsn"
+                                            << "" << false;
+    QTest::newRow("a line break") << "NV7\n01.zarnsn"
+                                  << "NV7\n01" << false;
     QTest::newRow("not ASCII") << QString::fromUtf8("序列号.zarnsn") << QString::fromUtf8("序列号") << false;
 }
 
@@ -119,10 +126,14 @@ void TestMaintenance::deviceInformation_data()
     QTest::addColumn<QString>("capacity");
     QTest::addColumn<QString>("free");
     QTest::addColumn<int>("small");   // -1: not reported
-    QTest::newRow("16 GB card, mostly free") << true << 15197 << 15000 << "14.84GB" << "14.65GB" << 0;
-    QTest::newRow("2 MB free: room for a capture") << true << 15197 << 2 << "14.84GB" << "2MB" << 0;
-    QTest::newRow("1 MB free") << true << 15197 << 1 << "14.84GB" << "1MB" << 1;
-    QTest::newRow("no card") << false << 15197 << 15000 << "0MB" << "0MB" << -1;
+    QTest::newRow("16 GB card, mostly free") << true << 15197 << 15000 << "14.84GB"
+                                             << "14.65GB" << 0;
+    QTest::newRow("2 MB free: room for a capture") << true << 15197 << 2 << "14.84GB"
+                                                   << "2MB" << 0;
+    QTest::newRow("1 MB free") << true << 15197 << 1 << "14.84GB"
+                               << "1MB" << 1;
+    QTest::newRow("no card") << false << 15197 << 15000 << "0MB"
+                             << "0MB" << -1;
 }
 
 void TestMaintenance::deviceInformation()
@@ -170,19 +181,21 @@ void TestMaintenance::deviceInformation()
 void TestMaintenance::serialFromTheCard_data()
 {
     QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("stored");      // before
-    QTest::addColumn<QString>("serial");      // after
-    QTest::addColumn<QStringList>("left");    // files still on the card
-    QTest::newRow("a serial taken and its file removed") << QStringList{"NV7-0001.zarnsn"} << "" << "NV7-0001" << QStringList{};
-    QTest::newRow("the same serial: file removed") << QStringList{"NV7-0001.zarnsn"} << "NV7-0001" << "NV7-0001"
-                                                   << QStringList{};
-    QTest::newRow("replaces an older serial") << QStringList{"NV7-0002.zarnsn"} << "NV7-0001" << "NV7-0002" << QStringList{};
+    QTest::addColumn<QString>("stored");     // before
+    QTest::addColumn<QString>("serial");     // after
+    QTest::addColumn<QStringList>("left");   // files still on the card
+    QTest::newRow("a serial taken and its file removed") << QStringList{"NV7-0001.zarnsn"} << ""
+                                                         << "NV7-0001" << QStringList{};
+    QTest::newRow("the same serial: file removed") << QStringList{"NV7-0001.zarnsn"} << "NV7-0001"
+                                                   << "NV7-0001" << QStringList{};
+    QTest::newRow("replaces an older serial") << QStringList{"NV7-0002.zarnsn"} << "NV7-0001"
+                                              << "NV7-0002" << QStringList{};
     QTest::newRow("an implausible name is left in place") << QStringList{"not a serial!.zarnsn"} << "NV7-0001"
                                                           << "NV7-0001" << QStringList{"not a serial!.zarnsn"};
-    QTest::newRow("upper-case suffix, as a FAT card may give it") << QStringList{"NV7-0003.ZARNSN"} << "" << "NV7-0003"
-                                                                  << QStringList{};
-    QTest::newRow("other files untouched") << QStringList{"IMG_0001.bmp", "NV7-0004.zarnsn.txt"} << "" << ""
-                                           << QStringList{"IMG_0001.bmp", "NV7-0004.zarnsn.txt"};
+    QTest::newRow("upper-case suffix, as a FAT card may give it") << QStringList{"NV7-0003.ZARNSN"} << ""
+                                                                  << "NV7-0003" << QStringList{};
+    QTest::newRow("other files untouched") << QStringList{"IMG_0001.bmp", "NV7-0004.zarnsn.txt"} << ""
+                                           << "" << QStringList{"IMG_0001.bmp", "NV7-0004.zarnsn.txt"};
 }
 
 void TestMaintenance::serialFromTheCard()
@@ -219,8 +232,11 @@ void TestMaintenance::factoryReset()
     FactoryResetSetMenu *m = k.w->factoryResetSetMenu;
     QSignalSpy fanOut(m, &FactoryResetSetMenu::factoryResetForSystem);
     // Settings a person changed.
-    for (const auto &kv : {std::pair{"display_intensity", "High"}, {"auto_power_off", "Off"}, {"temp_unit", "F"},
-                           {"emissivity", "0.50"}, {"wifi_switch", "On"}})
+    for (const auto &kv : {std::pair{"display_intensity", "High"},
+                           {"auto_power_off", "Off"},
+                           {"temp_unit", "F"},
+                           {"emissivity", "0.50"},
+                           {"wifi_switch", "On"}})
         config::write(config::Main, QString::fromLatin1(kv.first), QString::fromLatin1(kv.second));
     config::write(config::System, QStringLiteral("language"), QStringLiteral("English"));
 
@@ -244,7 +260,8 @@ void TestMaintenance::factoryReset()
     const QStringList commands = k.board.commands();
     QVERIFY(!commands.isEmpty());
     QCOMPARE(commands.last(), QStringLiteral("sync"));
-    QVERIFY(commands.indexOf(QRegularExpression(QStringLiteral(".*brightness.*"))) < commands.lastIndexOf(QStringLiteral("sync")));
+    QVERIFY(commands.indexOf(QRegularExpression(QStringLiteral(".*brightness.*"))) <
+            commands.lastIndexOf(QStringLiteral("sync")));
 
     QVERIFY(m->splash()->isVisible());
     QCOMPARE(m->splash()->message(), FactoryResetSetMenu::tr("Resetting..."));
@@ -300,7 +317,8 @@ void TestMaintenance::format()
     QVERIFY(m->splash()->isVisible());
     QCOMPARE(m->formatSdcardDone, !card);
     QCOMPARE(config::readInt(config::Image, QStringLiteral("image_count")), card ? 0 : 42);
-    saveScreenshot(card ? QStringLiteral("FormatSdcardSetMenu_formatting") : QStringLiteral("FormatSdcardSetMenu_no_card"),
+    saveScreenshot(card ? QStringLiteral("FormatSdcardSetMenu_formatting")
+                        : QStringLiteral("FormatSdcardSetMenu_no_card"),
                    {m, m->splash()->pictureSplash(), m->splash()->messageSplash()});
     if (!card) {
         QCOMPARE(withoutBacklight(k.board.commands()), QStringList());
@@ -309,8 +327,9 @@ void TestMaintenance::format()
         QTRY_VERIFY_WITH_TIMEOUT(!m->splash()->isVisible(), 3000);
         return;
     }
-    QCOMPARE(k.board.commands(), (QStringList{"sync", "sync", "umount /media/mmcblk0p1", "mkfs.vfat -F 32 /dev/mmcblk0p1",
-                                              "mount -o rw /dev/mmcblk0p1 /media/mmcblk0p1", "sync", "sync"}));
+    QCOMPARE(k.board.commands(),
+             (QStringList{"sync", "sync", "umount /media/mmcblk0p1", "mkfs.vfat -F 32 /dev/mmcblk0p1",
+                          "mount -o rw /dev/mmcblk0p1 /media/mmcblk0p1", "sync", "sync"}));
     QCOMPARE(config::readString(config::Main, QStringLiteral("format_sdcard")), QStringLiteral("No"));
     QCOMPARE(QDir(k.board.file(kCard)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     QCOMPARE(m->splash()->message(), QStringLiteral("Formatting..."));
@@ -337,7 +356,7 @@ void TestMaintenance::applicationUpgrade_data()
 {
     QTest::addColumn<QStringList>("files");   // "*": executable
     QTest::addColumn<bool>("card");
-    QTest::addColumn<QString>("outcome");     // not found, failed, done
+    QTest::addColumn<QString>("outcome");   // not found, failed, done
     QTest::newRow("norvik7") << QStringList{"norvik7", "upgrade.sh*"} << true << "done";
     QTest::newRow("Velkar4_Thermal") << QStringList{"Velkar4_Thermal", "upgrade.sh*"} << true << "done";
     QTest::newRow("both") << QStringList{"norvik7", "Velkar4_Thermal", "upgrade.sh*"} << true << "done";
@@ -415,8 +434,8 @@ void TestMaintenance::systemUpgrade_data()
     QTest::newRow("only system/") << QStringList{"system/logo-7.bmp"} << "failed";
     QTest::newRow("only bin/") << QStringList{"bin/logo-7.bmp"} << "failed";
     QTest::newRow("neither") << QStringList{} << "failed";
-    QTest::newRow("backup cannot be written") << QStringList{"system/logo-7.bmp", "bin/logo-7.bmp", "SystemBackup"}
-                                              << "backup";
+    QTest::newRow("backup cannot be written")
+        << QStringList{"system/logo-7.bmp", "bin/logo-7.bmp", "SystemBackup"} << "backup";
     QTest::newRow("a copy cannot replace what is there")
         << QStringList{"system/logo-7.bmp", "bin/logo-7.bmp", "SystemBackup/ImageConfig.ini/old"} << "backup";
     QTest::newRow("boot area stays read-only")
@@ -454,9 +473,12 @@ void TestMaintenance::systemUpgrade()
         return;
     }
     QStringList backup;
-    for (const char *f : {"CalTempConfig.ini", "ImageConfig.ini", "ImageCal_config.ini", "Norvik7_config.ini", "sn_config.ini"})
+    for (const char *f :
+         {"CalTempConfig.ini", "ImageConfig.ini", "ImageCal_config.ini", "Norvik7_config.ini", "sn_config.ini"})
         backup << QStringLiteral("cp %1 /media/mmcblk0p1/SystemBackup/").arg(QLatin1String(f));
-    backup << "sync" << "sync" << "sync";
+    backup << "sync"
+           << "sync"
+           << "sync";
     if (outcome == QLatin1String("backup")) {
         QCOMPARE(commands, backup);
         QCOMPARE(m->firstLineLabel->text(), QStringLiteral("Backup failed!"));
@@ -470,8 +492,13 @@ void TestMaintenance::systemUpgrade()
         return;
     }
     const QStringList erase{"echo 0 > /sys/block/mmcblk1boot0/force_ro",
-                            "dd if=/dev/zero of=/dev/mmcblk1boot0 bs=512 seek=2", "sync", "sync", "sync", "sync",
-                            "sync", "sync"};
+                            "dd if=/dev/zero of=/dev/mmcblk1boot0 bs=512 seek=2",
+                            "sync",
+                            "sync",
+                            "sync",
+                            "sync",
+                            "sync",
+                            "sync"};
     QCOMPARE(commands, backup + erase);
     for (const char *f : {"CalTempConfig.ini", "ImageConfig.ini", "Norvik7_config.ini", "sn_config.ini"})
         QCOMPARE(k.board.read(kCard + QStringLiteral("/SystemBackup/") + QString::fromLatin1(f)),
