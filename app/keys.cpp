@@ -6,6 +6,7 @@
 // action when its test holds; a rule marked Stop ends the key's handling once
 // it ran. firstOf() runs only the first rule whose test holds ("else if").
 #include "app/norvik7.h"
+#include "core/logging.h"
 
 #include "liveview/menus/alignmentdistancemenu.h"
 #include "acquisition/menus/temperaturescalesetmenu.h"
@@ -300,7 +301,7 @@ void Norvik7::handleKeyRecord(const keys::KeyRecord &record)
     if (record.value < keyvalue::Release || record.value > keyvalue::Repeat)
         return;
     if (!dispatchKey(code, record.value)) {
-        qDebug() << "Unkown Key! The key code is: " << keyCodeText;
+        qCDebug(lcApp) << "Unkown Key! The key code is: " << keyCodeText;
         return;
     }
     code = 0;
@@ -608,7 +609,7 @@ void Norvik7::keyOk(int value)
         {"3. image calibration", [&] { return shown(calImageSubMenu); },
          [&] {
              clickFocusedPush(calImageSubMenu);
-             qDebug() << "calImageSubMenu btn clicked!";
+             qCDebug(lcApp) << "calImageSubMenu btn clicked!";
          }},
         {"4. busy: nothing", [&] { return busy(); }, [] {}},
         {"5. first-boot language", [&] { return shown(bootSettingsMenu); },
@@ -619,7 +620,7 @@ void Norvik7::keyOk(int value)
         {"6. video: play or pause", [&] { return shown(videoPlayerMenu); },
          [&] {
              clickButton(videoPlayerMenu, 0);
-             qDebug() << "videoPlayerMenu isVisible";
+             qCDebug(lcApp) << "videoPlayerMenu isVisible";
          }},
         {"7. gallery", [&] { return shown(imageListViewer); },
          [&] {
@@ -786,12 +787,12 @@ void Norvik7::keyTrigger(int value)
             {"save panel: its focused choice", [&] { return shown(imageVideoSaveMenu); },
              [&] {
                  clickSecondIfFocusedElseFirst(imageVideoSaveMenu);
-                 qDebug() << "imageVideoSaveMenu ...";
+                 qCDebug(lcApp) << "imageVideoSaveMenu ...";
              }},
             {"over a menu or the gallery: capture", [&] { return shown(mainMenu) || shown(imageListViewer); },
              [&] {
                  saveTriggerButton->click();
-                 qDebug() << "ok1 clicked";
+                 qCDebug(lcApp) << "ok1 clicked";
              }},
         });
         break;
@@ -802,9 +803,9 @@ void Norvik7::keyTrigger(int value)
                  saveTriggerButton->click();
                  if (autoSaveSetSubMenu->autoSave()) {
                      clickButton(imageVideoSaveMenu, 1);
-                     qDebug() << "auto save";
+                     qCDebug(lcApp) << "auto save";
                  } else {
-                     qDebug() << "saveImageDone is true, ok1 clicked";
+                     qCDebug(lcApp) << "saveImageDone is true, ok1 clicked";
                  }
              }},
             {"a save running: the panel's focused choice", [&] { return shown(imageVideoSaveMenu); },
@@ -867,7 +868,7 @@ bool Norvik7::closeOneLevel()
     // offsets moved stay in use until the program ends unless saved).
     if (shown(calImageSubMenu)) {
         hide(calImageSubMenu);
-        qDebug() << "CalImageSubMenu hide";
+        qCDebug(lcApp) << "CalImageSubMenu hide";
         return closed;
     }
     // The upgrade panel opened by a stray combination, or whose look-up
@@ -911,10 +912,10 @@ bool Norvik7::closeOneLevel()
             imageListViewer->imageListViewerEnable();
             hide(imageListViewer);
         }
-        qDebug() << "ImageListViewer isVisible";
+        qCDebug(lcApp) << "ImageListViewer isVisible";
     } else if (shown(tempSubMenu) || shown(colorSubMenu) || shown(cursorSubMenu) || shown(imageModeSubMenu) ||
                shown(alignmentDistanceMenu)) {
-        qDebug() << "MainMenu isVisible";
+        qCDebug(lcApp) << "MainMenu isVisible";
         if (shown(tempSubMenu)) {
             hide(tempSubMenu);
         } else if (shown(colorSubMenu)) {
@@ -951,14 +952,14 @@ bool Norvik7::closeOneLevel()
             (top == measurementSetMenu && measurementSetMenu->editing);
         if (top && !editing) {
             hide(top);
-            qDebug() << top->objectName() << "hide";
+            qCDebug(lcApp) << top->objectName() << "hide";
         } else if (!top) {
             hide(settingSubMenu);
-            qDebug() << "SettingSubMenu hide";
+            qCDebug(lcApp) << "SettingSubMenu hide";
         }
     } else {
         hide(mainMenu);
-        qDebug() << "MainMenu hide";
+        qCDebug(lcApp) << "MainMenu hide";
     }
 
     // The screen below gets the keyboard back with its own focused entry.
@@ -977,7 +978,7 @@ bool Norvik7::closeOneLevel()
 
 void Norvik7::setMenuTipsLabel(QString text, int x, int y, int flags)
 {
-    qDebug() << "setmenutipsLabel";
+    qCDebug(lcApp) << "setmenutipsLabel";
     if (!(flags & 128)) {
         menuTipsLabel->hide();
         return;
@@ -1009,11 +1010,11 @@ void Norvik7::setMenuTipsLabel(QString text, int x, int y, int flags)
 
 void Norvik7::mousePressEvent(QMouseEvent *event)
 {
-    qDebug() << event;
+    qCDebug(lcApp) << event;
     if (event->button() == Qt::LeftButton)
-        qDebug() << "The LeftButton clicked.";
+        qCDebug(lcApp) << "The LeftButton clicked.";
     else if (event->button() == Qt::RightButton)
-        qDebug() << "The RightButton clicked.";
+        qCDebug(lcApp) << "The RightButton clicked.";
     // A tap on the live view, with no menu over it, captures like the trigger.
     if (!menuStack.top())
         saveTriggerButton->click();
@@ -1022,6 +1023,6 @@ void Norvik7::mousePressEvent(QMouseEvent *event)
 
 void Norvik7::focusInEvent(QFocusEvent *event)
 {
-    qDebug() << "FocusIn Event.";
+    qCDebug(lcApp) << "FocusIn Event.";
     QMainWindow::focusInEvent(event);
 }

@@ -23,6 +23,9 @@ int main(int argc, char **argv)
     // writes its wake-up descriptor for every post, the repaint request
     // included, and runs a heavier loop for each.
     qputenv("QT_NO_GLIB", "1");
+    // Messages of every logging category read as the bare text, as the debug
+    // output always had them (QT_MESSAGE_PATTERN still overrides it).
+    qSetMessagePattern(QStringLiteral("%{message}"));
     QApplication app(argc, argv);
     startup::prepareApplication();
 

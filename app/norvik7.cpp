@@ -1,4 +1,5 @@
 #include "app/norvik7.h"
+#include "core/logging.h"
 
 #include "app/boardcommands.h"
 #include "core/config.h"
@@ -25,9 +26,9 @@ int Norvik7::colorMap = 0;
 Norvik7::Norvik7(QMainWindow *parent) : QMainWindow(parent)
 {
     setupUi(this);
-    qDebug() << "Norvik7:" << QThread::currentThreadId();
-    qDebug() << "time:"
-             << "14:22:09";
+    qCDebug(lcApp) << "Norvik7:" << QThread::currentThreadId();
+    qCDebug(lcApp) << "time:"
+                   << "14:22:09";
 
     if (!openKeyDevice()) {
         m_built = Built::KeyDeviceFailed;

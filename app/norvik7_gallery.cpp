@@ -1,6 +1,7 @@
 // The main window's side of the gallery, the viewer and the video player:
 // their connections and the choice between showing an image and playing a video.
 #include <QDebug>
+#include "core/logging.h"
 #include <QFile>
 #include <QImageReader>
 #include <QPushButton>
@@ -73,7 +74,7 @@ void Norvik7::displayImageOrPlayVideo(QString name)
         emit updateVideoName(name);
     const QString boardPath = mediafolder::boardPath(name);
     const QString path = board::path(boardPath);
-    qDebug() << "The file name is " << boardPath;
+    qCDebug(lcMedia) << "The file name is " << boardPath;
     if (!QFile::exists(path))
         return;
     if (name.contains(QLatin1String("IMG"))) {
@@ -82,7 +83,7 @@ void Norvik7::displayImageOrPlayVideo(QString name)
         imageViewer->show();
         imageViewerMenu->show();
     } else if (name.contains(QLatin1String("Qel"))) {
-        qDebug() << "Play video test ...";
+        qCDebug(lcMedia) << "Play video test ...";
         videoWidget->openVideoFile(path);
         if (!videoWidget->hasCapture() && videoWidget->error().isEmpty())
             return;   // nothing that plays: the gallery stays

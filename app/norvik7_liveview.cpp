@@ -3,6 +3,7 @@
 // three movable cursors and the controls of the visible picture's alignment
 // and blend.
 #include "app/norvik7.h"
+#include "core/logging.h"
 
 #include "acquisition/acquisitionstate.h"
 #include "acquisition/liveframe.h"
@@ -445,25 +446,25 @@ void Norvik7::autoUpdateMoveCursorThreeSpotTemp() { autoUpdateMoveCursorSpotTemp
 void Norvik7::imageMoveToLeft()
 {
     vlcPostX = std::min(vlcPostX + 2, 72);
-    qDebug() << "vlcPostX: " << vlcPostX;
+    qCDebug(lcLiveView) << "vlcPostX: " << vlcPostX;
 }
 
 void Norvik7::imageMoveToRight()
 {
     vlcPostX = std::max(vlcPostX - 2, 0);
-    qDebug() << "vlcPostX: " << vlcPostX;
+    qCDebug(lcLiveView) << "vlcPostX: " << vlcPostX;
 }
 
 void Norvik7::imageMoveToUp()
 {
     vlcPostY = std::min(vlcPostY + 2, 96);
-    qDebug() << "vlcPostY: " << vlcPostY;
+    qCDebug(lcLiveView) << "vlcPostY: " << vlcPostY;
 }
 
 void Norvik7::imageMoveToDown()
 {
     vlcPostY = std::max(vlcPostY - 2, 0);
-    qDebug() << "vlcPostY: " << vlcPostY;
+    qCDebug(lcLiveView) << "vlcPostY: " << vlcPostY;
 }
 
 void Norvik7::imageMoveToSave()

@@ -1,6 +1,8 @@
 #pragma once
-// One logging category per subsystem. Debug output is off unless asked for
-// (QT_LOGGING_RULES="norvik7.*.debug=true"); warnings always print.
+// One logging category per subsystem. Every message prints by default, word
+// for word as the debug output always had it (main() sets the pattern to the
+// message alone); a subsystem's chatter can be turned off by its name, e.g.
+// QT_LOGGING_RULES="norvik7.media.debug=false".
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcBoard)
