@@ -99,8 +99,6 @@ private slots:
 
     void noClientEverGetsAMixedReading();
     void silentClientDelaysTheNextByAtMostTwoSeconds();
-    void misbehavingClientsLeaveTheServerRunning_data();
-    void misbehavingClientsLeaveTheServerRunning();
     void listensOnLoopbackOnly();
     void listenTriedAgain_data();
     void listenTriedAgain();
@@ -226,47 +224,6 @@ void TestTcpServer::silentClientDelaysTheNextByAtMostTwoSeconds()
     server.reset();
     QVERIFY(clock.elapsed() < 500);
     loopback::closeFd(quiet);
-}
-
-void TestTcpServer::misbehavingClientsLeaveTheServerRunning_data()
-{
-    QTest::addColumn<QString>("what");
-    for (const char *what : {"connects and resets at once", "resets after the reading", "half-open, reads nothing",
-                             "sends 1 MB", "sends random bytes", "connects and leaves without reading"})
-        QTest::newRow(what) << QString::fromLatin1(what);
-}
-
-void TestTcpServer::misbehavingClientsLeaveTheServerRunning()
-{
-    QFETCH(QString, what);
-    auto server = startServer();
-    server->receiveTimeoutMs.store(300);
-    QueuedSpy spy(server.get(), &TcpServerThread::sendUVCStart);
-    QByteArray noise(what.contains("1 MB") ? 1 << 20 : 700, 'U');   // closed after 1024 bytes: the rest may fail
-    for (char &c : noise)
-        c = what.contains("random") ? char(QRandomGenerator::global()->bounded(256)) : c;
-    for (int round = 0; round < 5; ++round) {
-        const int fd = connectTo(server->boundPort());
-        QVERIFY(fd >= 0);
-        if (what.contains("after"))
-            readBytes(fd, 6);
-        if (what.startsWith("half"))
-            ::shutdown(fd, SHUT_WR);
-        if (what.startsWith("sends"))
-            loopback::sendAll(fd, noise);
-        if (what.startsWith("half"))
-            QTest::qWait(20);
-        if (what.contains("resets"))
-            loopback::resetFd(fd);
-        else
-            loopback::closeFd(fd);
-    }
-    // Still serving, and still taking a command.
-    QCOMPARE(fetch(server->boundPort(), "UVC stop").size(), 6);
-    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 1000);
-    QCOMPARE(fetch(server->boundPort()).size(), 6);
-    QVERIFY(server->isRunning());
-    QCOMPARE(spy.count(), 1);
 }
 
 void TestTcpServer::listensOnLoopbackOnly()
