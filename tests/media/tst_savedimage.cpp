@@ -262,6 +262,7 @@ void TestSavedImage::rules_data()
         {"bottom row", "scroll-back", "13 2 0", "8"},
         {"index 5 shows from the first", "scroll-back", "5 1 0", "0 first"},
         {"below 5 the first time", "scroll-back", "3 0 0", "0 first"},
+        {"index 0 the first time", "scroll-back", "0 0 0", "0 first"},
         {"below 5 once the first was reached", "scroll-back", "3 0 1", "-1 first"},
         {"row 3 is no scroll-back row", "scroll-back", "20 3 0", "-1"},
         {"not found", "scroll-back", "-1 0 0", "-1"},
