@@ -74,6 +74,8 @@ void TestWifi::ssidRewrite()
     QCOMPARE(r.text, expected);
     QCOMPARE(r.replaced, expected != conf);
     QVERIFY(!r.replaced || expected.contains("ssid=" + r.ssid + "\n"));
+    // The name the file gives as it is: its first SSID line's.
+    QCOMPARE(wifi::currentSsid(r.text), r.replaced ? r.ssid : QStringLiteral("Old"));
 }
 
 void TestWifi::hostapdReplacedWhole()
