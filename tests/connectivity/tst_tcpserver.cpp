@@ -268,6 +268,11 @@ void TestTcpServer::listenTriedAgain()
     first.reset();   // the port comes free
     QVERIFY(up.wait(3000));
     QCOMPARE(fetch(second.boundPort()).size(), 6);
+    QVERIFY(portTaken || second.boundPort() != tcpserver::configuredPort());   // port 0: any free one
+    // Stopped: no longer listening.
+    second.stop();
+    QVERIFY(second.wait(3000));
+    QVERIFY(!second.isListening());
 }
 
 void TestTcpServer::acceptFailures_data()
