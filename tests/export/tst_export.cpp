@@ -37,12 +37,10 @@ struct Capture {
     {
         return qFromLittleEndian<uint16_t>(file.constData() + block() + 77338 + 2 * (row * 192 + column));
     }
-    QRgb colour(int x, int y) const   // the stored grey picture through the stored colour table
+    QRgb colour(int x, int y) const
     {
-        const uint8_t grey = uint8_t(file[block() + y * 240 + x]);
-        const uint16_t e = qFromLittleEndian<uint16_t>(file.constData() + block() + 76800 + 2 * grey);
-        return qRgb((e >> 8) & 0xF8, (e & 0x07E0) >> 3, (e << 3) & 0xFF);
-    }
+        return tableColour(uint8_t(file[block() + y * 240 + x]));
+    }   // the stored grey picture
     QRgb tableColour(int index) const
     {
         const uint16_t e = qFromLittleEndian<uint16_t>(file.constData() + block() + 76800 + 2 * index);
@@ -72,6 +70,12 @@ QByteArray tiffDescription(const QByteArray &t)
             return t.mid(qFromLittleEndian<uint32_t>(e + 8), qFromLittleEndian<uint32_t>(e + 4) - 1);
     }
     return {};
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 struct Run {
@@ -116,10 +120,10 @@ Stats statsOf(const Capture &c, QRect r, const QString &unit)
 
 void compareStats(const QJsonObject &got, const Stats &want)
 {
-    QVERIFY2(std::abs(got["mean"].toDouble() - want.mean) <= 0.0051, qPrintable(QString::number(want.mean)));
-    QVERIFY(std::abs(got["min"].toDouble() - want.min) <= 0.0051);
-    QVERIFY(std::abs(got["max"].toDouble() - want.max) <= 0.0051);
-    QVERIFY2(std::abs(got["stddev"].toDouble() - want.sd) <= 0.0051, qPrintable(QString::number(want.sd)));
+    const std::pair<const char *, double> values[] = {
+        {"mean", want.mean}, {"min", want.min}, {"max", want.max}, {"stddev", want.sd}};
+    for (const auto &[key, value] : values)
+        QVERIFY2(std::abs(got[key].toDouble() - value) <= 0.0051, key);
 }
 
 }   // namespace
@@ -167,13 +171,12 @@ void TestExport::initTestCase()
         c.minMark = d.w->LowTempLabel->pos() + QPoint(16, 16);
         c.palette = QString::fromLatin1(palette);
         d.press(keycode::Trigger);   // save
-        QFile saved(d.board.file(QStringLiteral("/media/mmcblk0p1/DCIM_100/IMG_0001.bmp")));
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        c.file = saved.readAll();
+        const QString saved = d.board.file(QStringLiteral("/media/mmcblk0p1/DCIM_100/IMG_0001.bmp"));
+        c.file = contents(saved);
         QCOMPARE(c.file.size(), 406096);
         c.path = m_dir.filePath(QStringLiteral("card%1/IMG_0001.bmp").arg(m_captures.size()));
         QDir().mkpath(QFileInfo(c.path).path());
-        QVERIFY(QFile::copy(saved.fileName(), c.path));
+        QVERIFY(QFile::copy(saved, c.path));
         m_captures << c;
     }
 }
@@ -208,9 +211,7 @@ void TestExport::formats()
     const double shownTolerance = c.fahrenheit || unit != "C" ? 0.2 : 0.0001;
 
     // CSV: a header naming the unit, then every word in degrees, two decimals.
-    QFile csv(out.filePath("IMG_0001.csv"));
-    QVERIFY(csv.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = csv.readAll().split('\n');
+    const QList<QByteArray> lines = contents(out.filePath("IMG_0001.csv")).split('\n');
     const char *unitWords = unit == "C" ? "degrees Celsius" : unit == "F" ? "degrees Fahrenheit" : "kelvin";
     QVERIFY2(lines[0].startsWith("# IMG_0001.bmp") && lines[0].contains(unitWords), lines[0].constData());
     QCOMPARE(lines.size(), 258);   // header, 256 rows, and the empty rest after the last line end
@@ -220,26 +221,19 @@ void TestExport::formats()
         for (int col = 0; col < 192; ++col) {
             QCOMPARE(values[col].size() - values[col].indexOf('.'), 3);
             if (std::abs(values[col].toDouble() - degrees(c.word(row, col), unit)) > 0.0051)
-                QFAIL(qPrintable(QString("row %1 column %2: %3 for word %4")
-                                     .arg(row)
-                                     .arg(col)
-                                     .arg(values[col].constData())
-                                     .arg(c.word(row, col))));
+                QFAIL(qPrintable(QString("row %1 column %2: %3").arg(row).arg(col).arg(values[col].constData())));
         }
     }
 
     // TIFF, read by the system's TIFF library: the words themselves, the scale in the description.
-    QImageReader tiffReader(out.filePath("IMG_0001.tiff"));
-    const QImage tiff = tiffReader.read();
+    const QImage tiff = QImageReader(out.filePath("IMG_0001.tiff")).read();
     QCOMPARE(tiff.format(), QImage::Format_Grayscale16);
     QCOMPARE(tiff.size(), QSize(192, 256));
     for (int row = 0; row < 256; ++row)
         for (int col = 0; col < 192; ++col)
             if (reinterpret_cast<const quint16 *>(tiff.constScanLine(row))[col] != c.word(row, col))
                 QFAIL(qPrintable(QString("TIFF row %1 column %2").arg(row).arg(col)));
-    QFile tiffFile(out.filePath("IMG_0001.tiff"));
-    QVERIFY(tiffFile.open(QIODevice::ReadOnly));
-    const QByteArray description = tiffDescription(tiffFile.readAll());
+    const QByteArray description = tiffDescription(contents(out.filePath("IMG_0001.tiff")));
     QVERIFY2(description.contains("degrees Celsius = value * 0.0625 - 273.15"), description.constData());
 
     // PNG: the stored picture through the stored table, enlarged, beside the colour bar; three marks.
@@ -264,9 +258,7 @@ void TestExport::formats()
         QVERIFY2(png.pixel(m * scale) != c.colour(m.x(), m.y()), qPrintable(QString("%1,%2").arg(m.x()).arg(m.y())));
 
     // JSON: the stored summary as the screen showed it; statistics of the decoded words.
-    QFile jsonFile(out.filePath("IMG_0001.json"));
-    QVERIFY(jsonFile.open(QIODevice::ReadOnly));
-    const QJsonObject j = QJsonDocument::fromJson(jsonFile.readAll()).object();
+    const QJsonObject j = QJsonDocument::fromJson(contents(out.filePath("IMG_0001.json"))).object();
     QCOMPARE(j["unit"].toString(), unit);
     QCOMPARE(j["palette"].toString(), c.palette);
     QCOMPARE(j["emissivity"].toDouble(), 0.95);

@@ -5,6 +5,7 @@
 // alive and still saving.
 #include "core/keystate.h"
 #include "common/testboard.h"
+#include "connectivity/loopbackclient.h"
 #include "media/savedimage.h"
 
 #include <QDir>
@@ -16,10 +17,8 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <map>
@@ -39,25 +38,11 @@ inline int knob(const char *name, int fallback)
     return ok && v > 0 ? v : fallback;
 }
 
-inline int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
 struct Program {
     TestBoard board;
     QProcess p;
-    int port = freePort();
-    QStringList env;   // extra NAME=VALUE of the next start
-    rlim_t fileSizeLimit = RLIM_INFINITY;
+    int port = loopback::freePort();
+    QStringList env;                                 // extra NAME=VALUE of the next start
     std::map<QString, std::set<QString>> keysHeld;   // INI file -> keys it held
 
     Program()
@@ -82,15 +67,10 @@ struct Program {
         for (const QString &kv : env)
             e.insert(kv.section('=', 0, 0), kv.section('=', 1));
         p.setProcessEnvironment(e);
-        const rlim_t limit = fileSizeLimit;
-        // A file-size limit stands for a card that fills up in the middle of
-        // a write: the write fails there (and the signal that would end the
-        // program is ignored, as a full card sends none).
-        p.setChildProcessModifier([limit] {
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit r{limit, RLIM_INFINITY};
-            ::setrlimit(RLIMIT_FSIZE, &r);
-        });
+        // A file-size limit (setFileSizeLimit) stands for a card that fills up
+        // in the middle of a write: the write fails there, and the signal that
+        // would end the program is ignored, as a full card sends none.
+        p.setChildProcessModifier([] { ::signal(SIGXFSZ, SIG_IGN); });
         p.start(NORVIK7_PROGRAM, {});
         QVERIFY(p.waitForStarted(5000));
     }

@@ -3,8 +3,7 @@
 // answering, and afterwards back in the live view saving whole images.
 #include "runningprogram.h"
 
-#include <arpa/inet.h>
-#include <poll.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <vector>
@@ -13,37 +12,8 @@ using fault::Program;
 
 namespace {
 
-int connectTo(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // The six bytes of a reading arrive within `ms`.
-bool readingWithin(int fd, int ms)
-{
-    char buf[16];
-    int got = 0;
-    QDeadlineTimer deadline(ms);
-    while (got < 6) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(deadline.remainingTime())) <= 0)
-            return false;
-        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-        if (n <= 0)
-            return false;
-        got += static_cast<int>(n);
-    }
-    return got == 6;
-}
+bool readingWithin(int fd, int ms) { return loopback::readBytes(fd, 6, ms).size() == 6; }
 
 const int kAllKeys[] = {keycode::Back, keycode::Trigger, keycode::Ok,   keycode::Up,
                         keycode::Left, keycode::Right,   keycode::Down, keycode::Gallery};
@@ -71,7 +41,7 @@ void TestFloods::tcpFloodWhileCapturing()
             prog.press(kAllKeys[rng.bounded(8)]);
             prog.press(keycode::Trigger);
         }
-        const int fd = connectTo(prog.port);
+        const int fd = loopback::connectTo(prog.port);
         QVERIFY2(fd >= 0, qPrintable(QStringLiteral("client %1 refused").arg(i)));
         switch (i % 5) {
         case 0:   // says nothing, reads nothing, stays
@@ -88,9 +58,7 @@ void TestFloods::tcpFloodWhileCapturing()
             break;
         }
         case 3: {   // gone with a reset before anything
-            const linger hard{1, 0};
-            ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-            ::close(fd);
+            loopback::resetFd(fd);
             continue;
         }
         default:
@@ -104,7 +72,7 @@ void TestFloods::tcpFloodWhileCapturing()
     for (int fd : silent)
         ::close(fd);
     QVERIFY(prog.alive());
-    const int fd = connectTo(prog.port);
+    const int fd = loopback::connectTo(prog.port);
     QVERIFY(readingWithin(fd, 3000));
     ::close(fd);
     QVERIFY(prog.saveOne() > 0);
@@ -190,12 +158,7 @@ void TestFloods::keyStorm()
         if (std::none_of(factoryPages.begin(), factoryPages.end(), [&](const QString &p) { return shown.contains(p); }))
             break;
     }
-    const int saved = prog.saveOne();
-    if (saved == 0 && qEnvironmentVariableIsSet("NORVIK7_FAULT_KEEP")) {
-        QFile::copy(screen, qEnvironmentVariable("NORVIK7_FAULT_KEEP") + ".png");
-        QFile::copy(prog.board.file("/sim/program.log"), qEnvironmentVariable("NORVIK7_FAULT_KEEP") + ".log");
-    }
-    QVERIFY2(saved > 0, qPrintable("windows shown: " + shown + prog.logTail()));
+    QVERIFY2(prog.saveOne() > 0, qPrintable("windows shown: " + shown + prog.logTail()));
     // Saves in image modes without a visible picture have no JPEG.
     QVERIFY2(prog.cardFaults(/*twins=*/false).isEmpty(), qPrintable(prog.cardFaults(false).join(", ")));
     QVERIFY(prog.alive());

@@ -1,7 +1,6 @@
 // Runs a fuzz target without libFuzzer: over its built-in seeds and every
 // file of the corpus folders named after the count, then over a fixed number
 // of deterministic mutations of them (count from argv[1]).
-// "--write-seeds DIR" writes the built-in seeds into DIR instead.
 #include "fuzztarget.h"
 
 #include <filesystem>
@@ -11,12 +10,8 @@
 
 int main(int argc, char **argv)
 {
-    std::vector<std::string> corpus = fuzzSeeds();
-    if (argc == 3 && std::string(argv[1]) == "--write-seeds") {
-        for (size_t i = 0; i < corpus.size(); ++i)
-            std::ofstream(std::string(argv[2]) + "/seed-" + std::to_string(i), std::ios::binary) << corpus[i];
-        return 0;
-    }
+    std::vector<std::string> corpus = fuzzSeeds ? fuzzSeeds() : std::vector<std::string>();
+    const size_t seeds = corpus.size();
     const long rounds = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 1000;
     size_t files = 0;
     for (int a = 2; a < argc; ++a) {
@@ -49,7 +44,6 @@ int main(int argc, char **argv)
         if (s.size() < 4096 && corpus.size() < 256 && (rng() % 16) == 0)
             corpus.push_back(s);
     }
-    std::printf("%ld inputs (%zu corpus files), no fault\n", rounds + static_cast<long>(fuzzSeeds().size() + files) + 1,
-                files);
+    std::printf("%ld inputs (%zu corpus files), no fault\n", rounds + static_cast<long>(seeds + files) + 1, files);
     return 0;
 }

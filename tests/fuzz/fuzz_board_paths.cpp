@@ -6,18 +6,6 @@
 
 #include <QFile>
 
-std::vector<std::string> fuzzSeeds()
-{
-    return {"/root/Norvik7_config.ini",
-            "../../etc/passwd",
-            "/media/mmcblk0p1/DCIM_100/IMG_0001.bmp",
-            "/media/MMCBLK0P1/../../x",
-            "cp '/root/a b' \"/etc/c\"",
-            "rm -rf /media/mmcblk0p1/SystemBackup",
-            "echo 3 > /proc/sys/vm/drop_caches",
-            "mkdir -p /media/mmcblk0p1/./../../../up"};
-}
-
 namespace {
 struct Board {
     QTemporaryDir outer{fuzzScratchTemplate()};

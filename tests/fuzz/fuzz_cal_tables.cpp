@@ -8,15 +8,6 @@
 
 #include <QFile>
 
-std::vector<std::string> fuzzSeeds()
-{
-    // Byte 0: the table's size in words (0 for the kt/bt size), then the file.
-    std::string kt(1 + caltables::kKtBtBytes, '\x12');
-    kt[0] = '\0';
-    return {kt, kt.substr(0, kt.size() - 1), std::string("\x03\x01\x02\x03\x04\x05\x06", 7), std::string("\x02\xff", 2),
-            std::string(1, '\x00')};
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static FuzzBoard b;

@@ -8,15 +8,6 @@
 
 #include <QFile>
 
-std::vector<std::string> fuzzSeeds()
-{
-    return {"[config]\ncolor=Lava\ntrans=40\npiptrans=0\nalignment=2.5\nhigh_alert=On\nlanguage=English\n",
-            "[config]\ntrans=1e9\npiptrans=-7\nalignment=nan\nvlc_post_x=25.6\nvlc_post_y=\"96\"\n",
-            "[config]\ncolor=\"Iron\nimage_mode=fusion\\\ntime_format=12H\r\n[config]\ntemp_unit=F",
-            "[config]\nvlc_post_x=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x18)\nalignment=inf\ntrans=0x20\n",
-            "[general]\ncolor=Rainbow\n[config]\n%55=1\ncolor=2\n"};
-}
-
 namespace {
 struct Board : FuzzBoard {
     // Qt's warnings on values it cannot load, once per input.

@@ -6,15 +6,6 @@
 #include "fuzztarget.h"
 #include "settings/datetimefields.h"
 
-std::vector<std::string> fuzzSeeds()
-{
-    // Clock bytes (seconds since 1970, little-endian, 5 bytes), format, then key pairs.
-    return {std::string("\x00\x00\x00\x00\x00\x00", 6),
-            std::string("\x80\x6b\x2f\x6a\x00\x01\x03\x0a\x04\x01\x05\x01", 12),
-            std::string("\xff\xff\xff\xff\x01\x00\x06\xf6\x02\x01\x07\x0a\x01\x01\x05\xff", 16),
-            std::string("\x00\x2a\x5c\x96\x01\x01\x05\x01\x04\x01\x05\x01\x05\x01", 14)};
-}
-
 namespace {
 using namespace datetime;
 

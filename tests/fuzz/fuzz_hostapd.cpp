@@ -6,20 +6,6 @@
 
 #include <QStringList>
 
-// A literal with its zero bytes, without the terminating one.
-template <std::size_t N>
-std::string bytes(const char (&literal)[N])
-{
-    return std::string(literal, N - 1);
-}
-
-std::vector<std::string> fuzzSeeds()
-{
-    return {bytes("02:11:22:dd:ee:ff\0interface=wlan0\nssid=Norvik7_000000\nchannel=6"), bytes("\0interface=wlan0"),
-            bytes("x\0interface=wlan0\ninterface=wlan0\n\n"),
-            bytes("00:0A:1B:2C:3D:4E\0ssid=a\r\ninterface=wlan0\r\nssid=b\r\n")};
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // The address up to the first zero byte, the file after it.

@@ -5,16 +5,6 @@
 
 #include <linux/input.h>
 
-std::vector<std::string> fuzzSeeds()
-{
-    struct input_event ev[2]{};
-    ev[0].type = EV_KEY;
-    ev[0].code = KEY_ENTER;
-    ev[0].value = 1;
-    std::string two(reinterpret_cast<const char *>(ev), sizeof ev);
-    return {two, two.substr(0, 5), two + two + "\x03"};
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     keys::RecordStream s;

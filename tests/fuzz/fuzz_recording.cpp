@@ -9,23 +9,7 @@
 
 #include <cmath>
 
-namespace {
-constexpr size_t kFrameBytes = 256 * 384 * 2;
-
-}   // namespace
-
-std::vector<std::string> fuzzSeeds()
-{
-    // Byte 0: whole frames of zeros added after the rest, which is the head
-    // of the file (and the scene text).
-    return {std::string("\x01\x80\x01\x00\x01\x02\x00\x01\x00", 9),
-            std::string("\x01\x00\x01\x80\x01", 5),
-            std::string("\x00/tmp/none.raw", 14),
-            std::string("\x00 flat:35.5\n", 12),
-            std::string("\x00blackbody:nan", 14),
-            std::string("\x02\x01\x02\x03\x04\x05\x06\x07\x08", 9),
-            std::string("\x01", 1)};
-}
+static constexpr size_t kFrameBytes = 256 * 384 * 2;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

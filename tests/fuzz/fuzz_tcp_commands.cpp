@@ -4,12 +4,6 @@
 #include "fuzztarget.h"
 #include "connectivity/tcpreading.h"
 
-std::vector<std::string> fuzzSeeds()
-{
-    return {"UVC start", "UVC stop", "UVC start\n", std::string("UVC stop\0x", sizeof "UVC stop\0x" - 1),
-            "GET / HTTP/1.1\r\n\r\n"};
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const size_t n = size < tcpserver::kReceiveMax ? size : tcpserver::kReceiveMax;

@@ -1,6 +1,6 @@
 #pragma once
 // What every fuzz target shares: the entry libFuzzer (or driver.cpp) calls,
-// the target's typical inputs, a check that ends the run with a message, and
+// the built-in seeds of a target whose typical inputs are too big for its corpus, a check that ends the run with a message, and
 // a scratch folder on a RAM disk where there is one (the targets that go
 // through files write one per input, and the configuration store syncs every
 // file it writes), with a simulated board rooted in it where a target needs one.
@@ -18,7 +18,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
-std::vector<std::string> fuzzSeeds();
+// Built-in seeds beside the corpus files, where a target has them.
+__attribute__((weak)) std::vector<std::string> fuzzSeeds();
 
 inline void check(bool ok, const char *what)
 {
