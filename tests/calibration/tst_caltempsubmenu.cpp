@@ -46,6 +46,7 @@ class TestCalTempSubMenu : public QObject {
 private slots:
     void init();
     void cleanup();
+    void opensNamingTheRangeInUse();
     void pointRecordingWritesOnlyTheGainsKeys_data();
     void pointRecordingWritesOnlyTheGainsKeys();
     void refusedRecalibration_data();
@@ -66,6 +67,22 @@ void TestCalTempSubMenu::init()
 }
 
 void TestCalTempSubMenu::cleanup() { d.reset(); }
+
+// The page opens on "Cal Reset" and names the set points of the range in use.
+void TestCalTempSubMenu::opensNamingTheRangeInUse()
+{
+    CalTempSubMenu *page = d->w->calTempSubMenu;
+    d->openTemperatureCalibration();
+    QCOMPARE(page->focusWidget()->objectName(), QStringLiteral("pushButton_5"));
+    QCOMPARE(page->gainStatusLabel->text(), QStringLiteral("High Gain"));
+    d->openTemperatureCalibration();   // the same keys close it
+    QVERIFY(!page->isVisible());
+    temperature_scale.store(0);
+    d->openTemperatureCalibration();
+    QCOMPARE((QStringList{page->pushButton_3->text(), page->pushButton_2->text(), page->pushButton_8->text(),
+                          page->gainStatusLabel->text()}),
+             (QStringList{"Cal 120", "Cal 250", "Cal 400", "Low Gain"}));
+}
 
 void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys_data()
 {

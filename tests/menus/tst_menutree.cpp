@@ -183,6 +183,25 @@ private slots:
                      kv.section(QLatin1Char('='), 1));
     }
 
+    // The pop-ups and the live view's marks start as the stored choices say.
+    void storedChoicesAtStart()
+    {
+        TestBoard board(true, false);
+        config::write(config::Main, QStringLiteral("color"), QStringLiteral("RedHot"));
+        config::write(config::Main, QStringLiteral("image_mode"), QStringLiteral("alignment"));
+        config::write(config::Main, QStringLiteral("zone"), QStringLiteral("Yes"));
+        Norvik7 w;
+        QVERIFY(w.colorSubMenu->radioButton_4->isChecked());
+        QVERIFY(w.imageModeSubMenu->radioButton_5->isChecked());
+        QCOMPARE((QList<bool>{w.tempSubMenu->checkBox->isChecked(), w.tempSubMenu->checkBox_2->isChecked(),
+                              w.tempSubMenu->checkBox_3->isChecked()}),
+                 (QList<bool>{false, true, true}));
+        QVERIFY(!w.FocusLabel->isVisibleTo(&w));
+        for (QWidget *mark : {static_cast<QWidget *>(w.HighTempLabel), static_cast<QWidget *>(w.LowTempTextLabel),
+                              static_cast<QWidget *>(w.Zone), static_cast<QWidget *>(w.ZoneHighTempLabel)})
+            QVERIFY2(mark->isVisibleTo(&w), qPrintable(mark->objectName()));
+    }
+
     // Installing or removing the translator re-translates every screen,
     // including the texts a screen sets itself.
     void retranslationFollowsTheTranslator()

@@ -265,6 +265,12 @@ private slots:
         // The alert picture is drawn, not an empty frame.
         QVERIFY(screen.pixelColor(120, 200) != screen.pixelColor(5, 200));
         QVERIFY(saveScreenshot(QStringLiteral("power_low_battery"), screen));
+        d.setLine(6, 1);
+        d.w->usbChargeStatusCheck();
+        d.readBattery();
+        d.board.write(kCpu, "90000\n");
+        d.w->cpuInternalTempRead();
+        QVERIFY(saveScreenshot(QStringLiteral("power_over_temperature_charging"), {d.w.get()}));
     }
 };
 
