@@ -248,6 +248,7 @@ private slots:
     void timerUpdateShowsTheBoardClock()
     {
         TestBoard board;
+        config::write(config::Main, QStringLiteral("time_format"), QStringLiteral("13H"));   // unknown: 24-hour
         QVERIFY(board::setClock(QDateTime(QDate(2031, 2, 3), QTime(15, 7, 10)).toSecsSinceEpoch()));
         Norvik7 w;
         w.timerUpdate();

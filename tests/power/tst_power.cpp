@@ -79,11 +79,15 @@ private slots:
         // 3375 counts are 3.4607 V, 3374 are 3.4597 V.
         QTest::newRow("3375: level 5") << QByteArray("3375") << 5 << false;
         QTest::newRow("3374: level 4") << QByteArray("3374") << 4 << false;
+        QTest::newRow("3.28 V") << adcFor(3.28) << 4 << false;
         QTest::newRow("just under 3.28 V") << adcFor(3.28, -1) << 3 << false;
         QTest::newRow("just under 3.01 V") << adcFor(3.01, -1) << 2 << false;
+        QTest::newRow("just under 2.83 V") << adcFor(2.83, -1) << 1 << false;
         QTest::newRow("2.65 V: no warning") << adcFor(2.65) << 1 << false;
         QTest::newRow("just under 2.65 V") << adcFor(2.65, -1) << 0 << true;
+        QTest::newRow("1951: just over 2 V") << QByteArray("1951") << 0 << true;
         QTest::newRow("1950: no reading") << QByteArray("1950") << -1 << false;
+        QTest::newRow("blank first") << QByteArray("  3375") << 5 << false;
         QTest::newRow("garbage after") << QByteArray("3374xyz") << 4 << false;
         QTest::newRow("not a number") << QByteArray("n/a") << -1 << false;
         QTest::newRow("no file") << QByteArray("none") << -1 << false;
@@ -179,6 +183,7 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<int>("limit");   // 0: never
         QTest::newRow("5 Minutes") << "5Minutes" << 300;
+        QTest::newRow("30 Minutes") << "30Minutes" << 1800;
         QTest::newRow("unknown text: 30 Minutes") << "7Minutes" << 1800;
         QTest::newRow("Off") << "Off" << 0;
     }

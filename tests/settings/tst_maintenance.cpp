@@ -90,6 +90,7 @@ void TestMaintenance::serialNames_data()
     QTest::newRow("33 characters") << n33 + ".zarnsn" << n33 << false;
     QTest::newRow("a blank") << "NV7 01.zarnsn" << QString("NV7 01") << false;
     QTest::newRow("nothing before the dot") << ".zarnsn" << QString("") << false;
+    QTest::newRow("a line break") << "NV7\n01.zarnsn" << QString("NV7\n01") << false;
     QTest::newRow("not ASCII") << QString::fromUtf8("序列号.zarnsn") << QString::fromUtf8("序列号") << false;
 }
 
