@@ -94,6 +94,7 @@ void TestDateTime::stepping_data()
     QTest::newRow("year 2020 - 1 -> 2200") << int(Year) << -1 << with({{0, 2020}}) << with({{0, 2200}});
     QTest::newRow("month 12 + 1 -> 1") << int(Month) << 1 << with({{1, 12}}) << with({{1, 1}});
     QTest::newRow("month 1 - 1 -> 12") << int(Month) << -1 << with({{1, 1}}) << with({{1, 12}});
+    QTest::newRow("month 2 - 1 -> 1: onto the lowest value") << int(Month) << -1 << with({{1, 2}}) << with({{1, 1}});
     QTest::newRow("month change keeps day 31") << int(Month) << -2 << with({{2, 31}}) << with({{1, 4}, {2, 31}});
     QTest::newRow("day 31 in April wraps to 1") << int(Day) << 1 << with({{1, 4}, {2, 31}}) << with({{1, 4}, {2, 1}});
     QTest::newRow("day 1 - 1 in leap February -> 29")
@@ -161,6 +162,7 @@ void TestDateTime::timeToSet_data()
     QTest::newRow("New Year's midnight") << QList<int>{2025, 1, 1, 0, 0, 0, 0} << QList<int>{2025, 1, 1, 0, 0};
     QTest::newRow("31 September is 30 September")
         << QList<int>{2024, 9, 31, 9, 0, 0, 0} << QList<int>{2024, 9, 30, 9, 0};
+    QTest::newRow("31 April is 30 April") << QList<int>{2024, 4, 31, 9, 0, 0, 0} << QList<int>{2024, 4, 30, 9, 0};
     QTest::newRow("29 February of a common year is the 28th")
         << QList<int>{2023, 2, 29, 9, 0, 0, 0} << QList<int>{2023, 2, 28, 9, 0};
     QTest::newRow("29 February of a leap year stays")
