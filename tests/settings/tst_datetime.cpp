@@ -75,6 +75,9 @@ void TestDateTime::fieldOrder()
         QCOMPARE(nextField(rightward[i], twelve), rightward[i + 1]);
         QCOMPARE(previousField(rightward[i + 1], twelve), rightward[i]);
     }
+    // No field selected: as if on the format field.
+    QCOMPARE(nextField(0, twelve), rightward[1]);
+    QCOMPARE(previousField(0, twelve), rightward[rightward.size() - 2]);
 }
 
 void TestDateTime::stepping_data()
