@@ -38,7 +38,7 @@ void TestConfig::readChoice_data()
     QTest::newRow("color absent: first, nothing written") << "color" << none << 0 << none;
     QTest::newRow("color unknown: first, left as is") << "color" << QVariant("Purple") << 0 << QVariant("Purple");
     QTest::newRow("color menu label is not the stored form")
-        << "color" << QVariant("White Hot") << 0 << QVariant("White Hot");
+        << QString("color") << QVariant("White Hot") << 0 << QVariant("White Hot");
     QTest::newRow("temp_unit F") << "temp_unit" << QVariant("F") << 1 << QVariant("F");
     QTest::newRow("language absent") << "language" << none << 1 << QVariant("Chinese");
     QTest::newRow("wifi_switch absent: not written") << "wifi_switch" << none << 1 << none;
@@ -86,24 +86,15 @@ void TestConfig::numbersWithDefaults_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("stored");   // empty: absent
     QTest::addColumn<double>("read");
-    QTest::newRow("trans 0") << "trans"
-                             << "0" << 50.0;
-    QTest::newRow("trans 250 pinned") << "trans"
-                                      << "250" << 100.0;
-    QTest::newRow("piptrans 0") << "piptrans"
-                                << "0" << 100.0;
-    QTest::newRow("piptrans 10 pinned") << "piptrans"
-                                        << "10" << 25.0;
-    QTest::newRow("alignment 0.0") << "alignment"
-                                   << "0.0" << 1.0;
-    QTest::newRow("alignment 9 pinned") << "alignment"
-                                        << "9" << 3.0;
-    QTest::newRow("vlc_post_x 500 pinned") << "vlc_post_x"
-                                           << "500" << 72.0;
-    QTest::newRow("vlc_post_x text") << "vlc_post_x"
-                                     << "left" << 36.0;
-    QTest::newRow("vlc_post_y 97 pinned") << "vlc_post_y"
-                                          << "97" << 96.0;
+    QTest::newRow("trans 0") << "trans" << QString("0") << 50.0;
+    QTest::newRow("trans 250 pinned") << "trans" << QString("250") << 100.0;
+    QTest::newRow("piptrans 0") << "piptrans" << QString("0") << 100.0;
+    QTest::newRow("piptrans 10 pinned") << "piptrans" << QString("10") << 25.0;
+    QTest::newRow("alignment 0.0") << "alignment" << QString("0.0") << 1.0;
+    QTest::newRow("alignment 9 pinned") << "alignment" << QString("9") << 3.0;
+    QTest::newRow("vlc_post_x 500 pinned") << "vlc_post_x" << QString("500") << 72.0;
+    QTest::newRow("vlc_post_x text") << "vlc_post_x" << QString("left") << 36.0;
+    QTest::newRow("vlc_post_y 97 pinned") << "vlc_post_y" << QString("97") << 96.0;
 }
 
 void TestConfig::numbersWithDefaults()

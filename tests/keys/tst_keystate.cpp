@@ -56,7 +56,6 @@ private slots:
     void wholeRecordsFromPieces();
     void menuOnTopFollowsShowAndHide();
     void focusMovesBetweenEntries();
-    void focusSkipsWhatCannotTakeIt();
     void focusDoesNotTickRadioButtons();
 };
 
@@ -83,48 +82,36 @@ void TestKeyState::menuOnTopFollowsShowAndHide()
     for (Menu *m : {&a, &b, &c})
         stack.track(&m->window);
     QCOMPARE(stack.top(), nullptr);
-    a.window.show();
-    b.window.show();
-    QCOMPARE(stack.top(), &b.window);
-    c.window.show();
-    QCOMPARE(stack.top(), &c.window);
-    // Showing a again makes it the one on top.
-    a.window.hide();
-    a.window.show();
-    QCOMPARE(stack.top(), &a.window);
-    a.window.hide();
-    QCOMPARE(stack.top(), &c.window);
-    c.window.hide();
-    QCOMPARE(stack.top(), &b.window);
-    b.window.hide();
-    QCOMPARE(stack.top(), nullptr);
+    // Shown, a window is on top (again); hidden, the one shown before it is.
+    for (const auto &[m, show, top] : {std::tuple{&a, true, &a},
+                                       {&b, true, &b},
+                                       {&c, true, &c},
+                                       {&a, false, &c},
+                                       {&a, true, &a},
+                                       {&a, false, &c},
+                                       {&c, false, &b},
+                                       {&b, false, nullptr}}) {
+        m->window.setVisible(show);
+        QCOMPARE(stack.top(), top ? &top->window : nullptr);
+    }
 }
 
 void TestKeyState::focusMovesBetweenEntries()
 {
-    Menu m({"one", "two", "three"});
+    Menu m({"one", "two", "three", "four"});
     MenuStack stack;
     stack.track(&m.window);
     m.window.show();
     m.buttons[0]->setFocus();
-    QVERIFY(stack.moveFocusOnTop(true));
-    QCOMPARE(m.window.focusWidget(), m.buttons[1]);
-    QVERIFY(stack.moveFocusOnTop(true));
-    QVERIFY(stack.moveFocusOnTop(true));
-    QCOMPARE(m.window.focusWidget(), m.buttons[0]);   // round at the end
+    for (int next : {1, 2, 3, 0}) {   // round at the end
+        QVERIFY(stack.moveFocusOnTop(true));
+        QCOMPARE(m.window.focusWidget(), m.buttons[next]);
+    }
     QVERIFY(stack.moveFocusOnTop(false));
-    QCOMPARE(m.window.focusWidget(), m.buttons[2]);   // and back round
-    // Nothing on top: nothing moves.
-    m.window.hide();
-    QVERIFY(!stack.moveFocusOnTop(true));
-}
-
-void TestKeyState::focusSkipsWhatCannotTakeIt()
-{
-    Menu m({"one", "two", "three", "four"});
+    QCOMPARE(m.window.focusWidget(), m.buttons[3]);   // and back round
+    // What cannot take the focus is skipped.
     m.buttons[1]->setFocusPolicy(Qt::NoFocus);
     m.buttons[2]->setEnabled(false);
-    m.window.show();
     m.buttons[0]->setFocus();
     QVERIFY(MenuStack::moveFocus(&m.window, true));
     QCOMPARE(m.window.focusWidget(), m.buttons[3]);
@@ -133,6 +120,9 @@ void TestKeyState::focusSkipsWhatCannotTakeIt()
         b->setFocusPolicy(Qt::NoFocus);
     QVERIFY(!MenuStack::moveFocus(&m.window, true));
     QCOMPARE(m.window.focusWidget(), m.buttons[3]);
+    // Nothing on top: nothing moves.
+    m.window.hide();
+    QVERIFY(!stack.moveFocusOnTop(true));
 }
 
 void TestKeyState::focusDoesNotTickRadioButtons()
@@ -147,8 +137,7 @@ void TestKeyState::focusDoesNotTickRadioButtons()
     m.buttons[2]->setFocus();
     MenuStack::moveFocus(&m.window, true);
     QCOMPARE(m.window.focusWidget(), m.buttons[3]);
-    QVERIFY(m.buttons[2]->isChecked());
-    QVERIFY(!m.buttons[3]->isChecked());
+    QVERIFY(m.buttons[2]->isChecked() && !m.buttons[3]->isChecked());
 }
 
 QTEST_MAIN(TestKeyState)
