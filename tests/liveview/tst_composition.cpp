@@ -3,10 +3,8 @@
 // earlier, plainer version.
 #include "liveview/composition.h"
 
-#include <QPainter>
 #include <QtTest>
 
-#include "common/imagediff.h"
 #include "referenceenlarger.h"
 
 #include <random>
@@ -151,50 +149,6 @@ private slots:
         QCOMPARE(at(p, thermal.width() / 2, thermal.height() / 2), QRgb(0x0963c7));
         QVERIFY(c.usedThermalFallback());
         QVERIFY(c.compose(QImage(), vis, r).isNull());
-    }
-
-    // The enlargement of every picture size the screen shows, and the
-    // reduction of the blend, agree with the painter's smooth scaling to
-    // within rounding: same pixel centres, same weights; made again over the
-    // same tables, and after another size, the same picture.
-    void enlargerMatchesSmoothScaling_data()
-    {
-        QTest::addColumn<QSize>("from");
-        QTest::addColumn<QSize>("to");
-        QTest::newRow("thermal as it comes") << QSize(192, 256) << QSize(240, 320);
-        QTest::newRow("visible to screen") << QSize(264, 352) << QSize(240, 320);
-        QTest::newRow("blend to screen") << QSize(120, 160) << QSize(240, 320);
-        QTest::newRow("blend halves") << QSize(192, 256) << QSize(120, 160);
-    }
-    void enlargerMatchesSmoothScaling()
-    {
-        QFETCH(QSize, from);
-        QFETCH(QSize, to);
-        // Smooth ramps and a sharp square: a pixel in the wrong place or weighted the wrong way shows.
-        QImage src(from, QImage::Format_RGB32);
-        for (int y = 0; y < from.height(); ++y)
-            for (int x = 0; x < from.width(); ++x) {
-                const bool square =
-                    x > from.width() / 3 && x < from.width() / 2 && y > from.height() / 4 && y < from.height() / 3;
-                src.setPixel(x, y,
-                             square ? qRgb(255, 255, 255)
-                                    : qRgb(x * 255 / from.width(), y * 255 / from.height(), (x * 7 + y * 3) % 256));
-            }
-        if (from.width() == 192)
-            src = src.convertToFormat(QImage::Format_RGB888);
-        QImage ours(to, QImage::Format_RGB32), painted(to, QImage::Format_RGB32), again(to, QImage::Format_RGB32),
-            other(QSize(7, 9), QImage::Format_RGB32);
-        Enlarger e;
-        e.run(src, ours);
-        QPainter p(&painted);
-        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        p.drawImage(painted.rect(), src);
-        p.end();
-        QVERIFY2(largestChannelDifference(ours, painted) <= 2,
-                 qPrintable(QString::number(largestChannelDifference(ours, painted))));
-        e.run(src, other);
-        e.run(src, again);
-        QCOMPARE(again, ours);
     }
 
     // Every size and picture enlarges to exactly the bytes, alpha included,

@@ -329,12 +329,6 @@ private slots:
         d.record(keycode::Right, 0);
         QCOMPARE(w.MoveCursorThreeLabel->pos(), QPoint(223, 144));
         QCOMPARE(w.MoveCursorThreeTextLabel->pos(), QPoint(183, 166));
-        // Unticking cursor 3 leaves cursor 1 shown but not movable.
-        w.cursorSubMenu->checkBox_5->click();
-        QVERIFY(!w.MoveCursorThreeLabel->isVisible());
-        QCOMPARE(d.key("move_cursor_3"), QStringLiteral("No"));
-        d.press(keycode::Down);
-        QCOMPARE(w.MoveCursorOneLabel->pos(), QPoint(104, 144));
     }
 
     void transparencyKeys_data()
@@ -379,18 +373,6 @@ private slots:
     {
         Device d;
         Norvik7 &w = *d.w;
-        vlcPostX = 70;
-        vlcPostY = 1;
-        w.imageMoveToLeft();
-        w.imageMoveToLeft();
-        w.imageMoveToDown();
-        QCOMPARE(QVector<int>({vlcPostX, vlcPostY}), QVector<int>({72, 0}));
-        w.imageMoveToRight();
-        w.imageMoveToUp();
-        w.imageMoveToSave();
-        QCOMPARE(QVector<int>({config::readInt(config::ImageCal, QStringLiteral("vlc_post_x")),
-                               config::readInt(config::ImageCal, QStringLiteral("vlc_post_y"))}),
-                 QVector<int>({70, 2}));
         // While aligning: half and half whatever trans says, and a blend it stays.
         QImage vis(264, 352, QImage::Format_RGB888);
         vis.fill(QColor(0, 0, 200));
@@ -440,8 +422,6 @@ private slots:
         QTest::addColumn<bool>("withVisible");
         QTest::newRow("thermal") << 0 << true;
         QTest::newRow("digital") << 1 << true;
-        QTest::newRow("fusion") << 2 << true;
-        QTest::newRow("pip") << 3 << true;
         QTest::newRow("digital without a visible picture") << 1 << false;
     }
     void eachModeOnScreen()
