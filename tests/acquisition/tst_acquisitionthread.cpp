@@ -1,5 +1,5 @@
 // The acquisition thread on the simulated module: start-up, the frame
-// counter and signal order, a failing visible sensor, replayed recordings,
+// counter and signal order, replayed recordings,
 // whole-frame publication and the pictures it hands out.
 #include "common/acqtestsupport.h"
 
@@ -123,44 +123,6 @@ private slots:
         }
         QCOMPARE(r.lastThermal.size(), QSize(192, 256));
         QCOMPARE(r.lastThermal.format(), QImage::Format_RGB888);
-    }
-
-    void visibleSensorFailure_data()
-    {
-        QTest::addColumn<int>("imageMode");
-        QTest::addColumn<bool>("failsLater");
-        QTest::newRow("missing from the start, thermal") << 0 << false;
-        QTest::newRow("fails while running, visible") << 1 << true;
-    }
-    void visibleSensorFailure()
-    {
-        // Infrared frames keep coming, frame counters on multiples of 5 included;
-        // the last grabbed visible picture goes on; the failure is told once.
-        QFETCH(int, imageMode);
-        QFETCH(bool, failsLater);
-        image_mode.store(imageMode);
-        if (!failsLater)
-            m_board->write(QStringLiteral("/sim/visible_camera"), "off\n");
-        acq::LogCapture log;
-        ThermalCameraThread t;
-        Receiver r(&t);
-        t.start();
-        qint64 lastKey = 0;
-        if (failsLater) {
-            QTRY_VERIFY(!r.lastVisible.isNull());
-            m_board->write(QStringLiteral("/sim/visible_camera"), "off\n");
-            const int now = r.pictures;
-            QTRY_VERIFY(r.pictures > now + 6);   // past the grab that failed
-            lastKey = r.lastVisible.cacheKey();
-        }
-        const int now = r.pictures;
-        QTRY_VERIFY_WITH_TIMEOUT(r.pictures >= now + 30, 20000);
-        const QString text = QString::fromStdString(log.text());
-        QCOMPARE(r.lastVisible.cacheKey(), lastKey);   // 0: never one
-        QCOMPARE(text.contains("Open /dev/video_gc0308 failed\n"), !failsLater);
-        QCOMPARE(text.count("GC0308 camera: VIDIOC_DQBUF failed"), 1);
-        QVERIFY(std::count_if(r.events.begin(), r.events.end(), [](auto &e) { return e[0] == 'i' && e[1] % 5 == 0; }) >=
-                5);
     }
 
     void replayedRecording()

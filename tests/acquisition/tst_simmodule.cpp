@@ -7,6 +7,7 @@
 #include "acquisition/moduleconnection.h"
 #include "acquisition/sdk/simcontrol.h"
 #include "acquisition/sdk/simscene.h"
+#include "acquisition/yuv.h"
 #include "common/testboard.h"
 
 #include <QtTest>
@@ -155,38 +156,6 @@ private slots:
         QVERIFY(area().mean != a.mean);
     }
 
-    void objectParameters_data()
-    {
-        QTest::addColumn<int>("prop");
-        QTest::addColumn<int>("before");
-        QTest::addColumn<int>("after");
-        QTest::addColumn<double>("change");   // sign and least size of the reading's change
-        // A lower emissivity means the object must be hotter to send what it sends.
-        QTest::newRow("emissivity 1.0 -> 0.9") << int(TPD_PROP_EMS) << 128 << 115 << 5.0;
-        // More reflected radiation leaves less for the object.
-        QTest::newRow("reflected 20 -> 80 degrees at emissivity 0.9") << int(TPD_PROP_TU) << 293 << 353 << -1.0;
-        // More air in between absorbs more of it.
-        QTest::newRow("distance 0.25 -> 20 m") << int(TPD_PROP_DISTANCE) << 32 << 2560 << 2.0;
-    }
-    void objectParameters()
-    {
-        QFETCH(int, prop);
-        QFETCH(int, before);
-        QFETCH(int, after);
-        QFETCH(double, change);
-        start("blackbody:100", 1);
-        if (prop == TPD_PROP_TU)
-            setTpd(TPD_PROP_EMS, 115);
-        setTpd(prop, before);
-        const double a = area(4).mean;
-        setTpd(prop, after);
-        const double b = area(4).mean;
-        QVERIFY2(change > 0 ? b - a > change : b - a < change, qPrintable(QStringLiteral("%1 -> %2").arg(a).arg(b)));
-        uint16_t v = 0;
-        QCOMPARE(ir::get_prop_tpd_params(prop, &v), 0);
-        QCOMPARE(static_cast<int>(v), after);
-    }
-
     void flashKeepsTheTables_data()
     {
         QTest::addColumn<int>("restoreIn");        // gain whose defaults are restored, -1 none
@@ -244,25 +213,35 @@ private slots:
         }
     }
 
-    void shutterRemovesTheDrift()
+    void propertiesNeedTheCommandChannel()
     {
-        start("blackbody:30", 1);
-        QCOMPARE(ir::set_prop_auto_shutter_params(0, 0), 0);
-        const double fresh = area(4).mean;
-        for (int i = 0; i < 3000; ++i)   // two minutes of the scene's time
-            grab();
-        const double drifted = area(4).mean;
-        QVERIFY2(std::fabs(drifted - fresh) > 0.3, qPrintable(QStringLiteral("%1 -> %2").arg(fresh).arg(drifted)));
-        QCOMPARE(ir::ooc_b_update(0), 0);
-        QVERIFY(std::fabs(area(4).mean - fresh) < 0.15);
-        // Without the command channel nothing is set.
-        irsim::reset();
         CameraParam_t p{};
         QCOMPARE(ir_camera_openm(&p), 0);
         QVERIFY(ir::ooc_b_update(0) < 0 && ir::set_prop_tpd_params(TPD_PROP_EMS, 120) < 0);
         ir::vdcmd_init();
         QCOMPARE(ir::set_prop_tpd_params(TPD_PROP_EMS, 120), 0);
         QVERIFY(ir::set_prop_tpd_params(TPD_PROP_GAIN_SEL, 2) < 0);
+    }
+
+    void visibleCameraSeesTheSameScene()
+    {
+        // Turned, exchanged and enlarged the way the loop does it, the visible
+        // picture's crop at (36, 48) lines up with the infrared view: the
+        // blackbody's dark emitter inside its light housing, the wall around.
+        start("blackbody:40", 1);
+        grab();
+        std::vector<uint8_t> rgb(320 * 240 * 3), out(264 * 352 * 3);
+        yuv::toRgb(visible().data(), rgb.data(), 320, 240);
+        yuv::Enlarger().run(rgb.data(), out.data(), 264 * 3);
+        auto at = [&](int px, int py) {
+            const uint8_t *p = &out[((py + 48) * 264 + (px + 36)) * 3];
+            return QColor(p[0], p[1], p[2]);
+        };
+        QVERIFY(at(96, 112).value() < 50);                                     // emitter
+        QVERIFY(at(46, 112).value() > 130 && at(46, 112).saturation() < 40);   // housing, grey
+        QVERIFY2(at(20, 30).red() > at(20, 30).blue() + 15,
+                 qPrintable(at(20, 30).name()));   // beige wall: red and blue in place
+        QVERIFY(at(-30, 112).value() > 150);       // the visible camera sees beyond the infrared view
     }
 
     void sceneFileIsFollowed()
