@@ -17,7 +17,7 @@ using framepath::kCols;
 using framepath::kRows;
 using framepath::kSrcHeight;
 using framepath::kSrcWidth;
-constexpr int kRotateTile = 16;
+constexpr int kTile = 16;
 
 // YUYV to RGB888 a pair at a time through the four tables, each channel clamped.
 inline void toRgb(const uint8_t *yuyv, uint8_t *rgb, unsigned width, unsigned height)
@@ -32,39 +32,25 @@ inline void toRgb(const uint8_t *yuyv, uint8_t *rgb, unsigned width, unsigned he
                 v[i] = static_cast<uint8_t>(std::clamp(i - 384, 0, 255));
         }
     } clamp;
-    auto sat = [](int x) { return clamp.v[x + 384]; };
-    const unsigned pairs = width * height / 2;
-    for (unsigned i = 0; i < pairs; ++i) {
+    for (unsigned i = 0; i < width * height / 2; ++i) {
         const uint8_t *in = yuyv + 4 * i;
-        uint8_t *out = rgb + 6 * i;
-        const int u = in[1], v = in[3];
-        const int rv = t.redV[v], guv = t.greenU[u] + t.greenV[v], bu = t.blueU[u];
-        const int y0 = in[0], y1 = in[2];
-        out[0] = sat(y0 + rv);
-        out[1] = sat(y0 + guv);
-        out[2] = sat(y0 + bu);
-        out[3] = sat(y1 + rv);
-        out[4] = sat(y1 + guv);
-        out[5] = sat(y1 + bu);
+        const int rv = t.redV[in[3]], guv = t.greenU[in[1]] + t.greenV[in[3]], bu = t.blueU[in[1]];
+        for (int k = 0; k < 2; ++k) {
+            uint8_t *out = rgb + 6 * i + 3 * k;
+            out[0] = clamp.v[in[2 * k] + rv + 384];
+            out[1] = clamp.v[in[2 * k] + guv + 384];
+            out[2] = clamp.v[in[2 * k] + bu + 384];
+        }
     }
 }
 
-// The visible picture turned a quarter clockwise by a tiled transpose, then
-// enlarged row by row: each output row blends two turned rows (8.8 fixed
-// point), then two neighbouring pixels of that blend, red and blue exchanged.
+// The visible picture turned a quarter clockwise, then enlarged row by row:
+// each output row blends two turned rows (8.8 fixed point), then two
+// neighbouring pixels of that blend, red and blue exchanged.
 class Enlarger {
 public:
     Enlarger() : m_turned(kTurnedWidth * kTurnedHeight * 3), m_line(kTurnedWidth * 3)
     {
-        auto axis = [](int outSize, int inSize, int16_t *pos, int16_t *weight) {
-            const double scale = static_cast<double>(inSize) / outSize;
-            for (int o = 0; o < outSize; ++o) {
-                const double src = std::max(0.0, (o + 0.5) * scale - 0.5);
-                const int i = std::min(static_cast<int>(src), inSize - 1);
-                pos[o] = static_cast<int16_t>(i);
-                weight[o] = static_cast<int16_t>(i + 1 < inSize ? std::lround((src - i) * 256) : 0);
-            }
-        };
         axis(yuv::kOutWidth, kTurnedWidth, m_col, m_colWeight);
         axis(yuv::kOutHeight, kTurnedHeight, m_row, m_rowWeight);
     }
@@ -72,71 +58,57 @@ public:
     void run(const uint8_t *rgb, uint8_t *out, int stride)
     {
         using namespace yuv;
-        constexpr int kTile = 16;
-        uint8_t *turned = m_turned.data();
-        for (int ys0 = 0; ys0 < kHeight; ys0 += kTile)
+        for (int ys0 = 0; ys0 < kHeight; ys0 += kTile)   // a tiled transpose
             for (int xs0 = 0; xs0 < kWidth; xs0 += kTile)
-                for (int ys = ys0; ys < ys0 + kTile; ++ys) {
-                    const uint8_t *src = rgb + (ys * kWidth + xs0) * 3;
-                    const int ux = kHeight - 1 - ys;
-                    for (int xs = xs0; xs < xs0 + kTile; ++xs, src += 3) {
-                        uint8_t *d = turned + (xs * kTurnedWidth + ux) * 3;
-                        d[0] = src[0];
-                        d[1] = src[1];
-                        d[2] = src[2];
-                    }
-                }
-        uint16_t *line = m_line.data();
+                for (int ys = ys0; ys < ys0 + kTile; ++ys)
+                    for (int xs = xs0; xs < xs0 + kTile; ++xs)
+                        std::copy_n(rgb + (ys * kWidth + xs) * 3, 3,
+                                    &m_turned[(xs * kTurnedWidth + kHeight - 1 - ys) * 3]);
         for (int y = 0; y < kOutHeight; ++y) {
-            const int uy = m_row[y];
-            const int uy1 = std::min(uy + 1, kTurnedHeight - 1);
             const int wy = m_rowWeight[y];
-            const uint8_t *a = turned + uy * kTurnedWidth * 3;
-            const uint8_t *b = turned + uy1 * kTurnedWidth * 3;
+            const uint8_t *a = &m_turned[m_row[y] * kTurnedWidth * 3];
+            const uint8_t *b = &m_turned[std::min(m_row[y] + 1, kTurnedHeight - 1) * kTurnedWidth * 3];
             for (int i = 0; i < kTurnedWidth * 3; ++i)
-                line[i] = static_cast<uint16_t>(a[i] * (256 - wy) + b[i] * wy);   // 8.8 fixed point
-            uint8_t *o = out + y * stride;
+                m_line[i] = static_cast<uint16_t>(a[i] * (256 - wy) + b[i] * wy);
             for (int x = 0; x < kOutWidth; ++x) {
-                const int ux = m_col[x];
-                const int ux1 = std::min(ux + 1, kTurnedWidth - 1);
                 const int wx = m_colWeight[x];
-                const uint16_t *p = line + ux * 3;
-                const uint16_t *q = line + ux1 * 3;
-                // Red and blue change places.
-                o[3 * x + 2] = static_cast<uint8_t>((p[0] * (256 - wx) + q[0] * wx + 32768) >> 16);
-                o[3 * x + 1] = static_cast<uint8_t>((p[1] * (256 - wx) + q[1] * wx + 32768) >> 16);
-                o[3 * x + 0] = static_cast<uint8_t>((p[2] * (256 - wx) + q[2] * wx + 32768) >> 16);
+                const uint16_t *p = &m_line[m_col[x] * 3], *q = &m_line[std::min(m_col[x] + 1, kTurnedWidth - 1) * 3];
+                for (int c = 0; c < 3; ++c)   // red and blue change places
+                    out[y * stride + 3 * x + 2 - c] =
+                        static_cast<uint8_t>((p[c] * (256 - wx) + q[c] * wx + 32768) >> 16);
             }
         }
     }
 
 private:
+    static void axis(int outSize, int inSize, int16_t *pos, int16_t *weight)
+    {
+        const double scale = static_cast<double>(inSize) / outSize;
+        for (int o = 0; o < outSize; ++o) {
+            const double src = std::max(0.0, (o + 0.5) * scale - 0.5);
+            const int i = std::min(static_cast<int>(src), inSize - 1);
+            pos[o] = static_cast<int16_t>(i);
+            weight[o] = static_cast<int16_t>(i + 1 < inSize ? std::lround((src - i) * 256) : 0);
+        }
+    }
     static constexpr int kTurnedWidth = yuv::kHeight;   // 240
     static constexpr int kTurnedHeight = yuv::kWidth;   // 320
-    int16_t m_col[yuv::kOutWidth];
-    int16_t m_colWeight[yuv::kOutWidth];
-    int16_t m_row[yuv::kOutHeight];
-    int16_t m_rowWeight[yuv::kOutHeight];
+    int16_t m_col[yuv::kOutWidth], m_colWeight[yuv::kOutWidth], m_row[yuv::kOutHeight], m_rowWeight[yuv::kOutHeight];
     std::vector<uint8_t> m_turned;
     std::vector<uint16_t> m_line;
 };
 
-// ---- frame path ----------------------------------------------------------------------
-
-// Both halves turned to portrait in 16 x 16 tiles.
+// Both halves turned to portrait in 16 x 16 tiles: source (x, y) to row x, column 191 - y.
 inline void rotateBoth(const uint16_t *image, const uint16_t *temp, const uint8_t *lut, uint16_t *matrix, uint8_t *grey)
 {
-    for (int r0 = 0; r0 < kRows; r0 += kRotateTile)
-        for (int c0 = 0; c0 < kCols; c0 += kRotateTile)
-            for (int c = c0; c < c0 + kRotateTile; ++c) {
-                const int row = (kSrcHeight - 1 - c) * kSrcWidth;
-                const uint16_t *t = temp + row;
-                const uint16_t *g = image + row;
-                for (int r = r0; r < r0 + kRotateTile; ++r) {
-                    matrix[r * kCols + c] = static_cast<uint16_t>(t[r] >> 2);
-                    grey[r * kCols + c] = lut[g[r]];
+    for (int r0 = 0; r0 < kRows; r0 += kTile)
+        for (int c0 = 0; c0 < kCols; c0 += kTile)
+            for (int c = c0; c < c0 + kTile; ++c)
+                for (int r = r0; r < r0 + kTile; ++r) {
+                    const int at = (kSrcHeight - 1 - c) * kSrcWidth + r;
+                    matrix[r * kCols + c] = static_cast<uint16_t>(temp[at] >> 2);
+                    grey[r * kCols + c] = lut[image[at]];
                 }
-            }
 }
 
 // The contrast stretch's table from one histogram and plain walks over the
@@ -146,44 +118,30 @@ inline framepath::Stretch stretch(const uint16_t *image, int count, uint8_t *lut
 {
     framepath::Stretch s;
     std::vector<uint32_t> h(65536, 0);
-    uint16_t mn = 65535, mx = 0;
-    for (int i = 0; i < count; ++i) {
+    const auto mm = std::minmax_element(image, image + count);
+    s.minWord = *mm.first;
+    s.maxWord = *mm.second;
+    for (int i = 0; i < count; ++i)
         ++h[image[i]];
-        mn = std::min(mn, image[i]);
-        mx = std::max(mx, image[i]);
-    }
-    uint32_t plain = 0, clipped = 0;
-    bool lowFound = false, highFound = false;
-    uint16_t low = mn, high = mx;
-    for (uint32_t v = mn; v <= mx; ++v) {
+    uint32_t plain = 0;
+    s.low = s.minWord;
+    s.high = s.maxWord;
+    for (uint32_t v = s.minWord, lowFound = 0, highFound = 0; v <= s.maxWord; ++v) {
         plain += h[v];
-        clipped += std::min<uint32_t>(h[v], 15);
-        if (!lowFound && plain >= 20) {
-            low = static_cast<uint16_t>(v);
-            lowFound = true;
-        }
-        if (!highFound && plain >= 49132) {
-            high = static_cast<uint16_t>(v);
-            highFound = true;
-        }
+        s.clippedTotal += std::min<uint32_t>(h[v], 15);
+        if (!lowFound && plain >= 20)
+            s.low = static_cast<uint16_t>(v), lowFound = 1;
+        if (!highFound && plain >= 49132)
+            s.high = static_cast<uint16_t>(v), highFound = 1;
     }
-    int span = (high - low + 1) * 2, offset = 0;
-    if (span < 255)
-        offset = static_cast<int>((255 - span) * 0.4);
-    else
-        span = 255;
+    s.span = (s.high - s.low + 1) * 2;
+    s.offset = s.span < 255 ? static_cast<int>((255 - s.span) * 0.4) : 0;
+    s.span = std::min(s.span, 255);
     uint32_t running = 0;
-    for (uint32_t v = mn; v <= mx; ++v) {
+    for (uint32_t v = s.minWord; v <= s.maxWord; ++v) {
         running += std::min<uint32_t>(h[v], 15);
-        lut[v] = static_cast<uint8_t>(static_cast<uint64_t>(running) * span / clipped + offset);
+        lut[v] = static_cast<uint8_t>(static_cast<uint64_t>(running) * s.span / s.clippedTotal + s.offset);
     }
-    s.minWord = mn;
-    s.maxWord = mx;
-    s.low = low;
-    s.high = high;
-    s.span = span;
-    s.offset = offset;
-    s.clippedTotal = clipped;
     return s;
 }
 
@@ -193,40 +151,21 @@ inline framepath::Stats statistics(const uint16_t *matrix)
 {
     using namespace framepath;
     Stats s;
-    s.maxValue = s.zoneMaxValue = 0;
-    s.minValue = s.zoneMinValue = 65535;
-    bool zoneSeen = false;
+    s.maxValue = s.minValue = matrix[0];
+    s.zoneMaxValue = s.zoneMinValue = matrix[kZoneTop * kCols + kZoneLeft];
+    s.zoneMax = s.zoneMin = {kZoneTop, kZoneLeft};
+    auto keep = [](uint16_t v, int r, int c, uint16_t &hi, Point &hiAt, uint16_t &lo, Point &loAt) {
+        if (v > hi)
+            hi = v, hiAt = {r, c};
+        if (v < lo)
+            lo = v, loAt = {r, c};
+    };
     for (int r = 0; r < kRows; ++r)
         for (int c = 0; c < kCols; ++c) {
             const uint16_t v = matrix[r * kCols + c];
-            if (r == 0 && c == 0) {
-                s.maxValue = s.minValue = v;
-            } else {
-                if (v > s.maxValue) {
-                    s.maxValue = v;
-                    s.max = {r, c};
-                }
-                if (v < s.minValue) {
-                    s.minValue = v;
-                    s.min = {r, c};
-                }
-            }
-            if (r < kZoneTop || r > kZoneBottom || c < kZoneLeft || c > kZoneRight)
-                continue;
-            if (!zoneSeen) {
-                s.zoneMaxValue = s.zoneMinValue = v;
-                s.zoneMax = s.zoneMin = {r, c};
-                zoneSeen = true;
-                continue;
-            }
-            if (v > s.zoneMaxValue) {
-                s.zoneMaxValue = v;
-                s.zoneMax = {r, c};
-            }
-            if (v < s.zoneMinValue) {
-                s.zoneMinValue = v;
-                s.zoneMin = {r, c};
-            }
+            keep(v, r, c, s.maxValue, s.max, s.minValue, s.min);
+            if (r >= kZoneTop && r <= kZoneBottom && c >= kZoneLeft && c <= kZoneRight)
+                keep(v, r, c, s.zoneMaxValue, s.zoneMax, s.zoneMinValue, s.zoneMin);
         }
     s.centre = matrix[kCentreRow * kCols + kCentreCol];
     return s;

@@ -8,85 +8,70 @@ class TestOverlay : public QObject {
 private slots:
     void hotMarker_data()
     {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("col");
-        QTest::addColumn<int>("size");
+        QTest::addColumn<QVector<int>>("rowColSize");
         QTest::addColumn<QPoint>("corner");
-        QTest::newRow("column 5 pinned to the left edge") << 100 << 5 << 32 << QPoint(-16, 109);
-        QTest::newRow("column 12 still pinned") << 0 << 12 << 32 << QPoint(-16, -16);
-        QTest::newRow("column 13 follows") << 0 << 13 << 32 << QPoint(0, -16);
-        QTest::newRow("centre pixel") << 128 << 96 << 32 << QPoint(104, 144);
-        QTest::newRow("bottom right") << 255 << 191 << 32 << QPoint(222, 302);
-        QTest::newRow("zone marker in the zone") << 64 << 56 << 22 << QPoint(59, 69);
+        QTest::newRow("column 5 pinned to the left edge") << QVector<int>{100, 5, 32} << QPoint(-16, 109);
+        QTest::newRow("column 12 still pinned") << QVector<int>{0, 12, 32} << QPoint(-16, -16);
+        QTest::newRow("column 13 follows") << QVector<int>{0, 13, 32} << QPoint(0, -16);
+        QTest::newRow("centre pixel") << QVector<int>{128, 96, 32} << QPoint(104, 144);
+        QTest::newRow("bottom right") << QVector<int>{255, 191, 32} << QPoint(222, 302);
+        QTest::newRow("zone marker in the zone") << QVector<int>{64, 56, 22} << QPoint(59, 69);
     }
     void hotMarker()
     {
-        QFETCH(int, row);
-        QFETCH(int, col);
-        QFETCH(int, size);
+        QFETCH(QVector<int>, rowColSize);
         QFETCH(QPoint, corner);
-        QCOMPARE(overlay::markerRect(row, col, size), QRect(corner, QSize(size, size)));
+        QCOMPARE(overlay::markerRect(rowColSize[0], rowColSize[1], rowColSize[2]),
+                 QRect(corner, QSize(rowColSize[2], rowColSize[2])));
     }
 
-    void markerText_data()
+    // A marker's text (40 x 20), a cursor's text and the zone's text, from the mark's corner.
+    void textPlaces_data()
     {
+        QTest::addColumn<QString>("mark");
         QTest::addColumn<QPoint>("corner");
         QTest::addColumn<QPoint>("text");
-        QTest::newRow("left half: right of the marker") << QPoint(50, 100) << QPoint(82, 106);
-        QTest::newRow("right half: left of it") << QPoint(121, 100) << QPoint(81, 106);
-        QTest::newRow("top rows: at the top edge") << QPoint(10, -6) << QPoint(42, 0);
-        QTest::newRow("one row lower: below the marker again") << QPoint(10, -5) << QPoint(42, 1);
-        QTest::newRow("bottom: kept above 320") << QPoint(10, 294) << QPoint(42, 300);
+        QTest::newRow("marker in the left half: right of it") << "marker" << QPoint(50, 100) << QPoint(82, 106);
+        QTest::newRow("marker in the right half: left of it") << "marker" << QPoint(121, 100) << QPoint(81, 106);
+        QTest::newRow("marker in the top rows: at the top edge") << "marker" << QPoint(10, -6) << QPoint(42, 0);
+        QTest::newRow("marker one row lower: below it again") << "marker" << QPoint(10, -5) << QPoint(42, 1);
+        QTest::newRow("marker at the bottom: kept above 320") << "marker" << QPoint(10, 294) << QPoint(42, 300);
+        QTest::newRow("cursor upper left") << "cursor" << QPoint(100, 100) << QPoint(122, 122);
+        QTest::newRow("cursor upper right") << "cursor" << QPoint(169, 100) << QPoint(129, 122);
+        QTest::newRow("cursor lower left") << "cursor" << QPoint(100, 279) << QPoint(122, 269);
+        QTest::newRow("cursor lower right") << "cursor" << QPoint(200, 300) << QPoint(150, 290);
+        QTest::newRow("zone") << "zone" << QPoint(59, 69) << QPoint(50, 91);
     }
-    void markerText()
+    void textPlaces()
     {
+        QFETCH(QString, mark);
         QFETCH(QPoint, corner);
-        QFETCH(QPoint, text);
-        QCOMPARE(overlay::markerTextPos(corner, QSize(40, 20)), text);
+        const QPoint got = mark == "marker" ? overlay::markerTextPos(corner, QSize(40, 20))
+            : mark == "cursor"              ? overlay::cursorTextPos(corner)
+                                            : overlay::zoneTextPos(corner, 40);
+        QTEST(got, "text");
     }
-
-    void zoneText() { QCOMPARE(overlay::zoneTextPos(QPoint(59, 69), 40), QPoint(50, 91)); }
 
     void cursorBounds_data()
     {
         QTest::addColumn<QPoint>("wanted");
         QTest::addColumn<QPoint>("kept");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("col");
-        QTest::newRow("start") << QPoint(104, 144) << QPoint(104, 144) << 128 << 96;
-        QTest::newRow("past the left") << QPoint(-25, 144) << QPoint(-15, 144) << 128 << 0;
-        QTest::newRow("past the right") << QPoint(233, 144) << QPoint(223, 144) << 128 << 191;
-        QTest::newRow("right edge stays") << QPoint(224, 144) << QPoint(223, 144) << 128 << 191;
-        QTest::newRow("past the top") << QPoint(104, -20) << QPoint(104, -16) << 0 << 96;
-        QTest::newRow("past the bottom") << QPoint(104, 304) << QPoint(104, 303) << 255 << 96;
-        QTest::newRow("last row before the bound") << QPoint(104, 303) << QPoint(104, 303) << 255 << 96;
+        QTest::addColumn<QPoint>("sample");   // column, row of the frame
+        QTest::newRow("start") << QPoint(104, 144) << QPoint(104, 144) << QPoint(96, 128);
+        QTest::newRow("past the left") << QPoint(-25, 144) << QPoint(-15, 144) << QPoint(0, 128);
+        QTest::newRow("past the right") << QPoint(233, 144) << QPoint(223, 144) << QPoint(191, 128);
+        QTest::newRow("right edge stays") << QPoint(224, 144) << QPoint(223, 144) << QPoint(191, 128);
+        QTest::newRow("past the top") << QPoint(104, -20) << QPoint(104, -16) << QPoint(96, 0);
+        QTest::newRow("past the bottom") << QPoint(104, 304) << QPoint(104, 303) << QPoint(96, 255);
+        QTest::newRow("last row before the bound") << QPoint(104, 303) << QPoint(104, 303) << QPoint(96, 255);
     }
     void cursorBounds()
     {
         QFETCH(QPoint, wanted);
         QFETCH(QPoint, kept);
-        QFETCH(int, row);
-        QFETCH(int, col);
         QCOMPARE(overlay::clampCursor(wanted), kept);
         const overlay::Sample s = overlay::cursorSample(kept);
-        QCOMPARE(s.row, row);
-        QCOMPARE(s.col, col);
-    }
-
-    void cursorText_data()
-    {
-        QTest::addColumn<QPoint>("corner");
-        QTest::addColumn<QPoint>("text");
-        QTest::newRow("upper left") << QPoint(100, 100) << QPoint(122, 122);
-        QTest::newRow("upper right") << QPoint(169, 100) << QPoint(129, 122);
-        QTest::newRow("lower left") << QPoint(100, 279) << QPoint(122, 269);
-        QTest::newRow("lower right") << QPoint(200, 300) << QPoint(150, 290);
-    }
-    void cursorText()
-    {
-        QFETCH(QPoint, corner);
-        QFETCH(QPoint, text);
-        QCOMPARE(overlay::cursorTextPos(corner), text);
+        QTEST(QPoint(s.col, s.row), "sample");
     }
 
     void parallax_data()
@@ -113,8 +98,7 @@ private slots:
     {
         QFETCH(float, distance);
         QFETCH(int, postY);
-        QFETCH(int, step);
-        QCOMPARE(overlay::parallaxStep(distance, postY), step);
+        QTEST(overlay::parallaxStep(distance, postY), "step");
     }
 };
 

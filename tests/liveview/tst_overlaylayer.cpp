@@ -39,12 +39,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<qreal>("opacity");
         const QString readout = QStringLiteral("color: rgb(255, 255, 255);\nfont: bold 18pt \"DejaVu Sans\";");
-        QTest::newRow("readout") << readout << QStringLiteral("38.2\u2103") << 1.0;
         QTest::newRow("readout at 0.8") << readout << QStringLiteral("38.2\u2103") << 0.8;
         QTest::newRow("marker picture") << QStringLiteral("border-image: url(:/images/focus_high_32px.png);")
                                         << QString() << 1.0;
-        QTest::newRow("zone frame") << QStringLiteral("border: 2px solid rgba(0, 255, 0, 100%); border-radius: 3px;")
-                                    << QString() << 1.0;
     }
     void looksAsDrawnDirectly()
     {
