@@ -128,8 +128,8 @@ void TestAcquisitionThread::startUp()
                             "get_prop_image_params(2)",
                             "set_prop_tpd_params(3,120)",
                             "get_prop_tpd_params(3)"};
-    temperature_scale.store(static_cast<uint8_t>(stored));
-    pendingModuleCommand.store(kShutterCorrection);   // cleared by the start
+    acqState.temperature_scale.store(static_cast<uint8_t>(stored));
+    acqState.pendingModuleCommand.store(kShutterCorrection);   // cleared by the start
     acq::LogCapture log;
     ThermalCameraThread t;
     Receiver r(&t);
@@ -140,8 +140,8 @@ void TestAcquisitionThread::startUp()
         made << QString::fromStdString(c);
     QCOMPARE(made.mid(0, calls.size()), calls);
     QVERIFY(!made.contains("ooc_b_update(0)"));
-    QCOMPARE(static_cast<int>(currentGain.load()), stored);
-    QCOMPARE(static_cast<int>(currentDDELevel.load()), stored ? 2 : 0);
+    QCOMPARE(static_cast<int>(acqState.currentGain.load()), stored);
+    QCOMPARE(static_cast<int>(acqState.currentDDELevel.load()), stored ? 2 : 0);
     const QString text = QString::fromStdString(log.text());
     QVERIFY(text.contains(stored ? "set_prop_tpd_params to high\n" : "set_prop_tpd_params to low\n"));
     QVERIFY(text.contains("IMAGE_PROP_LEVEL_DDE 1\nIMAGE_PROP_LEVEL_TNR 2\nIMAGE_PROP_LEVEL_SNR 1\n"));
@@ -186,7 +186,7 @@ void TestAcquisitionThread::pacing()
     QFETCH(int, calibrationMenu);
     QFETCH(int, uvc);
     QFETCH(int, ms);
-    image_mode.store(imageMode);
+    acqState.image_mode.store(imageMode);
     ThermalCameraThread t;
     t.getCalTempSubMenuMode(calibrationMenu);
     t.getUVCStart(uvc);
@@ -217,7 +217,7 @@ void TestAcquisitionThread::visibleSensorFailure()
 {
     QFETCH(int, imageMode);
     QFETCH(bool, failsLater);
-    image_mode.store(imageMode);
+    acqState.image_mode.store(imageMode);
     if (!failsLater)
         m_board->write(QStringLiteral("/sim/visible_camera"), "off\n");
     acq::LogCapture log;
@@ -260,7 +260,7 @@ void TestAcquisitionThread::visiblePictureFromTheSensorsBuffer()
         frame[kN + i] = 4 * 5000;
     }
     play({frame}, true);
-    image_mode.store(1);   // a visible picture with every frame
+    acqState.image_mode.store(1);   // a visible picture with every frame
     ThermalCameraThread t;
     Receiver r(&t);
     t.start();
@@ -360,7 +360,7 @@ void TestAcquisitionThread::heldPicturesKeepTheirPixels()
         a[kN + i] = b[kN + i] = 4 * 5000;
     }
     play({a, b});
-    image_mode.store(1);   // a visible picture with every frame
+    acqState.image_mode.store(1);   // a visible picture with every frame
     ThermalCameraThread t;
     std::vector<std::pair<QImage, QImage>> held, copies;
     bool holding = true;

@@ -69,18 +69,18 @@ void TestAcquisitionWiring::menusReachTheThread()
     config::write(config::Main, QStringLiteral("temperature_scale"), QStringLiteral("low_gain"));
     Norvik7 w;
     // The stored palette and gain are in use from the start.
-    QCOMPARE(paletteNumber.load(), 6);
+    QCOMPARE(acqState.paletteNumber.load(), 6);
     QTRY_VERIFY(irsim::framesDelivered() > 0);   // the loop has started
-    QCOMPARE(static_cast<int>(currentDDELevel.load()), 0);
-    QCOMPARE(static_cast<int>(currentGain.load()), 0);
+    QCOMPARE(static_cast<int>(acqState.currentDDELevel.load()), 0);
+    QCOMPARE(static_cast<int>(acqState.currentGain.load()), 0);
 
     w.colorSubMenu->radioButton_2->click();
-    QCOMPARE(paletteNumber.load(), 2);
+    QCOMPARE(acqState.paletteNumber.load(), 2);
     QCOMPARE(config::readString(config::Main, QStringLiteral("color")), QStringLiteral("Rainbow"));
 
     emit w.temperatureScaleSetMenu->updateTempScale(1);
-    QCOMPARE(static_cast<int>(currentGain.load()), 1);
-    QTRY_COMPARE(static_cast<int>(currentDDELevel.load()), 2);   // the loop ran the high-gain command
+    QCOMPARE(static_cast<int>(acqState.currentGain.load()), 1);
+    QTRY_COMPARE(static_cast<int>(acqState.currentDDELevel.load()), 2);   // the loop ran the high-gain command
 
     irsim::clearCalls();
     emit w.measurementSetMenu->updateEmissivityForThermalCamera(0.5f);

@@ -42,7 +42,7 @@ void pauseThatPostsACommand(int ms)
 {
     irsim::note("pause " + std::to_string(ms));
     if (ms == 2000)
-        pendingModuleCommand.store(kShutterCorrection);
+        acqState.pendingModuleCommand.store(kShutterCorrection);
 }
 
 const Calls kPointSteps{"pause 300",
@@ -201,9 +201,9 @@ void TestModuleRequests::gainAndShutterRequests()
     QFETCH(int, gainAfter);
     QFETCH(int, storedAfter);
     ThermalCameraThread t;
-    currentGain.store(static_cast<uint8_t>(gainBefore));
-    temperature_scale.store(5);
-    pendingModuleCommand.store(kShutterCorrection);   // replaced by the newer request
+    acqState.currentGain.store(static_cast<uint8_t>(gainBefore));
+    acqState.temperature_scale.store(5);
+    acqState.pendingModuleCommand.store(kShutterCorrection);   // replaced by the newer request
     const QStringList words = request.split(' ');
     if (words[0] == "settingTempGain")
         t.settingTempGain(static_cast<unsigned char>(words[1].toInt()));
@@ -211,9 +211,9 @@ void TestModuleRequests::gainAndShutterRequests()
         t.switchTempGain();
     else
         t.settingTempShutter(static_cast<qint8>(words[1].toInt()));
-    QCOMPARE(pendingModuleCommand.load(), command);
-    QCOMPARE(static_cast<int>(currentGain.load()), gainAfter);
-    QCOMPARE(static_cast<int>(temperature_scale.load()), storedAfter < 0 ? 5 : storedAfter);
+    QCOMPARE(acqState.pendingModuleCommand.load(), command);
+    QCOMPARE(static_cast<int>(acqState.currentGain.load()), gainAfter);
+    QCOMPARE(static_cast<int>(acqState.temperature_scale.load()), storedAfter < 0 ? 5 : storedAfter);
     QVERIFY(irsim::calls().empty());   // nothing reaches the module before the loop runs it
 }
 
@@ -249,18 +249,18 @@ void TestModuleRequests::commandsAndFollowUps()
     QFETCH(QStringList, messages);
     QFETCH(int, dde);
     acq::setTableCommandHandler(recordTableCommand);
-    currentDDELevel.store(77);
+    acqState.currentDDELevel.store(77);
     std::atomic<uint8_t> mode{acq::kCalibrationIdle};
-    pendingModuleCommand.store(command);
+    acqState.pendingModuleCommand.store(command);
     acq::LogCapture log;
     QVERIFY(!acq::carryOutRequests(mode));
     QCOMPARE(callList(), calls);
-    QCOMPARE(pendingModuleCommand.load(), static_cast<int>(kNoCommand));
+    QCOMPARE(acqState.pendingModuleCommand.load(), static_cast<int>(kNoCommand));
     QString expected;
     for (const QString &m : messages)
         expected += m + "\n";
     QCOMPARE(QString::fromStdString(log.text()), expected);
-    QCOMPARE(static_cast<int>(currentDDELevel.load()), dde < 0 ? 77 : dde);
+    QCOMPARE(static_cast<int>(acqState.currentDDELevel.load()), dde < 0 ? 77 : dde);
     // Nothing pending: nothing happens.
     irsim::clearCalls();
     QVERIFY(!acq::carryOutRequests(mode));
@@ -272,9 +272,9 @@ void TestModuleRequests::commandPostedMeanwhileSurvives()
     // A shutter request posted during the gain command's 2 s wait is not lost.
     acq::setPause(pauseThatPostsACommand);
     std::atomic<uint8_t> mode{acq::kCalibrationIdle};
-    pendingModuleCommand.store(kHighGainCommand);
+    acqState.pendingModuleCommand.store(kHighGainCommand);
     acq::carryOutRequests(mode);
-    QCOMPARE(pendingModuleCommand.load(), static_cast<int>(kShutterCorrection));
+    QCOMPARE(acqState.pendingModuleCommand.load(), static_cast<int>(kShutterCorrection));
 }
 
 void TestModuleRequests::calibrationSlotsPickTheGainsMode_data()
@@ -297,7 +297,7 @@ void TestModuleRequests::calibrationSlotsPickTheGainsMode()
     ThermalCameraThread t;
     QCOMPARE(static_cast<int>(t.calibrationMode.load()), 0xFF);
     for (int gain : {1, 0, 3}) {
-        currentGain.store(static_cast<uint8_t>(gain));
+        acqState.currentGain.store(static_cast<uint8_t>(gain));
         t.calibrationMode.store(42);
         QVERIFY(QMetaObject::invokeMethod(&t, slot.toLatin1().constData()));
         const int expected = gain == 1 ? highGainMode : gain == 0 ? lowGainMode : 42;
@@ -351,13 +351,13 @@ void TestModuleRequests::calibrationModes()
     QFETCH(Calls, calls);
     acq::setTableCommandHandler(recordTableCommand);
     ThermalCameraThread t;
-    currentGain.store(static_cast<uint8_t>(gain));
-    pendingModuleCommand.store(pendingBefore);
+    acqState.currentGain.store(static_cast<uint8_t>(gain));
+    acqState.pendingModuleCommand.store(pendingBefore);
     QVERIFY(QMetaObject::invokeMethod(&t, slot.toLatin1().constData()));
     QVERIFY(acq::carryOutRequests(t.calibrationMode, noteFinished));
     QCOMPARE(callList(), calls);
     QCOMPARE(static_cast<int>(t.calibrationMode.load()), 0xFF);
-    QCOMPARE(pendingModuleCommand.load(), static_cast<int>(kNoCommand));
+    QCOMPARE(acqState.pendingModuleCommand.load(), static_cast<int>(kNoCommand));
     // Done: the next frame has nothing to do.
     irsim::clearCalls();
     QVERIFY(!acq::carryOutRequests(t.calibrationMode, noteFinished));

@@ -84,9 +84,9 @@ void TestPalettes::slotsStoreTheChoice()
     QFETCH(QString, stored);
     TestBoard board;
     ThermalCameraThread t;
-    paletteNumber.store(0);
+    acqState.paletteNumber.store(0);
     QVERIFY(QMetaObject::invokeMethod(&t, slot.toLatin1().constData()));
-    QCOMPARE(paletteNumber.load(), number);
+    QCOMPARE(acqState.paletteNumber.load(), number);
     QCOMPARE(config::readString(config::Main, QStringLiteral("color")), stored);
     QCOMPARE(palettes::byStoredValue(stored.toLatin1().constData()).number, number);
 }

@@ -28,8 +28,8 @@ private:
 void TestCalImageSubMenu::init()
 {
     d = std::make_unique<LiveDevice>(30.0);
-    vlcPostX = 36;
-    vlcPostY = 48;
+    viewState.vlcPostX = 36;
+    viewState.vlcPostY = 48;
 }
 
 void TestCalImageSubMenu::cleanup() { d.reset(); }
@@ -62,18 +62,18 @@ void TestCalImageSubMenu::arrowsMoveTheCrop()
     QVERIFY(page->isVisible());
     QCOMPARE(page->focusWidget(), page->pushButton);
     // Opening does not move the crop.
-    QCOMPARE(vlcPostX, 36);
-    QCOMPARE(vlcPostY, 48);
+    QCOMPARE(viewState.vlcPostX, 36);
+    QCOMPARE(viewState.vlcPostY, 48);
     // The live view blends both pictures while the page is open. (The image-mode
     // menu's 200 ms tick puts the ticked mode back in between frames.)
     QVERIFY(d->waitFrames(2));
-    QTRY_COMPARE(image_mode.load(), 2);
+    QTRY_COMPARE(acqState.image_mode.load(), 2);
 
-    vlcPostX = startX;
-    vlcPostY = startY;
+    viewState.vlcPostX = startX;
+    viewState.vlcPostY = startY;
     d->press(key, presses);
-    QCOMPARE(vlcPostX, x);
-    QCOMPARE(vlcPostY, y);
+    QCOMPARE(viewState.vlcPostX, x);
+    QCOMPARE(viewState.vlcPostY, y);
     QCOMPARE(page->focusWidget(), page->pushButton);
     QVERIFY(!config::contains(config::ImageCal, QStringLiteral("vlc_post_x")));
 }
@@ -109,12 +109,12 @@ void TestCalImageSubMenu::leavingWithoutSaveKeepsThemInMemoryOnly()
     d->press(keycode::Right, 3);
     d->press(keycode::Back);
     QVERIFY(!page->isVisible());
-    QCOMPARE(vlcPostX, 30);
+    QCOMPARE(viewState.vlcPostX, 30);
     QCOMPARE(config::readInt(config::ImageCal, QStringLiteral("vlc_post_x")), 36);
     QCOMPARE(config::readInt(config::ImageCal, QStringLiteral("vlc_post_y")), 48);
     // Back in the live view, the arrows no longer move the crop.
     d->press(keycode::Up);
-    QCOMPARE(vlcPostY, 48);
+    QCOMPARE(viewState.vlcPostY, 48);
 }
 
 QTEST_MAIN(TestCalImageSubMenu)

@@ -98,7 +98,7 @@ void TestCalTempSubMenu::opensOnCalResetAndArrowsFollowTheTable()
     // Opened in the low range, the page names the low range's set points.
     d->openTemperatureCalibration();
     QVERIFY(!page->isVisible());
-    temperature_scale.store(0);
+    acqState.temperature_scale.store(0);
     d->openTemperatureCalibration();
     QCOMPARE((QStringList{page->pushButton_3->text(), page->pushButton_2->text(), page->pushButton_8->text(),
                           page->gainStatusLabel->text()}),
@@ -131,7 +131,7 @@ void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys()
     const bool recorded = !tip.startsWith("No reference");
     if (!recorded)
         irsim::setCallResult("cur_vtemp_get", -1);
-    currentGain.store(static_cast<uint8_t>(gain));
+    acqState.currentGain.store(static_cast<uint8_t>(gain));
     CalTempSubMenu *page = d->w->calTempSubMenu;
     d->openTemperatureCalibration();
     QVERIFY(d->focusByKeys(button.toLatin1().constData()));
@@ -140,7 +140,7 @@ void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys()
     QueuedSpy done(d->w->cameraThread, &ThermalCameraThread::SignalCalibrationFinish);
     d->w->cameraThread->blockSignals(true);
     QCoreApplication::processEvents();   // frames already on their way
-    centerTempValue = wordOf(37.46);
+    viewState.centerTempValue = wordOf(37.46);
     d->press(keycode::Ok);
     d->w->cameraThread->blockSignals(false);
 
@@ -235,7 +235,7 @@ void TestCalTempSubMenu::saveAndSwitchRelabelsAfterThreeSeconds()
         QVERIFY(!page->gainSwitchIdle);
         // The module switches while the page waits; back does not leave the
         // page meanwhile (the switch is busy), it only asks for a shutter.
-        QTRY_COMPARE_WITH_TIMEOUT(pendingModuleCommand.load(), static_cast<int>(kNoCommand), 2800);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.pendingModuleCommand.load(), static_cast<int>(kNoCommand), 2800);
         QVERIFY(clock.elapsed() < 2850);
         d->press(keycode::Back);
         QVERIFY(page->isVisible());
@@ -248,8 +248,8 @@ void TestCalTempSubMenu::saveAndSwitchRelabelsAfterThreeSeconds()
         QCOMPARE(page->gainStatusLabel->text(), QString::fromLatin1(status));
         QCOMPARE(config::readString(config::Main, QStringLiteral("temperature_scale")), QString::fromLatin1(stored));
         QVERIFY(page->gainSwitchIdle);
-        QCOMPARE(static_cast<int>(currentGain.load()), gain);
-        QTRY_COMPARE_WITH_TIMEOUT(pendingModuleCommand.load(), static_cast<int>(kNoCommand), 2000);
+        QCOMPARE(static_cast<int>(acqState.currentGain.load()), gain);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.pendingModuleCommand.load(), static_cast<int>(kNoCommand), 2000);
         uint16_t moduleGain = 9;
         ir::get_prop_tpd_params(TPD_PROP_GAIN_SEL, &moduleGain);
         QCOMPARE(static_cast<int>(moduleGain), gain);
@@ -294,7 +294,7 @@ void TestCalTempSubMenu::resetSavesTheTablesOfItsGain()
     QCOMPARE(kt, QByteArray(reinterpret_cast<const char *>(highKt.data()), 2402));
     // The switch asked meanwhile is carried out after the reset.
     QTRY_COMPARE_WITH_TIMEOUT(page->gainStatusLabel->text(), QStringLiteral("Low Gain"), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(pendingModuleCommand.load(), static_cast<int>(kNoCommand), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(acqState.pendingModuleCommand.load(), static_cast<int>(kNoCommand), 5000);
     uint16_t moduleGain = 9;
     ir::get_prop_tpd_params(TPD_PROP_GAIN_SEL, &moduleGain);
     QCOMPARE(moduleGain, uint16_t{0});

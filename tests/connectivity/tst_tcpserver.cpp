@@ -453,16 +453,16 @@ void TestTcpServer::mainWindowWiring()
     QCOMPARE(int(r[2]), 95);
 
     // A client switches the acquisition loop's pace.
-    uvcStartFlag.store(0);
+    acqState.uvcStartFlag.store(0);
     fetch(port, "UVC start");
-    QTRY_COMPARE(uvcStartFlag.load(), 1);
+    QTRY_COMPARE(acqState.uvcStartFlag.load(), 1);
     fetch(port, "UVC stop");
-    QTRY_COMPARE(uvcStartFlag.load(), 0);
+    QTRY_COMPARE(acqState.uvcStartFlag.load(), 0);
     // Anything else, a line end included, is no command.
     fetch(port, "UVC start\n");
     fetch(port, QByteArray("\xff\x00\x13GET / HTTP/1.0\r\n\r\n", 21));
     QTest::qWait(100);
-    QCOMPARE(uvcStartFlag.load(), 0);
+    QCOMPARE(acqState.uvcStartFlag.load(), 0);
 }
 
 void TestTcpServer::liveViewReadingReachesAClient_data()

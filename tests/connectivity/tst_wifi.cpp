@@ -141,7 +141,7 @@ void TestWifi::nameGivenAtStart()
         QVERIFY(!QFileInfo::exists(k.board.file(kConf)));
     else
         QCOMPARE(k.board.read(kConf), after);
-    QCOMPARE(ssidOfWifi, shown);
+    QCOMPARE(k.w->ssidOfWifi, shown);
     QCOMPARE(k.w->wifiOpenStatusMenu->ssidLabel->text(), shown);
     // Wi-Fi is off after start-up.
     QVERIFY(!k.w->wifiSubMenu->radioButton->isChecked());

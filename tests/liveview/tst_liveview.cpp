@@ -75,8 +75,8 @@ struct Device : LiveDevice {
     Device()
         : LiveDevice([](TestBoard &b) {
               b.write(QStringLiteral("/sim/ir_module"), "absent");
-              saveImageEnable.store(false);
-              setImageEnable.store(true);
+              viewState.saveImageEnable.store(false);
+              viewState.setImageEnable.store(true);
           })
     {
         w->imageModeSubMenu->modeTimer->stop();
@@ -106,7 +106,7 @@ private slots:
             w.tempSubMenu->checkBox_2->click();
         for (int counter = 1; counter <= 4; ++counter)
             d.frame(counter, 25.0, 40.0, 10.0, 30.0);
-        QVERIFY(max_temp.isEmpty());
+        QVERIFY(viewState.max_temp.isEmpty());
         // The hot spot at column 5 pins its marker to the left edge; the cold one's text goes left of it.
         d.frame(5, 25.0, 40.0, 10.0, 30.0, QPoint(5, 100), QPoint(150, 3));
         QCOMPARE(w.TempLabel->text(), QStringLiteral("25.0\u2103 "));
@@ -115,8 +115,8 @@ private slots:
         QCOMPARE(w.MinTempLabel->text(), QStringLiteral("10.0"));
         QCOMPARE(w.HighTempTextLabel->text(), QStringLiteral("40.0"));
         QCOMPARE(w.LowTempTextLabel->text(), QStringLiteral("10.0"));
-        QCOMPARE(max_temp, QStringLiteral("40.0"));
-        QCOMPARE(centerTempValue, raw(25.0));
+        QCOMPARE(viewState.max_temp, QStringLiteral("40.0"));
+        QCOMPARE(viewState.centerTempValue, raw(25.0));
         QCOMPARE(w.HighTempLabel->pos(), QPoint(-16, 109));
         QCOMPARE(w.LowTempLabel->pos(), QPoint(171, -13));
         QCOMPARE(w.LowTempTextLabel->geometry().right(), 170);
@@ -246,14 +246,14 @@ private slots:
         d.frame(5, 25.0, 40.0, 10.0, 30.0);
         const QImage before = w.DisplayLabel->pixmap().toImage();
         const QPoint marker = w.HighTempLabel->pos();
-        saveImageEnable.store(true);
+        viewState.saveImageEnable.store(true);
         w.updateMaxMinTemp(200, 150, 10, 10, 10);
         w.updateThermalCameraImage(flatPicture(192, 256, rgb(255, 0, 0)), QImage(), raw(90), raw(99), raw(1), raw(50),
                                    10);
         QCOMPARE(w.DisplayLabel->pixmap().toImage(), before);
         QCOMPARE(w.TempLabel->text(), QStringLiteral("25.0\u2103 "));
         QCOMPARE(w.HighTempLabel->pos(), marker);
-        saveImageEnable.store(false);
+        viewState.saveImageEnable.store(false);
         w.updateThermalCameraImage(flatPicture(192, 256, rgb(255, 0, 0)), QImage(), raw(90), raw(99), raw(1), raw(50),
                                    15);
         QVERIFY(w.DisplayLabel->pixmap().toImage() != before);
@@ -359,31 +359,31 @@ private slots:
         w.gpio_set_value(w.gpioFd, 1, 1);
         QCOMPARE(d.board.read(QStringLiteral("/sim/gpio/1")).trimmed(), QByteArray("1"));
         d.press(keycode::Trigger);
-        QVERIFY(saveImageEnable.load());
+        QVERIFY(viewState.saveImageEnable.load());
         QCOMPARE(d.board.read(QStringLiteral("/sim/gpio/1")).trimmed(), QByteArray("0"));
         QCOMPARE(HiLoAlertSetMenu::led_on, 0);
         d.press(keycode::Back);   // cancel
-        QVERIFY(!saveImageEnable.load());
+        QVERIFY(!viewState.saveImageEnable.load());
     }
 
     void snapshotsKeepOneWholeDisplayedFrame()
     {
         Device d;
-        std::fill(std::begin(irThermalRaw), std::end(irThermalRaw), uint16_t(0));
-        std::fill(std::begin(irGrayRaw), std::end(irGrayRaw), uint8_t(0));
+        std::fill(std::begin(viewState.irThermalRaw), std::end(viewState.irThermalRaw), uint16_t(0));
+        std::fill(std::begin(viewState.irGrayRaw), std::end(viewState.irGrayRaw), uint8_t(0));
         publishFrame(3000, 4000);
         d.frame(1, 25.0, 40.0, 10.0, 30.0);   // its centre is not the published one: nothing kept
-        QCOMPARE(irThermalRaw[0], uint16_t(0));
+        QCOMPARE(viewState.irThermalRaw[0], uint16_t(0));
         publishFrame(3000, raw(25.0));
         d.frame(2, 25.0, 40.0, 10.0, 30.0);
-        QCOMPARE(irThermalRaw[0], uint16_t(3000));
-        QCOMPARE(irThermalRaw[128 * 192 + 96], raw(25.0));
-        QCOMPARE(irGrayRaw[0], uint8_t(3000 & 0xff));
+        QCOMPARE(viewState.irThermalRaw[0], uint16_t(3000));
+        QCOMPARE(viewState.irThermalRaw[128 * 192 + 96], raw(25.0));
+        QCOMPARE(viewState.irGrayRaw[0], uint8_t(3000 & 0xff));
         // A newer frame than the one on the screen leaves both snapshots as they were.
         publishFrame(3100, 4100);
         d.frame(3, 25.0, 40.0, 10.0, 30.0);
-        QCOMPARE(irThermalRaw[0], uint16_t(3000));
-        QCOMPARE(irGrayRaw[0], uint8_t(3000 & 0xff));
+        QCOMPARE(viewState.irThermalRaw[0], uint16_t(3000));
+        QCOMPARE(viewState.irGrayRaw[0], uint8_t(3000 & 0xff));
     }
 
     void cursorsByKeys()
@@ -392,8 +392,8 @@ private slots:
         Norvik7 &w = *d.w;
         // A spot of 21.3 degrees under the centre, 100 elsewhere.
         for (int i = 0; i < kLiveSamples; ++i)
-            irThermalRaw[i] = raw(100.0);
-        irThermalRaw[128 * 192 + 96] = raw(21.3);
+            viewState.irThermalRaw[i] = raw(100.0);
+        viewState.irThermalRaw[128 * 192 + 96] = raw(21.3);
 
         w.cursorSubMenu->checkBox_3->click();   // cursor 1
         w.cursorSubMenu->checkBox_5->click();   // then cursor 3: it is the active one
@@ -456,13 +456,13 @@ private slots:
         Device d;
         Norvik7 &w = *d.w;
         config::write(config::Main, QStringLiteral("trans"), QStringLiteral("0"));
-        ::trans = start;
-        ::pipTrans = 100;
-        image_mode.store(mode);
+        viewState.trans = start;
+        viewState.pipTrans = 100;
+        acqState.image_mode.store(mode);
         for (const QString &k : keys.split(' '))
             d.press(k == QLatin1String("r") ? keycode::Right : keycode::Left);
-        QCOMPARE(::trans, trans);
-        QCOMPARE(::pipTrans, pipTrans);
+        QCOMPARE(viewState.trans, trans);
+        QCOMPARE(viewState.pipTrans, pipTrans);
         if (written) {
             QCOMPARE(d.key("trans"), QString::number(trans));
             QCOMPARE(d.key("piptrans"), QString::number(pipTrans));
@@ -478,17 +478,17 @@ private slots:
     {
         Device d;
         Norvik7 &w = *d.w;
-        vlcPostX = 70;
-        vlcPostY = 1;
+        viewState.vlcPostX = 70;
+        viewState.vlcPostY = 1;
         w.imageMoveToLeft();
         w.imageMoveToLeft();
         w.imageMoveToDown();
-        QCOMPARE(vlcPostX, 72);
-        QCOMPARE(vlcPostY, 0);
+        QCOMPARE(viewState.vlcPostX, 72);
+        QCOMPARE(viewState.vlcPostY, 0);
         w.imageMoveToRight();
         w.imageMoveToUp();
-        QCOMPARE(vlcPostX, 70);
-        QCOMPARE(vlcPostY, 2);
+        QCOMPARE(viewState.vlcPostX, 70);
+        QCOMPARE(viewState.vlcPostY, 2);
         w.imageMoveToSave();
         QCOMPARE(config::readInt(config::ImageCal, QStringLiteral("vlc_post_x")), 70);
         QCOMPARE(config::readInt(config::ImageCal, QStringLiteral("vlc_post_y")), 2);
@@ -501,21 +501,21 @@ private slots:
         const QImage vis = flatPicture(264, 352, rgb(0, 0, 200));
         w.alignmentDistanceMenu->show();
         d.frame(1, 25, 40, 10, 30, {96, 100}, {10, 200}, vis);
-        QCOMPARE(image_mode.load(), 2);
+        QCOMPARE(acqState.image_mode.load(), 2);
         // Half and half whatever trans says.
-        ::trans = 100;
+        viewState.trans = 100;
         w.updateThermalCameraImage(flatPicture(192, 256, rgb(200, 0, 0)), vis, raw(25), raw(40), raw(10), raw(30), 2);
         QCOMPARE(w.DisplayLabel->pixmap().toImage().pixel(120, 160) & 0xffffff, rgb(100, 0, 100));
         w.alignmentDistanceMenu->hide();
         d.frame(3, 25, 40, 10, 30);
-        QCOMPARE(image_mode.load(), 2);   // it stays a blend
+        QCOMPARE(acqState.image_mode.load(), 2);   // it stays a blend
 
         // The temperature calibration page: thermal, centre spot on, hot/cold off, and its status lines.
         if (!w.tempSubMenu->checkBox_2->isChecked())
             w.tempSubMenu->checkBox_2->click();
         w.calTempSubMenu->show();
         d.frame(4, 36.5, 40, 10, 30);
-        QCOMPARE(image_mode.load(), 0);
+        QCOMPARE(acqState.image_mode.load(), 0);
         QVERIFY(w.tempSubMenu->checkBox->isChecked());
         QVERIFY(!w.tempSubMenu->checkBox_2->isChecked());
         QVERIFY(w.FocusLabel->isVisible());
@@ -564,9 +564,9 @@ private slots:
         QFETCH(bool, withVisible);
         Device d;
         Norvik7 &w = *d.w;
-        image_mode.store(mode);
-        ::trans = 50;
-        ::pipTrans = 50;
+        acqState.image_mode.store(mode);
+        viewState.trans = 50;
+        viewState.pipTrans = 50;
         if (!w.tempSubMenu->checkBox_2->isChecked())
             w.tempSubMenu->checkBox_2->click();
         d.frame(5, 24.6, 38.2, 12.9, 30.0, {150, 40}, {20, 230}, withVisible ? visiblePicture() : QImage());

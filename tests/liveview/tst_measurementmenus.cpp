@@ -250,7 +250,7 @@ private slots:
         // The calibration page toggles to low gain: the page shares that choice.
         w.cameraThread->switchTempGain();
         QCOMPARE(g.storedChoice(), 0);
-        QCOMPARE(temperature_scale.load(), 0);
+        QCOMPARE(acqState.temperature_scale.load(), 0);
         // Opened, it shows the gain in use; high gain is one click away and is sent.
         d.openSetting(4);
         QVERIFY(g.isVisible());
@@ -259,7 +259,7 @@ private slots:
         QCOMPARE(gain.count(), 1);
         QCOMPARE(gain.at(0).at(0).value<unsigned char>(), 1);
         QCOMPARE(d.key("temperature_scale"), QStringLiteral("high_gain"));
-        QCOMPARE(temperature_scale.load(), 1);
+        QCOMPARE(acqState.temperature_scale.load(), 1);
     }
 
     void gainSwitchWaitsWithKeysBusy()

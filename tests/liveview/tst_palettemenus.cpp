@@ -3,7 +3,7 @@
 #include "acquisition/framepath.h"
 #include "liveview/menus/alignmentdistancemenu.h"
 #include "app/menus/mainmenu.h"
-#include "acquisition/palettenumber.h"
+#include "acquisition/acquisitionstate.h"
 #include "acquisition/palettes.h"
 #include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/imagemodesubmenu.h"
@@ -33,12 +33,12 @@ private slots:
         d.boot();
         Norvik7 &w = *d.w;
         ColorSubMenu &c = *w.colorSubMenu;
-        QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 1, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 1, 1000);
         openPopup(d, 1);
         QVERIFY(c.isVisible());
         QCOMPARE(c.focusWidget(), c.radioButton);   // Iron, the ticked one
         d.press(keycode::Down, 5);                  // Lava
-        QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 6, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 6, 1000);
         w.updateMaxMinTempColorMap();
         QCOMPARE(w.ColorStatusLabel->styleSheet(), QStringLiteral("border-image: url(:/images/colormap_Lava.png);"));
         QVERIFY(c.radioButton->isChecked());   // previewing ticks nothing
@@ -47,7 +47,7 @@ private slots:
         clock.start();
         d.press(keycode::Back);
         QVERIFY(!c.isVisible());
-        QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 1, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 1, 1000);
         QVERIFY2(clock.elapsed() <= 260, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(d.key("color"), QStringLiteral("Iron"));
         w.updateMaxMinTempColorMap();
@@ -58,11 +58,11 @@ private slots:
         d.press(keycode::Down, 6);   // Rainbow HC
         d.press(keycode::Ok);
         QVERIFY(!c.isVisible());
-        QCOMPARE(paletteNumber.load(), 7);
+        QCOMPARE(acqState.paletteNumber.load(), 7);
         QVERIFY(c.radioButton_7->isChecked() && !c.radioButton->isChecked());
         QCOMPARE(d.key("color"), QStringLiteral("RainbowHC"));
         QTest::qWait(2 * ColorSubMenu::kPreviewMs);
-        QCOMPARE(paletteNumber.load(), 7);
+        QCOMPARE(acqState.paletteNumber.load(), 7);
         w.updateMaxMinTempColorMap();
         QCOMPARE(Norvik7::colorMap, 6);
     }
@@ -113,16 +113,16 @@ private slots:
         d.boot();
         Norvik7 &w = *d.w;
         ImageModeSubMenu &m = *w.imageModeSubMenu;
-        image_mode.store(0);
+        acqState.image_mode.store(0);
         openPopup(d, 3);
         QVERIFY(m.isVisible());
         d.press(keycode::Down, button);
-        QTRY_COMPARE_WITH_TIMEOUT(image_mode.load(), mode, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.image_mode.load(), mode, 1000);
         // Closed without OK: the ticked mode (thermal) returns.
         QElapsedTimer clock;
         clock.start();
         d.press(keycode::Back);
-        QTRY_COMPARE_WITH_TIMEOUT(image_mode.load(), 0, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.image_mode.load(), 0, 1000);
         QVERIFY2(clock.elapsed() <= 260, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(d.key("image_mode").isEmpty());
 
@@ -132,12 +132,12 @@ private slots:
         d.press(keycode::Down, button);
         d.press(keycode::Ok);
         QVERIFY(!m.isVisible());
-        QCOMPARE(image_mode.load(), mode);
+        QCOMPARE(acqState.image_mode.load(), mode);
         QCOMPARE(d.key("image_mode"), stored);
         QVERIFY(m.buttons()[button]->isChecked());
         QCOMPARE(w.alignmentDistanceMenu->isVisible(), stored == "alignment");
         QTest::qWait(2 * ImageModeSubMenu::kPreviewMs);
-        QCOMPARE(image_mode.load(), mode);
+        QCOMPARE(acqState.image_mode.load(), mode);
     }
 
     void alignmentDistanceByKeys()
@@ -151,25 +151,25 @@ private slots:
         d.press(keycode::Ok);
         QVERIFY(a.isVisible());
         QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("0.5"));   // nothing stored yet
-        QCOMPARE(alignmentDistanceValue, 0.5f);
+        QCOMPARE(viewState.alignmentDistanceValue, 0.5f);
         d.press(keycode::Right, 6);   // one past the last
         QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral(">3.0"));
         QCOMPARE(a.PreDistanceLabel->text(), QStringLiteral("2.5"));
         QCOMPARE(a.NextDistanceLabel->text(), QString());
-        QCOMPARE(alignmentDistanceValue, 3.0f);
+        QCOMPARE(viewState.alignmentDistanceValue, 3.0f);
         QCOMPARE(d.key("alignment"), QStringLiteral("3.0"));
         d.press(keycode::Left, 6);   // one past the first
         QCOMPARE(a.PreDistanceLabel->text(), QString());
         QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("0.5"));
         QCOMPARE(a.NextDistanceLabel->text(), QStringLiteral("1.0"));
-        QCOMPARE(alignmentDistanceValue, 0.5f);
+        QCOMPARE(viewState.alignmentDistanceValue, 0.5f);
         d.press(keycode::Right);
         QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("1.0"));
         // Closed, the keys step nothing; opened again it shows the chosen distance.
         d.press(keycode::Back);
         QVERIFY(!a.isVisible());
         a.upToUpdateAlignmentDistance();
-        QCOMPARE(alignmentDistanceValue, 1.0f);
+        QCOMPARE(viewState.alignmentDistanceValue, 1.0f);
         a.alignmentDistanceMenuEnable();
         QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("1.0"));
 
@@ -177,10 +177,10 @@ private slots:
         // the page's label again, whatever the value had drifted to.
         d.press(keycode::Back);
         QVERIFY(w.mainMenu->isVisible());
-        alignmentDistanceValue = 2.5f;
+        viewState.alignmentDistanceValue = 2.5f;
         d.press(keycode::Back);
         QVERIFY(!w.mainMenu->isVisible());
-        QCOMPARE(alignmentDistanceValue, 1.0f);
+        QCOMPARE(viewState.alignmentDistanceValue, 1.0f);
         QCOMPARE(a.CurrentDistanceLabel->text(), QStringLiteral("1.0"));
     }
 };

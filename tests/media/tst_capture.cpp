@@ -25,12 +25,12 @@ struct Camera : LiveDevice {
     {
         boot();
         for (int i = 0; i < 256 * 192; ++i) {
-            irGrayRaw[i] = static_cast<uint8_t>(i % 251);
-            irThermalRaw[i] = static_cast<uint16_t>(4500 + i % 1000);
+            viewState.irGrayRaw[i] = static_cast<uint8_t>(i % 251);
+            viewState.irThermalRaw[i] = static_cast<uint16_t>(4500 + i % 1000);
         }
-        center_temp = QStringLiteral("21.3");
-        max_temp = QStringLiteral("36.5");
-        min_temp = QStringLiteral("8.0");
+        viewState.center_temp = QStringLiteral("21.3");
+        viewState.max_temp = QStringLiteral("36.5");
+        viewState.min_temp = QStringLiteral("8.0");
         Norvik7::colorMap = 0;
         w->vlcImage = QImage(264, 352, QImage::Format_RGB888);
         w->vlcImage.fill(Qt::darkGreen);
@@ -41,9 +41,12 @@ struct Camera : LiveDevice {
     }
     void trigger() const { press(keycode::Trigger); }
     int counter() const { return config::readInt(config::Image, QStringLiteral("image_count")); }
-    bool frozen() const { return saveImageEnable.load(); }
+    bool frozen() const { return viewState.saveImageEnable.load(); }
     // Waits for the "Saved" confirmation to end.
-    void waitSaved() const { QTRY_VERIFY_WITH_TIMEOUT(saveImageDone.load() && !saveImageEnable.load(), 5000); }
+    void waitSaved() const
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(viewState.saveImageDone.load() && !viewState.saveImageEnable.load(), 5000);
+    }
     QStringList files() const
     {
         return QDir(folder()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
@@ -154,7 +157,7 @@ void TestCapture::allNumbersTaken()
     QCOMPARE(splashMessages(), QStringList{"SD card is full!"});
     QCOMPARE(c.counter(), 42);
     QCOMPARE(QFileInfo(c.folder() + "IMG_0042.bmp").size(), 0);
-    QVERIFY(!c.frozen() && saveImageDone.load());
+    QVERIFY(!c.frozen() && viewState.saveImageDone.load());
 }
 
 void TestCapture::autoSaveInOnePress()
@@ -177,7 +180,7 @@ void TestCapture::cancelWritesNothing()
     c.press(keycode::Up);   // to cancel
     QCOMPARE(w.imageVideoSaveMenu->focusWidget(), w.imageVideoSaveMenu->pushButton);
     c.trigger();
-    QVERIFY(!c.frozen() && saveImageDone.load());
+    QVERIFY(!c.frozen() && viewState.saveImageDone.load());
     QVERIFY(!w.imageVideoSaveMenu->isVisible());
     QVERIFY(c.board.commands().isEmpty());
     // Back cancels too.
@@ -195,15 +198,15 @@ void TestCapture::whatTheFileRecords()
     c.trigger();   // frozen: the readouts, marks and snapshots stay as they are now set
     QVERIFY(c.frozen());
     w.temperatureUnitSetMenu->radioButton_2->setChecked(true);   // Fahrenheit
-    max_temp = QStringLiteral("98.6");
-    min_temp = QStringLiteral("32.0");
-    center_temp = QStringLiteral("70.4");
+    viewState.max_temp = QStringLiteral("98.6");
+    viewState.min_temp = QStringLiteral("32.0");
+    viewState.center_temp = QStringLiteral("70.4");
     w.measurementSetMenu->label_emissivity->setText(QStringLiteral("0.95"));
     w.HighTempLabel->move(100, 50);
     w.LowTempLabel->move(4, 290);
     Norvik7::colorMap = 5;
-    irThermalRaw[0] = 12210;
-    irThermalRaw[1] = 100;
+    viewState.irThermalRaw[0] = 12210;
+    viewState.irThermalRaw[1] = 100;
     c.trigger();
     const QString path = c.folder() + "IMG_0001.bmp";
     const savedimage::Contents f = savedimage::readFile(path);
@@ -223,10 +226,10 @@ void TestCapture::whatTheFileRecords()
     const QByteArray raw = savedimage::readRaw(path);
     QCOMPARE(quint16(quint8(raw[0]) | quint8(raw[1]) << 8), quint16(4962));
     QCOMPARE(quint16(quint8(raw[2]) | quint8(raw[3]) << 8), quint16(4370));
-    QCOMPARE(irThermalRaw[0], uint16_t(12210));   // the live snapshot itself is left as it was
+    QCOMPARE(viewState.irThermalRaw[0], uint16_t(12210));   // the live snapshot itself is left as it was
     // The gray picture is the frame enlarged.
     const QByteArray gray = savedimage::readGray(path);
-    QCOMPARE(quint8(gray[5 * 240 + 5]), irGrayRaw[4 * 192 + 4]);
+    QCOMPARE(quint8(gray[5 * 240 + 5]), viewState.irGrayRaw[4 * 192 + 4]);
     // The BMP is the screen.
     QCOMPARE(QImage(path, "BMP").pixel(120, 160), w.grab().toImage().pixel(120, 160));
 }
@@ -265,7 +268,7 @@ void TestCapture::failedWriteLeavesNothing()
     c.trigger();
     c.trigger();
     QCOMPARE(c.counter(), 7);
-    QVERIFY(!c.frozen() && saveImageDone.load());
+    QVERIFY(!c.frozen() && viewState.saveImageDone.load());
     QVERIFY(!splashMessages().contains("Saved"));
     const QStringList left =
         QDir(c.board.file("/media/mmcblk0p1")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -282,7 +285,7 @@ void TestCapture::requestWithTheGalleryOpen()
     c.press(keycode::Gallery);
     c.w->saveTriggerButton->click();
     QVERIFY(!c.w->imageListViewer->isVisible());
-    QVERIFY(!c.frozen() && saveImageDone.load());
+    QVERIFY(!c.frozen() && viewState.saveImageDone.load());
     QCOMPARE(c.files().size(), 4);
 }
 
@@ -292,7 +295,7 @@ void TestCapture::noCardTipOncePerSecond()
     c.board.remove(QStringLiteral("/dev/mmcblk0p1"));
     c.trigger();
     QCOMPARE(splashMessages(), QStringList{"No SD card!"});
-    QVERIFY(!c.frozen() && saveImageDone.load());
+    QVERIFY(!c.frozen() && viewState.saveImageDone.load());
     c.trigger();   // within the second: no second tip
     QCOMPARE(splashMessages(), QStringList{"No SD card!"});
     QTRY_VERIFY_WITH_TIMEOUT(sdcardTipStatusEnable && splashMessages().isEmpty(), 3000);
@@ -318,7 +321,7 @@ void TestCapture::fullCard()
         emit c.w->deviceInformationSubMenu->availableDiskIsSmall(true);
     c.trigger();
     QCOMPARE(splashMessages(), QStringList{"SD card is full!"});
-    QVERIFY(!c.frozen() && saveImageDone.load());
+    QVERIFY(!c.frozen() && viewState.saveImageDone.load());
     // Room again: capture works.
     QTRY_VERIFY_WITH_TIMEOUT(splashMessages().isEmpty(), 2000);
     c.board.write("/sim/sd_free_mb", "2");
@@ -334,7 +337,7 @@ void TestCapture::cancelWhileTheCardFillsUp()
     emit c.w->deviceInformationSubMenu->availableDiskIsSmall(true);
     // Saving now is refused with the tip and the picture is let go ...
     c.trigger();
-    QVERIFY(!c.frozen() && saveImageDone.load());
+    QVERIFY(!c.frozen() && viewState.saveImageDone.load());
     QVERIFY(c.files().isEmpty());
     QVERIFY(splashMessages().contains("SD card is full!"));
     // ... and a frozen picture can always be cancelled.

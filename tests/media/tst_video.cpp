@@ -85,14 +85,14 @@ void TestVideo::seekLimits()
     QVERIFY(makeVideo(path, 40));
     myWidget *player = d.w->videoWidget;
     player->openVideoFile(path);
-    QCOMPARE(framecount, 40);
+    QCOMPARE(playerState.framecount, 40);
     player->videoPause();
-    cur_pos = fromEnd ? framecount + from : from;
+    playerState.cur_pos = fromEnd ? playerState.framecount + from : from;
     if (forward)
         player->videoPlayFastForward();
     else
         player->videoPlayBackForward();
-    QCOMPARE(cur_pos, toEnd ? framecount + to : to);
+    QCOMPARE(playerState.cur_pos, toEnd ? playerState.framecount + to : to);
     player->videoPlayStop();
     QVERIFY(!player->hasCapture());
 }
@@ -110,24 +110,24 @@ void TestVideo::playThroughTheGallery()
     QVERIFY(w.videoPlayerMenu->isVisible());
     QVERIFY(!w.imageViewer->isVisible());
     QCOMPARE(w.videoWidget->frame().size(), QSize(24, 32));
-    QCOMPARE(play_flags, 1);
+    QCOMPARE(playerState.play_flags, 1);
     // The details page has been told the name.
     QCOMPARE(w.videoDetailInfoMenu->FileName->text(), QStringLiteral("Qel_0001.avi"));
-    QTRY_VERIFY_WITH_TIMEOUT(cur_pos >= 3, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(playerState.cur_pos >= 3, 2000);
     QVERIFY(saveScreenshot("media_video_player", {w.imageListViewer, w.videoWidget, w.videoPlayerMenu}));
     // OK pauses and plays.
     d.press(keycode::Ok);
-    QCOMPARE(play_flags, 0);
-    const int paused = cur_pos;
+    QCOMPARE(playerState.play_flags, 0);
+    const int paused = playerState.cur_pos;
     QTest::qWait(400);
-    QCOMPARE(cur_pos, paused);
+    QCOMPARE(playerState.cur_pos, paused);
     d.press(keycode::Ok);
-    QCOMPARE(play_flags, 1);
+    QCOMPARE(playerState.play_flags, 1);
     // To the end: the player closes and lets the video go.
     QTRY_VERIFY_WITH_TIMEOUT(!w.videoWidget->isVisible(), 5000);
     QCOMPARE(exits.count(), 1);
     QVERIFY(!w.videoWidget->hasCapture());
-    QCOMPARE(play_flags, 0);
+    QCOMPARE(playerState.play_flags, 0);
     QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("ImageListViewer")});
 }
 
@@ -203,7 +203,7 @@ void TestVideo::deleteWhilePlaying()
     d.press(keycode::Gallery);
     d.press(keycode::Ok);
     d.press(keycode::Up);   // the video's action bar, paused
-    QCOMPARE(play_flags, 0);
+    QCOMPARE(playerState.play_flags, 0);
     d.press(keycode::Right);   // "Delete"
     d.press(keycode::Ok);
     QVERIFY(w.deleteImageMenu->isVisible());
@@ -228,7 +228,7 @@ void TestVideo::cardRemovedWhilePlaying()
     d.board.remove(QStringLiteral("/dev/mmcblk0p1"));
     QTRY_VERIFY_WITH_TIMEOUT(d.visibleMenus().isEmpty(), 3000);
     QVERIFY(!w.videoWidget->hasCapture());
-    QCOMPARE(play_flags, 0);
+    QCOMPARE(playerState.play_flags, 0);
 }
 
 QTEST_MAIN(TestVideo)

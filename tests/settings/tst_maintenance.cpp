@@ -159,7 +159,7 @@ void TestMaintenance::deviceInformation()
     QCOMPARE(m->freeLabel->text(), free);
     QCOMPARE(present.count(), 1);
     QCOMPARE(present.last().at(0).toBool(), card);
-    QCOMPARE(sdcardStatus, card);
+    QCOMPARE(k.w->sdcardStatus, card);
     if (small < 0) {
         QCOMPARE(full.count(), 0);
     } else {
