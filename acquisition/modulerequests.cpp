@@ -75,7 +75,7 @@ void resetSequence(std::atomic<uint8_t> &mode, uint8_t running)
 
 void recalSequence(std::atomic<uint8_t> &mode, uint8_t running)
 {
-    const int posted = pendingModuleCommand.exchange(kNoCommand);
+    const int posted = acqState.pendingModuleCommand.exchange(kNoCommand);
     if (posted != kNoCommand)
         runModuleCommand(posted);
     modeIdle(mode, running);
@@ -129,11 +129,11 @@ uint16_t distanceCode(float metres)
 void sendEmissivity(float e)
 {
     std::lock_guard<std::mutex> lock(parameterLock);
-    requestedEmissivity.store(e);
-    if (e == sentEmissivity.load())
+    acqState.requestedEmissivity.store(e);
+    if (e == acqState.sentEmissivity.load())
         return;
     ir::set_prop_tpd_params(TPD_PROP_EMS, static_cast<uint16_t>(emissivityCode(e)));
-    sentEmissivity.store(e);
+    acqState.sentEmissivity.store(e);
     uint16_t value = 0;
     ir::get_prop_tpd_params(TPD_PROP_EMS, &value);
     acq::log("TPD_PROP_EMS = %d\n", value);
@@ -143,24 +143,24 @@ void sendReflectedTemperature(int celsius)
 {
     std::lock_guard<std::mutex> lock(parameterLock);
     const float k = reflectedKelvin(celsius);
-    reflectedTemperatureK.store(k);
-    if (k == sentReflectedTemperatureK.load())
+    acqState.reflectedTemperatureK.store(k);
+    if (k == acqState.sentReflectedTemperatureK.load())
         return;
     ir::set_prop_tpd_params(TPD_PROP_TU, reflectedCode(k));
     uint16_t value = 0;
     ir::get_prop_tpd_params(TPD_PROP_TU, &value);
     acq::log("TPD_PROP_TU = %d\n", value);
-    sentReflectedTemperatureK.store(k);
+    acqState.sentReflectedTemperatureK.store(k);
 }
 
 void sendDistance(float metres)
 {
     std::lock_guard<std::mutex> lock(parameterLock);
-    distanceMetres.store(metres);
-    if (metres == sentDistanceMetres.load())
+    acqState.distanceMetres.store(metres);
+    if (metres == acqState.sentDistanceMetres.load())
         return;
     ir::set_prop_tpd_params(TPD_PROP_DISTANCE, distanceCode(metres));
-    sentDistanceMetres.store(metres);
+    acqState.sentDistanceMetres.store(metres);
 }
 
 // ---- module commands -------------------------------------------------------------------------
@@ -210,7 +210,7 @@ void setDdeLevel(int gain)
     uint16_t level = 1;
     ir::get_prop_image_params(IMAGE_PROP_LEVEL_DDE, &level);
     acq::log("IMAGE_PROP_LEVEL_DDE %d\n", level);
-    currentDDELevel.store(level);
+    acqState.currentDDELevel.store(level);
 }
 
 void gainFollowUp(int code)
@@ -259,12 +259,12 @@ bool carryOutRequests(std::atomic<uint8_t> &mode, CalibratedFn calibrated, void 
         if (calibrated)
             calibrated(context);
     }
-    int code = pendingModuleCommand.load();
+    int code = acqState.pendingModuleCommand.load();
     if (code != kNoCommand) {
         runModuleCommand(code);
         gainFollowUp(code);
         // A command posted while this one ran stays for the next frame.
-        pendingModuleCommand.compare_exchange_strong(code, kNoCommand);
+        acqState.pendingModuleCommand.compare_exchange_strong(code, kNoCommand);
     }
     return done;
 }

@@ -60,20 +60,20 @@ bool ThermalCameraThread::startModule()
 
 void ThermalCameraThread::startGain()
 {
-    const uint8_t stored = temperature_scale.load();
-    currentGain.store(stored);
+    const uint8_t stored = acqState.temperature_scale.load();
+    acqState.currentGain.store(stored);
     acq::runModuleCommand(stored ? kHighGainCommand : kLowGainCommand);
-    pendingModuleCommand.store(kNoCommand);
+    acqState.pendingModuleCommand.store(kNoCommand);
     uint16_t gain = 1;
     ir::get_prop_tpd_params(TPD_PROP_GAIN_SEL, &gain);
-    currentGain.store(static_cast<uint8_t>(gain));
+    acqState.currentGain.store(static_cast<uint8_t>(gain));
     ir::set_prop_image_params(IMAGE_PROP_LEVEL_DDE, gain == 0 ? 0 : 2);
     ir::spi_config_save(12);
     acq::pause(500);
     uint16_t dde = 1;
     ir::get_prop_image_params(IMAGE_PROP_LEVEL_DDE, &dde);
     acq::log("IMAGE_PROP_LEVEL_DDE %d\n", dde);
-    currentDDELevel.store(dde);
+    acqState.currentDDELevel.store(dde);
 }
 
 void ThermalCameraThread::run()
@@ -92,7 +92,7 @@ void ThermalCameraThread::run()
     acq::log("IMAGE_PROP_LEVEL_SNR %d\n", snr);
 
     startGain();
-    acq::sendEmissivity(requestedEmissivity.load());
+    acq::sendEmissivity(acqState.requestedEmissivity.load());
 
     yuv::tables();
     initVLCameraDevice();
@@ -111,7 +111,7 @@ void ThermalCameraThread::frame(Loop &loop)
     if (m_frameCounter > 100)
         m_frameCounter = 1;
 
-    const int number = paletteNumber.load();
+    const int number = acqState.paletteNumber.load();
     if (number != loop.paletteInUse) {
         if (const Palette *p = palettes::byNumber(number)) {
             loop.rgb = framepath::expand(*p->table, p->inverted);
@@ -124,7 +124,7 @@ void ThermalCameraThread::frame(Loop &loop)
         calibrationMode, [](void *self) { emit static_cast<ThermalCameraThread *>(self)->SignalCalibrationFinish(); },
         this);
     // The calibration page opened: the picture goes out without the module's AGC.
-    const bool calibrationMenu = calTempSubMenuFlag.load() != 0;
+    const bool calibrationMenu = acqState.calTempSubMenuFlag.load() != 0;
     if (calibrationMenu && !m_calibrationMenuSeen)
         emit closeThermalModuleAGC();
     m_calibrationMenuSeen = calibrationMenu;
@@ -148,7 +148,7 @@ void ThermalCameraThread::frame(Loop &loop)
                            liveframe::grayBack(), picture.bits(), static_cast<int>(picture.bytesPerLine()));
     liveframe::publish();
 
-    if (acq::visibleWanted(image_mode.load(), m_frameCounter))
+    if (acq::visibleWanted(acqState.image_mode.load(), m_frameCounter))
         grabVisible(loop);
 
     emit updateMaxMinValuePost(s.max.row, s.max.col, s.min.row, s.min.col, m_frameCounter);
@@ -157,7 +157,8 @@ void ThermalCameraThread::frame(Loop &loop)
                                m_frameCounter);
     ++m_frameCounter;
 
-    acq::pause(acq::framePauseMs(image_mode.load(), calTempSubMenuFlag.load(), uvcStartFlag.load()));
+    acq::pause(acq::framePauseMs(acqState.image_mode.load(), acqState.calTempSubMenuFlag.load(),
+                                 acqState.uvcStartFlag.load()));
 }
 
 // A sensor that fails to deliver costs the frame its visible picture only:
@@ -215,7 +216,7 @@ void ThermalCameraThread::selectPalette(int number)
 {
     const Palette *p = palettes::byNumber(number);
     config::write(config::Main, QStringLiteral("color"), QString::fromLatin1(p->stored));
-    paletteNumber.store(number);
+    acqState.paletteNumber.store(number);
 }
 
 void ThermalCameraThread::radioButtonSelectOne() { selectPalette(1); }
@@ -230,7 +231,8 @@ void ThermalCameraThread::radioButtonSelectSeven() { selectPalette(7); }
 
 void ThermalCameraThread::setCalibrationMode(uint8_t highGainMode, uint8_t lowGainMode)
 {
-    calibrationMode.store(acq::modeForGain(currentGain.load(), highGainMode, lowGainMode, calibrationMode.load()));
+    calibrationMode.store(
+        acq::modeForGain(acqState.currentGain.load(), highGainMode, lowGainMode, calibrationMode.load()));
 }
 
 void ThermalCameraThread::calTempRmcover() { setCalibrationMode(acq::kRmcoverHigh, acq::kRmcoverLow); }
@@ -242,11 +244,11 @@ void ThermalCameraThread::calTempReset() { setCalibrationMode(acq::kResetHigh, a
 void ThermalCameraThread::newRecal()
 {
     calibrationMode.store(acq::kNewRecal);
-    pendingModuleCommand.store(currentGain.load() == 1 ? kRecalHighGain : kRecalLowGain);
+    acqState.pendingModuleCommand.store(acqState.currentGain.load() == 1 ? kRecalHighGain : kRecalLowGain);
 }
 
-void ThermalCameraThread::getCalTempSubMenuMode(int mode) { calTempSubMenuFlag.store(mode); }
-void ThermalCameraThread::getUVCStart(int start) { uvcStartFlag.store(start); }
+void ThermalCameraThread::getCalTempSubMenuMode(int mode) { acqState.calTempSubMenuFlag.store(mode); }
+void ThermalCameraThread::getUVCStart(int start) { acqState.uvcStartFlag.store(start); }
 
 // ---- parameters, gain and shutter ----------------------------------------------------------------------
 
@@ -256,21 +258,21 @@ void ThermalCameraThread::settingTriggerDistance(float metres) { acq::sendDistan
 
 void ThermalCameraThread::settingTempGain(unsigned char gain)
 {
-    currentGain.store(gain);
-    pendingModuleCommand.store(gain != 0 ? kHighGainCommand : kLowGainCommand);
+    acqState.currentGain.store(gain);
+    acqState.pendingModuleCommand.store(gain != 0 ? kHighGainCommand : kLowGainCommand);
 }
 
 void ThermalCameraThread::switchTempGain()
 {
-    const uint8_t next = currentGain.load() == 1 ? 0 : 1;
-    currentGain.store(next);
-    temperature_scale.store(next);
-    pendingModuleCommand.store(next ? kHighGainCommand : kLowGainCommand);
+    const uint8_t next = acqState.currentGain.load() == 1 ? 0 : 1;
+    acqState.currentGain.store(next);
+    acqState.temperature_scale.store(next);
+    acqState.pendingModuleCommand.store(next ? kHighGainCommand : kLowGainCommand);
 }
 
 void ThermalCameraThread::settingTempShutter(qint8 background)
 {
-    pendingModuleCommand.store(background != 0 ? kShutterBackground : kShutterCorrection);
+    acqState.pendingModuleCommand.store(background != 0 ? kShutterBackground : kShutterCorrection);
 }
 
 void ThermalCameraThread::setDDEofLowGain() { acq::setDdeLevel(0); }

@@ -204,7 +204,8 @@ void clickFocusedPushKeepFocus(QWidget *menu)
 
 bool anyCursorMoveFlag()
 {
-    return moveCursorOneLabelEnabled || moveCursorTwoLabelEnabled || moveCursorThreeLabelEnabled;
+    return viewState.moveCursorOneLabelEnabled || viewState.moveCursorTwoLabelEnabled ||
+        viewState.moveCursorThreeLabelEnabled;
 }
 
 const char *const kCursorStopped = "background-image: url(:/images/focus_2.png);\ncolor: rgb(255, 255, 255);";
@@ -305,7 +306,7 @@ void Norvik7::handleKeyRecord(const keys::KeyRecord &record)
         return;
     }
     code = 0;
-    powerOffCount = 0;
+    powerState.powerOffCount = 0;
 }
 
 bool Norvik7::dispatchKey(int keyCode, int value)
@@ -426,7 +427,8 @@ void Norvik7::keyUp(int value)
              firstOf({
                  {"image calibration open", [&] { return shown(calImageSubMenu); }, [&] { imageMoveToUp(); }},
                  {"not over a capture, a cursor or the blend",
-                  [&] { return shown(imageVideoSaveMenu) || anyCursorMoveFlag() || image_mode.load() == 2; }, [] {}},
+                  [&] { return shown(imageVideoSaveMenu) || anyCursorMoveFlag() || acqState.image_mode.load() == 2; },
+                  [] {}},
                  {"open it, and no auto power-off meanwhile", always,
                   [&] {
                       calTempButton->click();
@@ -508,7 +510,7 @@ void Norvik7::keyLeft(int value)
          [&] {
              return keys::heldTogether(keys::arrowState(keycode::Left), keys::arrowState(keycode::Right)) &&
                  allHidden(mainMenu, imageListViewer, calTempSubMenu, calImageSubMenu, imageVideoSaveMenu) &&
-                 !anyCursorMoveFlag() && image_mode.load() == 0;
+                 !anyCursorMoveFlag() && acqState.image_mode.load() == 0;
          },
          [&] {
              upgradeButton->click();
@@ -519,7 +521,7 @@ void Norvik7::keyLeft(int value)
          [&] {
              return keys::heldTogether(keys::arrowState(keycode::Left), keys::arrowState(keycode::Down)) &&
                  allHidden(mainMenu, imageListViewer, calTempSubMenu, upgradeSubMenu, imageVideoSaveMenu) &&
-                 !anyCursorMoveFlag() && image_mode.load() != 2;
+                 !anyCursorMoveFlag() && acqState.image_mode.load() != 2;
          },
          [&] {
              calImageButton->click();
@@ -707,19 +709,19 @@ void Norvik7::keyOk(int value)
         {"10. a moving cursor stops", [&] { return !shown(mainMenu) && anyCursorMoveFlag(); },
          [&] {
              firstOf({
-                 {"cursor 1", [&] { return moveCursorOneLabelEnabled; },
+                 {"cursor 1", [&] { return viewState.moveCursorOneLabelEnabled; },
                   [&] {
-                      moveCursorOneLabelEnabled = false;
+                      viewState.moveCursorOneLabelEnabled = false;
                       MoveCursorOneLabel->setStyleSheet(QString::fromLatin1(kCursorStopped));
                   }},
-                 {"cursor 2", [&] { return moveCursorTwoLabelEnabled; },
+                 {"cursor 2", [&] { return viewState.moveCursorTwoLabelEnabled; },
                   [&] {
-                      moveCursorTwoLabelEnabled = false;
+                      viewState.moveCursorTwoLabelEnabled = false;
                       MoveCursorTwoLabel->setStyleSheet(QString::fromLatin1(kCursorStopped));
                   }},
-                 {"cursor 3", [&] { return moveCursorThreeLabelEnabled; },
+                 {"cursor 3", [&] { return viewState.moveCursorThreeLabelEnabled; },
                   [&] {
-                      moveCursorThreeLabelEnabled = false;
+                      viewState.moveCursorThreeLabelEnabled = false;
                       MoveCursorThreeLabel->setStyleSheet(QString::fromLatin1(kCursorStopped));
                   }},
              });
@@ -798,7 +800,7 @@ void Norvik7::keyTrigger(int value)
         break;
     case keys::TriggerAction::ShortPress:
         firstOf({
-            {"capture (and save at once with auto save)", [&] { return saveImageDone.load(); },
+            {"capture (and save at once with auto save)", [&] { return viewState.saveImageDone.load(); },
              [&] {
                  saveTriggerButton->click();
                  if (autoSaveSetSubMenu->autoSave()) {

@@ -20,7 +20,6 @@
 #include <cstdio>
 #include <unistd.h>
 
-bool showBootSettingsMenu = false;
 int Norvik7::colorMap = 0;
 
 Norvik7::Norvik7(QMainWindow *parent) : QMainWindow(parent)

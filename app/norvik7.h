@@ -70,15 +70,6 @@ class QTimer;
 class ThermalCameraThread;
 class TcpServerThread;
 
-// File-scope state of start-up.
-extern bool showBootSettingsMenu;   // the first-boot language choice is pending
-
-// The access point's name (app/norvik7_connectivity.cpp).
-extern QString ssidOfWifi;
-
-// File-scope state of the menus and status bar.
-extern bool sdcardStatus;   // last card presence reported by the device information page
-
 class Norvik7 : public QMainWindow, public Ui::Norvik7 {
     Q_OBJECT
 public:
@@ -88,6 +79,10 @@ public:
     // How far construction got; a device that fails to open stops it early.
     enum class Built { KeyDeviceFailed, GpioFailed, Complete };
     Built built() const { return m_built; }
+
+    bool showBootSettingsMenu = false;   // the first-boot language choice is pending
+    QString ssidOfWifi;                  // the access point's name
+    bool sdcardStatus = false;           // last card presence reported by the device information page
 
     int kbdFd = -1;
     QSocketNotifier *keyNotifier = nullptr;

@@ -40,7 +40,7 @@ void Norvik7::startThreads()
 {
     // The loop takes its first gain from the gain menu's stored choice.
     if (temperatureScaleSetMenu)
-        temperature_scale.store(temperatureScaleSetMenu->storedChoice());
+        acqState.temperature_scale.store(temperatureScaleSetMenu->storedChoice());
     cameraThread = new ThermalCameraThread(this);
     cameraThread->start(QThread::InheritPriority);
     startTcpServer();
@@ -85,7 +85,7 @@ void Norvik7::makeAcquisitionConnections()
     // The stored palette is the one in use from the first frame, as when the
     // palette menu puts its focus on it at start.
     const QByteArray stored = config::readString(config::Main, QStringLiteral("color")).toLatin1();
-    paletteNumber.store(palettes::byStoredValue(stored.constData()).number);
+    acqState.paletteNumber.store(palettes::byStoredValue(stored.constData()).number);
 }
 
 void Norvik7::resetThermalCamera()

@@ -95,4 +95,4 @@ void Norvik7::updateMaxMinTempColorMap()
     }
 }
 
-void Norvik7::factoryResetForNorvik7() { trans = 60; }
+void Norvik7::factoryResetForNorvik7() { viewState.trans = 60; }

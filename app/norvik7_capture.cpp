@@ -121,7 +121,7 @@ void Norvik7::showCardTip(const QString &message)
 
 void Norvik7::isSaveImageVideo()
 {
-    saveImageDone = false;
+    viewState.saveImageDone = false;
     const CardDevice card;
     if (!card.present()) {
         putPanelAway();
@@ -130,31 +130,31 @@ void Norvik7::isSaveImageVideo()
             QTimer::singleShot(1000, this, &Norvik7::updateSdcardTipStatus);
             sdcardTipStatusEnable = false;
         }
-        saveImageDone = true;
-        saveImageEnable = false;
+        viewState.saveImageDone = true;
+        viewState.saveImageEnable = false;
         return;
     }
     if (mainMenu->isVisible() || imageListViewer->isVisible()) {
         closeMenusForCapture();
-        saveImageDone = true;
+        viewState.saveImageDone = true;
         return;
     }
-    if (saveImageEnable) {
+    if (viewState.saveImageEnable) {
         // Cancel: always possible, whatever the card holds.
-        saveImageEnable = false;
+        viewState.saveImageEnable = false;
         frozenScreen = QImage();
         imageVideoSaveMenu->hide();
         imageVideoSaveMenu->pushButton_2->setFocus();
-        saveImageDone = true;
+        viewState.saveImageDone = true;
         return;
     }
     // A card without room for one more image: say so and freeze nothing.
     if (availableDiskSmall || cardspace::cardIsLow()) {
         showCardTip(tr("SD card is full!"));
-        saveImageDone = true;
+        viewState.saveImageDone = true;
         return;
     }
-    saveImageEnable = true;
+    viewState.saveImageEnable = true;
     // A blinking high alert stops with the picture: the output goes low.
     if (HiLoAlertSetMenu::led_on == 1) {
         gpio_set_value(gpioFd, 1, 0);
@@ -167,25 +167,25 @@ void Norvik7::isSaveImageVideo()
 
 void Norvik7::abandonSave()
 {
-    saveImageEnable = false;
-    saveImageDone = true;
+    viewState.saveImageEnable = false;
+    viewState.saveImageDone = true;
     frozenScreen = QImage();
 }
 
 void Norvik7::saveImage()
 {
-    saveImageDone = false;
+    viewState.saveImageDone = false;
     const CardDevice card;
     if (!card.present()) {
         if (putPanelAway())
-            saveImageEnable = false;
+            viewState.saveImageEnable = false;
         showCardTip(tr("No SD card!"));
-        saveImageDone = true;
+        viewState.saveImageDone = true;
         return;
     }
-    if (!saveImageEnable || mainMenu->isVisible() || imageListViewer->isVisible()) {
+    if (!viewState.saveImageEnable || mainMenu->isVisible() || imageListViewer->isVisible()) {
         closeMenusForCapture();
-        saveImageDone = true;
+        viewState.saveImageDone = true;
         return;
     }
     if (imageVideoSaveMenu->isHidden() && !imageVideoSaveMenu->pending) {
@@ -212,11 +212,11 @@ void Norvik7::saveImage()
         return;
     }
     board::run(QStringLiteral("echo 0 > ") + QLatin1String(power::kBacklight));
-    shot.gray = irGrayRaw;
-    shot.raw = irThermalRaw;
-    shot.centre = center_temp;
-    shot.max = max_temp;
-    shot.min = min_temp;
+    shot.gray = viewState.irGrayRaw;
+    shot.raw = viewState.irThermalRaw;
+    shot.centre = viewState.center_temp;
+    shot.max = viewState.max_temp;
+    shot.min = viewState.min_temp;
     shot.celsius = temperatureUnitSetMenu->radioButton->isChecked();
     shot.emissivity = measurementSetMenu->label_emissivity->text();
     shot.minMarker = LowTempLabel->pos();
@@ -261,8 +261,8 @@ void Norvik7::saveImage()
 
 void Norvik7::finishSaveImage()
 {
-    saveImageDone = true;
-    saveImageEnable = false;
+    viewState.saveImageDone = true;
+    viewState.saveImageEnable = false;
 }
 
 void Norvik7::updateSdcardTipStatus() { sdcardTipStatusEnable = true; }

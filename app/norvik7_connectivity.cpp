@@ -17,7 +17,6 @@
 
 // The wlan0 address "aa:bb:cc:dd:ee:ff".
 static QString macOfWifi;
-QString ssidOfWifi;
 
 void Norvik7::startTcpServer()
 {

@@ -56,10 +56,10 @@ void Norvik7::setupLiveView()
 {
     // Offsets of the visible crop and the blend weights, kept within their ranges
     // whatever the files hold.
-    vlcPostX = config::readVlcPostX();
-    vlcPostY = config::readVlcPostY();
-    trans = config::readTrans();
-    pipTrans = config::readPipTrans();
+    viewState.vlcPostX = config::readVlcPostX();
+    viewState.vlcPostY = config::readVlcPostY();
+    viewState.trans = config::readTrans();
+    viewState.pipTrans = config::readPipTrans();
 
     transTipTimer = new QTimer(this);
     transTipTimer->setSingleShot(true);
@@ -123,7 +123,7 @@ void Norvik7::updateThermalCameraImage(QImage thermal, QImage visible, unsigned 
                                        unsigned short min, unsigned short zoneMax, int frameCounter)
 {
     // A capture or a power-off holds the picture, the readouts and the markers.
-    if (saveImageEnable.load() || !setImageEnable.load())
+    if (viewState.saveImageEnable.load() || !viewState.setImageEnable.load())
         return;
     revealOnFrame(frameCounter);
 
@@ -131,24 +131,26 @@ void Norvik7::updateThermalCameraImage(QImage thermal, QImage visible, unsigned 
     vlcImage = visible;
 
     composition::Request request;
-    request.trans = trans;
-    request.pipTrans = pipTrans;
-    request.crop = QPoint(vlcPostX, vlcPostY + overlay::parallaxStep(alignmentDistanceValue, vlcPostY));
+    request.trans = viewState.trans;
+    request.pipTrans = viewState.pipTrans;
+    request.crop =
+        QPoint(viewState.vlcPostX,
+               viewState.vlcPostY + overlay::parallaxStep(viewState.alignmentDistanceValue, viewState.vlcPostY));
     if ((calImageSubMenu && calImageSubMenu->isVisible()) ||
         (alignmentDistanceMenu && alignmentDistanceMenu->isVisible())) {
         request.trans = 50;
-        image_mode.store(2);
+        acqState.image_mode.store(2);
     } else if (calTempSubMenu && calTempSubMenu->isVisible()) {
-        image_mode.store(0);
+        acqState.image_mode.store(0);
         markCentreForCalibration();
     }
-    request.mode = image_mode.load();
+    request.mode = acqState.image_mode.load();
     const QImage &picture = composer.compose(thermal, vlcImage, request);
     if (!picture.isNull())
         showPicture(picture);
 
     const temps::FrameTemps t = tempPipeline.process(centre, max, min, zoneMax, hotSpot.moved());
-    centerTempValue = centre;
+    viewState.centerTempValue = centre;
     if (isRefreshFrame(frameCounter)) {
         const config::Batch settings(config::Main);   // the threshold and the alert keys
         const temps::Unit unit = displayUnit();
@@ -165,11 +167,11 @@ void Norvik7::updateThermalCameraImage(QImage thermal, QImage visible, unsigned 
     }
     if (calTempSubMenu && calTempSubMenu->isVisible()) {
         const QString c = QStringLiteral("\u2103 ");
-        calTempSubMenu->tmp112Label->setText(QStringLiteral("NTC:") +
-                                             QString::number(static_cast<double>(internal_temp), 'f', 1) + c);
+        calTempSubMenu->tmp112Label->setText(
+            QStringLiteral("NTC:") + QString::number(static_cast<double>(powerState.internal_temp), 'f', 1) + c);
         calTempSubMenu->BBTempLabel->setText(
             QStringLiteral("Temp:") + QString::number(static_cast<double>(temps::rawToCelsius(centre)), 'f', 1) + c);
-        calTempSubMenu->DDELabel->setText(QStringLiteral("DDE: ") + QString::number(currentDDELevel.load()));
+        calTempSubMenu->DDELabel->setText(QStringLiteral("DDE: ") + QString::number(acqState.currentDDELevel.load()));
     }
 }
 
@@ -178,7 +180,7 @@ void Norvik7::takeSnapshots(unsigned short centre)
     // Both buffers come from one published frame, and only the frame on the
     // screen is kept: a newer one (the picture lags the buffers by the event
     // queue) leaves the snapshots of the last matching frame.
-    copyLiveFrameWithCentre(centre, irThermalRaw, irGrayRaw);
+    copyLiveFrameWithCentre(centre, viewState.irThermalRaw, viewState.irGrayRaw);
 }
 
 void Norvik7::showPicture(const QImage &picture)
@@ -217,12 +219,12 @@ void Norvik7::publishReadouts(const temps::FrameTemps &t, temps::Unit unit)
     MaxTempLabel->setText(maxText);
     MaxTempValueLabel->setText(maxText + sign);
     HighTempTextLabel->setText(maxText);
-    max_temp = maxText;
+    viewState.max_temp = maxText;
     MinTempLabel->setText(minText);
     LowTempTextLabel->setText(minText);
-    min_temp = minText;
+    viewState.min_temp = minText;
     TempLabel->setText(centreText + sign);
-    center_temp = centreText;
+    viewState.center_temp = centreText;
     if (tempSubMenu->checkBox_3->isChecked()) {
         const QString zoneText = temps::formatReadout(t.zoneMax, unit);
         ZoneHighTempTextLabel->setText(zoneText);
@@ -274,9 +276,9 @@ void Norvik7::updateMaxMinTemp(int maxRow, int maxCol, int minRow, int minCol, i
 {
     hotSpot.update(maxRow, maxCol);
     // Markers hold still while the picture is frozen.
-    if (saveImageEnable.load() || !setImageEnable.load())
+    if (viewState.saveImageEnable.load() || !viewState.setImageEnable.load())
         return;
-    if (!isRefreshFrame(frameCounter) || !saveImageDone.load())
+    if (!isRefreshFrame(frameCounter) || !viewState.saveImageDone.load())
         return;
     const bool both = HighTempLabel->isVisible() && LowTempLabel->isVisible();
     auto place = [both](QLabel *marker, QLabel *text, int row, int col) {
@@ -295,9 +297,9 @@ void Norvik7::updateZoneMaxMinTemp(int maxRow, int maxCol, int minRow, int minCo
 {
     Q_UNUSED(minRow);
     Q_UNUSED(minCol);
-    if (saveImageEnable.load() || !setImageEnable.load())
+    if (viewState.saveImageEnable.load() || !viewState.setImageEnable.load())
         return;
-    if (!isRefreshFrame(frameCounter) || !ZoneHighTempLabel->isVisible() || !saveImageDone.load())
+    if (!isRefreshFrame(frameCounter) || !ZoneHighTempLabel->isVisible() || !viewState.saveImageDone.load())
         return;
     const QRect r = overlay::markerRect(maxRow, maxCol, 22);
     ZoneHighTempLabel->setGeometry(r);
@@ -352,11 +354,12 @@ Norvik7::CursorWidgets Norvik7::cursorWidgets(int n) const
 {
     switch (n) {
     case 0:
-        return {MoveCursorOneLabel, MoveCursorOneTextLabel, &moveCursorOneLabelEnabled, "move_cursor_1"};
+        return {MoveCursorOneLabel, MoveCursorOneTextLabel, &viewState.moveCursorOneLabelEnabled, "move_cursor_1"};
     case 1:
-        return {MoveCursorTwoLabel, MoveCursorTwoTextLabel, &moveCursorTwoLabelEnabled, "move_cursor_2"};
+        return {MoveCursorTwoLabel, MoveCursorTwoTextLabel, &viewState.moveCursorTwoLabelEnabled, "move_cursor_2"};
     default:
-        return {MoveCursorThreeLabel, MoveCursorThreeTextLabel, &moveCursorThreeLabelEnabled, "move_cursor_3"};
+        return {MoveCursorThreeLabel, MoveCursorThreeTextLabel, &viewState.moveCursorThreeLabelEnabled,
+                "move_cursor_3"};
     }
 }
 
@@ -396,7 +399,7 @@ void Norvik7::displayMoveCursorThree() { displayMoveCursor(2, cursorSubMenu->che
 QString Norvik7::cursorText(QPoint corner) const
 {
     const overlay::Sample s = overlay::cursorSample(overlay::clampCursor(corner));
-    return temps::formatCursor(temps::cursorCelsius(irThermalRaw[s.row * 192 + s.col]), displayUnit());
+    return temps::formatCursor(temps::cursorCelsius(viewState.irThermalRaw[s.row * 192 + s.col]), displayUnit());
 }
 
 void Norvik7::refreshCursorText(int n)
@@ -408,7 +411,7 @@ void Norvik7::refreshCursorText(int n)
 
 void Norvik7::moveActiveCursor(int dx, int dy, int keyState)
 {
-    if (mainMenu->isVisible() || keyState == 0 || saveImageEnable.load())
+    if (mainMenu->isVisible() || keyState == 0 || viewState.saveImageEnable.load())
         return;
     for (int n = 0; n < 3; ++n) {
         const CursorWidgets c = cursorWidgets(n);
@@ -432,7 +435,7 @@ void Norvik7::rightMoveCursorOne() { moveActiveCursor(1, 0, keys::arrowState(key
 void Norvik7::autoUpdateMoveCursorSpotTemp(int n)
 {
     const CursorWidgets c = cursorWidgets(n);
-    if (saveImageEnable.load() || !c.cursor->isVisible())
+    if (viewState.saveImageEnable.load() || !c.cursor->isVisible())
         return;
     refreshCursorText(n);
 }
@@ -445,53 +448,53 @@ void Norvik7::autoUpdateMoveCursorThreeSpotTemp() { autoUpdateMoveCursorSpotTemp
 
 void Norvik7::imageMoveToLeft()
 {
-    vlcPostX = std::min(vlcPostX + 2, 72);
-    qCDebug(lcLiveView) << "vlcPostX: " << vlcPostX;
+    viewState.vlcPostX = std::min(viewState.vlcPostX + 2, 72);
+    qCDebug(lcLiveView) << "vlcPostX: " << viewState.vlcPostX;
 }
 
 void Norvik7::imageMoveToRight()
 {
-    vlcPostX = std::max(vlcPostX - 2, 0);
-    qCDebug(lcLiveView) << "vlcPostX: " << vlcPostX;
+    viewState.vlcPostX = std::max(viewState.vlcPostX - 2, 0);
+    qCDebug(lcLiveView) << "vlcPostX: " << viewState.vlcPostX;
 }
 
 void Norvik7::imageMoveToUp()
 {
-    vlcPostY = std::min(vlcPostY + 2, 96);
-    qCDebug(lcLiveView) << "vlcPostY: " << vlcPostY;
+    viewState.vlcPostY = std::min(viewState.vlcPostY + 2, 96);
+    qCDebug(lcLiveView) << "vlcPostY: " << viewState.vlcPostY;
 }
 
 void Norvik7::imageMoveToDown()
 {
-    vlcPostY = std::max(vlcPostY - 2, 0);
-    qCDebug(lcLiveView) << "vlcPostY: " << vlcPostY;
+    viewState.vlcPostY = std::max(viewState.vlcPostY - 2, 0);
+    qCDebug(lcLiveView) << "vlcPostY: " << viewState.vlcPostY;
 }
 
 void Norvik7::imageMoveToSave()
 {
-    config::write(config::ImageCal, QStringLiteral("vlc_post_x"), vlcPostX);
-    config::write(config::ImageCal, QStringLiteral("vlc_post_y"), vlcPostY);
+    config::write(config::ImageCal, QStringLiteral("vlc_post_x"), viewState.vlcPostX);
+    config::write(config::ImageCal, QStringLiteral("vlc_post_y"), viewState.vlcPostY);
 }
 
 void Norvik7::stepTrans(int delta)
 {
     // Only while the blend, PIP or alignment choice is the selected image mode,
     // no capture runs and the upgrade panel is closed.
-    const int mode = image_mode.load();
-    if ((mode != 2 && mode != 3) || saveImageEnable.load() || (upgradeSubMenu && upgradeSubMenu->isVisible()))
+    const int mode = acqState.image_mode.load();
+    if ((mode != 2 && mode != 3) || viewState.saveImageEnable.load() || (upgradeSubMenu && upgradeSubMenu->isVisible()))
         return;
     int shown;
     if (mode == 2)
-        shown = trans = std::clamp(trans + delta, 0, 100);
+        shown = viewState.trans = std::clamp(viewState.trans + delta, 0, 100);
     else
-        shown = pipTrans = std::clamp(pipTrans + delta, 25, 100);
+        shown = viewState.pipTrans = std::clamp(viewState.pipTrans + delta, 25, 100);
     menuTipsLabel->setText(QString::number(shown) + QLatin1Char('%'));
     menuTipsLabel->adjustSize();
     menuTipsLabel->move(120 - menuTipsLabel->width() / 2, 280);
     menuTipsLabel->show();
     transTipTimer->start(500);
-    config::write(config::Main, QStringLiteral("trans"), trans);
-    config::write(config::Main, QStringLiteral("piptrans"), pipTrans);
+    config::write(config::Main, QStringLiteral("trans"), viewState.trans);
+    config::write(config::Main, QStringLiteral("piptrans"), viewState.pipTrans);
 }
 
 void Norvik7::decreaseTrans() { stepTrans(-25); }

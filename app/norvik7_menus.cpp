@@ -44,8 +44,6 @@
 
 #include <QPushButton>
 
-bool sdcardStatus = false;
-
 namespace {
 
 const QRect kFullScreen(0, 0, 240, 320);
@@ -173,7 +171,7 @@ void Norvik7::applyStoredSettings()
     checkStoredChoice(colorSubMenu->buttons(), "color");
     const int mode = checkStoredChoice(imageModeSubMenu->buttons(), "image_mode");
     if (mode >= 0 && mode < 5)
-        image_mode.store(ImageModeSubMenu::modeOfButton(mode));
+        acqState.image_mode.store(ImageModeSubMenu::modeOfButton(mode));
     const QList<QAbstractButton *> boxes = tempSubMenu->buttons();
     const char *const boxKeys[] = {"center_focus", "hilo_focus", "zone"};
     for (int i = 0; i < 3; ++i)

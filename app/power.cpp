@@ -20,25 +20,19 @@
 #include <cstdio>
 #include <unistd.h>
 
-int powerOffCount = 0;
-int lowPowerCnt = 0;
-bool usbCharge = false;
-static int stat1 = 0;        // last value of charger status line A (GPIO 6)
-static int stat2 = 0;        // last value of charger status line B (GPIO 7)
-static int chargr_pic = 0;   // frame of the charging animation, 0..5
-float internal_temp = 0.0f;
+PowerState powerState;
+static int stat1 = 0;                    // last value of charger status line A (GPIO 6)
+static int stat2 = 0;                    // last value of charger status line B (GPIO 7)
+static int chargr_pic = 0;               // frame of the charging animation, 0..5
 static float internal_cpu_temp = 0.0f;   // processor temperature, degrees Celsius
 
 namespace power {
 void resetState()
 {
-    powerOffCount = 0;
-    lowPowerCnt = 0;
-    usbCharge = false;
+    powerState = PowerState();
     stat1 = 0;
     stat2 = 0;
     chargr_pic = 0;
-    internal_temp = 0.0f;
     internal_cpu_temp = 0.0f;
 }
 }   // namespace power
@@ -107,12 +101,12 @@ double Norvik7::bcReadyRead()
 
 void Norvik7::batteryCapacityUpdate()
 {
-    if (usbCharge) {
+    if (powerState.usbCharge) {
         chargingLabel->show();
         BatteryCapacityLabel->hide();
         chargr_pic = power::nextChargingFrame(chargr_pic);
         chargingLabel->setStyleSheet(power::chargingFrameStyle(chargr_pic));
-        lowPowerCnt = 0;
+        powerState.lowPowerCnt = 0;
         return;
     }
     chargr_pic = 0;
@@ -124,7 +118,7 @@ void Norvik7::batteryCapacityUpdate()
     if (v < power::kLowVolts)
         std::printf("Voltage: %.3f\n", v);
     else
-        lowPowerCnt = 0;
+        powerState.lowPowerCnt = 0;
 
     // A style sheet set again, even the same, makes Qt style the label anew:
     // every two seconds for a level that seldom changes.
@@ -136,11 +130,11 @@ void Norvik7::batteryCapacityUpdate()
     }
 
     if (power::isLowBattery(v) && isVisible()) {
-        ++lowPowerCnt;
+        ++powerState.lowPowerCnt;
         showLowBatteryWarning();
-        if (lowPowerCnt >= power::kLowReadingsToPowerOff) {
+        if (powerState.lowPowerCnt >= power::kLowReadingsToPowerOff) {
             std::printf("Battery Capacity is %.2f. Low battery. Power off.\n", v);
-            setImageEnable.store(false);
+            viewState.setImageEnable.store(false);
             gpio_set_value(gpioFd, power::kLineAlarm, 0);
             gpio_set_value(gpioFd, power::kLinePowerOff, 1);
             boardcommands::runAll(boardcommands::lowBatteryPowerOff());
@@ -182,13 +176,13 @@ void Norvik7::usbChargeStatusCheck()
     stat1 = gpio_get_value(gpioFd, power::kLineChargerA);
     stat2 = gpio_get_value(gpioFd, power::kLineChargerB);
     if (power::isCharging(stat1, stat2)) {
-        usbCharge = true;
+        powerState.usbCharge = true;
         chargingLabel->show();
         BatteryCapacityLabel->hide();
-        lowPowerCnt = 0;
+        powerState.lowPowerCnt = 0;
         return;
     }
-    usbCharge = false;
+    powerState.usbCharge = false;
     chargingLabel->hide();
     if (BatteryCapacityLabel->isHidden())
         batteryCapacityUpdate();
@@ -201,9 +195,9 @@ void Norvik7::autoPowerOffCheck()
     const int choice = autoPowerOffChoice();
     if (choice == power::kAutoPowerOffOff)
         return;
-    ++powerOffCount;
+    ++powerState.powerOffCount;
     const int limit = power::autoPowerOffLimitSeconds(choice);
-    if (limit > 0 && powerOffCount >= limit) {
+    if (limit > 0 && powerState.powerOffCount >= limit) {
         std::printf("%s\n", qPrintable(power::autoPowerOffMessage(choice)));
         powerOffNow();
     }
@@ -211,14 +205,14 @@ void Norvik7::autoPowerOffCheck()
 
 void Norvik7::resetPowerOffCount()
 {
-    powerOffCount = 0;
+    powerState.powerOffCount = 0;
     std::printf("powerOffCount = 0\n");
 }
 
 void Norvik7::powerOffNow()
 {
     gpio_set_value(gpioFd, power::kLineAlarm, 0);
-    setImageEnable.store(false);
+    viewState.setImageEnable.store(false);
     gpio_set_value(gpioFd, power::kLinePowerOff, 1);
     runShutdownSequence();
 }
@@ -234,8 +228,9 @@ int Norvik7::autoPowerOffChoice() const { return autoPowerOffSetSubMenu->checked
 float Norvik7::tmp112Read()
 {
     QByteArray text;
-    internal_temp = readSysfs(power::kBoardTemperature, 20, &text) ? power::milliCelsiusToCelsius(text) : 0.0f;
-    return internal_temp;
+    powerState.internal_temp =
+        readSysfs(power::kBoardTemperature, 20, &text) ? power::milliCelsiusToCelsius(text) : 0.0f;
+    return powerState.internal_temp;
 }
 
 float Norvik7::cpuInternalTempRead()

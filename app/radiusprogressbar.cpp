@@ -1,6 +1,6 @@
 #include "app/radiusprogressbar.h"
 
-#include "acquisition/palettenumber.h"
+#include "acquisition/acquisitionstate.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -27,7 +27,7 @@ void RadiusProgressBar::paintEvent(QPaintEvent *)
     const int span = maximum() - minimum();
     if (span > 0 && value() > minimum()) {
         const int w = r.width() * (value() - minimum()) / span;
-        const QPixmap fill(fillImage(paletteNumber.load(std::memory_order_relaxed)));
+        const QPixmap fill(fillImage(acqState.paletteNumber.load(std::memory_order_relaxed)));
         // Scale the fill to the full bar and show the part up to the value, so
         // the rounded end of the image is only drawn once the bar is full.
         p.setClipRect(QRect(r.x(), r.y(), w, r.height()));

@@ -95,9 +95,9 @@ void BM_Ours(benchmark::State &state)
     const int mode = static_cast<int>(state.range(0));
     Norvik7 *w = window();
     static const Frame f = makeFrame();
-    image_mode.store(mode);
-    trans = 50;
-    pipTrans = 50;
+    acqState.image_mode.store(mode);
+    viewState.trans = 50;
+    viewState.pipTrans = 50;
     int counter = 0;
     for (auto _ : state) {
         counter = counter % 100 + 1;

@@ -61,8 +61,8 @@ int main(int argc, char **argv)
     w.show();
     w.initializingLabel->hide();
     for (int i = 0; i < 256 * 192; ++i) {
-        irGrayRaw[i] = static_cast<uint8_t>(i % 251);
-        irThermalRaw[i] = static_cast<uint16_t>(4500 + i % 1000);
+        viewState.irGrayRaw[i] = static_cast<uint8_t>(i % 251);
+        viewState.irThermalRaw[i] = static_cast<uint16_t>(4500 + i % 1000);
     }
     w.vlcImage = QImage(264, 352, QImage::Format_RGB888);
     w.vlcImage.fill(Qt::darkGreen);
@@ -109,7 +109,7 @@ int main(int argc, char **argv)
         f.open(QIODevice::WriteOnly);
         f.write(savedimage::buildFile(
             screen, savedimage::exifBlock(gray.data(), savedimage::colourTableFor(0), savedimage::ExifFields{}),
-            irThermalRaw));
+            viewState.irThermalRaw));
     }
     for (int i = 1; i < 9999; ++i) {
         const QString name = folder + QStringLiteral("IMG_%1.bmp").arg(i, 4, 10, QLatin1Char('0'));
@@ -150,12 +150,12 @@ int main(int argc, char **argv)
     std::vector<uint8_t> out(240 * 320);
     std::vector<double> ours, theirs;
     cv::setNumThreads(1);
-    const cv::Mat src(256, 192, CV_8UC1, irGrayRaw);
+    const cv::Mat src(256, 192, CV_8UC1, viewState.irGrayRaw);
     cv::Mat dst;
     for (int i = 0; i < 500; ++i) {
         QElapsedTimer t;
         t.start();
-        savedimage::enlargeGray(irGrayRaw, out.data());
+        savedimage::enlargeGray(viewState.irGrayRaw, out.data());
         ours.push_back(t.nsecsElapsed() / 1e3);
         t.restart();
         cv::resize(src, dst, cv::Size(240, 320), 0, 0, cv::INTER_LINEAR);

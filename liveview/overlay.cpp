@@ -79,7 +79,7 @@ Readouts readoutsFor(bool centreTicked, bool hiLoTicked, bool zoneTicked)
     return r;
 }
 
-int parallaxStep(float distance, int vlcPostY)
+int parallaxStep(float distance, int cropTop)
 {
     int step = 0;
     if (distance >= 3.0f)
@@ -91,9 +91,9 @@ int parallaxStep(float distance, int vlcPostY)
     else if (distance == 1.5f)
         step = 2;
     else if (distance == 0.5f)
-        step = vlcPostY > 1 ? -2 : 0;
+        step = cropTop > 1 ? -2 : 0;
     // The 256 rows of the crop end at the visible picture's last row (351) at the latest.
-    return std::min(step, std::max(kCropLowestTop - vlcPostY, 0));
+    return std::min(step, std::max(kCropLowestTop - cropTop, 0));
 }
 
 }   // namespace overlay

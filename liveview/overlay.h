@@ -58,6 +58,6 @@ Readouts readoutsFor(bool centreTicked, bool hiLoTicked, bool zoneTicked);
 constexpr int kCropLowestTop = 352 - 256;
 // The vertical parallax step of the visible crop for an alignment distance,
 // never taking the crop below kCropLowestTop.
-int parallaxStep(float distance, int vlcPostY);
+int parallaxStep(float distance, int cropTop);
 
 }   // namespace overlay

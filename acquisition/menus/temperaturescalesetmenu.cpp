@@ -39,9 +39,12 @@ TemperatureScaleSetMenu::~TemperatureScaleSetMenu()
     delete gainSwitchTextSplash;
 }
 
-unsigned char TemperatureScaleSetMenu::storedChoice() const { return temperature_scale.load(); }
+unsigned char TemperatureScaleSetMenu::storedChoice() const { return acqState.temperature_scale.load(); }
 
-void TemperatureScaleSetMenu::startupChoice(int index) { temperature_scale.store(static_cast<uint8_t>(index)); }
+void TemperatureScaleSetMenu::startupChoice(int index)
+{
+    acqState.temperature_scale.store(static_cast<uint8_t>(index));
+}
 
 void TemperatureScaleSetMenu::temperatureScaleSetMenuEnable()
 {
@@ -73,7 +76,7 @@ void TemperatureScaleSetMenu::updateTemperatureScaleSetMenu()
     if (index < 0)
         return;
     storeChecked();
-    temperature_scale.store(static_cast<uint8_t>(index));
+    acqState.temperature_scale.store(static_cast<uint8_t>(index));
     emit updateTempScale(storedChoice());
 }
 
@@ -103,7 +106,7 @@ void TemperatureScaleSetMenu::retranslate()
 
 void TemperatureScaleSetMenu::factoryResetForTemperatureScaleSetMenu()
 {
-    temperature_scale.store(1);
+    acqState.temperature_scale.store(1);
     radioButton->setChecked(false);
     radioButton_2->setChecked(true);
     updateTemperatureScaleSetMenu();

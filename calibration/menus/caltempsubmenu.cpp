@@ -84,14 +84,14 @@ void CalTempSubMenu::labelPointButtons(int gain)
 // texts are the high range's.
 void CalTempSubMenu::followGainInUse()
 {
-    const int gain = temperature_scale.load();
+    const int gain = acqState.temperature_scale.load();
     if (gainStatusLabel->text() != (gain != 0 ? tr("High Gain") : tr("Low Gain")))
         labelPointButtons(gain);
 }
 
 void CalTempSubMenu::updateCalTempSubMenu()
 {
-    const int gain = temperature_scale.load();
+    const int gain = acqState.temperature_scale.load();
     labelPointButtons(gain);
     config::write(config::Main, QStringLiteral("temperature_scale"),
                   gain != 0 ? QStringLiteral("high_gain") : QStringLiteral("low_gain"));
@@ -164,11 +164,11 @@ void CalTempSubMenu::recordPoint(caltables::Point p, const QString &word)
     uint16_t vtemp = 0;
     const bool referenceRead = ir::cur_vtemp_get(&vtemp) >= 0;
     std::printf("cur_vtemp_get:%d\n", vtemp);
-    const int gain = currentGain.load() == 1 ? 1 : 0;
+    const int gain = acqState.currentGain.load() == 1 ? 1 : 0;
     QLabel *label = pointLabel(caltables::keyNumber(gain, p));
     if (referenceRead) {
         showTip(word + QString::number(caltables::setPoint(gain, p)) + QStringLiteral("℃ "));
-        const float measured = caltables::celsiusOfWord(centerTempValue);
+        const float measured = caltables::celsiusOfWord(viewState.centerTempValue);
         caltables::recordPoint(gain, p, measured, vtemp);
         label->setText(caltables::valueText(measured));
         label->setStyleSheet(QString::fromLatin1(kGreen));
@@ -199,7 +199,7 @@ void CalTempSubMenu::cmd_TPD_TEMP_CAL_RESET()
 
 void CalTempSubMenu::newRecal()
 {
-    const int gain = currentGain.load() == 1 ? 1 : 0;
+    const int gain = acqState.currentGain.load() == 1 ? 1 : 0;
     if (caltables::allRecorded(caltables::pointsOf(gain))) {
         showTip(tr("New Recal..."));
         return;

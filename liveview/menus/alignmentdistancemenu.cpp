@@ -45,16 +45,16 @@ AlignmentDistanceMenu::AlignmentDistanceMenu(QMainWindow *parent) : Screen(&alig
     connect(pushButton_2, &QAbstractButton::clicked, this, &AlignmentDistanceMenu::upToUpdateAlignmentDistance);
     connect(pushButton, &QAbstractButton::clicked, this, &AlignmentDistanceMenu::downToUpdateAlignmentDistance);
     // A distance chosen before survives a restart; the first start uses 0.5 m.
-    alignmentDistanceValue =
+    viewState.alignmentDistanceValue =
         config::readFloatInRange(config::Main, QStringLiteral("alignment"), alignment::kMinDistance,
                                  alignment::kMaxDistance, alignment::kMinDistance);
-    showDistance(alignmentDistanceValue);
+    showDistance(viewState.alignmentDistanceValue);
 }
 
 void AlignmentDistanceMenu::showDistance(float value)
 {
     const alignment::Labels l = alignment::labelsFor(value);
-    alignmentDistanceValue = l.value;
+    viewState.alignmentDistanceValue = l.value;
     PreDistanceLabel->setText(l.previous);
     CurrentDistanceLabel->setText(l.current);
     NextDistanceLabel->setText(l.next);
@@ -75,7 +75,7 @@ void AlignmentDistanceMenu::step(float delta)
     showDistance(alignment::valueOfLabel(CurrentDistanceLabel->text()) + delta);
     // The chosen distance is kept, so the next opening and the next start use it.
     config::write(config::Main, QStringLiteral("alignment"),
-                  QString::number(static_cast<double>(alignmentDistanceValue), 'f', 1));
+                  QString::number(static_cast<double>(viewState.alignmentDistanceValue), 'f', 1));
 }
 
 void AlignmentDistanceMenu::upToUpdateAlignmentDistance() { step(alignment::kStep); }
@@ -88,7 +88,7 @@ void AlignmentDistanceMenu::updateAlignmentDistance()
         return;
     }
     showDistance(config::readFloatInRange(config::Main, QStringLiteral("alignment"), alignment::kMinDistance,
-                                          alignment::kMaxDistance, alignmentDistanceValue));
+                                          alignment::kMaxDistance, viewState.alignmentDistanceValue));
 }
 
 void AlignmentDistanceMenu::menuTip(const QString &text, int x, int y, int flags)

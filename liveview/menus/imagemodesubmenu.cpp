@@ -37,7 +37,7 @@ void ImageModeSubMenu::confirm(int index)
     for (int i = 0; i < buttons().size(); ++i)
         buttons()[i]->setChecked(i == index);
     config::write(config::Main, QStringLiteral("image_mode"), QString::fromLatin1(kStored[index]));
-    image_mode.store(modeOfButton(index));
+    acqState.image_mode.store(modeOfButton(index));
     hide();
 }
 
@@ -53,7 +53,7 @@ void ImageModeSubMenu::imageModeSubMenuAutoUpdate()
     for (int i = 0; i < bs.size(); ++i) {
         QAbstractButton *b = bs[i];
         if (isVisible() ? focusWidget() == b : b->isChecked()) {
-            image_mode.store(modeOfButton(i));
+            acqState.image_mode.store(modeOfButton(i));
             if (!isVisible())
                 b->setFocus(Qt::OtherFocusReason);
             return;

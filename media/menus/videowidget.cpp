@@ -11,9 +11,7 @@
 #include "media/videofile.h"
 
 static QString curFileName;   // full path of the video being played
-int framecount = 0;
-int cur_pos = 0;
-unsigned char play_flags = 0;
+PlayerState playerState;
 
 myWidget::myWidget(QWidget *parent) : QWidget(parent)
 {
@@ -31,8 +29,8 @@ void myWidget::openVideoFile(QString path)
     m_timer->stop();
     m_capture.reset();   // a video still held from before is let go first
     curFileName = path;
-    cur_pos = 0;
-    framecount = 0;
+    playerState.cur_pos = 0;
+    playerState.framecount = 0;
     m_error.clear();
     printf("%s\n", qPrintable(mediatexts::fileTime(path, QStringLiteral("yyyy/MM/dd hh:mm"))));
     auto capture = videofile::open(path);
@@ -48,12 +46,12 @@ void myWidget::openVideoFile(QString path)
             update();
         }
         qCWarning(lcMedia) << "Cannot open the video" << path;
-        play_flags = 0;
+        playerState.play_flags = 0;
         emit playStatusChanged(false);
         return;
     }
     const double count = capture->frameCount();
-    framecount = count > 0 && count < 1e9 ? static_cast<int>(count) : 0;
+    playerState.framecount = count > 0 && count < 1e9 ? static_cast<int>(count) : 0;
     m_capture = std::move(capture);
     if (!showFrame()) {
         // Not one frame: nothing to play.
@@ -62,7 +60,7 @@ void myWidget::openVideoFile(QString path)
     }
     resize(m_image.size());
     m_timer->start();
-    play_flags = 1;
+    playerState.play_flags = 1;
     emit playStatusChanged(true);
 }
 
@@ -71,7 +69,7 @@ bool myWidget::showFrame()
     if (!m_capture || !m_capture->read(m_image))
         return false;
     update();
-    ++cur_pos;
+    ++playerState.cur_pos;
     return true;
 }
 
@@ -83,7 +81,7 @@ void myWidget::nextFrame()
         endPlayback();
         return;
     }
-    qCDebug(lcMedia) << "Current postion is " << cur_pos;
+    qCDebug(lcMedia) << "Current postion is " << playerState.cur_pos;
 }
 
 void myWidget::endPlayback()
@@ -91,8 +89,8 @@ void myWidget::endPlayback()
     close();
     m_timer->stop();
     m_capture.reset();
-    play_flags = 0;
-    cur_pos = 0;
+    playerState.play_flags = 0;
+    playerState.cur_pos = 0;
     emit playStatusChanged(false);
     emit videoPlayExit();
     qCDebug(lcMedia) << "Video play end ...";
@@ -102,21 +100,21 @@ void myWidget::videoPlayAndPause()
 {
     if (!m_capture)
         return;
-    if (play_flags) {
+    if (playerState.play_flags) {
         m_timer->stop();
-        play_flags = 0;
+        playerState.play_flags = 0;
     } else {
         m_timer->start();
-        play_flags = 1;
+        playerState.play_flags = 1;
     }
-    emit playStatusChanged(play_flags);
+    emit playStatusChanged(playerState.play_flags);
 }
 
 void myWidget::videoPause()
 {
-    if (play_flags) {
+    if (playerState.play_flags) {
         m_timer->stop();
-        play_flags = 0;
+        playerState.play_flags = 0;
     }
     emit playStatusChanged(false);
 }
@@ -125,9 +123,9 @@ void myWidget::videoPlayFastForward()
 {
     if (!m_capture)
         return;
-    if (cur_pos >= 0 && cur_pos + 7 < framecount) {
-        cur_pos += 8;
-        m_capture->seek(cur_pos);
+    if (playerState.cur_pos >= 0 && playerState.cur_pos + 7 < playerState.framecount) {
+        playerState.cur_pos += 8;
+        m_capture->seek(playerState.cur_pos);
     }
 }
 
@@ -135,9 +133,9 @@ void myWidget::videoPlayBackForward()
 {
     if (!m_capture)
         return;
-    if (cur_pos >= 8 && cur_pos <= framecount) {
-        cur_pos -= 8;
-        m_capture->seek(cur_pos);
+    if (playerState.cur_pos >= 8 && playerState.cur_pos <= playerState.framecount) {
+        playerState.cur_pos -= 8;
+        m_capture->seek(playerState.cur_pos);
     }
 }
 
@@ -152,8 +150,8 @@ void myWidget::deleteCurrentVideo()
     QFile::remove(curFileName);
     emit deleteVideo();
     close();
-    play_flags = 0;
-    cur_pos = 0;
+    playerState.play_flags = 0;
+    playerState.cur_pos = 0;
 }
 
 void myWidget::paintEvent(QPaintEvent *)

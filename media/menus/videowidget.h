@@ -11,10 +11,13 @@ namespace videofile {
 class Decoder;
 }
 
-// File-scope state of the player.
-extern int framecount;             // frame count reported when the file was opened
-extern int cur_pos;                // frames shown so far
-extern unsigned char play_flags;   // 1 while the frame timer runs
+// State of the player.
+struct PlayerState {
+    int framecount = 0;             // frame count reported when the file was opened
+    int cur_pos = 0;                // frames shown so far
+    unsigned char play_flags = 0;   // 1 while the frame timer runs
+};
+extern PlayerState playerState;
 
 // The class keeps the name the rest of the system knows it by.
 class myWidget : public QWidget {

@@ -58,7 +58,7 @@ void FactoryResetSetMenu::factoryReset()
     if (!factoryResetDone)
         return;
     qCDebug(lcSettings) << "Factory reset ...";
-    const bool highGain = temperature_scale.load() == 1;
+    const bool highGain = acqState.temperature_scale.load() == 1;
     emit factoryResetForSystem();
     factoryResetDone = false;
     // After the menus' own writes, so that the factory values win.

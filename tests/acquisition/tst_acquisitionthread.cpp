@@ -89,8 +89,8 @@ private slots:
                                 "get_prop_image_params(2)",
                                 "set_prop_tpd_params(3,120)",
                                 "get_prop_tpd_params(3)"};
-        temperature_scale.store(static_cast<uint8_t>(stored));
-        pendingModuleCommand.store(kShutterCorrection);   // cleared by the start
+        acqState.temperature_scale.store(static_cast<uint8_t>(stored));
+        acqState.pendingModuleCommand.store(kShutterCorrection);   // cleared by the start
         acq::LogCapture log;
         ThermalCameraThread t;
         Receiver r(&t);
@@ -101,8 +101,8 @@ private slots:
             made << QString::fromStdString(c);
         QCOMPARE(made.mid(0, calls.size()), calls);
         QVERIFY(!made.contains("ooc_b_update(0)"));
-        QCOMPARE(static_cast<int>(currentGain.load()), stored);
-        QCOMPARE(static_cast<int>(currentDDELevel.load()), stored ? 2 : 0);
+        QCOMPARE(static_cast<int>(acqState.currentGain.load()), stored);
+        QCOMPARE(static_cast<int>(acqState.currentDDELevel.load()), stored ? 2 : 0);
         const QString text = QString::fromStdString(log.text());
         QVERIFY(text.contains(stored ? "set_prop_tpd_params to high\n" : "set_prop_tpd_params to low\n"));
         QVERIFY(text.contains("IMAGE_PROP_LEVEL_DDE 1\nIMAGE_PROP_LEVEL_TNR 2\nIMAGE_PROP_LEVEL_SNR 1\n"));
@@ -142,7 +142,7 @@ private slots:
         put(128, 95, 4 * 6000 + 2);   // the centre sample
         put(100, 121, 4 * 7000);      // hottest of the zone (row 100, column 70)
         play({frame}, true);
-        image_mode.store(1);   // a visible picture with every frame
+        acqState.image_mode.store(1);   // a visible picture with every frame
         ThermalCameraThread t;
         Receiver r(&t);
         t.start();
@@ -214,7 +214,7 @@ private slots:
             b[i] = static_cast<uint16_t>(6000 - i / 256 * 10);
         }
         play({a, b});
-        image_mode.store(1);   // a visible picture with every frame
+        acqState.image_mode.store(1);   // a visible picture with every frame
         ThermalCameraThread t;
         std::vector<std::pair<QImage, QImage>> held, copies;
         bool holding = true;

@@ -28,9 +28,9 @@ private slots:
         QVERIFY(w.cameraThread && w.cameraThread->isRunning());
         QSignalSpy bootOk(&w, &Norvik7::bootOkForThermalCamera);
         // The stored palette and gain are in use from the start.
-        QCOMPARE(paletteNumber.load(), 6);
+        QCOMPARE(acqState.paletteNumber.load(), 6);
         QTRY_VERIFY(irsim::framesDelivered() > 0);   // the loop has started
-        QCOMPARE(static_cast<int>(currentDDELevel.load()) + static_cast<int>(currentGain.load()), 0);
+        QCOMPARE(static_cast<int>(acqState.currentDDELevel.load()) + static_cast<int>(acqState.currentGain.load()), 0);
         QVERIFY(w.isHidden());
         QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 20000);
         QCOMPARE(bootOk.count(), 1);
@@ -45,11 +45,11 @@ private slots:
         QTRY_VERIFY(w.DisplayLabel->pixmap().toImage() != first);
 
         w.colorSubMenu->radioButton_2->click();
-        QCOMPARE(paletteNumber.load(), 2);
+        QCOMPARE(acqState.paletteNumber.load(), 2);
         QCOMPARE(config::readString(config::Main, QStringLiteral("color")), QStringLiteral("Rainbow"));
         emit w.temperatureScaleSetMenu->updateTempScale(1);
-        QCOMPARE(static_cast<int>(currentGain.load()), 1);
-        QTRY_COMPARE(static_cast<int>(currentDDELevel.load()), 2);   // the loop ran the high-gain command
+        QCOMPARE(static_cast<int>(acqState.currentGain.load()), 1);
+        QTRY_COMPARE(static_cast<int>(acqState.currentDDELevel.load()), 2);   // the loop ran the high-gain command
         irsim::clearCalls();
         emit w.measurementSetMenu->updateEmissivityForThermalCamera(0.5f);
         emit w.measurementSetMenu->updateTempForThermalCamera(25);

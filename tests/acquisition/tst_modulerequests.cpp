@@ -33,7 +33,7 @@ void pausePostingRequests(int ms)
 {
     irsim::note("pause " + std::to_string(ms));
     if (ms == 2000)
-        pendingModuleCommand.store(kShutterCorrection);
+        acqState.pendingModuleCommand.store(kShutterCorrection);
     if (ms == 1000 && lateMode)
         std::exchange(lateMode, nullptr)->store(acq::kHighPointHigh);
 }
@@ -131,9 +131,9 @@ private slots:
         QFETCH(QString, request);
         QFETCH(QVector<int>, result);
         ThermalCameraThread t;
-        currentGain.store(static_cast<uint8_t>(result[0]));
-        temperature_scale.store(5);
-        pendingModuleCommand.store(kShutterCorrection);   // replaced by the newer request
+        acqState.currentGain.store(static_cast<uint8_t>(result[0]));
+        acqState.temperature_scale.store(5);
+        acqState.pendingModuleCommand.store(kShutterCorrection);   // replaced by the newer request
         const QStringList words = request.split(' ');
         if (words[0] == "settingTempGain")
             t.settingTempGain(static_cast<unsigned char>(words[1].toInt()));
@@ -141,7 +141,8 @@ private slots:
             t.switchTempGain();
         else
             t.settingTempShutter(static_cast<qint8>(words[1].toInt()));
-        QCOMPARE(QVector<int>({pendingModuleCommand.load(), currentGain.load(), temperature_scale.load()}),
+        QCOMPARE(QVector<int>({acqState.pendingModuleCommand.load(), acqState.currentGain.load(),
+                               acqState.temperature_scale.load()}),
                  result.mid(1));
         QVERIFY(irsim::calls().empty());   // nothing reaches the module before the loop runs it
     }
@@ -170,15 +171,15 @@ private slots:
     {
         QFETCH(int, command);
         acq::setTableCommandHandler(recordTableCommand);
-        currentDDELevel.store(77);
+        acqState.currentDDELevel.store(77);
         std::atomic<uint8_t> mode{acq::kCalibrationIdle};
-        pendingModuleCommand.store(command);
+        acqState.pendingModuleCommand.store(command);
         acq::LogCapture log;
         QVERIFY(!acq::carryOutRequests(mode));
         QTEST(calls(), "calls");
-        QCOMPARE(pendingModuleCommand.load(), static_cast<int>(kNoCommand));
+        QCOMPARE(acqState.pendingModuleCommand.load(), static_cast<int>(kNoCommand));
         QTEST(QString::fromStdString(log.text()), "log");
-        QTEST(static_cast<int>(currentDDELevel.load()), "dde");
+        QTEST(static_cast<int>(acqState.currentDDELevel.load()), "dde");
         irsim::clearCalls();   // nothing pending: nothing happens
         QVERIFY(!acq::carryOutRequests(mode));
         QVERIFY(irsim::calls().empty());
@@ -188,10 +189,10 @@ private slots:
     {
         acq::setPause(pausePostingRequests);
         std::atomic<uint8_t> mode{acq::kCalibrationIdle};
-        pendingModuleCommand.store(kHighGainCommand);
+        acqState.pendingModuleCommand.store(kHighGainCommand);
         acq::carryOutRequests(mode);
-        QCOMPARE(pendingModuleCommand.load(), static_cast<int>(kShutterCorrection));
-        pendingModuleCommand.store(kNoCommand);
+        QCOMPARE(acqState.pendingModuleCommand.load(), static_cast<int>(kShutterCorrection));
+        acqState.pendingModuleCommand.store(kNoCommand);
         mode.store(acq::kLowPointHigh);
         lateMode = &mode;
         QVERIFY(acq::carryOutRequests(mode));
@@ -242,19 +243,19 @@ private slots:
         QCOMPARE(static_cast<int>(t.calibrationMode.load()), 0xFF);
         // The slot picks its mode by the gain; another gain leaves the mode as it is.
         for (int g = 0; !modes.isEmpty() && g < 3; ++g) {
-            currentGain.store(static_cast<uint8_t>(g == 2 ? 3 : 1 - g));
+            acqState.currentGain.store(static_cast<uint8_t>(g == 2 ? 3 : 1 - g));
             t.calibrationMode.store(42);
             QVERIFY(QMetaObject::invokeMethod(&t, slot.toLatin1().constData()));
             QCOMPARE(static_cast<int>(t.calibrationMode.load()), g < 2 ? modes.value(g) : 42);
         }
         QVERIFY(irsim::calls().empty());
-        currentGain.store(static_cast<uint8_t>(gain));
-        pendingModuleCommand.store(pendingBefore);
+        acqState.currentGain.store(static_cast<uint8_t>(gain));
+        acqState.pendingModuleCommand.store(pendingBefore);
         QVERIFY(QMetaObject::invokeMethod(&t, slot.toLatin1().constData()));
         QVERIFY(acq::carryOutRequests(t.calibrationMode, noteFinished));
         QTEST(calls(), "calls");
         QCOMPARE(static_cast<int>(t.calibrationMode.load()), 0xFF);
-        QCOMPARE(pendingModuleCommand.load(), static_cast<int>(kNoCommand));
+        QCOMPARE(acqState.pendingModuleCommand.load(), static_cast<int>(kNoCommand));
         irsim::clearCalls();   // done: the next frame has nothing to do
         QVERIFY(!acq::carryOutRequests(t.calibrationMode, noteFinished));
         QVERIFY(irsim::calls().empty());

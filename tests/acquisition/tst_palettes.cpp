@@ -47,10 +47,10 @@ private slots:
         const char *names[] = {"One", "Two", "Three", "Four", "Five", "Six", "Seven"};
         TestBoard board;
         ThermalCameraThread thread;
-        paletteNumber.store(0);
+        acqState.paletteNumber.store(0);
         QVERIFY(
             QMetaObject::invokeMethod(&thread, qPrintable(QStringLiteral("radioButtonSelect") + names[number - 1])));
-        QCOMPARE(paletteNumber.load(), number);
+        QCOMPARE(acqState.paletteNumber.load(), number);
         QCOMPARE(config::readString(config::Main, QStringLiteral("color")), stored);
         QCOMPARE(palettes::byStoredValue(stored.toLatin1().constData()).number, number);
     }

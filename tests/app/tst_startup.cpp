@@ -83,7 +83,7 @@ void TestStartup::restoreFromEtcCopy()
                           "cp /root/CalTempConfig.ini /media/mmcblk0p1/Upgrade/CalTempConfig.ini", "sync"}));
     QCOMPARE(config::readString(config::Main, "time_format"), QString("12H"));
     QCOMPARE(b.read("/media/mmcblk0p1/Upgrade/CalTempConfig.ini"), QByteArray("[config]\ncal1=1.5\n"));
-    QVERIFY(!showBootSettingsMenu);   // a language was chosen before
+    QVERIFY(!w.showBootSettingsMenu);   // a language was chosen before
 }
 
 void TestStartup::missingDeviceBuildsNothingFurther_data()
@@ -158,7 +158,7 @@ void TestStartup::bootRevealThroughFrames()
     TestBoard b;
     config::write(config::System, "language", "none");
     Norvik7 w;
-    QVERIFY(showBootSettingsMenu);   // no language chosen yet: the first-boot page comes
+    QVERIFY(w.showBootSettingsMenu);   // no language chosen yet: the first-boot page comes
     QVERIFY(w.isHidden());
     QSignalSpy ok(&w, &Norvik7::bootOkForThermalCamera);
     QSignalSpy progress(&w, &Norvik7::updateBootProgressValue);
@@ -181,14 +181,14 @@ void TestStartup::framesDroppedDuringCaptureDoNotCount()
 {
     TestBoard b;
     Norvik7 w;
-    saveImageEnable = true;
+    viewState.saveImageEnable = true;
     for (int c = 1; c <= 300; ++c)
         frame(w, 90);
-    saveImageEnable = false;
+    viewState.saveImageEnable = false;
     QCOMPARE(w.bootReveal.percent(), 0);
-    setImageEnable = false;
+    viewState.setImageEnable = false;
     frame(w, 90);
-    setImageEnable = true;
+    viewState.setImageEnable = true;
     QCOMPARE(w.bootReveal.percent(), 0);
     QVERIFY(w.isHidden());
 }

@@ -52,9 +52,9 @@ QList<double> TestCalibrationByKeys::errors(LiveDevice &d)
         QTest::qWait(10);
     t->settingTriggerEmissivity(1.0f);
     for (const Check &c : kChecks) {
-        if (currentGain.load() != c.gain) {
+        if (acqState.currentGain.load() != c.gain) {
             t->settingTempGain(static_cast<unsigned char>(c.gain));
-            for (int i = 0; i < 100 && pendingModuleCommand.load() != kNoCommand; ++i)
+            for (int i = 0; i < 100 && acqState.pendingModuleCommand.load() != kNoCommand; ++i)
                 QTest::qWait(50);
         }
         d.pointAt(c.celsius);
@@ -77,7 +77,7 @@ void TestCalibrationByKeys::calibrateRange(LiveDevice &d, const double (&setPoin
         QTRY_VERIFY_WITH_TIMEOUT(page->shutterReady, 4000);
         d.press(keycode::Back);
         QVERIFY(page->isVisible());
-        QTRY_COMPARE(pendingModuleCommand.load(), static_cast<int>(kNoCommand));
+        QTRY_COMPARE(acqState.pendingModuleCommand.load(), static_cast<int>(kNoCommand));
         QVERIFY(d.waitFrames(3));
         QVERIFY(d.focusByKeys(buttons[p]));
         QVERIFY(d.okAndWaitForTheLoop());
@@ -94,7 +94,7 @@ void TestCalibrationByKeys::bothRangesByKeys()
 {
     caltables::forgetWorkingTables();
     LiveDevice d(20.0);
-    if (centerTempValue == 0)
+    if (viewState.centerTempValue == 0)
         QSKIP("the live view does not keep the centre reading (centerTempValue) yet");
     config::write(config::Main, QStringLiteral("temperature_scale"), QStringLiteral("high_gain"));
     const QList<double> before = errors(d);
@@ -102,7 +102,7 @@ void TestCalibrationByKeys::bothRangesByKeys()
     // The technician's procedure, by keys only.
     CalTempSubMenu *page = d.w->calTempSubMenu;
     d.w->cameraThread->settingTempGain(1);
-    QTRY_COMPARE_WITH_TIMEOUT(pendingModuleCommand.load(), static_cast<int>(kNoCommand), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(acqState.pendingModuleCommand.load(), static_cast<int>(kNoCommand), 5000);
     d.openTemperatureCalibration();
     QVERIFY(page->isVisible());
     d.w->cameraThread->settingTriggerEmissivity(1.0f);   // the measurement menu's part of the reset

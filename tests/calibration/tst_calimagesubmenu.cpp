@@ -43,25 +43,25 @@ void TestCalImageSubMenu::arrowsMoveTheCrop()
     QFETCH(bool, save);
     LiveDevice d(30.0);
     config::write(config::ImageCal, QStringLiteral("vlc_post_x"), 36);
-    vlcPostX = 36;
-    vlcPostY = 48;
+    viewState.vlcPostX = 36;
+    viewState.vlcPostY = 48;
     CalImageSubMenu *page = d.w->calImageSubMenu;
     d.openImageCalibration();
     QVERIFY(page->isVisible());
     QCOMPARE(page->focusWidget(), page->pushButton);
     // Opening does not move the crop.
-    QCOMPARE(vlcPostX, 36);
-    QCOMPARE(vlcPostY, 48);
+    QCOMPARE(viewState.vlcPostX, 36);
+    QCOMPARE(viewState.vlcPostY, 48);
     // The live view blends both pictures while the page is open. (The image-mode
     // menu's 200 ms tick puts the ticked mode back in between frames.)
     QVERIFY(d.waitFrames(2));
-    QTRY_COMPARE(image_mode.load(), 2);
+    QTRY_COMPARE(acqState.image_mode.load(), 2);
 
-    vlcPostX = startX;
-    vlcPostY = startY;
+    viewState.vlcPostX = startX;
+    viewState.vlcPostY = startY;
     d.press(key, 3);
-    QCOMPARE(vlcPostX, x);
-    QCOMPARE(vlcPostY, y);
+    QCOMPARE(viewState.vlcPostX, x);
+    QCOMPARE(viewState.vlcPostY, y);
     QCOMPARE(page->focusWidget(), page->pushButton);
     QVERIFY(!config::contains(config::ImageCal, QStringLiteral("vlc_post_y")));
     if (!save) {
@@ -70,8 +70,8 @@ void TestCalImageSubMenu::arrowsMoveTheCrop()
         QCOMPARE(config::readInt(config::ImageCal, QStringLiteral("vlc_post_x")), 36);
         // Back in the live view, the arrows no longer move the crop.
         d.press(keycode::Up);
-        QCOMPARE(vlcPostX, x);
-        QCOMPARE(vlcPostY, y);
+        QCOMPARE(viewState.vlcPostX, x);
+        QCOMPARE(viewState.vlcPostY, y);
         return;
     }
     QElapsedTimer clock;

@@ -46,7 +46,7 @@ std::vector<uint16_t> wordsOf(const QByteArray &b)
 void setGain(int gain)
 {
     ir::set_prop_tpd_params(TPD_PROP_GAIN_SEL, static_cast<uint16_t>(gain));
-    currentGain.store(static_cast<uint8_t>(gain));
+    acqState.currentGain.store(static_cast<uint8_t>(gain));
 }
 
 // Points a technician could have recorded: the factory tables read a little off.

@@ -77,7 +77,7 @@ void TestCalTempSubMenu::opensNamingTheRangeInUse()
     QCOMPARE(page->gainStatusLabel->text(), QStringLiteral("High Gain"));
     d->openTemperatureCalibration();   // the same keys close it
     QVERIFY(!page->isVisible());
-    temperature_scale.store(0);
+    acqState.temperature_scale.store(0);
     d->openTemperatureCalibration();
     QCOMPARE((QStringList{page->pushButton_3->text(), page->pushButton_2->text(), page->pushButton_8->text(),
                           page->gainStatusLabel->text()}),
@@ -105,7 +105,7 @@ void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys()
     const bool recorded = !tip.startsWith("No reference");
     if (!recorded)
         irsim::setCallResult("cur_vtemp_get", -1);
-    currentGain.store(static_cast<uint8_t>(gain));
+    acqState.currentGain.store(static_cast<uint8_t>(gain));
     CalTempSubMenu *page = d->w->calTempSubMenu;
     QueuedSpy agc(d->w->cameraThread, &ThermalCameraThread::closeThermalModuleAGC);
     d->openTemperatureCalibration();
@@ -119,7 +119,7 @@ void TestCalTempSubMenu::pointRecordingWritesOnlyTheGainsKeys()
     QueuedSpy done(d->w->cameraThread, &ThermalCameraThread::SignalCalibrationFinish);
     d->w->cameraThread->blockSignals(true);
     QCoreApplication::processEvents();   // frames already on their way
-    centerTempValue = wordOf(37.46);
+    viewState.centerTempValue = wordOf(37.46);
     d->press(keycode::Ok);
     d->w->cameraThread->blockSignals(false);
 
@@ -229,7 +229,7 @@ void TestCalTempSubMenu::resetSavesTheTablesOfItsGain()
     QCOMPARE(kt, QByteArray(reinterpret_cast<const char *>(highKt.data()), 2402));
     // The switch asked meanwhile is carried out after the reset.
     QTRY_COMPARE_WITH_TIMEOUT(page->gainStatusLabel->text(), QStringLiteral("Low Gain"), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(pendingModuleCommand.load(), static_cast<int>(kNoCommand), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(acqState.pendingModuleCommand.load(), static_cast<int>(kNoCommand), 5000);
     uint16_t moduleGain = 9;
     ir::get_prop_tpd_params(TPD_PROP_GAIN_SEL, &moduleGain);
     QCOMPARE(moduleGain, uint16_t{0});

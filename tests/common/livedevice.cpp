@@ -79,10 +79,11 @@ void LiveDevice::build()
     // The 500 ms timers are run by hand where a test needs them.
     for (QTimer *t : {w->refreshTimer, w->cursorTimer, w->secondTimer, w->batteryTimer, w->releaseTimer})
         t->stop();
-    image_mode.store(0);
-    saveImageDone.store(true);
-    saveImageEnable.store(false);
-    moveCursorOneLabelEnabled = moveCursorTwoLabelEnabled = moveCursorThreeLabelEnabled = false;
+    acqState.image_mode.store(0);
+    viewState.saveImageDone.store(true);
+    viewState.saveImageEnable.store(false);
+    viewState.moveCursorOneLabelEnabled = viewState.moveCursorTwoLabelEnabled = viewState.moveCursorThreeLabelEnabled =
+        false;
 }
 
 void LiveDevice::boot()
@@ -114,7 +115,7 @@ void LiveDevice::showMode(int mode) const
 {
     const int button = mode >= 0 && mode <= 3 ? mode : 0;
     w->imageModeSubMenu->buttons()[button]->setChecked(true);
-    image_mode.store(mode);
+    acqState.image_mode.store(mode);
 }
 
 QStringList LiveDevice::visibleMenus() const

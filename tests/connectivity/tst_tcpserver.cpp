@@ -368,7 +368,7 @@ void TestTcpServer::liveViewReadingReachesAClient()
     for (const auto &c : commands) {
         fetch(port, c.say);
         QTest::qWait(100);
-        QVERIFY2(uvcStartFlag.load() == c.flag, c.say.constData());
+        QVERIFY2(acqState.uvcStartFlag.load() == c.flag, c.say.constData());
     }
 }
 

@@ -149,23 +149,23 @@ private:
 void TestExport::initTestCase()
 {
     for (const auto &[palette, unit] : {std::pair{"Iron", "C"}, std::pair{"Lava", "F"}}) {
-        max_temp.clear();
+        viewState.max_temp.clear();
         LiveDevice d([&](TestBoard &b) {
             acqtest::resetAll(40000);   // the core powered on afresh
-            saveImageEnable.store(false);
+            viewState.saveImageEnable.store(false);
             b.write(QStringLiteral("/sim/scene"), "office");
             config::write(config::Main, QStringLiteral("color"), QString::fromLatin1(palette));
             config::write(config::Main, QStringLiteral("temp_unit"), QString::fromLatin1(unit));
         });
         d.boot();
-        QTRY_VERIFY_WITH_TIMEOUT(!max_temp.isEmpty(), 30000);   // a refresh frame shown
+        QTRY_VERIFY_WITH_TIMEOUT(!viewState.max_temp.isEmpty(), 30000);   // a refresh frame shown
         d.w->updateMaxMinTempColorMap();   // as the 500 ms timer does: the colour bar follows the palette
         d.press(keycode::Trigger);         // frozen: what is shown now is saved
-        QVERIFY(saveImageEnable.load());
+        QVERIFY(viewState.saveImageEnable.load());
         Capture c;
-        c.max = max_temp.toDouble();
-        c.min = min_temp.toDouble();
-        c.centre = center_temp.toDouble();
+        c.max = viewState.max_temp.toDouble();
+        c.min = viewState.min_temp.toDouble();
+        c.centre = viewState.center_temp.toDouble();
         c.fahrenheit = QLatin1String(unit) == "F";
         c.maxMark = d.w->HighTempLabel->pos() + QPoint(16, 16);
         c.minMark = d.w->LowTempLabel->pos() + QPoint(16, 16);

@@ -44,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const int first = config::readChoice(*c);
         check(first >= 0 && first < c->texts.size(), "a choice outside its buttons");
         check(config::readChoice(*c) == first, "a choice reads differently the second time");
-        const int trans = config::readTrans();
-        check(trans >= 0 && trans <= 100, "trans outside 0..100");
+        const int weight = config::readTrans();
+        check(weight >= 0 && weight <= 100, "trans outside 0..100");
         const int pip = config::readPipTrans();
         check(pip >= 25 && pip <= 100, "piptrans outside 25..100");
         const float alignment = config::readAlignment();

@@ -264,11 +264,11 @@ void TestDispatcher::tapOnTheLiveViewCaptures()
 void TestDispatcher::keysDuringBootAreDiscarded()
 {
     Device d;   // the main window is still hidden
-    powerOffCount = 42;
+    powerState.powerOffCount = 42;
     d.press(keycode::Ok);
     d.press(keycode::Gallery);
     QCOMPARE(d.visibleMenus(), QStringList());
-    QCOMPARE(powerOffCount, 42);
+    QCOMPARE(powerState.powerOffCount, 42);
     QVERIFY(d.w->keyCodeText.isEmpty());
     // Nothing is left over for later either.
     d.boot();
@@ -298,12 +298,12 @@ void TestDispatcher::whatResetsThePowerOffCount()
     QFETCH(bool, resets);
     Device d;
     d.boot();
-    powerOffCount = 99;
+    powerState.powerOffCount = 99;
     if (code == 30)
         QTest::ignoreMessage(QtDebugMsg, "Unkown Key! The key code is:  \"1e\"");
     d.board.sendKeyEvent(type, code, value);
     d.settle();
-    QCOMPARE(powerOffCount, resets ? 0 : 99);
+    QCOMPARE(powerState.powerOffCount, resets ? 0 : 99);
     QCOMPARE(d.visibleMenus(), QStringList());
 }
 
@@ -381,7 +381,8 @@ void TestDispatcher::keyCombinations()
     if (modes.contains(situation))
         d.showMode(int(modes.indexOf(situation)));
     else if (situation == QLatin1String("cursor"))
-        (button == QLatin1String("calTemp") ? moveCursorTwoLabelEnabled : moveCursorThreeLabelEnabled) = true;
+        (button == QLatin1String("calTemp") ? viewState.moveCursorTwoLabelEnabled
+                                            : viewState.moveCursorThreeLabelEnabled) = true;
     else if (situation == QLatin1String("menu"))
         d.press(keycode::Ok);
     else if (situation == QLatin1String("gallery"))

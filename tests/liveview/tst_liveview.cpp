@@ -43,8 +43,8 @@ struct Device : LiveDevice {
     Device()
         : LiveDevice([](TestBoard &b) {
               b.write(QStringLiteral("/sim/ir_module"), "absent");
-              saveImageEnable.store(false);
-              setImageEnable.store(true);
+              viewState.saveImageEnable.store(false);
+              viewState.setImageEnable.store(true);
           })
     {
         w->imageModeSubMenu->modeTimer->stop();
@@ -89,14 +89,14 @@ private slots:
         d.tick(w.tempSubMenu->checkBox_2);
         for (int counter = 1; counter <= 4; ++counter)
             d.frame(counter, 25.0);
-        QVERIFY(max_temp.isEmpty());
+        QVERIFY(viewState.max_temp.isEmpty());
         // The hot spot at column 5 pins its marker to the left edge; the cold one's text goes left of it.
         d.frame(5, 25.0, 40.0, 10.0, 30.0, QPoint(5, 100), QPoint(150, 3));
-        QCOMPARE(
-            (QStringList{w.TempLabel->text(), w.MaxTempValueLabel->text(), w.MaxTempLabel->text(),
-                         w.MinTempLabel->text(), w.HighTempTextLabel->text(), w.LowTempTextLabel->text(), max_temp}),
-            (QStringList{"25.0\u2103 ", "40.0\u2103 ", "40.0", "10.0", "40.0", "10.0", "40.0"}));
-        QCOMPARE(centerTempValue, raw(25.0));
+        QCOMPARE((QStringList{w.TempLabel->text(), w.MaxTempValueLabel->text(), w.MaxTempLabel->text(),
+                              w.MinTempLabel->text(), w.HighTempTextLabel->text(), w.LowTempTextLabel->text(),
+                              viewState.max_temp}),
+                 (QStringList{"25.0\u2103 ", "40.0\u2103 ", "40.0", "10.0", "40.0", "10.0", "40.0"}));
+        QCOMPARE(viewState.centerTempValue, raw(25.0));
         QCOMPARE(w.HighTempLabel->pos(), QPoint(-16, 109));
         QCOMPARE(w.LowTempLabel->pos(), QPoint(171, -13));
         QCOMPARE(w.LowTempTextLabel->geometry().right(), 170);
@@ -199,7 +199,7 @@ private slots:
         HiLoAlertSetMenu::led_on = 1;
         w.gpio_set_value(w.gpioFd, 1, 1);
         d.press(keycode::Trigger);
-        QVERIFY(saveImageEnable.load());
+        QVERIFY(viewState.saveImageEnable.load());
         QCOMPARE(d.board.read(QStringLiteral("/sim/gpio/1")).trimmed(), QByteArray("0"));
         QCOMPARE(HiLoAlertSetMenu::led_on, 0);
         w.updateMaxMinTemp(200, 150, 10, 10, 10);
@@ -208,7 +208,7 @@ private slots:
         QCOMPARE(w.TempLabel->text(), QStringLiteral("25.0\u2103 "));
         QCOMPARE(w.HighTempLabel->pos(), marker);
         d.press(keycode::Back);   // cancel
-        QVERIFY(!saveImageEnable.load());
+        QVERIFY(!viewState.saveImageEnable.load());
         w.updateThermalCameraImage(thermalPicture(0xff0000), QImage(), raw(90), raw(99), raw(1), raw(50), 15);
         QVERIFY(w.DisplayLabel->pixmap().toImage() != before);
     }
@@ -273,10 +273,10 @@ private slots:
     {
         Device d;
         Norvik7 &w = *d.w;
-        std::fill(std::begin(irThermalRaw), std::end(irThermalRaw), raw(100.0));
-        irThermalRaw[128 * 192 + 96] = raw(21.3);   // a spot of 21.3 degrees under the centre
-        w.cursorSubMenu->checkBox_3->click();       // cursor 1
-        w.cursorSubMenu->checkBox_5->click();       // then cursor 3: it is the active one
+        std::fill(std::begin(viewState.irThermalRaw), std::end(viewState.irThermalRaw), raw(100.0));
+        viewState.irThermalRaw[128 * 192 + 96] = raw(21.3);   // a spot of 21.3 degrees under the centre
+        w.cursorSubMenu->checkBox_3->click();                 // cursor 1
+        w.cursorSubMenu->checkBox_5->click();                 // then cursor 3: it is the active one
         QVERIFY(w.MoveCursorOneLabel->isVisible() && w.MoveCursorThreeLabel->isVisible());
         QVERIFY(w.MoveCursorThreeLabel->styleSheet().contains("rgb(0, 255, 0)"));
         QCOMPARE(d.key("move_cursor_3"), QStringLiteral("Yes"));
@@ -316,12 +316,12 @@ private slots:
         Device d;
         Norvik7 &w = *d.w;
         config::write(config::Main, QStringLiteral("trans"), QStringLiteral("0"));
-        ::trans = start;
-        ::pipTrans = 100;
-        image_mode.store(mode);
+        viewState.trans = start;
+        viewState.pipTrans = 100;
+        acqState.image_mode.store(mode);
         for (const QString &k : keys.split(' '))
             d.press(k == QLatin1String("r") ? keycode::Right : keycode::Left);
-        QCOMPARE(QVector<int>({::trans, ::pipTrans}), QVector<int>({trans, pipTrans}));
+        QCOMPARE(QVector<int>({viewState.trans, viewState.pipTrans}), QVector<int>({trans, pipTrans}));
         if (mode == 0) {
             QCOMPARE(d.key("trans"), QStringLiteral("0"));
             return;
@@ -340,18 +340,18 @@ private slots:
         QImage vis(264, 352, QImage::Format_RGB888);
         vis.fill(QColor(0, 0, 200));
         w.alignmentDistanceMenu->show();
-        ::trans = 100;
+        viewState.trans = 100;
         w.updateThermalCameraImage(thermalPicture(rgb(200, 0, 0)), vis, raw(25), raw(40), raw(10), raw(30), 2);
-        QCOMPARE(image_mode.load(), 2);
+        QCOMPARE(acqState.image_mode.load(), 2);
         QCOMPARE(w.DisplayLabel->pixmap().toImage().pixel(120, 160) & 0xffffff, rgb(100, 0, 100));
         w.alignmentDistanceMenu->hide();
         d.frame(3, 25);
-        QCOMPARE(image_mode.load(), 2);
+        QCOMPARE(acqState.image_mode.load(), 2);
         // The temperature calibration page: thermal, centre spot on, hot/cold off, and its status lines.
         d.tick(w.tempSubMenu->checkBox_2);
         w.calTempSubMenu->show();
         d.frame(4, 36.5);
-        QCOMPARE(image_mode.load(), 0);
+        QCOMPARE(acqState.image_mode.load(), 0);
         QVERIFY(w.tempSubMenu->checkBox->isChecked() && !w.tempSubMenu->checkBox_2->isChecked());
         QVERIFY(w.FocusLabel->isVisible());
         QCOMPARE(w.calTempSubMenu->BBTempLabel->text(), QStringLiteral("Temp:36.5\u2103 "));
@@ -393,8 +393,8 @@ private slots:
         QFETCH(bool, withVisible);
         Device d;
         Norvik7 &w = *d.w;
-        image_mode.store(mode);
-        ::trans = ::pipTrans = 50;
+        acqState.image_mode.store(mode);
+        viewState.trans = viewState.pipTrans = 50;
         d.tick(w.tempSubMenu->checkBox_2);
         QImage vis(264, 352, QImage::Format_RGB888);   // a checkerboard
         for (int y = 0; y < 352; ++y)

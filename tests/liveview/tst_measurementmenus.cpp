@@ -197,7 +197,7 @@ private slots:
         // The calibration page toggles to low gain: the page shares that choice.
         w.cameraThread->switchTempGain();
         QCOMPARE(g.storedChoice(), 0);
-        QCOMPARE(temperature_scale.load(), 0);
+        QCOMPARE(acqState.temperature_scale.load(), 0);
         d.openSetting(4);
         QVERIFY(g.radioButton->isChecked() && !g.radioButton_2->isChecked());
         QCOMPARE(g.focusWidget(), g.radioButton);
@@ -211,7 +211,7 @@ private slots:
         QCOMPARE(gain.count(), 1);
         QCOMPARE(gain.at(0).at(0).value<unsigned char>(), 1);
         QCOMPARE(d.key("temperature_scale"), QStringLiteral("high_gain"));
-        QCOMPARE(temperature_scale.load(), 1);
+        QCOMPARE(acqState.temperature_scale.load(), 1);
         QVERIFY(!g.temperatureScaleSwitchDone);
         QVERIFY(g.gainSwitchSplash->isVisible() && g.gainSwitchTextSplash->isVisible());
         d.press(keycode::Back);   // while it settles the keys do nothing

@@ -3,7 +3,7 @@
 #include "acquisition/framepath.h"
 #include "liveview/menus/alignmentdistancemenu.h"
 #include "app/menus/mainmenu.h"
-#include "acquisition/palettenumber.h"
+#include "acquisition/acquisitionstate.h"
 #include "acquisition/palettes.h"
 #include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/imagemodesubmenu.h"
@@ -33,19 +33,19 @@ private slots:
         d.boot();
         Norvik7 &w = *d.w;
         ColorSubMenu &c = *w.colorSubMenu;
-        QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 1, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 1, 1000);
         openPopup(d, 1);
         QVERIFY(c.isVisible());
         QCOMPARE(c.focusWidget(), c.radioButton);   // Iron, the ticked one
         d.press(keycode::Down, 5);                  // Lava
-        QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 6, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 6, 1000);
         QVERIFY(c.radioButton->isChecked());   // previewing ticks nothing
 
         QElapsedTimer clock;
         clock.start();
         d.press(keycode::Back);
         QVERIFY(!c.isVisible());
-        QTRY_COMPARE_WITH_TIMEOUT(paletteNumber.load(), 1, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 1, 1000);
         QVERIFY2(clock.elapsed() <= 260, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(d.key("color"), QStringLiteral("Iron"));
 
@@ -54,11 +54,11 @@ private slots:
         d.press(keycode::Down, 6);   // Rainbow HC
         d.press(keycode::Ok);
         QVERIFY(!c.isVisible());
-        QCOMPARE(paletteNumber.load(), 7);
+        QCOMPARE(acqState.paletteNumber.load(), 7);
         QVERIFY(c.radioButton_7->isChecked() && !c.radioButton->isChecked());
         QCOMPARE(d.key("color"), QStringLiteral("RainbowHC"));
         QTest::qWait(2 * ColorSubMenu::kPreviewMs);
-        QCOMPARE(paletteNumber.load(), 7);
+        QCOMPARE(acqState.paletteNumber.load(), 7);
         w.updateMaxMinTempColorMap();
         QCOMPARE(Norvik7::colorMap, 6);
         QCOMPARE(w.ColorStatusLabel->styleSheet(),
@@ -112,25 +112,25 @@ private slots:
         LiveDevice d;
         d.boot();
         ImageModeSubMenu &m = *d.w->imageModeSubMenu;
-        image_mode.store(0);
+        acqState.image_mode.store(0);
         openPopup(d, 3);
         d.press(keycode::Down, button);
-        QTRY_COMPARE_WITH_TIMEOUT(image_mode.load(), mode, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.image_mode.load(), mode, 1000);
         QElapsedTimer clock;
         clock.start();
         d.press(keycode::Back);
-        QTRY_COMPARE_WITH_TIMEOUT(image_mode.load(), 0, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.image_mode.load(), 0, 1000);
         QVERIFY2(clock.elapsed() <= 260, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(d.key("image_mode").isEmpty());
         d.press(keycode::Ok);
         d.press(keycode::Down, button);
         d.press(keycode::Ok);
         QVERIFY(!m.isVisible() && m.buttons()[button]->isChecked());
-        QCOMPARE(image_mode.load(), mode);
+        QCOMPARE(acqState.image_mode.load(), mode);
         QCOMPARE(d.key("image_mode"), stored);
         QCOMPARE(d.w->alignmentDistanceMenu->isVisible(), stored == "alignment");
         QTest::qWait(2 * ImageModeSubMenu::kPreviewMs);
-        QCOMPARE(image_mode.load(), mode);
+        QCOMPARE(acqState.image_mode.load(), mode);
     }
 
     void alignmentDistanceByKeys()
@@ -141,7 +141,7 @@ private slots:
         AlignmentDistanceMenu &a = *w.alignmentDistanceMenu;
         auto shown = [&] {
             return QStringList{a.PreDistanceLabel->text(), a.CurrentDistanceLabel->text(), a.NextDistanceLabel->text(),
-                               QString::number(alignmentDistanceValue)};
+                               QString::number(viewState.alignmentDistanceValue)};
         };
         openPopup(d, 3);
         d.press(keycode::Down, 4);   // Alignment
@@ -158,10 +158,10 @@ private slots:
         // the page's label again, whatever the value had drifted to.
         d.press(keycode::Back);
         QVERIFY(!a.isVisible() && w.mainMenu->isVisible());
-        alignmentDistanceValue = 2.5f;
+        viewState.alignmentDistanceValue = 2.5f;
         d.press(keycode::Back);
         QVERIFY(!w.mainMenu->isVisible());
-        QCOMPARE(alignmentDistanceValue, 1.0f);
+        QCOMPARE(viewState.alignmentDistanceValue, 1.0f);
     }
 };
 

@@ -25,12 +25,12 @@ struct Camera : LiveDevice {
     {
         boot();
         for (int i = 0; i < 256 * 192; ++i) {
-            irGrayRaw[i] = static_cast<uint8_t>(i % 251);
-            irThermalRaw[i] = static_cast<uint16_t>(4500 + i % 1000);
+            viewState.irGrayRaw[i] = static_cast<uint8_t>(i % 251);
+            viewState.irThermalRaw[i] = static_cast<uint16_t>(4500 + i % 1000);
         }
-        center_temp = QStringLiteral("21.3");
-        max_temp = QStringLiteral("36.5");
-        min_temp = QStringLiteral("8.0");
+        viewState.center_temp = QStringLiteral("21.3");
+        viewState.max_temp = QStringLiteral("36.5");
+        viewState.min_temp = QStringLiteral("8.0");
         Norvik7::colorMap = 0;
         w->vlcImage = QImage(264, 352, QImage::Format_RGB888);
         w->vlcImage.fill(Qt::darkGreen);
@@ -41,9 +41,12 @@ struct Camera : LiveDevice {
     }
     void trigger() const { press(keycode::Trigger); }
     int counter() const { return config::readInt(config::Image, QStringLiteral("image_count")); }
-    bool frozen() const { return saveImageEnable.load(); }
+    bool frozen() const { return viewState.saveImageEnable.load(); }
     // Waits for the "Saved" confirmation to end.
-    void waitSaved() const { QTRY_VERIFY_WITH_TIMEOUT(saveImageDone.load() && !saveImageEnable.load(), 5000); }
+    void waitSaved() const
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(viewState.saveImageDone.load() && !viewState.saveImageEnable.load(), 5000);
+    }
     QStringList files() const
     {
         return QDir(folder()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
@@ -179,7 +182,7 @@ void TestCapture::refused()
     if (freezes)
         c.trigger();
     QCOMPARE(splashMessages(), tip.isEmpty() ? QStringList() : QStringList{tip});
-    QVERIFY(!c.frozen() && saveImageDone.load());
+    QVERIFY(!c.frozen() && viewState.saveImageDone.load());
     QCOMPARE(c.counter(), 42);
     QStringList written;
     for (QDirIterator it(c.board.file("/media/mmcblk0p1"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
@@ -202,7 +205,7 @@ void TestCapture::cancelWritesNothing()
     c.press(keycode::Up);   // to cancel
     QCOMPARE(w.imageVideoSaveMenu->focusWidget(), w.imageVideoSaveMenu->pushButton);
     c.trigger();
-    QVERIFY(!c.frozen() && saveImageDone.load());
+    QVERIFY(!c.frozen() && viewState.saveImageDone.load());
     QVERIFY(!w.imageVideoSaveMenu->isVisible());
     // Back cancels too, and a frozen picture can be cancelled while the card is full.
     c.trigger();
@@ -224,15 +227,15 @@ void TestCapture::whatTheFileRecords()
     c.trigger();   // frozen: the readouts, marks and snapshots stay as they are now set
     QVERIFY(c.frozen());
     w.temperatureUnitSetMenu->radioButton_2->setChecked(true);   // Fahrenheit
-    max_temp = QStringLiteral("98.6");
-    min_temp = QStringLiteral("32.0");
-    center_temp = QStringLiteral("70.4");
+    viewState.max_temp = QStringLiteral("98.6");
+    viewState.min_temp = QStringLiteral("32.0");
+    viewState.center_temp = QStringLiteral("70.4");
     w.measurementSetMenu->label_emissivity->setText(QStringLiteral("0.95"));
     w.HighTempLabel->move(100, 50);
     w.LowTempLabel->move(4, 290);
     Norvik7::colorMap = 5;
-    irThermalRaw[0] = 12210;
-    irThermalRaw[1] = 100;
+    viewState.irThermalRaw[0] = 12210;
+    viewState.irThermalRaw[1] = 100;
     w.vlcImage = QImage();   // the visible sensor gave nothing: saved without the JPEG
     c.trigger();
     QCOMPARE(c.files(), QStringList{"IMG_0001.bmp"});
@@ -249,10 +252,10 @@ void TestCapture::whatTheFileRecords()
     const QByteArray raw = savedimage::readRaw(path);
     QCOMPARE(quint16(quint8(raw[0]) | quint8(raw[1]) << 8), quint16(4962));
     QCOMPARE(quint16(quint8(raw[2]) | quint8(raw[3]) << 8), quint16(4370));
-    QCOMPARE(irThermalRaw[0], uint16_t(12210));   // the live snapshot itself is left as it was
+    QCOMPARE(viewState.irThermalRaw[0], uint16_t(12210));   // the live snapshot itself is left as it was
     // The gray picture is the frame enlarged.
     const QByteArray gray = savedimage::readGray(path);
-    QCOMPARE(quint8(gray[5 * 240 + 5]), irGrayRaw[4 * 192 + 4]);
+    QCOMPARE(quint8(gray[5 * 240 + 5]), viewState.irGrayRaw[4 * 192 + 4]);
     // The BMP is the screen.
     QCOMPARE(QImage(path, "BMP").pixel(120, 160), w.grab().toImage().pixel(120, 160));
 }

@@ -76,14 +76,14 @@ void TestVideo::seekLimits()
     QVERIFY(makeVideo(dir.filePath("Qel_0001.avi"), 40));
     myWidget *player = d.w->videoWidget;
     player->openVideoFile(dir.filePath("Qel_0001.avi"));
-    QCOMPARE(framecount, 40);
+    QCOMPARE(playerState.framecount, 40);
     player->videoPause();
-    cur_pos = from;
+    playerState.cur_pos = from;
     if (forward)
         player->videoPlayFastForward();
     else
         player->videoPlayBackForward();
-    QTEST(cur_pos, "to");
+    QTEST(playerState.cur_pos, "to");
     player->videoPlayStop();
     QVERIFY(!player->hasCapture());
 }
@@ -100,23 +100,23 @@ void TestVideo::playThroughTheGallery()
     d.press(keycode::Ok);
     QVERIFY(w.videoPlayerMenu->isVisible() && !w.imageViewer->isVisible());
     QCOMPARE(w.videoWidget->frame().size(), QSize(24, 32));
-    QCOMPARE(play_flags, 1);
+    QCOMPARE(playerState.play_flags, 1);
     // The details page has been told the name.
     QCOMPARE(w.videoDetailInfoMenu->FileName->text(), QStringLiteral("Qel_0001.avi"));
-    QTRY_VERIFY_WITH_TIMEOUT(cur_pos >= 3, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(playerState.cur_pos >= 3, 2000);
     // OK pauses and plays.
     d.press(keycode::Ok);
-    QCOMPARE(play_flags, 0);
-    const int paused = cur_pos;
+    QCOMPARE(playerState.play_flags, 0);
+    const int paused = playerState.cur_pos;
     QTest::qWait(400);
-    QCOMPARE(cur_pos, paused);
+    QCOMPARE(playerState.cur_pos, paused);
     d.press(keycode::Ok);
-    QCOMPARE(play_flags, 1);
+    QCOMPARE(playerState.play_flags, 1);
     // To the end: the player closes and lets the video go.
     QTRY_VERIFY_WITH_TIMEOUT(!w.videoWidget->isVisible(), 5000);
     QCOMPARE(exits.count(), 1);
     QVERIFY(!w.videoWidget->hasCapture());
-    QCOMPARE(play_flags, 0);
+    QCOMPARE(playerState.play_flags, 0);
     QCOMPARE(d.visibleMenus(), QStringList{QStringLiteral("ImageListViewer")});
     // The details page reads the video's length.
     w.videoDetailInfoMenu->updateVideoDetailInfoMenu("Qel_0001.avi");
@@ -157,7 +157,7 @@ void TestVideo::badVideos()
     // Whatever frames there are play, then the player closes.
     QTRY_VERIFY_WITH_TIMEOUT(!player->isVisible() && !d.w->videoPlayerMenu->isVisible(), 5000);
     QVERIFY(!player->hasCapture());
-    QCOMPARE(play_flags, 0);
+    QCOMPARE(playerState.play_flags, 0);
     player->nextFrame();   // a tick without a video does nothing
     QCOMPARE(d.w->imageListViewer->isVisible(), kind != "removed");
     QVERIFY(QFileInfo::exists(path));
@@ -173,7 +173,7 @@ void TestVideo::deleteWhilePlaying()
     d.press(keycode::Gallery);
     d.press(keycode::Ok);
     d.press(keycode::Up);   // the video's action bar, paused
-    QCOMPARE(play_flags, 0);
+    QCOMPARE(playerState.play_flags, 0);
     d.press(keycode::Right);   // "Delete"
     d.press(keycode::Ok);
     QVERIFY(w.deleteImageMenu->isVisible());

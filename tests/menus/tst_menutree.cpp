@@ -311,7 +311,7 @@ private slots:
         if (galleryOpen)
             b.w->imageListViewer->imageListViewerEnable();
         emit b.w->deviceInformationSubMenu->updateSdcardStatus(present);
-        QCOMPARE(sdcardStatus, present);
+        QCOMPARE(b.w->sdcardStatus, present);
         QCOMPARE(b.w->imageListViewer->isVisible(), galleryAfter);
         QVERIFY(b.w->mainMenu->isHidden());
     }

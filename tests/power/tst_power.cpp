@@ -39,7 +39,7 @@ struct Device : LiveDevice {
     {
         // The slots are driven by the test, not by the clock.
         board.clearCommands();
-        setImageEnable.store(true);
+        viewState.setImageEnable.store(true);
     }
     void setBattery(double volts) const { board.write(kAdc, adcFor(volts) + '\n'); }
     void setLine(int line, int v) const
@@ -60,7 +60,7 @@ struct Device : LiveDevice {
         QCOMPARE(board.commands(), commands);
         QCOMPARE(line(1), QByteArray("0"));
         QCOMPARE(line(5), QByteArray("1"));
-        QVERIFY(!setImageEnable.load());
+        QVERIFY(!viewState.setImageEnable.load());
     }
 };
 
@@ -107,7 +107,7 @@ private slots:
         // No reading (0 V or below 2 V), even four times: the icon untouched, no count, no power-off.
         d.readBattery(level < 0 ? 4 : 1);
         QCOMPARE(d.batteryStyle(), level < 0 ? QString() : levelStyle(level));
-        QCOMPARE(lowPowerCnt, low ? 1 : 0);
+        QCOMPARE(powerState.lowPowerCnt, low ? 1 : 0);
         QCOMPARE(d.board.halts(), 0);
         QVERIFY(!d.w->BatteryCapacityLabel->isHidden());
         QCOMPARE(d.w->adcFd, -1);   // closed after every reading
@@ -123,7 +123,7 @@ private slots:
         // A good reading in between starts the count again.
         d.setBattery(2.7);
         d.readBattery();
-        QCOMPARE(lowPowerCnt, 0);
+        QCOMPARE(powerState.lowPowerCnt, 0);
         d.setBattery(2.5);
         d.readBattery(2);
         QCOMPARE(d.board.halts(), 0);
@@ -140,7 +140,7 @@ private slots:
         Device d;   // the main window stays hidden, as while booting
         d.setBattery(2.5);
         d.readBattery(4);
-        QCOMPARE(lowPowerCnt, 0);
+        QCOMPARE(powerState.lowPowerCnt, 0);
         QCOMPARE(d.board.halts(), 0);
         QVERIFY(!d.w->lowBatterySplash || !d.w->lowBatterySplash->isVisible());
     }
@@ -151,17 +151,17 @@ private slots:
         d.w->show();
         d.setBattery(2.5);
         d.readBattery();
-        QCOMPARE(lowPowerCnt, 1);
+        QCOMPARE(powerState.lowPowerCnt, 1);
         // Only A high with B low is charging; while charging a low battery never powers off.
         for (const auto &[a, b, charging] : {std::tuple{1, 1, false}, {0, 1, false}, {1, 0, true}}) {
             d.setLine(6, a);
             d.setLine(7, b);
             d.w->usbChargeStatusCheck();
-            QCOMPARE(usbCharge, charging);
+            QCOMPARE(powerState.usbCharge, charging);
             QCOMPARE(d.w->chargingLabel->isVisible(), charging);
             QCOMPARE(d.w->BatteryCapacityLabel->isVisible(), !charging);
         }
-        QCOMPARE(lowPowerCnt, 0);
+        QCOMPARE(powerState.lowPowerCnt, 0);
         QStringList frames, expected;   // the charging animation
         for (int n : {1, 2, 3, 4, 5, 0}) {
             d.readBattery();
@@ -252,10 +252,10 @@ private slots:
         const QString p = QStringLiteral("/sys/bus/i2c/devices/i2c-0/0-0049/temp1_input");
         d.board.write(p, "-1500\n");
         QCOMPARE(d.w->tmp112Read(), -1.5f);
-        QCOMPARE(internal_temp, -1.5f);
+        QCOMPARE(powerState.internal_temp, -1.5f);
         d.board.remove(p);
         QCOMPARE(d.w->tmp112Read(), 0.0f);
-        QCOMPARE(internal_temp, 0.0f);
+        QCOMPARE(powerState.internal_temp, 0.0f);
     }
 
     // The device screen with the power warnings over it, saved under the build

@@ -166,7 +166,7 @@ void TestMaintenance::deviceInformation()
              (QStringList{"V2.0.22", capacity, free}));
     QCOMPARE(present.count(), 1);
     QCOMPARE(present.last().at(0).toBool(), card);
-    QCOMPARE(sdcardStatus, card);
+    QCOMPARE(k.w->sdcardStatus, card);
     QCOMPARE(full.count(), small < 0 ? 0 : 1);
     if (small >= 0)
         QCOMPARE(full.last().at(0).toBool(), bool(small));
