@@ -94,7 +94,7 @@ QString rule(const QString &name, QStringList a)
         return mediatexts::lengthText(a[0].toDouble(), a[1].toDouble()).value_or("-");
     if (name == "stem")
         return mediafolder::stem(a[0]) + ' ' + mediafolder::fileOfItem(mediafolder::stem(a[0]));
-    if (name == "next" && a[1] == "all-but-7") {
+    if (name == "next" && a.value(1) == "all-but-7") {
         a = a.mid(0, 1);
         for (int i = 1; i <= 9999; ++i)
             if (i != 7)
