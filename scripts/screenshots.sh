@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Regenerates every picture of the user guide (docs/images/guide/) from a
 # simulated board driven by keys: installs what is missing, builds, and runs
-# the program on Qt's offscreen platform, which composes the windows as the
-# board's framebuffer does.  Usage: scripts/screenshots.sh [OUTDIR]
+# the program on Qt's offscreen platform; the simulator composes the screen
+# file itself as the board's framebuffer does.  Usage: scripts/screenshots.sh [OUTDIR]
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-$here/docs/images/guide}"

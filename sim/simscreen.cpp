@@ -10,11 +10,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPixmap>
+#include <QImage>
+#include <QPainter>
 #include <QSaveFile>
-#include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
 
 SimScreen::SimScreen(const QString &file, QObject *parent) : QObject(parent), m_file(file)
 {
@@ -23,12 +26,39 @@ SimScreen::SimScreen(const QString &file, QObject *parent) : QObject(parent), m_
     t->start(1000);
 }
 
+// The screen as the board's framebuffer composes it: every window shown, in
+// the order the windows were first shown (later ones on top), each at its
+// opacity, and a translucent window's own unpainted pixels showing what is
+// beneath. The desktop's own grab cannot stand for it: neither the offscreen
+// platform nor an X server without a compositor blends a translucent window
+// with the windows under it.
+QImage SimScreen::compose()
+{
+    QImage screen(240, 320, QImage::Format_RGB32);
+    screen.fill(Qt::black);
+    QPainter painter(&screen);
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    for (QWindow *window : QGuiApplication::topLevelWindows()) {
+        const auto it = std::find_if(widgets.cbegin(), widgets.cend(),
+                                     [window](QWidget *w) { return w->windowHandle() == window; });
+        if (it == widgets.cend() || !(*it)->isVisible() || !(*it)->geometry().intersects(screen.rect()))
+            continue;
+        QWidget *w = *it;
+        QImage layer(w->size(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        QWidget::RenderFlags flags = QWidget::DrawChildren;
+        if (!w->testAttribute(Qt::WA_TranslucentBackground))
+            flags |= QWidget::DrawWindowBackground;
+        w->render(&layer, QPoint(), QRegion(), flags);
+        painter.setOpacity(w->windowOpacity());
+        painter.drawImage(w->geometry().topLeft(), layer);
+    }
+    return screen;
+}
+
 bool SimScreen::grabOnce()
 {
-    QScreen *s = QGuiApplication::primaryScreen();
-    if (!s)
-        return false;
-    const QPixmap shot = s->grabWindow(0, 0, 0, 240, 320);
+    const QImage shot = compose();
     QDir().mkpath(QFileInfo(m_file).absolutePath());
     // Written whole and renamed, so a reader never sees half a picture.
     QSaveFile out(m_file);

@@ -1,4 +1,5 @@
 #pragma once
+#include <QImage>
 #include <QObject>
 #include <QString>
 
@@ -9,6 +10,7 @@ class SimScreen : public QObject {
 public:
     explicit SimScreen(const QString &file, QObject *parent = nullptr);
     bool grabOnce();
+    static QImage compose();
 
 private:
     QString m_file;
