@@ -62,7 +62,8 @@ private slots:
         QTest::addColumn<QVariant>("after");   // what the file holds afterwards; invalid: still absent
         const QVariant none;
         QTest::newRow("auto_power_off absent") << "auto_power_off" << none << 2 << QVariant("30Minutes");
-        QTest::newRow("auto_power_off unknown") << "auto_power_off" << QVariant("7Minutes") << 2 << QVariant("30Minutes");
+        QTest::newRow("auto_power_off unknown")
+            << "auto_power_off" << QVariant("7Minutes") << 2 << QVariant("30Minutes");
         QTest::newRow("texts are case-sensitive") << "auto_power_off" << QVariant("off") << 2 << QVariant("30Minutes");
         QTest::newRow("color absent: first, nothing written") << "color" << none << 0 << none;
         QTest::newRow("color unknown: first, left as is") << "color" << QVariant("Purple") << 0 << QVariant("Purple");
@@ -418,19 +419,6 @@ private slots:
         p.terminate();
         QVERIFY(p.waitForFinished(5000));
         QVERIFY(p.readAll().contains("Norvik7:"));
-    }
-
-    void startsWithoutKeyDevice()
-    {
-        TestBoard b;
-        b.remove("/dev/input/event_key");
-        QProcess p;
-        startProgram(p, b.root());
-        QTest::qWait(1500);
-        QCOMPARE(p.state(), QProcess::Running);   // the splash stays; nothing crashes
-        QVERIFY(logOf(b.root()).isEmpty());
-        p.kill();
-        p.waitForFinished(5000);
     }
 };
 

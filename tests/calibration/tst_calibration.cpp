@@ -77,7 +77,7 @@ struct Bench {
 
 // The camera booted in front of a blackbody at 20 degrees.
 struct Device : LiveDevice {
-    Device() : LiveDevice((caltables::forgetWorkingTables(), 20.0)) { }
+    Device() : LiveDevice((caltables::forgetWorkingTables(), 20.0)) {}
     CalTempSubMenu *page() const { return w->calTempSubMenu; }
 };
 
@@ -150,8 +150,6 @@ private slots:
     void savedTableFiles();
     void recalibrationNeedsItsPointsAndTables_data();
     void recalibrationNeedsItsPointsAndTables();
-    void tauFile_data();
-    void tauFile();
     void tableWrite_data();
     void tableWrite();
 
@@ -212,9 +210,10 @@ void TestCalibration::savedTableFiles()
     // Each file's first and last word in the log.
     const QString text = QString::fromStdString(log.text());
     const QString line = QStringLiteral("%1_%2.bin: %3[0]=%4 %3[%5]=%6\n");
-    for (const QString &l : {line.arg("kt", suffix, "kt_array").arg(module.kt[0]).arg(1200).arg(module.kt[1200]),
-                             line.arg("bt", suffix, "bt_array").arg(module.bt[0]).arg(1200).arg(module.bt[1200]),
-                             line.arg("nuct", suffix, "nuc_t_array").arg(module.nuc[0]).arg(8191).arg(module.nuc[8191])})
+    for (const QString &l :
+         {line.arg("kt", suffix, "kt_array").arg(module.kt[0]).arg(1200).arg(module.kt[1200]),
+          line.arg("bt", suffix, "bt_array").arg(module.bt[0]).arg(1200).arg(module.bt[1200]),
+          line.arg("nuct", suffix, "nuc_t_array").arg(module.nuc[0]).arg(8191).arg(module.nuc[8191])})
         QVERIFY2(text.contains(l), qPrintable(l + " not in:\n" + text));
     QVERIFY(text.contains(QRegularExpression("Ktemp=\\d+ Btemp=\\d+ AddressCA=\\d+\n")));
     QVERIFY2(!text.contains("failed"), qPrintable(text));
@@ -328,31 +327,6 @@ void TestCalibration::recalibrationNeedsItsPointsAndTables()
     QCOMPARE(b.board.read("/root/kt_L.bin"), bytesOf(moduleTables().kt));
 }
 
-void TestCalibration::tauFile_data()
-{
-    QTest::addColumn<int>("size");   // -1: no file
-    QTest::newRow("no file") << -1;
-    QTest::newRow("short") << 100;
-    QTest::newRow("exactly the buffer") << 7168;
-    QTest::newRow("longer than the buffer: its first 7168 bytes") << 9000;
-}
-
-void TestCalibration::tauFile()
-{
-    QFETCH(int, size);
-    Bench b;
-    QByteArray data;
-    for (int i = 0; i < std::max(size, 0); ++i)
-        data.append(static_cast<char>(1 + i % 251));
-    if (size >= 0)
-        b.board.write("/root/tau_H.bin", data);
-    QByteArray buffer(caltables::kTauBytes + 16, '\xEE');
-    QCOMPARE(caltables::readTau(caltables::filesOf(1).tau, reinterpret_cast<uint8_t *>(buffer.data())), size >= 0);
-    const QByteArray kept = data.left(caltables::kTauBytes);
-    // Zeros after what the file holds, nothing past the buffer.
-    QCOMPARE(buffer, kept + QByteArray(caltables::kTauBytes - kept.size(), '\0') + QByteArray(16, '\xEE'));
-}
-
 void TestCalibration::tableWrite_data()
 {
     QTest::addColumn<QString>("in");   // what stands where the file goes
@@ -423,7 +397,8 @@ void TestCalibration::pointRecording()
         QCOMPARE(config::readString(config::CalTemp, caltables::tempKey(n)), text);
         QCOMPARE(d.page()->pointLabel(n)->text(), text);
         const int vtemp = config::readInt(config::CalTemp, caltables::vtempKey(n));
-        QVERIFY2(n != key ? vtemp == 1 : !recorded || (vtemp > 8000 && vtemp < 9200), qPrintable(QString::number(vtemp)));
+        QVERIFY2(n != key ? vtemp == 1 : !recorded || (vtemp > 8000 && vtemp < 9200),
+                 qPrintable(QString::number(vtemp)));
     }
     QVERIFY(d.board.commands().contains(QStringLiteral("sync")));
     QCOMPARE(d.page()->tipsLabel->text(), tip);

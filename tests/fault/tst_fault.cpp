@@ -206,7 +206,6 @@ struct Program {
     }
 };
 
-
 void pullCard(const TestBoard &b)
 {
     b.remove("/dev/mmcblk0p1");
@@ -232,7 +231,6 @@ void savesWhole(Program &prog)
     QTRY_COMPARE_WITH_TIMEOUT(prog.counter(), n + 1, 5000);
     QVERIFY(QImage(prog.file(n, "jpg"), "JPEG").width() > 0);
 }
-
 
 // The six bytes of a reading arrive within `ms`.
 bool readingWithin(int fd, int ms) { return loopback::readBytes(fd, 6, ms).size() == 6; }

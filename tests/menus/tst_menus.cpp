@@ -46,14 +46,17 @@ Kind kind(const char *slot, const char *key, const QStringList &texts)
 const QMap<QByteArray, Kind> &kinds()
 {
     static const QMap<QByteArray, Kind> map{
-        {"AutoPowerOff", kind<AutoPowerOffSetSubMenu>("autoPowerOffSetSubMenuEnable", "auto_power_off",
-                                                      {"5Minutes", "10Minutes", "30Minutes", "Off"})},
-        {"DisplayIntensity", kind<DisplayIntensitySetSubMenu>("displayIntensitySetSubMenuEnable", "display_intensity",
-                                                              {"Low", "Medium", "High"})},
+        {"AutoPowerOff",
+         kind<AutoPowerOffSetSubMenu>("autoPowerOffSetSubMenuEnable", "auto_power_off",
+                                      {"5Minutes", "10Minutes", "30Minutes", "Off"})},
+        {"DisplayIntensity",
+         kind<DisplayIntensitySetSubMenu>("displayIntensitySetSubMenuEnable", "display_intensity",
+                                          {"Low", "Medium", "High"})},
         {"Language", kind<LanguageSetSubMenu>("languageSetSubMenuEnable", "language", {"English", "Chinese"})},
         {"TemperatureUnit", kind<TemperatureUnitSetMenu>("temperatureUnitSetMenuEnable", "temp_unit", {"C", "F"})},
-        {"TemperatureScale", kind<TemperatureScaleSetMenu>("temperatureScaleSetMenuEnable", "temperature_scale",
-                                                           {"low_gain", "high_gain"})},
+        {"TemperatureScale",
+         kind<TemperatureScaleSetMenu>("temperatureScaleSetMenuEnable", "temperature_scale",
+                                       {"low_gain", "high_gain"})},
         {"AutoSave", kind<AutoSaveSetSubMenu>("autoSaveSetSubMenuEnable", "auto_save", {"No", "Yes"})},
     };
     return map;
@@ -180,8 +183,9 @@ private slots:
         m.radioButton->click();     // low gain
         QCOMPARE(m.storedChoice(), static_cast<unsigned char>(0));
         m.factoryResetForTemperatureScaleSetMenu();
-        QCOMPARE(sent, (QList<QList<QVariant>>{{QVariant::fromValue<unsigned char>(0)},
-                                               {QVariant::fromValue<unsigned char>(1)}}));
+        QCOMPARE(
+            sent,
+            (QList<QList<QVariant>>{{QVariant::fromValue<unsigned char>(0)}, {QVariant::fromValue<unsigned char>(1)}}));
         QCOMPARE(stored("temperature_scale"), QStringLiteral("high_gain"));
     }
 
@@ -192,7 +196,8 @@ private slots:
         QTest::addColumn<QString>("className");
         QTest::addColumn<QByteArray>("signal");
         QTest::newRow("main menu") << "MainMenu" << QByteArray(SIGNAL(mainMenuUpdateMenuTips(QString, int, int, int)));
-        QTest::newRow("cursor") << "CursorSubMenu" << QByteArray(SIGNAL(cursorMenuUpdateMenuTips(QString, int, int, int)));
+        QTest::newRow("cursor") << "CursorSubMenu"
+                                << QByteArray(SIGNAL(cursorMenuUpdateMenuTips(QString, int, int, int)));
     }
     void focusBecomesACentredTip()
     {
@@ -215,9 +220,9 @@ private slots:
         QTRY_COMPARE(tips.count(), 2);
         QCOMPARE(tips.at(0).at(3).toInt(), 0);
         QVERIFY(!last->statusTip().isEmpty());
-        QCOMPARE(tips.at(1), (QList<QVariant>{last->statusTip(), popup->x() + last->mapTo(popup, QPoint()).x() +
-                                                                     last->width() / 2,
-                                              popup->y(), 128}));
+        QCOMPARE(tips.at(1),
+                 (QList<QVariant>{last->statusTip(), popup->x() + last->mapTo(popup, QPoint()).x() + last->width() / 2,
+                                  popup->y(), 128}));
     }
 
     // With the first-boot language pending, the language screen comes with the

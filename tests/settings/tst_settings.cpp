@@ -138,10 +138,10 @@ void TestSettings::stepping_data()
     QTest::newRow("month change keeps day 31") << int(Month) << -2 << with({{2, 31}}) << with({{1, 4}, {2, 31}});
     QTest::newRow("day 31 in April wraps to 1") << int(Day) << 1 << with({{1, 4}, {2, 31}}) << with({{1, 4}, {2, 1}});
     QTest::newRow("leap February") << int(Day) << -1 << with({{1, 2}, {2, 1}}) << with({{1, 2}, {2, 29}});
-    QTest::newRow("February 2100")
-        << int(Day) << -1 << with({{0, 2100}, {1, 2}, {2, 1}}) << with({{0, 2100}, {1, 2}, {2, 28}});
-    QTest::newRow("February 2000")
-        << int(Day) << -1 << with({{0, 2000}, {1, 2}, {2, 1}}) << with({{0, 2000}, {1, 2}, {2, 29}});
+    QTest::newRow("February 2100") << int(Day) << -1 << with({{0, 2100}, {1, 2}, {2, 1}})
+                                   << with({{0, 2100}, {1, 2}, {2, 28}});
+    QTest::newRow("February 2000") << int(Day) << -1 << with({{0, 2000}, {1, 2}, {2, 1}})
+                                   << with({{0, 2000}, {1, 2}, {2, 29}});
     QTest::newRow("hour 23 + 1 -> 0") << int(Hour) << 1 << with({{3, 23}}) << with({{3, 0}});
     QTest::newRow("hour 0 - 1 -> 23") << int(Hour) << -1 << with({{3, 0}}) << with({{3, 23}});
     QTest::newRow("12-hour: 12 + 1 -> 1") << int(Hour) << 1 << with({{3, 12}, {5, 1}}) << with({{3, 1}, {5, 1}});
@@ -380,10 +380,14 @@ void TestSettings::serialFromTheCard_data()
     QTest::addColumn<QString>("stored");   // before
     QTest::addColumn<QString>("serial");   // after
     QTest::addColumn<bool>("taken");       // the file removed from the card
-    QTest::newRow("replaces an older serial") << "NV7-0002.zarnsn" << "NV7-0001" << QString("NV7-0002") << true;
-    QTest::newRow("an implausible name is left") << "not a serial!.zarnsn" << "NV7-0001" << QString("NV7-0001") << false;
-    QTest::newRow("upper-case suffix, as FAT gives it") << "NV7-0003.ZARNSN" << "" << QString("NV7-0003") << true;
-    QTest::newRow("other files untouched") << "NV7-0004.zarnsn.txt" << "" << QString("") << false;
+    QTest::newRow("replaces an older serial") << "NV7-0002.zarnsn"
+                                              << "NV7-0001" << QString("NV7-0002") << true;
+    QTest::newRow("an implausible name is left") << "not a serial!.zarnsn"
+                                                 << "NV7-0001" << QString("NV7-0001") << false;
+    QTest::newRow("upper-case suffix, as FAT gives it") << "NV7-0003.ZARNSN"
+                                                        << "" << QString("NV7-0003") << true;
+    QTest::newRow("other files untouched") << "NV7-0004.zarnsn.txt"
+                                           << "" << QString("") << false;
 }
 
 void TestSettings::serialFromTheCard()
@@ -503,8 +507,8 @@ void TestSettings::upgrade_data()
         backup << QStringLiteral("cp %1 /media/mmcblk0p1/SystemBackup/").arg(QLatin1String(f));
     backup << "sync" << QString("sync") << "sync";
     const QStringList unlock{"echo 0 > /sys/block/mmcblk1boot0/force_ro"};
-    const QStringList erase =
-        unlock + QStringList{"dd if=/dev/zero of=/dev/mmcblk1boot0 bs=512 seek=2"} + syncs + QStringList{"sync", "sync"};
+    const QStringList erase = unlock + QStringList{"dd if=/dev/zero of=/dev/mmcblk1boot0 bs=512 seek=2"} + syncs +
+        QStringList{"sync", "sync"};
     const QStringList logos{"system/logo-7.bmp", "bin/logo-7.bmp"};
     const QString notFound = "Found application failed!", failed = "Upgrade failed!", ok = "Upgrade ok.";
     const QString noSystem = "Found system files failed!", noBackup = "Backup failed!";
