@@ -10,35 +10,26 @@
 #include "connectivity/loopbackclient.h"
 #include "media/savedimage.h"
 
-#include <QDir>
 #include <QImage>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QSettings>
 #include <QtTest>
 
-#include <QElapsedTimer>
-
-#include <algorithm>
 #include <csignal>
-#include <sys/socket.h>
-#include <vector>
 #include <fcntl.h>
-#include <sys/ioctl.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <map>
 #include <set>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
-inline const QString kFolder = QStringLiteral("/media/mmcblk0p1/DCIM_100/");
-inline const char *const kKeys[] = {"Norvik7_config.ini",  "SystemConfig.ini", "CalTempConfig.ini",
-                                    "ImageCal_config.ini", "ImageConfig.ini",  "sn_config.ini"};
+const QString kFolder = QStringLiteral("/media/mmcblk0p1/DCIM_100/");
+const char *const kKeys[] = {"Norvik7_config.ini",  "SystemConfig.ini", "CalTempConfig.ini",
+                             "ImageCal_config.ini", "ImageConfig.ini",  "sn_config.ini"};
 
 // A number from the environment (the campaign script raises the CTest rounds).
-inline int knob(const char *name, int fallback)
+int knob(const char *name, int fallback)
 {
     bool ok = false;
     const int v = qEnvironmentVariableIntValue(name, &ok);
