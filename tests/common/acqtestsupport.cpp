@@ -10,20 +10,13 @@
 #include <QThread>
 
 #include <atomic>
-#include <mutex>
 
 namespace acqtest {
 namespace {
-std::mutex pauseLock;
-std::vector<int> recorded;
 std::atomic<int> pauseSleepMs{0};
 
 void recordPause(int ms)
 {
-    {
-        std::lock_guard<std::mutex> lock(pauseLock);
-        recorded.push_back(ms);
-    }
     irsim::note("pause " + std::to_string(ms));
     if (pauseSleepMs > 0)
         QThread::msleep(pauseSleepMs);
@@ -52,24 +45,13 @@ void resetAll(int framePeriodUs)
     liveframe::clear();
     acq::setTableCommandHandler(nullptr);
     acq::setPause(nullptr);
-    std::lock_guard<std::mutex> lock(pauseLock);
-    recorded.clear();
     pauseSleepMs = 0;
 }
 
 void recordPauses(int sleepMs)
 {
-    {
-        std::lock_guard<std::mutex> lock(pauseLock);
-        pauseSleepMs = sleepMs;
-    }
+    pauseSleepMs = sleepMs;
     acq::setPause(recordPause);
-}
-
-std::vector<int> pauses()
-{
-    std::lock_guard<std::mutex> lock(pauseLock);
-    return recorded;
 }
 
 bool openModule()

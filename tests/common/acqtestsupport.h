@@ -15,8 +15,6 @@ void resetAll(int framePeriodUs = 0);
 // Pauses become lines "pause N" in irsim::calls(); with `sleepMs` > 0 each
 // also sleeps that long (keeps a running loop from flooding its receiver).
 void recordPauses(int sleepMs = 0);
-// Every pause recorded so far, in order.
-std::vector<int> pauses();
 
 // Opens the simulated module and starts its stream as the loop would.
 bool openModule();

@@ -36,10 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static Board b;
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<int>(size));
     const QString resolved = board::path(text);
-    if (resolved != b.root && !resolved.startsWith(b.root + '/')) {
-        std::fprintf(stderr, "path escaped the root: %s -> %s\n", qPrintable(text), qPrintable(resolved));
-        std::abort();
-    }
+    check(resolved == b.root || resolved.startsWith(b.root + '/'), qPrintable("path escaped the root: " + text));
     board::sim::splitWords(text);
     // Only commands that act on files; never the card formatter, so the
     // board stays usable between inputs.
@@ -48,10 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         board::sim::carryOut(text);
         const QStringList outside =
             QDir(b.outer.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-        if (!outside.contains("canary") || outside.size() != 2) {
-            std::fprintf(stderr, "a command wrote outside the root: %s\n", qPrintable(text));
-            std::abort();
-        }
+        check(outside.contains("canary") && outside.size() == 2,
+              qPrintable("a command wrote outside the root: " + text));
         // A copy may double the board (a folder into another): a fresh board
         // after each, or a long run fills the disk and slows to a crawl.
         if (text.startsWith("cp ")) {

@@ -17,8 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const wifi::SsidRewrite r = wifi::rewriteSsid(conf, mac);
     const QString ssidLine = QStringLiteral("ssid=Norvik7_") + wifi::ssidSuffix(mac);
-    if (wifi::ssidSuffix(mac).size() != 0 && wifi::ssidSuffix(mac).size() != 6)
-        std::abort();
+    check(wifi::ssidSuffix(mac).size() == 0 || wifi::ssidSuffix(mac).size() == 6, "a suffix of another length");
     // Expected, line by line: a line after a written "interface=wlan0" line
     // becomes the SSID line (always followed by a newline).
     const QStringList before = conf.split(QLatin1Char('\n'));
@@ -36,11 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         expected += before[i] + (last ? QString() : QStringLiteral("\n"));
         previous = before[i];
     }
-    if (r.text != expected || replaced != r.replaced || (replaced && r.ssid != ssidLine.mid(5)))
-        std::abort();
+    check(r.text == expected && replaced == r.replaced && (!replaced || r.ssid == ssidLine.mid(5)), "not the model's");
     // Nothing but the SSID lines changes: as many lines, or one more newline.
     const int lines = r.text.count(QLatin1Char('\n'));
-    if (lines != conf.count(QLatin1Char('\n')) && lines != conf.count(QLatin1Char('\n')) + 1)
-        std::abort();
+    check(lines == conf.count(QLatin1Char('\n')) || lines == conf.count(QLatin1Char('\n')) + 1, "lines added");
     return 0;
 }

@@ -19,12 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             const keys::KeyRecord r = s.take();
             struct input_event ev;
             std::memcpy(&ev, data + taken * rec, sizeof ev);
-            if (r.code != ev.code || r.value != ev.value || r.type != ev.type)
-                std::abort();
+            check(r.code == ev.code && r.value == ev.value && r.type == ev.type, "a record that is not the stream's");
             ++taken;
         }
     }
-    if (taken != size / rec || static_cast<size_t>(s.pending()) != size % rec)
-        std::abort();
+    check(taken == size / rec && static_cast<size_t>(s.pending()) == size % rec, "records lost or pending");
     return 0;
 }

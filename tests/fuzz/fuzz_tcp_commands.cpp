@@ -16,15 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const tcpserver::Command expected = text == "UVC start" ? tcpserver::Command::UvcStart
         : text == "UVC stop"                                ? tcpserver::Command::UvcStop
                                                             : tcpserver::Command::None;
-    if (c != expected)
-        std::abort();
+    check(c == expected, "not the exact command");
     // Any six bytes form a reading that survives packing.
     if (size >= 12) {
         float f[3];
         std::memcpy(f, data, sizeof f);
         const tcpserver::Reading r = tcpserver::readingFrom(f[0], f[1], f[2]);
-        if (!(tcpserver::unpack(tcpserver::pack(r)) == r))
-            std::abort();
+        check(tcpserver::unpack(tcpserver::pack(r)) == r, "a reading changed by packing");
     }
     return 0;
 }

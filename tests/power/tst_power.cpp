@@ -2,21 +2,11 @@
 // low-battery power-off, the charger lines, the idle power-off and the
 // over-temperature shutdown, seen through the board's files, lines and command log.
 #include "app/boardcommands.h"
-#include "core/config.h"
 #include "app/menus/autopoweroffsetsubmenu.h"
-#include "app/norvik7.h"
 #include "app/power.h"
-#include "liveview/viewstate.h"
 #include "common/livedevice.h"
-#include "common/testboard.h"
 
-#include <QDir>
-#include <QLabel>
 #include <QSplashScreen>
-#include <QTimer>
-#include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -31,15 +21,17 @@ QByteArray adcFor(double volts, int offset = 0)
 }
 
 struct Device : LiveDevice {
-    explicit Device(const QString &autoPowerOff = QString())
+    // Shown unless `booting`; the slots are driven by the test, not by the clock.
+    explicit Device(const QString &autoPowerOff = QString(), bool booting = false)
         : LiveDevice([&](TestBoard &) {
               if (!autoPowerOff.isEmpty())
                   config::write(config::Main, QStringLiteral("auto_power_off"), autoPowerOff);
           })
     {
-        // The slots are driven by the test, not by the clock.
         board.clearCommands();
         viewState.setImageEnable.store(true);
+        w->setVisible(!booting);
+        setLine(1, 1);
     }
     void setBattery(double volts) const { board.write(kAdc, adcFor(volts) + '\n'); }
     void setLine(int line, int v) const
@@ -47,7 +39,6 @@ struct Device : LiveDevice {
         board.write(QStringLiteral("/sim/gpio/%1").arg(line), QByteArray::number(v));
     }
     QByteArray line(int n) const { return board.read(QStringLiteral("/sim/gpio/%1").arg(n)).trimmed(); }
-    QString batteryStyle() const { return w->BatteryCapacityLabel->styleSheet(); }
     void readBattery(int times = 1) const
     {
         for (int i = 0; i < times; ++i)
@@ -58,8 +49,7 @@ struct Device : LiveDevice {
     {
         QCOMPARE(board.halts(), 1);
         QCOMPARE(board.commands(), commands);
-        QCOMPARE(line(1), QByteArray("0"));
-        QCOMPARE(line(5), QByteArray("1"));
+        QCOMPARE(line(1) + line(5), QByteArray("01"));
         QVERIFY(!viewState.setImageEnable.load());
     }
 };
@@ -76,48 +66,45 @@ private slots:
         QTest::addColumn<QByteArray>("adc");
         QTest::addColumn<int>("level");   // -1: the icon is left as it was
         QTest::addColumn<bool>("low");
+        QTest::addColumn<bool>("booting");
         // 3375 counts are 3.4607 V, 3374 are 3.4597 V.
-        QTest::newRow("3375: level 5") << QByteArray("3375") << 5 << false;
-        QTest::newRow("3374: level 4") << QByteArray("3374") << 4 << false;
-        QTest::newRow("3.28 V") << adcFor(3.28) << 4 << false;
-        QTest::newRow("just under 3.28 V") << adcFor(3.28, -1) << 3 << false;
-        QTest::newRow("just under 3.01 V") << adcFor(3.01, -1) << 2 << false;
-        QTest::newRow("just under 2.83 V") << adcFor(2.83, -1) << 1 << false;
-        QTest::newRow("2.65 V: no warning") << adcFor(2.65) << 1 << false;
-        QTest::newRow("just under 2.65 V") << adcFor(2.65, -1) << 0 << true;
-        QTest::newRow("1951: just over 2 V") << QByteArray("1951") << 0 << true;
-        QTest::newRow("1950: no reading") << QByteArray("1950") << -1 << false;
-        QTest::newRow("blank first") << QByteArray("  3375") << 5 << false;
-        QTest::newRow("garbage after") << QByteArray("3374xyz") << 4 << false;
-        QTest::newRow("not a number") << QByteArray("n/a") << -1 << false;
-        QTest::newRow("no file") << QByteArray("none") << -1 << false;
+        QTest::newRow("3375: level 5") << QByteArray("3375") << 5 << false << false;
+        QTest::newRow("3374: level 4") << QByteArray("3374") << 4 << false << false;
+        QTest::newRow("3.28 V") << adcFor(3.28) << 4 << false << false;
+        QTest::newRow("just under 3.28 V") << adcFor(3.28, -1) << 3 << false << false;
+        QTest::newRow("just under 3.01 V") << adcFor(3.01, -1) << 2 << false << false;
+        QTest::newRow("just under 2.83 V") << adcFor(2.83, -1) << 1 << false << false;
+        QTest::newRow("2.65 V: no warning") << adcFor(2.65) << 1 << false << false;
+        QTest::newRow("just under 2.65 V") << adcFor(2.65, -1) << 0 << true << false;
+        QTest::newRow("while booting: no count") << adcFor(2.5) << 0 << false << true;
+        QTest::newRow("1951: just over 2 V") << QByteArray("1951") << 0 << true << false;
+        QTest::newRow("1950: no reading") << QByteArray("1950") << -1 << false << false;
+        QTest::newRow("blank first") << QByteArray("  3375") << 5 << false << false;
+        QTest::newRow("garbage after") << QByteArray("3374xyz") << 4 << false << false;
+        QTest::newRow("not a number") << QByteArray("n/a") << -1 << false << false;
+        QTest::newRow("no file") << QByteArray("none") << -1 << false << false;
     }
     void levelIconFromTheAdc()
     {
         QFETCH(QByteArray, adc);
         QFETCH(int, level);
         QFETCH(bool, low);
-        Device d;
-        d.w->show();
+        QFETCH(bool, booting);
+        Device d({}, booting);
         d.w->BatteryCapacityLabel->setStyleSheet(QString());
-        if (adc == "none")
-            d.board.remove(kAdc);
-        else
-            d.board.write(kAdc, adc + '\n');
+        adc == "none" ? d.board.remove(kAdc) : d.board.write(kAdc, adc + '\n');
         // No reading (0 V or below 2 V), even four times: the icon untouched, no count, no power-off.
-        d.readBattery(level < 0 ? 4 : 1);
-        QCOMPARE(d.batteryStyle(), level < 0 ? QString() : levelStyle(level));
+        d.readBattery(level < 0 || booting ? 4 : 1);
+        QCOMPARE(d.w->BatteryCapacityLabel->styleSheet(), level < 0 ? QString() : levelStyle(level));
         QCOMPARE(powerState.lowPowerCnt, low ? 1 : 0);
         QCOMPARE(d.board.halts(), 0);
-        QVERIFY(!d.w->BatteryCapacityLabel->isHidden());
+        QVERIFY(!d.w->lowBatterySplash || d.w->lowBatterySplash->isVisible() == low);
         QCOMPARE(d.w->adcFd, -1);   // closed after every reading
     }
 
     void threeLowReadingsInARowPowerOff()
     {
         Device d;
-        d.w->show();
-        d.setLine(1, 1);
         d.setBattery(2.5);
         d.readBattery(2);
         // A good reading in between starts the count again.
@@ -135,20 +122,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!d.w->lowBatterySplash->isVisible(), 5000);
     }
 
-    void lowBatteryDuringBootNeitherWarnsNorCounts()
-    {
-        Device d;   // the main window stays hidden, as while booting
-        d.setBattery(2.5);
-        d.readBattery(4);
-        QCOMPARE(powerState.lowPowerCnt, 0);
-        QCOMPARE(d.board.halts(), 0);
-        QVERIFY(!d.w->lowBatterySplash || !d.w->lowBatterySplash->isVisible());
-    }
-
     void chargerLinesSwapTheIcons()
     {
         Device d;
-        d.w->show();
         d.setBattery(2.5);
         d.readBattery();
         QCOMPARE(powerState.lowPowerCnt, 1);
@@ -175,69 +151,57 @@ private slots:
         d.setLine(6, 0);
         d.w->usbChargeStatusCheck();
         QVERIFY(d.w->BatteryCapacityLabel->isVisible());
-        QCOMPARE(d.batteryStyle(), levelStyle(5));
+        QCOMPARE(d.w->BatteryCapacityLabel->styleSheet(), levelStyle(5));
     }
 
     void autoPowerOff_data()
     {
         QTest::addColumn<QString>("stored");
-        QTest::addColumn<int>("limit");   // 0: never
-        QTest::newRow("5 Minutes") << "5Minutes" << 300;
-        QTest::newRow("30 Minutes") << "30Minutes" << 1800;
-        QTest::newRow("unknown text: 30 Minutes") << "7Minutes" << 1800;
-        QTest::newRow("Off") << "Off" << 0;
+        QTest::addColumn<int>("limit");      // 0: never
+        QTest::addColumn<int>("changeTo");   // the screen's choice made one check short of the limit; -1: none
+        QTest::newRow("5 Minutes") << "5Minutes" << 300 << -1;
+        QTest::newRow("30 Minutes") << "30Minutes" << 1800 << -1;
+        QTest::newRow("unknown text: 30 Minutes") << "7Minutes" << 1800 << -1;
+        QTest::newRow("Off") << "Off" << 0 << -1;
+        QTest::newRow("10 Minutes chosen: the count starts again") << "5Minutes" << 600 << 1;
     }
     void autoPowerOff()
     {
         QFETCH(QString, stored);
         QFETCH(int, limit);
+        QFETCH(int, changeTo);
         Device d(stored);
-        d.w->show();
-        d.setLine(1, 1);
+        if (changeTo >= 0) {
+            for (int i = 1; i < 300; ++i)
+                d.w->autoPowerOffCheck();
+            d.w->autoPowerOffSetSubMenu->buttons()[changeTo]->click();
+        }
         for (int i = 1; i < (limit ? limit : 2000); ++i)
             d.w->autoPowerOffCheck();
         QCOMPARE(d.board.halts(), 0);
-        if (!limit) {
-            QVERIFY(d.board.commands().isEmpty());
+        QVERIFY(limit || d.board.commands().isEmpty());
+        if (!limit)
             return;
-        }
         d.w->autoPowerOffCheck();
         d.verifyPoweredOff(boardcommands::shutdownSequence());
-    }
-
-    void settingChangeRestartsTheCount()
-    {
-        Device d(QStringLiteral("5Minutes"));
-        for (int i = 0; i < 299; ++i)
-            d.w->autoPowerOffCheck();
-        // Choosing "10 Minutes" on the screen starts the count again.
-        d.w->autoPowerOffSetSubMenu->buttons()[1]->click();
-        for (int i = 0; i < 599; ++i)
-            d.w->autoPowerOffCheck();
-        QCOMPARE(d.board.halts(), 0);
-        d.w->autoPowerOffCheck();
-        QCOMPARE(d.board.halts(), 1);
     }
 
     void overTemperatureWarnsThenPowersOff()
     {
         Device d;
-        d.w->show();
         d.w->overTemperatureGraceMs = 200;   // 20 s on the device
-
-        d.board.write(kCpu, "83000\n");   // not above the limit
+        d.board.write(kCpu, "83000\n");      // not above the limit
         d.w->cpuInternalTempRead();
         QVERIFY(d.w->cautionLabel->isHidden());
-
         d.board.write(kCpu, "83001\n");
         QCOMPARE(d.w->cpuInternalTempRead(), 83.001f);
         QVERIFY(d.w->cautionLabel->isVisible());
         QCOMPARE(d.board.halts(), 0);
         // A cooler reading meanwhile changes nothing; a second hot one starts no second power-off.
-        d.board.write(kCpu, "40000\n");
-        d.w->cpuInternalTempRead();
-        d.board.write(kCpu, "90000\n");
-        d.w->cpuInternalTempRead();
+        for (const char *t : {"40000\n", "90000\n"}) {
+            d.board.write(kCpu, t);
+            d.w->cpuInternalTempRead();
+        }
         QVERIFY(d.w->cautionLabel->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(d.board.halts(), 1, 5000);
         QCOMPARE(d.board.commands(), boardcommands::shutdownSequence());
@@ -256,26 +220,6 @@ private slots:
         d.board.remove(p);
         QCOMPARE(d.w->tmp112Read(), 0.0f);
         QCOMPARE(powerState.internal_temp, 0.0f);
-    }
-
-    // The device screen with the power warnings over it, saved under the build
-    // folder to be looked at; the pictures they use must be there.
-    void warningsOnScreen()
-    {
-        Device d;
-        d.w->show();
-        d.setBattery(2.5);
-        d.readBattery();
-        const QImage screen = screenOf({d.w.get(), d.w->lowBatterySplash, d.w->lowBatteryTextSplash});
-        // The alert picture is drawn, not an empty frame.
-        QVERIFY(screen.pixelColor(120, 200) != screen.pixelColor(5, 200));
-        QVERIFY(saveScreenshot(QStringLiteral("power_low_battery"), screen));
-        d.setLine(6, 1);
-        d.w->usbChargeStatusCheck();
-        d.readBattery();
-        d.board.write(kCpu, "90000\n");
-        d.w->cpuInternalTempRead();
-        QVERIFY(saveScreenshot(QStringLiteral("power_over_temperature_charging"), {d.w.get()}));
     }
 };
 
