@@ -216,6 +216,8 @@ void TestDateTime::confirmKeepsTheRunningClock()
     QFETCH(int, year);
     QFETCH(int, movedMinutes);
     QFETCH(bool, set);
+    if (sizeof(std::time_t) < 8 && startYear > 2037)
+        QSKIP("this C library's time_t ends in January 2038");
     const qint64 hostBefore = qint64(std::time(nullptr));
     LiveDevice k(LiveDevice::Later);
     setBoardClock(k.board, startYear, 10, 30);
