@@ -272,7 +272,16 @@ void ThermalCameraThread::switchTempGain()
 
 void ThermalCameraThread::settingTempShutter(qint8 background)
 {
-    acqState.pendingModuleCommand.store(background != 0 ? kShutterBackground : kShutterCorrection);
+    // A shutter replaces a shutter still waiting, never a gain switch or a
+    // table command: on a slow frame loop a BACK pressed just after "switch
+    // gain" would otherwise lose the switch while the page shows the new gain
+    // (and the core recalibrates its offset on a gain change anyway).
+    int waiting = acqState.pendingModuleCommand.load();
+    const int wanted = background != 0 ? kShutterBackground : kShutterCorrection;
+    while (waiting == kNoCommand || waiting == kShutterCorrection || waiting == kShutterBackground) {
+        if (acqState.pendingModuleCommand.compare_exchange_weak(waiting, wanted))
+            return;
+    }
 }
 
 void ThermalCameraThread::setDDEofLowGain() { acq::setDdeLevel(0); }

@@ -58,6 +58,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -269,10 +270,13 @@ void Norvik7::kbdReadyRead()
     const bool drain = flags >= 0 && (flags & O_NONBLOCK);
     const int recordSize = keyStream.recordSize();
     char buf[64 * 24];
-    const int want = (static_cast<int>(sizeof buf) / recordSize) * recordSize;
+    const int whole = (static_cast<int>(sizeof buf) / recordSize) * recordSize;
     int handled = 0;
     bool failed = false;
     for (;;) {
+        // The last read of a wake asks only for what the bound leaves (the
+        // buffer holds 64 records of 24 bytes but 96 of the board's 16).
+        const int want = std::min(whole, (kMaxKeyRecordsPerWake - handled) * recordSize);
         const ssize_t n = ::read(kbdFd, buf, static_cast<size_t>(want));
         if (n < 0 && errno == EINTR)
             continue;

@@ -171,8 +171,12 @@ struct Stats {
 
 Stats statsOf(const std::vector<uint16_t> &words, const Region &r, Unit unit)
 {
+    // Exact in 64 bits for any region of the frame: n x 65535 stays below
+    // 2^32, so squares x n and sum x sum both stay below 2^64 (also on the
+    // board, whose compiler has no 128-bit integers).
+    static_assert(uint64_t(kFrameWidth) * kFrameHeight * 65535 < (uint64_t(1) << 32));
     uint64_t sum = 0;
-    unsigned __int128 squares = 0;
+    uint64_t squares = 0;
     uint16_t lo = 65535, hi = 0;
     for (int y = r.y; y < r.y + r.h; ++y)
         for (int x = r.x; x < r.x + r.w; ++x) {
@@ -184,7 +188,7 @@ Stats statsOf(const std::vector<uint16_t> &words, const Region &r, Unit unit)
         }
     const uint64_t n = uint64_t(r.w) * r.h;
     // n² x variance, exact in integers, then in words of 1/16 K.
-    const unsigned __int128 spread = squares * n - static_cast<unsigned __int128>(sum) * sum;
+    const uint64_t spread = squares * n - sum * sum;
     const double sdWords = std::sqrt(static_cast<double>(spread)) / n;
     const double meanWords = static_cast<double>(sum) / n;
     Stats s;

@@ -47,7 +47,7 @@ fi
 
 # What the board build links against and what its suites need at run time.
 board_packages=(libc6-dev libstdc++-12-dev
-  qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-image-formats-plugins libgl-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-videoio-dev
   fonts-wqy-microhei fonts-dejavu-core)
 
@@ -108,7 +108,7 @@ times+=("package: $(( $(stamp) - t0 )) s ($(cd "$build" && ls -1 norvik7_*_armhf
 status=0
 if [ "$run_tests" = 1 ]; then
   t0=$(stamp)
-  (cd "$build" && nice ctest --output-on-failure "${ctest_args[@]}") || status=$?
+  (cd "$build" && nice ctest --output-on-failure --parallel "$(nproc)" "${ctest_args[@]}") || status=$?
   times+=("emulated suite: $(( $(stamp) - t0 )) s")
 fi
 printf '%s\n' "${times[@]}"

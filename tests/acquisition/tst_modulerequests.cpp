@@ -125,6 +125,8 @@ private slots:
         QTest::newRow("switch from low") << "switchTempGain" << QVector<int>{0, 20, 1, 1};
         QTest::newRow("shutter") << "settingTempShutter 0" << QVector<int>{1, 1, 1, 5};
         QTest::newRow("background shutter") << "settingTempShutter 1" << QVector<int>{1, 2, 1, 5};
+        QTest::newRow("a shutter keeps a waiting switch")
+            << "switchTempGain;settingTempShutter 0" << QVector<int>{1, 19, 0, 0};
     }
     void gainAndShutterRequests()
     {
@@ -134,13 +136,15 @@ private slots:
         acqState.currentGain.store(static_cast<uint8_t>(result[0]));
         acqState.temperature_scale.store(5);
         acqState.pendingModuleCommand.store(kShutterCorrection);   // replaced by the newer request
-        const QStringList words = request.split(' ');
-        if (words[0] == "settingTempGain")
-            t.settingTempGain(static_cast<unsigned char>(words[1].toInt()));
-        else if (words[0] == "switchTempGain")
-            t.switchTempGain();
-        else
-            t.settingTempShutter(static_cast<qint8>(words[1].toInt()));
+        for (const QString &one : request.split(';')) {
+            const QStringList words = one.split(' ');
+            if (words[0] == "settingTempGain")
+                t.settingTempGain(static_cast<unsigned char>(words[1].toInt()));
+            else if (words[0] == "switchTempGain")
+                t.switchTempGain();
+            else
+                t.settingTempShutter(static_cast<qint8>(words[1].toInt()));
+        }
         QCOMPARE(QVector<int>({acqState.pendingModuleCommand.load(), acqState.currentGain.load(),
                                acqState.temperature_scale.load()}),
                  result.mid(1));

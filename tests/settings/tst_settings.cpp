@@ -308,6 +308,8 @@ void TestSettings::dateEditKeepsTheRunningClock()
     QFETCH(int, year);
     QFETCH(int, movedMinutes);
     QFETCH(bool, set);
+    if (sizeof(std::time_t) < 8 && startYear > 2037)
+        QSKIP("this C library's time_t ends in January 2038");
     LiveDevice k(LiveDevice::Later);
     setBoardClock(k.board, startYear, 10, 30);
     k.start();
