@@ -1,10 +1,15 @@
-// The per-frame work on module frames: contrast stretch, colouring, the turn
-// to portrait and the statistics, the tuned steps against their plain versions.
+// The per-frame work on module frames (contrast stretch, colouring, the turn
+// to portrait, the statistics) and on the visible camera's picture
+// (conversion, turn, enlargement): the tuned steps against their plain versions.
 #include "acquisition/framepath.h"
+#include "acquisition/palettes.h"
+#include "acquisition/thermalcamerathread.h"
+#include "acquisition/yuv.h"
 #include "referencesteps.h"
 
 #include <QtTest>
 
+#include <cstring>
 #include <vector>
 
 using namespace framepath;
@@ -58,6 +63,30 @@ Halves frame(const QString &kind, uint32_t seed, int n = kPixels)
     return f;
 }
 
+// YUYV of `width` x `height` pixels of one kind.
+std::vector<uint8_t> yuyvOf(const QString &kind, int width, int height, uint32_t seed)
+{
+    std::vector<uint8_t> out(2 * width * height);
+    for (size_t i = 0; i < out.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const int p = static_cast<int>(i / 4), px = static_cast<int>(i / 2) % width,
+                  py = static_cast<int>(i / 2) / width;
+        const bool luma = i % 2 == 0;
+        uint8_t &v = out[i];
+        if (kind == "noise")
+            v = static_cast<uint8_t>(seed >> 24);
+        else if (kind == "chroma")   // every chroma pair, luma all over
+            v = static_cast<uint8_t>(i % 4 == 0 ? p * 7 : i % 4 == 1 ? p : i % 4 == 2 ? 255 - p * 13 : p >> 8);
+        else if (kind == "white")
+            v = luma ? 255 : 128;
+        else if (kind == "extremes")
+            v = (seed >> 28) & 1 ? 255 : 0;
+        else   // bright borders: the bands' first and last columns
+            v = luma ? (px == 0 || py == 0 || px == width - 1 || py == height - 1 ? 255 : 16)
+                     : static_cast<uint8_t>(i % 4 == 1 ? px : 255 - py);
+    }
+    return out;
+}
 }   // namespace
 
 class TestFramePath : public QObject {
@@ -163,6 +192,34 @@ private slots:
         QTEST(QVector<int>({out[3], out[4], out[5]}), "rgb");
     }
 
+    void paletteTables_data()
+    {
+        // Every colour of every slot, as the live view shows it and saved pictures keep it.
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QByteArray>("sha1");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("Iron") << 1 << QByteArray("183ae317432d") << QByteArray("Iron");
+        QTest::newRow("Rainbow") << 2 << QByteArray("3d3fc8a584f2") << QByteArray("Rainbow");
+        QTest::newRow("White Hot") << 3 << QByteArray("4b06dde10f0f") << QByteArray("WhiteHot");
+        QTest::newRow("Red Hot") << 4 << QByteArray("84799adb852a") << QByteArray("RedHot");
+        QTest::newRow("Black Hot") << 5 << QByteArray("a3eb0423d486") << QByteArray("BlackHot");
+        QTest::newRow("Lava") << 6 << QByteArray("d62c03e4c033") << QByteArray("Lava");
+        QTest::newRow("Rainbow HC") << 7 << QByteArray("6ce6b1ba46b0") << QByteArray("RainbowHC");
+        QTest::newRow("unknown stored value is Iron") << 1 << QByteArray("183ae317432d") << QByteArray("Sepia");
+    }
+    void paletteTables()
+    {
+        QFETCH(int, number);
+        QFETCH(QByteArray, stored);
+        const Palette &p = palettes::byStoredValue(stored.constData());
+        QCOMPARE(p.number, number);
+        QCOMPARE(palettes::byNumber(number), &p);
+        const Rgb888Table t = expand(*p.table, p.inverted);
+        const QByteArray bytes(reinterpret_cast<const char *>(t.rgb), sizeof t.rgb);
+        QTEST(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(12), "sha1");
+        QVERIFY(!palettes::byNumber(0) && !palettes::byNumber(8) && palettes::byStoredValue(nullptr).number == 1);
+    }
+
     void colouringStaysInsideThePicture()
     {
         // Every pixel, the last included, is the table's top colour; nothing past it is written.
@@ -266,6 +323,72 @@ private slots:
             QVERIFY(std::equal(rgb.begin() + r * stride, rgb.begin() + (r * stride + kCols * 3),
                                rgbBefore.begin() + r * stride));
         QCOMPARE(all(s), all(reference::statistics(matrixBefore.data())));
+    }
+
+    void pixelAndPairs()
+    {
+        QCOMPARE(ThermalCameraThread::convert_yuv_to_rgb_pixel(128, 128, 128), 0x808080);
+        QCOMPARE(ThermalCameraThread::convert_yuv_to_rgb_pixel(255, 128, 255), 0xFFA7FF);   // clamped above
+        QCOMPARE(ThermalCameraThread::convert_yuv_to_rgb_pixel(0, 0, 0), 0x008500);         // and below
+        // Y0 U Y1 V: both pixels of a pair take the pair's U and V.
+        unsigned char yuyv[8] = {100, 128, 200, 128, 50, 255, 60, 0}, rgb[12] = {};
+        ThermalCameraThread::convert_yuv_to_rgb_buffer(yuyv, rgb, 4, 1);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(rgb), 12), QByteArray::fromHex("646464c8c8c80062ff006cff"));
+    }
+
+    void convertedAsBefore_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("noise, the sensor's size") << "noise" << yuv::kWidth << yuv::kHeight;
+        QTest::newRow("every chroma pair, luma all over") << "chroma" << 512 << 256;
+        QTest::newRow("luma and chroma at both ends") << "extremes" << 64 << 2;
+        QTest::newRow("noise, 5 pairs") << "noise" << 10 << 1;
+    }
+    void convertedAsBefore()
+    {
+        // Every pixel as the four tables make it, up to the picture's last byte and not beyond.
+        QFETCH(QString, kind);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        const std::vector<uint8_t> yuyv = yuyvOf(kind, width, height, 3);
+        std::vector<uint8_t> got(3 * width * height + 8, 0xA5), expected(got);
+        yuv::toRgb(yuyv.data(), got.data(), static_cast<unsigned>(width), static_cast<unsigned>(height));
+        reference::toRgb(yuyv.data(), expected.data(), static_cast<unsigned>(width), static_cast<unsigned>(height));
+        QVERIFY(got == expected);
+    }
+
+    void enlargedAsBefore_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("stride");
+        const int rows = yuv::kOutWidth * 3;
+        QTest::newRow("noise") << "noise" << rows;
+        QTest::newRow("white, every sum at its largest") << "white" << rows;
+        QTest::newRow("luma and chroma at both ends") << "extremes" << rows;
+        QTest::newRow("bright borders, the bands' first and last columns") << "edges" << rows;
+        QTest::newRow("noise into wider rows") << "noise" << rows + 13;
+    }
+    void enlargedAsBefore()
+    {
+        // From converted pixels, and converting band by band inside the
+        // enlargement: both the picture of a whole conversion followed by the
+        // plain turn, exchange and enlargement, twice over one object.
+        QFETCH(QString, kind);
+        QFETCH(int, stride);
+        yuv::Enlarger tuned;
+        std::vector<uint8_t> rgb(yuv::kWidth * yuv::kHeight * 3);
+        for (uint32_t seed : {1u, 2u}) {
+            const std::vector<uint8_t> yuyv = yuyvOf(kind, yuv::kWidth, yuv::kHeight, seed);
+            std::vector<uint8_t> expected(stride * yuv::kOutHeight, 0xA5), got(expected), fromYuyv(expected);
+            reference::toRgb(yuyv.data(), rgb.data(), yuv::kWidth, yuv::kHeight);
+            reference::Enlarger().run(rgb.data(), expected.data(), stride);
+            tuned.run(rgb.data(), got.data(), stride);
+            tuned.runYuyv(yuyv.data(), fromYuyv.data(), stride);
+            QVERIFY(got == expected);
+            QVERIFY(fromYuyv == expected);
+        }
     }
 };
 
