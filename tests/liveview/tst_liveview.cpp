@@ -1,6 +1,13 @@
-// The live view as a person sees it: frames in, readouts, markers, cursors
-// and the picture of each image mode out; keys through the key device.
-// The infrared module is absent, so the frames are only those the test sends.
+// The live view and its pop-ups and settings screens as a person uses them:
+// frames in, readouts, markers, cursors, alerts and the picture of each mode
+// out; palettes, image modes, measurement settings, the gain page, the
+// language and its translations; keys through the key device.
+#include "acquisition/acquisitionstate.h"
+#include "acquisition/framepath.h"
+#include "acquisition/menus/temperaturescalesetmenu.h"
+#include "acquisition/palettes.h"
+#include "acquisition/thermalcamerathread.h"
+#include "app/menus/mainmenu.h"
 #include "calibration/menus/caltempsubmenu.h"
 #include "common/imagediff.h"
 #include "common/livedevice.h"
@@ -10,16 +17,29 @@
 #include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/cursorsubmenu.h"
 #include "liveview/menus/hiloalertsetmenu.h"
+#include "liveview/menus/imagemodesubmenu.h"
+#include "liveview/menus/measurementsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
 #include "liveview/overlaylayer.h"
+#include "settings/menus/factoryresetsetmenu.h"
+#include "settings/menus/languagesetsubmenu.h"
 #include "settings/menus/temperatureunitsetmenu.h"
 #include "settings/menus/upgradesubmenu.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QSplashScreen>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <QXmlStreamReader>
+#include <functional>
 
 namespace {
 
@@ -77,6 +97,44 @@ struct Device : LiveDevice {
     }
 };
 
+// From the live view: OK, then RIGHT `times` to a button of the menu bar, OK.
+void openPopup(LiveDevice &d, int times)
+{
+    d.press(keycode::Ok);
+    d.press(keycode::Right, times);
+    d.press(keycode::Ok);
+}
+bool chinese(const QString &s)
+{
+    for (QChar c : s)
+        if (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF)
+            return true;
+    return false;
+}
+
+// Calls `each(context, source, type, translation)` for every message of a .ts file.
+bool forEachMessage(const QString &path,
+                    const std::function<void(const QString &, const QString &, const QString &, const QString &)> &each)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    QXmlStreamReader xml(&f);
+    QString context, source;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"name")
+            context = xml.readElementText();
+        else if (xml.name() == u"source")
+            source = xml.readElementText();
+        else if (xml.name() == u"translation") {
+            const QString type = xml.attributes().value("type").toString();
+            each(context, source, type, xml.readElementText());
+        }
+    }
+    return !xml.hasError();
+}
 }   // namespace
 
 class TestLiveView : public QObject {
@@ -379,37 +437,421 @@ private slots:
                                         : static_cast<QWidget *>(w.calTempSubMenu->pushButton_5));
     }
 
-    void eachModeOnScreen_data()
+    void thresholdsReadBackWithinTheBand()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("withVisible");
-        QTest::newRow("thermal") << 0 << true;
-        QTest::newRow("digital") << 1 << true;
-        QTest::newRow("digital without a visible picture") << 1 << false;
+        // A hand-edited file: out of band, not a number, missing.
+        LiveDevice d([](TestBoard &) {
+            config::write(config::Main, "high_temp_c", "9000");
+            config::write(config::Main, "low_temp_c", "cold");
+            config::write(config::Main, "high_temp_f", "");
+        });
+        d.boot();
+        d.openSetting(3);
+        QCOMPARE(d.w->hiloAlertSetMenu->label_3->text() + ' ' + d.w->hiloAlertSetMenu->label_4->text(),
+                 QStringLiteral("550 20"));
+        // Missing keys of a fresh board are written with the factory thresholds.
+        QCOMPARE(d.key("high_temp_k") + ' ' + d.key("low_temp_f"), QStringLiteral("403 68"));
     }
-    void eachModeOnScreen()
+
+    void alertsOnTheScreen_data()
     {
-        QFETCH(int, mode);
-        QFETCH(bool, withVisible);
-        Device d;
+        QTest::addColumn<bool>("fahrenheit");
+        QTest::addColumn<float>("max");
+        QTest::addColumn<float>("min");
+        QTest::addColumn<bool>("zone");
+        QTest::addColumn<QString>("shown");   // high, low
+        QTest::newRow("C high exactly at the threshold") << false << 130.0f << 25.0f << false << "high";
+        QTest::newRow("C high just below") << false << 129.9f << 25.0f << false << "";
+        QTest::newRow("F high exactly at the threshold") << true << 130.0f << 25.0f << false << "high";
+        QTest::newRow("C low at the threshold") << false << 25.0f << 20.0f << false << "low";
+        QTest::newRow("C low above") << false << 25.0f << 20.1f << false << "";
+        QTest::newRow("C low below while the zone is ticked") << false << 25.0f << -5.0f << true << "";
+        QTest::newRow("F low: a Celsius comparison, above") << true << 25.0f << 21.0f << false << "";
+    }
+    void alertsOnTheScreen()
+    {
+        // The high alert blinks with the output, frame by frame; the low one is steady and leaves it low.
+        QFETCH(bool, fahrenheit);
+        QFETCH(float, max);
+        QFETCH(float, min);
+        QFETCH(bool, zone);
+        QFETCH(QString, shown);
+        LiveDevice d([](TestBoard &) {
+            for (const char *key : {"high_alert", "low_alert"})
+                config::write(config::Main, key, "On");
+            config::write(config::Main, "high_temp_c", "130");
+            config::write(config::Main, "low_temp_c", "20");
+            config::write(config::Main, "low_temp_f", "68");
+        });
+        d.boot();
         Norvik7 &w = *d.w;
-        acqState.image_mode.store(mode);
-        viewState.trans = viewState.pipTrans = 50;
-        d.tick(w.tempSubMenu->checkBox_2);
-        QImage vis(264, 352, QImage::Format_RGB888);   // a checkerboard
-        for (int y = 0; y < 352; ++y)
-            for (int x = 0; x < 264; ++x)
-                vis.setPixel(x, y, ((x / 22 + y / 22) % 2) ? rgb(230, 230, 230) : rgb(30, 90, 160));
-        d.frame(5, 24.6, 38.2, 12.9, 30.0, {150, 40}, {20, 230}, withVisible ? vis : QImage());
-        const QImage shown = w.DisplayLabel->pixmap().toImage();
-        QCOMPARE(shown.size(), QSize(240, 320));
-        // The thermal gradient's green rises downwards.
-        const QRgb mid = shown.pixel(120, 160) & 0xffffff;
-        if (mode == 0 || !withVisible)
-            QVERIFY(qAbs(qRed(mid) - 136) <= 2 && qAbs(qGreen(mid) - 127) <= 2);
-        else if (mode == 1)
-            QVERIFY(mid == rgb(230, 230, 230) || mid == rgb(30, 90, 160));
-        QVERIFY(saveScreenshot("liveview_" + QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'), {&w}));
+        w.tempSubMenu->checkBox_3->setChecked(zone);
+        if (fahrenheit)
+            w.temperatureUnitSetMenu->radioButton_2->click();
+        HiLoAlertSetMenu::led_on = 0;
+        d.board.write("/sim/gpio/1", "0");
+        for (int frame = 0; frame < 4; ++frame) {
+            w.evaluateAlerts(max, min);
+            const bool high = shown == "high" && frame % 2 == 0, low = shown == "low";
+            QCOMPARE((QVector<bool>{w.HighAlertLabel->isVisible(), w.HighAlertTextLabel->isVisible(),
+                                    w.LowAlertLabel->isVisible(), w.LowAlertTextLabel->isVisible()}),
+                     (QVector<bool>{high, high, low, low}));
+            QCOMPARE(d.board.read("/sim/gpio/1").trimmed(), high ? QByteArray("1") : QByteArray("0"));
+            if ((high || low) && frame == 0 && !fahrenheit)
+                QVERIFY(saveScreenshot(high ? "liveview_high_alert" : "liveview_low_alert", {&w}));
+        }
+        // Switched off in the menu during an alarm: everything goes dark.
+        w.hiloAlertSetMenu->radioButton_2->click();
+        w.evaluateAlerts(max, min);
+        QVERIFY(!w.HighAlertLabel->isVisible());
+        QCOMPARE(d.board.read("/sim/gpio/1").trimmed(), QByteArray("0"));
+    }
+
+    void factoryReset()
+    {
+        LiveDevice d([](TestBoard &) {
+            for (auto [key, value] : {std::pair{"high_alert", "On"},
+                                      {"low_alert", "On"},
+                                      {"temp_unit", "F"},
+                                      {"emissivity", "0.50"},
+                                      {"ref_temprature_c", "40"},
+                                      {"meas_distance", "3.00"},
+                                      {"center_focus", "Yes"},
+                                      {"zone", "Yes"},
+                                      {"hilo_focus", "No"}})
+                config::write(config::Main, key, value);
+        });
+        d.boot();
+        Norvik7 &w = *d.w;
+        HiLoAlertSetMenu &a = *w.hiloAlertSetMenu;
+        MeasurementSetMenu &m = *w.measurementSetMenu;
+        TempSubMenu &pop = *w.tempSubMenu;
+        QSignalSpy e(&m, &MeasurementSetMenu::updateEmissivityForThermalCamera);
+        QSignalSpy t(&m, &MeasurementSetMenu::updateTempForThermalCamera);
+        QSignalSpy s(&m, &MeasurementSetMenu::updateDistanceForThermalCamera);
+        emit w.factoryResetSetMenu->factoryResetForSystem();
+        QVERIFY(a.radioButton_2->isChecked() && !a.radioButton->isChecked());
+        QVERIFY(a.radioButton_4->isChecked() && !a.radioButton_3->isChecked());
+        QCOMPARE((QStringList{a.label_3->text(), a.label_4->text(), a.label_6->text(), d.key("high_alert"),
+                              d.key("low_alert")}),
+                 (QStringList{"130", "20", "℃ ", "Off", "Off"}));
+        QVERIFY(!pop.checkBox->isChecked() && pop.checkBox_2->isChecked() && !pop.checkBox_3->isChecked());
+        // The camera gets the factory parameters one after another, a second apart.
+        QTRY_COMPARE_WITH_TIMEOUT(s.count(), 1, 5000);
+        QCOMPARE(e.count() + t.count(), 2);
+        QCOMPARE((QVector<double>{e.at(0).at(0).toFloat(), t.at(0).at(0).toDouble(), s.at(0).at(0).toFloat()}),
+                 (QVector<double>{0.95f, 25, 0.25f}));
+        QCOMPARE(m.label_temp->text() + d.key("ref_temprature_f"), QStringLiteral("25℃ 77"));
+    }
+
+    void valuesReadBackAreClamped_data()
+    {
+        QTest::addColumn<QStringList>("stored");   // emissivity, ambient, distance
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("far out of range") << QStringList{"7", "900", "-3"} << QStringList{"1.00", "50℃ ", "0.25 m"};
+
+        QTest::newRow("not numbers keep the defaults")
+            << QStringList{"high", "warm", "far"} << QStringList{"0.95", "25℃ ", "0.25 m"};
+    }
+    void valuesReadBackAreClamped()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, shown);
+        LiveDevice d([&](TestBoard &) {
+            config::write(config::Main, "emissivity", stored[0]);
+            config::write(config::Main, "ref_temprature_c", stored[1]);
+            config::write(config::Main, "meas_distance", stored[2]);
+        });
+        MeasurementSetMenu &m = *d.w->measurementSetMenu;
+        QCOMPARE((QStringList{m.label_emissivity->text(), m.label_temp->text(), m.label_distance->text()}), shown);
+        // What the camera gets is the clamped value too.
+        QSignalSpy e(&m, &MeasurementSetMenu::updateEmissivityForThermalCamera);
+        QSignalSpy s(&m, &MeasurementSetMenu::updateDistanceForThermalCamera);
+        m.initMeasurementsOfEmissivity();
+        m.initMeasurementsOfDistance();
+        QCOMPARE(QString::number(e.at(0).at(0).toDouble(), 'f', 2), shown[0]);
+        QCOMPARE(QString::number(s.at(0).at(0).toDouble(), 'f', 2) + " m", shown[2]);
+    }
+
+    void emissivityReachesTheCameraAfterTheReveal()
+    {
+        LiveDevice d([](TestBoard &) { config::write(config::Main, "emissivity", "0.80"); });
+        MeasurementSetMenu &m = *d.w->measurementSetMenu;
+        QSignalSpy e(&m, &MeasurementSetMenu::updateEmissivityForThermalCamera);
+        QSignalSpy t(&m, &MeasurementSetMenu::updateTempForThermalCamera);
+        QElapsedTimer clock;
+        clock.start();
+        emit d.w->bootOkForThermalCamera();
+        QCOMPARE(e.count(), 0);
+        QVERIFY(e.wait(3000));
+        QVERIFY2(clock.elapsed() >= 900, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(e.at(0).at(0).toFloat(), 0.80f);
+        QCOMPARE(t.count(), 0);   // the ambient temperature is not sent at start
+        // The calibration page asks for the default emissivity: shown and sent.
+        emit d.w->calTempSubMenu->setEmissivityDefault();
+        QVERIFY(e.wait(3000));
+        QCOMPARE(e.last().at(0).toFloat(), 0.95f);
+        QCOMPARE(m.label_emissivity->text(), QStringLiteral("0.95"));
+    }
+
+    // ---- the gain page -------------------------------------------------------------------------------
+
+    void gainPage()
+    {
+        LiveDevice d;
+        d.boot();
+        Norvik7 &w = *d.w;
+        TemperatureScaleSetMenu &g = *w.temperatureScaleSetMenu;
+        QSignalSpy gain(&g, &TemperatureScaleSetMenu::updateTempScale);
+        QCOMPARE(g.storedChoice(), 1);   // a fresh board: high gain
+        // The calibration page toggles to low gain: the page shares that choice.
+        w.cameraThread->switchTempGain();
+        QCOMPARE(g.storedChoice(), 0);
+        QCOMPARE(acqState.temperature_scale.load(), 0);
+        d.openSetting(4);
+        QVERIFY(g.radioButton->isChecked() && !g.radioButton_2->isChecked());
+        QCOMPARE(g.focusWidget(), g.radioButton);
+        d.press(keycode::Ok);   // the gain in use: nothing sent, no splash
+        QCOMPARE(gain.count(), 0);
+        QVERIFY(g.temperatureScaleSwitchDone);
+        d.press(keycode::Down);   // to "High gain"
+        QElapsedTimer clock;
+        clock.start();
+        d.press(keycode::Ok);
+        QCOMPARE(gain.count(), 1);
+        QCOMPARE(gain.at(0).at(0).value<unsigned char>(), 1);
+        QCOMPARE(d.key("temperature_scale"), QStringLiteral("high_gain"));
+        QCOMPARE(acqState.temperature_scale.load(), 1);
+        QVERIFY(!g.temperatureScaleSwitchDone);
+        QVERIFY(g.gainSwitchSplash->isVisible() && g.gainSwitchTextSplash->isVisible());
+        d.press(keycode::Back);   // while it settles the keys do nothing
+        QVERIFY(g.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(g.temperatureScaleSwitchDone, 5000);
+        // About 3 s; a coarse timer may fire up to 5 % early.
+        QVERIFY2(clock.elapsed() >= 2800, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!g.gainSwitchSplash->isVisible() && !g.gainSwitchTextSplash->isVisible());
+        d.press(keycode::Back);
+        QVERIFY(!g.isVisible());
+    }
+    void palettePreviewFallsBackOnClosingAndIsKeptWithOk()
+    {
+        LiveDevice d;
+        d.boot();
+        Norvik7 &w = *d.w;
+        ColorSubMenu &c = *w.colorSubMenu;
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 1, 1000);
+        openPopup(d, 1);
+        QVERIFY(c.isVisible());
+        QCOMPARE(c.focusWidget(), c.radioButton);   // Iron, the ticked one
+        d.press(keycode::Down, 5);                  // Lava
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 6, 1000);
+        QVERIFY(c.radioButton->isChecked());   // previewing ticks nothing
+
+        QElapsedTimer clock;
+        clock.start();
+        d.press(keycode::Back);
+        QVERIFY(!c.isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 1, 1000);
+        QVERIFY2(clock.elapsed() <= 260, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(d.key("color"), QStringLiteral("Iron"));
+
+        // Opened again, moved and confirmed: kept at once and after the preview time.
+        d.press(keycode::Ok);
+        d.press(keycode::Down, 6);   // Rainbow HC
+        d.press(keycode::Ok);
+        QVERIFY(!c.isVisible());
+        QCOMPARE(acqState.paletteNumber.load(), 7);
+        QVERIFY(c.radioButton_7->isChecked() && !c.radioButton->isChecked());
+        QCOMPARE(d.key("color"), QStringLiteral("RainbowHC"));
+        QTest::qWait(2 * ColorSubMenu::kPreviewMs);
+        QCOMPARE(acqState.paletteNumber.load(), 7);
+        w.updateMaxMinTempColorMap();
+        QCOMPARE(Norvik7::colorMap, 6);
+        QCOMPARE(w.ColorStatusLabel->styleSheet(),
+                 QStringLiteral("border-image: url(:/images/colormap_RainBowHC.png);"));
+    }
+
+    void colourBarPicturesAreThePaletteTables_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("picture");
+        const char *files[] = {"Iron", "RainBow", "grayscale", "chamo", "blackhot", "Lava", "RainBowHC"};
+        for (int n = 1; n <= 7; ++n)
+            QTest::newRow(palettes::byNumber(n)->label)
+                << n << QStringLiteral(":/images/colormap_%1.png").arg(QLatin1String(files[n - 1]));
+    }
+    void colourBarPicturesAreThePaletteTables()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, picture);
+        const QImage bar = QImage(picture).convertToFormat(QImage::Format_RGB888);
+        QVERIFY(!bar.isNull());
+        QCOMPARE(bar.height(), 256);
+        const Palette *p = palettes::byNumber(number);
+        const framepath::Rgb888Table t = framepath::expand(*p->table, p->inverted);
+        // Hottest at the top, every entry of the live picture's table on its row.
+        for (int y = 0; y < 256; ++y) {
+            const QColor got = bar.pixelColor(bar.width() / 2, y);
+            const uint8_t *want = t.rgb[255 - y];
+            QVERIFY2(got.red() == want[0] && got.green() == want[1] && got.blue() == want[2],
+                     qPrintable(QStringLiteral("row %1").arg(y)));
+        }
+    }
+
+    void imageModePreviewAndConfirm_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("Digital") << 1 << 1 << "digital";
+        QTest::newRow("Fusion") << 2 << 2 << "fusion";
+        QTest::newRow("PIP") << 3 << 3 << "pip";
+        QTest::newRow("Alignment") << 4 << 2 << "alignment";
+    }
+    void imageModePreviewAndConfirm()
+    {
+        // Previewed by focus; closed without OK the ticked mode (thermal)
+        // returns at once; opened again, moved and confirmed, it is kept.
+        QFETCH(int, button);
+        QFETCH(int, mode);
+        QFETCH(QString, stored);
+        LiveDevice d;
+        d.boot();
+        ImageModeSubMenu &m = *d.w->imageModeSubMenu;
+        acqState.image_mode.store(0);
+        openPopup(d, 3);
+        d.press(keycode::Down, button);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.image_mode.load(), mode, 1000);
+        QElapsedTimer clock;
+        clock.start();
+        d.press(keycode::Back);
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.image_mode.load(), 0, 1000);
+        QVERIFY2(clock.elapsed() <= 260, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(d.key("image_mode").isEmpty());
+        d.press(keycode::Ok);
+        d.press(keycode::Down, button);
+        d.press(keycode::Ok);
+        QVERIFY(!m.isVisible() && m.buttons()[button]->isChecked());
+        QCOMPARE(acqState.image_mode.load(), mode);
+        QCOMPARE(d.key("image_mode"), stored);
+        QCOMPARE(d.w->alignmentDistanceMenu->isVisible(), stored == "alignment");
+        QTest::qWait(2 * ImageModeSubMenu::kPreviewMs);
+        QCOMPARE(acqState.image_mode.load(), mode);
+    }
+
+    void alignmentDistanceByKeys()
+    {
+        LiveDevice d;
+        d.boot();
+        Norvik7 &w = *d.w;
+        AlignmentDistanceMenu &a = *w.alignmentDistanceMenu;
+        auto shown = [&] {
+            return QStringList{a.PreDistanceLabel->text(), a.CurrentDistanceLabel->text(), a.NextDistanceLabel->text(),
+                               QString::number(viewState.alignmentDistanceValue)};
+        };
+        openPopup(d, 3);
+        d.press(keycode::Down, 4);   // Alignment
+        d.press(keycode::Ok);
+        QVERIFY(a.isVisible());
+        QCOMPARE(shown(), (QStringList{"", "0.5", "1.0", "0.5"}));   // nothing stored yet
+        d.press(keycode::Right, 6);                                  // one past the last
+        QCOMPARE(shown(), (QStringList{"2.5", ">3.0", "", "3"}));
+        QCOMPARE(d.key("alignment"), QStringLiteral("3.0"));
+        d.press(keycode::Left, 6);   // one past the first
+        d.press(keycode::Right);
+        QCOMPARE(shown(), (QStringList{"0.5", "1.0", "1.5", "1"}));
+        // Back to the live view: closing the main menu takes the distance from
+        // the page's label again, whatever the value had drifted to.
+        d.press(keycode::Back);
+        QVERIFY(!a.isVisible() && w.mainMenu->isVisible());
+        viewState.alignmentDistanceValue = 2.5f;
+        d.press(keycode::Back);
+        QVERIFY(!w.mainMenu->isVisible());
+        QCOMPARE(viewState.alignmentDistanceValue, 1.0f);
+    }
+    void storedLanguageAtStart_data()
+    {
+        QTest::addColumn<QString>("stored");   // empty: a fresh board
+        QTest::addColumn<bool>("inChinese");
+        QTest::newRow("fresh board") << "" << true;
+        QTest::newRow("English") << "English" << false;
+        QTest::newRow("unknown text") << "Klingon" << true;
+    }
+    void storedLanguageAtStart()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, inChinese);
+        LiveDevice d([&](TestBoard &b) {
+            b.remove("/root/Norvik7_config.ini");   // as the product finds a fresh board
+            if (!stored.isEmpty())
+                config::write(config::Main, "language", stored);
+        });
+        Norvik7 &w = *d.w;
+        QCOMPARE(translator != nullptr, inChinese);
+        QCOMPARE(chinese(w.measurementSetMenu->titleLabel->text()), inChinese);
+        QCOMPARE(d.key("language"), inChinese ? QStringLiteral("Chinese") : QStringLiteral("English"));
+        QCOMPARE(w.languageSetSubMenu->radioButton_2->isChecked(), inChinese);
+        if (!stored.isEmpty())
+            return;
+        // Switched by keys, every screen, open or not, speaks the other language
+        // at once, and back: one translator at a time, none left behind.
+        LanguageSetSubMenu &l = *w.languageSetSubMenu;
+        d.boot();
+        d.openSetting(0);
+        QCOMPARE(l.focusWidget(), l.radioButton_2);   // the language in use
+        for (bool english : {true, false, true}) {
+            d.press(english ? keycode::Up : keycode::Down);
+            d.press(keycode::Ok);
+            QCOMPARE(d.key("language"), english ? QStringLiteral("English") : QStringLiteral("Chinese"));
+            QCOMPARE(translator == nullptr, english);
+            QCOMPARE(chinese(l.titleLabel->text()), !english);
+            QCOMPARE(chinese(w.measurementSetMenu->label_distance->text()), !english);
+            QCOMPARE(chinese(w.mainMenu->pushButton->statusTip()), !english);
+        }
+        QCOMPARE(l.titleLabel->text(), QStringLiteral("Language"));
+    }
+
+    // Every text the sources and forms give to tr() (what lupdate extracts) has
+    // a finished Chinese translation, and the shipped files hold no unfinished,
+    // empty or obsolete one.
+    void everyShownTextIsTranslated()
+    {
+        const QString src = QStringLiteral(NORVIK7_SOURCE_DIR);
+        QTemporaryDir tmp;
+        const QString extracted = tmp.filePath(QStringLiteral("extracted.ts"));
+        QStringList args;
+        for (const char *dir :
+             {"app", "acquisition", "board", "calibration", "connectivity", "liveview", "media", "settings", "ui"})
+            args << src + QLatin1Char('/') + QLatin1String(dir);
+        args << QStringLiteral("-silent") << QStringLiteral("-locations") << QStringLiteral("none")
+             << QStringLiteral("-ts") << extracted;
+        QProcess lupdate;
+        lupdate.start(QStringLiteral(NORVIK7_LUPDATE), args);
+        QVERIFY(lupdate.waitForFinished(60000));
+        QCOMPARE(lupdate.exitCode(), 0);
+
+        QStringList problems;
+        QSet<QString> finished;
+        const QFileInfoList shipped = QDir(src + QStringLiteral("/resources/translations"))
+                                          .entryInfoList({QStringLiteral("ChineseSimplified*.ts")});
+        QVERIFY(!shipped.isEmpty());
+        for (const QFileInfo &ts : shipped)
+            QVERIFY(forEachMessage(
+                ts.filePath(),
+                [&](const QString &context, const QString &source, const QString &type, const QString &text) {
+                    if (type.isEmpty() && !text.isEmpty())
+                        finished.insert(context + QLatin1Char('|') + source);
+                    else
+                        problems << ts.fileName() + QStringLiteral(": ") + context + QStringLiteral(": \"") + source +
+                                QStringLiteral("\" ") + (type.isEmpty() ? QStringLiteral("empty") : type);
+                }));
+        QVERIFY(forEachMessage(extracted,
+                               [&](const QString &context, const QString &source, const QString &, const QString &) {
+                                   if (!finished.contains(context + QLatin1Char('|') + source))
+                                       problems << QStringLiteral("no translation: ") + context +
+                                               QStringLiteral(": \"") + source + QLatin1Char('"');
+                               }));
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }
 };
 
