@@ -210,36 +210,32 @@ private slots:
     void measurementOptions()
     {
         QFETCH(QStringList, clicksTickedShown);
-        const QString ticked = clicksTickedShown[1], shown = clicksTickedShown[2];
         Device d;
         Norvik7 &w = *d.w;
         QCheckBox *boxes[] = {w.tempSubMenu->checkBox, w.tempSubMenu->checkBox_2, w.tempSubMenu->checkBox_3};
-        const QString letters = QStringLiteral("chz");
+        const QWidget *marks[] = {w.FocusLabel, w.HighTempLabel, w.Zone};
+        const QLabel *values[] = {w.TempLabel, w.MaxTempValueLabel, w.ZoneHighTempValueLabel};
+        const QLabel *pictures[] = {w.CenterTempPicLabel, w.MaxTempPicLabel, w.ZoneHighTempPicLabel};
+        const QStringList letters{"c", "h", "z"}, names{"centre", "max", "zone"};
         for (QCheckBox *b : boxes)   // all off to start with
             d.tick(b, false);
         for (const QString &c : clicksTickedShown[0].split(' ', Qt::SkipEmptyParts))
             d.tick(boxes[letters.indexOf(c)]);
-        QStringList got, readouts;
-        for (int i = 0; i < 3; ++i)
-            if (boxes[i]->isChecked())
-                got << letters.mid(i, 1);
-        QCOMPARE(got.join(' '), ticked);
-        QCOMPARE((QVector<bool>{w.FocusLabel->isVisible(), w.HighTempLabel->isVisible(), w.Zone->isVisible()}),
-                 (QVector<bool>{ticked.contains('c'), ticked.contains('h'), ticked.contains('z')}));
-        QCOMPARE(d.key("zone") + d.key("center_focus"),
-                 QString(ticked.contains('z') ? "Yes" : "No") + (ticked.contains('c') ? "Yes" : "No"));
-        QVERIFY(d.board.commands().contains(QStringLiteral("sync")));
         d.frame(5, 25.0, 40.0, 10.0, 33.0);
-        const QLabel *values[] = {w.TempLabel, w.MaxTempValueLabel, w.ZoneHighTempValueLabel};
-        const QLabel *pictures[] = {w.CenterTempPicLabel, w.MaxTempPicLabel, w.ZoneHighTempPicLabel};
-        const char *names[] = {"centre", "max", "zone"};
+        QStringList ticked, shown;
         for (int i = 0; i < 3; ++i) {
+            QCOMPARE(marks[i]->isVisible(), boxes[i]->isChecked());
             QCOMPARE(pictures[i]->isVisible(), values[i]->isVisible());
-            if (values[i]->isVisible())
-                readouts << names[i];
+            ticked << (boxes[i]->isChecked() ? letters[i] : QString());
+            shown << (values[i]->isVisible() ? names[i] : QString());
         }
-        QCOMPARE(readouts.join(' '), shown);
-        if (shown == QLatin1String("zone")) {
+        ticked.removeAll(QString());
+        shown.removeAll(QString());
+        QCOMPARE((QStringList{ticked.join(' '), shown.join(' ')}), clicksTickedShown.mid(1));
+        QCOMPARE(d.key("zone") + d.key("center_focus"),
+                 QString(ticked.contains("z") ? "Yes" : "No") + (ticked.contains("c") ? "Yes" : "No"));
+        QVERIFY(d.board.commands().contains(QStringLiteral("sync")));
+        if (shown == QStringList{"zone"}) {
             QCOMPARE(w.ZoneHighTempValueLabel->text(), QStringLiteral("33.0\u2103 "));
             QCOMPARE(w.ZoneHighTempLabel->geometry(), QRect(109, 114, 22, 22));   // on the zone's hottest point
         }
@@ -415,28 +411,6 @@ private slots:
         QCOMPARE(w.calTempSubMenu->BBTempLabel->text(), QStringLiteral("Temp:36.5\u2103 "));
     }
 
-    void combinationsLeaveTheFocusOfTheScreenTheyOpen_data()
-    {
-        QTest::addColumn<int>("held");
-        QTest::newRow("LEFT with RIGHT: upgrade") << int(keycode::Right);
-        QTest::newRow("UP with DOWN: temperature calibration") << int(keycode::Down);
-    }
-    void combinationsLeaveTheFocusOfTheScreenTheyOpen()
-    {
-        QFETCH(int, held);
-        Device d;
-        Norvik7 &w = *d.w;
-        d.hold(held);
-        d.repeat(held);
-        d.press(held == keycode::Right ? keycode::Left : keycode::Up);
-        d.release(held);
-        MenuWindow *opened = held == keycode::Right ? static_cast<MenuWindow *>(w.upgradeSubMenu) : w.calTempSubMenu;
-        QVERIFY(opened->isVisible());
-        QCOMPARE(opened->focusWidget(),
-                 held == keycode::Right ? w.upgradeSubMenu->buttons().value(0)
-                                        : static_cast<QWidget *>(w.calTempSubMenu->pushButton_5));
-    }
-
     void thresholdsReadBackWithinTheBand()
     {
         // A hand-edited file: out of band, not a number, missing.
@@ -594,81 +568,54 @@ private slots:
         QCOMPARE(m.label_emissivity->text(), QStringLiteral("0.95"));
     }
 
-    // ---- the gain page -------------------------------------------------------------------------------
-
     void gainPage()
     {
+        // The page shares the calibration page's choice; a new gain is sent
+        // once and stored, and the keys wait about 3 s while it settles.
         LiveDevice d;
         d.boot();
         Norvik7 &w = *d.w;
         TemperatureScaleSetMenu &g = *w.temperatureScaleSetMenu;
         QSignalSpy gain(&g, &TemperatureScaleSetMenu::updateTempScale);
-        QCOMPARE(g.storedChoice(), 1);   // a fresh board: high gain
-        // The calibration page toggles to low gain: the page shares that choice.
-        w.cameraThread->switchTempGain();
-        QCOMPARE(g.storedChoice(), 0);
-        QCOMPARE(acqState.temperature_scale.load(), 0);
+        w.cameraThread->switchTempGain();   // from a fresh board's high gain
         d.openSetting(4);
-        QVERIFY(g.radioButton->isChecked() && !g.radioButton_2->isChecked());
-        QCOMPARE(g.focusWidget(), g.radioButton);
-        d.press(keycode::Ok);   // the gain in use: nothing sent, no splash
-        QCOMPARE(gain.count(), 0);
-        QVERIFY(g.temperatureScaleSwitchDone);
-        d.press(keycode::Down);   // to "High gain"
+        QVERIFY(g.radioButton->isChecked() && g.focusWidget() == g.radioButton);
+        d.press(keycode::Ok);   // the gain in use: nothing sent
+        d.press(keycode::Down);
         QElapsedTimer clock;
         clock.start();
         d.press(keycode::Ok);
         QCOMPARE(gain.count(), 1);
-        QCOMPARE(gain.at(0).at(0).value<unsigned char>(), 1);
-        QCOMPARE(d.key("temperature_scale"), QStringLiteral("high_gain"));
-        QCOMPARE(acqState.temperature_scale.load(), 1);
-        QVERIFY(!g.temperatureScaleSwitchDone);
-        QVERIFY(g.gainSwitchSplash->isVisible() && g.gainSwitchTextSplash->isVisible());
+        QCOMPARE(d.key("temperature_scale") + QString::number(acqState.temperature_scale.load()), "high_gain1");
         d.press(keycode::Back);   // while it settles the keys do nothing
-        QVERIFY(g.isVisible());
+        QVERIFY(g.isVisible() && g.gainSwitchSplash->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(g.temperatureScaleSwitchDone, 5000);
-        // About 3 s; a coarse timer may fire up to 5 % early.
         QVERIFY2(clock.elapsed() >= 2800, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY(!g.gainSwitchSplash->isVisible() && !g.gainSwitchTextSplash->isVisible());
-        d.press(keycode::Back);
-        QVERIFY(!g.isVisible());
+        QVERIFY(!g.gainSwitchSplash->isVisible());
     }
+
     void palettePreviewFallsBackOnClosingAndIsKeptWithOk()
     {
         LiveDevice d;
         d.boot();
-        Norvik7 &w = *d.w;
-        ColorSubMenu &c = *w.colorSubMenu;
-        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 1, 1000);
+        ColorSubMenu &c = *d.w->colorSubMenu;
         openPopup(d, 1);
-        QVERIFY(c.isVisible());
         QCOMPARE(c.focusWidget(), c.radioButton);   // Iron, the ticked one
-        d.press(keycode::Down, 5);                  // Lava
+        d.press(keycode::Down, 5);                  // Lava, previewed
         QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 6, 1000);
-        QVERIFY(c.radioButton->isChecked());   // previewing ticks nothing
-
-        QElapsedTimer clock;
-        clock.start();
         d.press(keycode::Back);
-        QVERIFY(!c.isVisible());
-        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 1, 1000);
-        QVERIFY2(clock.elapsed() <= 260, qPrintable(QString::number(clock.elapsed())));
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 1, 260);
         QCOMPARE(d.key("color"), QStringLiteral("Iron"));
-
-        // Opened again, moved and confirmed: kept at once and after the preview time.
+        // Opened again, moved and confirmed: kept after the preview time too.
         d.press(keycode::Ok);
         d.press(keycode::Down, 6);   // Rainbow HC
         d.press(keycode::Ok);
-        QVERIFY(!c.isVisible());
-        QCOMPARE(acqState.paletteNumber.load(), 7);
-        QVERIFY(c.radioButton_7->isChecked() && !c.radioButton->isChecked());
+        QVERIFY(!c.isVisible() && c.radioButton_7->isChecked());
         QCOMPARE(d.key("color"), QStringLiteral("RainbowHC"));
         QTest::qWait(2 * ColorSubMenu::kPreviewMs);
         QCOMPARE(acqState.paletteNumber.load(), 7);
-        w.updateMaxMinTempColorMap();
-        QCOMPARE(Norvik7::colorMap, 6);
-        QCOMPARE(w.ColorStatusLabel->styleSheet(),
-                 QStringLiteral("border-image: url(:/images/colormap_RainBowHC.png);"));
+        d.w->updateMaxMinTempColorMap();
+        QVERIFY(d.w->ColorStatusLabel->styleSheet().contains(":/images/colormap_RainBowHC.png"));
     }
 
     void colourBarPicturesAreThePaletteTables_data()
@@ -696,47 +643,6 @@ private slots:
             QVERIFY2(got.red() == want[0] && got.green() == want[1] && got.blue() == want[2],
                      qPrintable(QStringLiteral("row %1").arg(y)));
         }
-    }
-
-    void imageModePreviewAndConfirm_data()
-    {
-        QTest::addColumn<int>("button");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("Digital") << 1 << 1 << "digital";
-        QTest::newRow("Fusion") << 2 << 2 << "fusion";
-        QTest::newRow("PIP") << 3 << 3 << "pip";
-        QTest::newRow("Alignment") << 4 << 2 << "alignment";
-    }
-    void imageModePreviewAndConfirm()
-    {
-        // Previewed by focus; closed without OK the ticked mode (thermal)
-        // returns at once; opened again, moved and confirmed, it is kept.
-        QFETCH(int, button);
-        QFETCH(int, mode);
-        QFETCH(QString, stored);
-        LiveDevice d;
-        d.boot();
-        ImageModeSubMenu &m = *d.w->imageModeSubMenu;
-        acqState.image_mode.store(0);
-        openPopup(d, 3);
-        d.press(keycode::Down, button);
-        QTRY_COMPARE_WITH_TIMEOUT(acqState.image_mode.load(), mode, 1000);
-        QElapsedTimer clock;
-        clock.start();
-        d.press(keycode::Back);
-        QTRY_COMPARE_WITH_TIMEOUT(acqState.image_mode.load(), 0, 1000);
-        QVERIFY2(clock.elapsed() <= 260, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY(d.key("image_mode").isEmpty());
-        d.press(keycode::Ok);
-        d.press(keycode::Down, button);
-        d.press(keycode::Ok);
-        QVERIFY(!m.isVisible() && m.buttons()[button]->isChecked());
-        QCOMPARE(acqState.image_mode.load(), mode);
-        QCOMPARE(d.key("image_mode"), stored);
-        QCOMPARE(d.w->alignmentDistanceMenu->isVisible(), stored == "alignment");
-        QTest::qWait(2 * ImageModeSubMenu::kPreviewMs);
-        QCOMPARE(acqState.image_mode.load(), mode);
     }
 
     void alignmentDistanceByKeys()
@@ -793,22 +699,15 @@ private slots:
         QCOMPARE(w.languageSetSubMenu->radioButton_2->isChecked(), inChinese);
         if (!stored.isEmpty())
             return;
-        // Switched by keys, every screen, open or not, speaks the other language
-        // at once, and back: one translator at a time, none left behind.
-        LanguageSetSubMenu &l = *w.languageSetSubMenu;
+        // Switched by keys and back: one translator at a time, none left behind.
         d.boot();
         d.openSetting(0);
-        QCOMPARE(l.focusWidget(), l.radioButton_2);   // the language in use
         for (bool english : {true, false, true}) {
             d.press(english ? keycode::Up : keycode::Down);
             d.press(keycode::Ok);
-            QCOMPARE(d.key("language"), english ? QStringLiteral("English") : QStringLiteral("Chinese"));
-            QCOMPARE(translator == nullptr, english);
-            QCOMPARE(chinese(l.titleLabel->text()), !english);
+            QCOMPARE(d.key("language") + (translator ? "+" : "-"), english ? "English-" : "Chinese+");
             QCOMPARE(chinese(w.measurementSetMenu->label_distance->text()), !english);
-            QCOMPARE(chinese(w.mainMenu->pushButton->statusTip()), !english);
         }
-        QCOMPARE(l.titleLabel->text(), QStringLiteral("Language"));
     }
 
     // Every text the sources and forms give to tr() (what lupdate extracts) has
