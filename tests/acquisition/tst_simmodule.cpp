@@ -150,12 +150,12 @@ private slots:
         Words factoryKt[2], factoryNuc[2];
         for (int gain : {1, 0}) {
             setTpd(TPD_PROP_GAIN_SEL, gain);
-            const double before = area(4).mean;
             Words kt = factoryKt[gain] = ktTable(), nuc = factoryNuc[gain] = nucTable();
             for (uint16_t &k : kt)
                 k = static_cast<uint16_t>(k * 1.03);
             for (uint16_t &n : nuc)
                 n = static_cast<uint16_t>(n - 64 * (gain ? 2 : 4));
+            const double before = area(4).mean;
             QCOMPARE(ir::set_tpd_kt_array(kt.data()), 0);
             const double steeper = area(4).mean;
             QCOMPARE(ir::set_tpd_nuc_t_array(nuc.data()), 0);
@@ -183,16 +183,6 @@ private slots:
             if (kept[gain])
                 QCOMPARE(static_cast<int>(factoryNuc[gain][4000] - nuc[4000]), 64 * (gain ? 2 : 4));
         }
-    }
-
-    void propertiesNeedTheCommandChannel()
-    {
-        CameraParam_t p{};
-        QCOMPARE(ir_camera_openm(&p), 0);
-        QVERIFY(ir::ooc_b_update(0) < 0 && ir::set_prop_tpd_params(TPD_PROP_EMS, 120) < 0);
-        ir::vdcmd_init();
-        QCOMPARE(ir::set_prop_tpd_params(TPD_PROP_EMS, 120), 0);
-        QVERIFY(ir::set_prop_tpd_params(TPD_PROP_GAIN_SEL, 2) < 0);
     }
 
     void visibleCameraSeesTheSameScene()

@@ -4,9 +4,7 @@
 // language and its translations; keys through the key device.
 #include "acquisition/acquisitionstate.h"
 #include "acquisition/framepath.h"
-#include "acquisition/menus/temperaturescalesetmenu.h"
 #include "acquisition/palettes.h"
-#include "acquisition/thermalcamerathread.h"
 #include "app/menus/mainmenu.h"
 #include "calibration/menus/caltempsubmenu.h"
 #include "common/imagediff.h"
@@ -28,7 +26,6 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -323,32 +320,6 @@ private slots:
         delete blue;
     }
 
-    void cursorsByKeys()
-    {
-        Device d;
-        Norvik7 &w = *d.w;
-        std::fill(std::begin(viewState.irThermalRaw), std::end(viewState.irThermalRaw), raw(100.0));
-        viewState.irThermalRaw[128 * 192 + 96] = raw(21.3);   // a spot of 21.3 degrees under the centre
-        w.cursorSubMenu->checkBox_3->click();                 // cursor 1
-        w.cursorSubMenu->checkBox_5->click();                 // then cursor 3: it is the active one
-        QVERIFY(w.MoveCursorOneLabel->isVisible() && w.MoveCursorThreeLabel->isVisible());
-        QVERIFY(w.MoveCursorThreeLabel->styleSheet().contains("rgb(0, 255, 0)"));
-        QCOMPARE(d.key("move_cursor_3"), QStringLiteral("Yes"));
-        QCOMPARE(w.MoveCursorThreeTextLabel->text(), QStringLiteral("21.3"));
-        d.press(keycode::Right);
-        QCOMPARE(w.MoveCursorThreeLabel->pos(), QPoint(105, 144));
-        QCOMPARE(w.MoveCursorOneLabel->pos(), QPoint(104, 144));
-        QCOMPARE(w.MoveCursorThreeTextLabel->text(), QStringLiteral("21.3"));   // still over frame column 96
-        d.press(keycode::Right);
-        QCOMPARE(w.MoveCursorThreeTextLabel->text(), QStringLiteral("100.0"));
-        d.record(keycode::Right, 1);   // held: ten pixels a repeat, and never past the right edge
-        for (int i = 0; i < 14; ++i)
-            d.record(keycode::Right, 2);
-        d.record(keycode::Right, 0);
-        QCOMPARE(w.MoveCursorThreeLabel->pos(), QPoint(223, 144));
-        QCOMPARE(w.MoveCursorThreeTextLabel->pos(), QPoint(183, 166));
-    }
-
     void transparencyKeys_data()
     {
         QTest::addColumn<int>("mode");
@@ -547,53 +518,6 @@ private slots:
         QCOMPARE(QString::number(s.at(0).at(0).toDouble(), 'f', 2) + " m", shown[2]);
     }
 
-    void emissivityReachesTheCameraAfterTheReveal()
-    {
-        LiveDevice d([](TestBoard &) { config::write(config::Main, "emissivity", "0.80"); });
-        MeasurementSetMenu &m = *d.w->measurementSetMenu;
-        QSignalSpy e(&m, &MeasurementSetMenu::updateEmissivityForThermalCamera);
-        QSignalSpy t(&m, &MeasurementSetMenu::updateTempForThermalCamera);
-        QElapsedTimer clock;
-        clock.start();
-        emit d.w->bootOkForThermalCamera();
-        QCOMPARE(e.count(), 0);
-        QVERIFY(e.wait(3000));
-        QVERIFY2(clock.elapsed() >= 900, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(e.at(0).at(0).toFloat(), 0.80f);
-        QCOMPARE(t.count(), 0);   // the ambient temperature is not sent at start
-        // The calibration page asks for the default emissivity: shown and sent.
-        emit d.w->calTempSubMenu->setEmissivityDefault();
-        QVERIFY(e.wait(3000));
-        QCOMPARE(e.last().at(0).toFloat(), 0.95f);
-        QCOMPARE(m.label_emissivity->text(), QStringLiteral("0.95"));
-    }
-
-    void gainPage()
-    {
-        // The page shares the calibration page's choice; a new gain is sent
-        // once and stored, and the keys wait about 3 s while it settles.
-        LiveDevice d;
-        d.boot();
-        Norvik7 &w = *d.w;
-        TemperatureScaleSetMenu &g = *w.temperatureScaleSetMenu;
-        QSignalSpy gain(&g, &TemperatureScaleSetMenu::updateTempScale);
-        w.cameraThread->switchTempGain();   // from a fresh board's high gain
-        d.openSetting(4);
-        QVERIFY(g.radioButton->isChecked() && g.focusWidget() == g.radioButton);
-        d.press(keycode::Ok);   // the gain in use: nothing sent
-        d.press(keycode::Down);
-        QElapsedTimer clock;
-        clock.start();
-        d.press(keycode::Ok);
-        QCOMPARE(gain.count(), 1);
-        QCOMPARE(d.key("temperature_scale") + QString::number(acqState.temperature_scale.load()), "high_gain1");
-        d.press(keycode::Back);   // while it settles the keys do nothing
-        QVERIFY(g.isVisible() && g.gainSwitchSplash->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(g.temperatureScaleSwitchDone, 5000);
-        QVERIFY2(clock.elapsed() >= 2800, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY(!g.gainSwitchSplash->isVisible());
-    }
-
     void palettePreviewFallsBackOnClosingAndIsKeptWithOk()
     {
         LiveDevice d;
@@ -645,36 +569,6 @@ private slots:
         }
     }
 
-    void alignmentDistanceByKeys()
-    {
-        LiveDevice d;
-        d.boot();
-        Norvik7 &w = *d.w;
-        AlignmentDistanceMenu &a = *w.alignmentDistanceMenu;
-        auto shown = [&] {
-            return QStringList{a.PreDistanceLabel->text(), a.CurrentDistanceLabel->text(), a.NextDistanceLabel->text(),
-                               QString::number(viewState.alignmentDistanceValue)};
-        };
-        openPopup(d, 3);
-        d.press(keycode::Down, 4);   // Alignment
-        d.press(keycode::Ok);
-        QVERIFY(a.isVisible());
-        QCOMPARE(shown(), (QStringList{"", "0.5", "1.0", "0.5"}));   // nothing stored yet
-        d.press(keycode::Right, 6);                                  // one past the last
-        QCOMPARE(shown(), (QStringList{"2.5", ">3.0", "", "3"}));
-        QCOMPARE(d.key("alignment"), QStringLiteral("3.0"));
-        d.press(keycode::Left, 6);   // one past the first
-        d.press(keycode::Right);
-        QCOMPARE(shown(), (QStringList{"0.5", "1.0", "1.5", "1"}));
-        // Back to the live view: closing the main menu takes the distance from
-        // the page's label again, whatever the value had drifted to.
-        d.press(keycode::Back);
-        QVERIFY(!a.isVisible() && w.mainMenu->isVisible());
-        viewState.alignmentDistanceValue = 2.5f;
-        d.press(keycode::Back);
-        QVERIFY(!w.mainMenu->isVisible());
-        QCOMPARE(viewState.alignmentDistanceValue, 1.0f);
-    }
     void storedLanguageAtStart_data()
     {
         QTest::addColumn<QString>("stored");   // empty: a fresh board
