@@ -94,27 +94,25 @@ class TestFramePath : public QObject {
 private slots:
     void stretch_data()
     {
+        using V = QVector<int>;
         QTest::addColumn<QVector<int>>("words");   // value, count, value, count ...
         QTest::addColumn<int>("span");
         QTest::addColumn<int>("offset");
         QTest::addColumn<QVector<int>>("lut");   // word, expected grey ...
         // Every word equal: span 2, offset 101, 15 * 2 / 15 + 101.
-        QTest::newRow("flat frame") << QVector<int>{5000, kPixels} << 2 << 101 << QVector<int>{5000, 103};
-        QTest::newRow("two neighbouring levels")
-            << QVector<int>{1000, kPixels / 2, 1001, kPixels / 2} << 4 << 100 << QVector<int>{1000, 102, 1001, 104};
+        QTest::newRow("flat frame") << V{5000, kPixels} << 2 << 101 << V{5000, 103};
+        QTest::newRow("2 levels") << V{1000, kPixels / 2, 1001, kPixels / 2} << 4 << 100 << V{1000, 102, 1001, 104};
         QVector<int> narrow{2000, 985}, ramp;   // 50 levels over 100 greys from (255 - 100) * 0.4
         for (int v = 2001; v <= 2049; ++v)
             narrow << v << 983;
-        QTest::newRow("narrow range") << narrow << 100 << 62 << QVector<int>{2000, 64, 2024, 112, 2049, 162};
+        QTest::newRow("narrow range") << narrow << 100 << 62 << V{2000, 64, 2024, 112, 2049, 162};
         for (int v = 0; v < 16384; ++v)
             ramp << v << 3;
-        QTest::newRow("full 14-bit ramp") << ramp << 255 << 0 << QVector<int>{0, 0, 8191, 127, 16383, 255};
+        QTest::newRow("full 14-bit ramp") << ramp << 255 << 0 << V{0, 0, 8191, 127, 16383, 255};
         // 19 cold outliers do not move the low limit, but the table still starts at them.
-        QTest::newRow("outliers below the low limit")
-            << QVector<int>{100, 19, 5000, kPixels - 19} << 2 << 101 << QVector<int>{100, 102, 5000, 103};
+        QTest::newRow("low outliers") << V{100, 19, 5000, kPixels - 19} << 2 << 101 << V{100, 102, 5000, 103};
         // Limits 32768 levels apart: the span is capped at 255, not wrapped to 0.
-        QTest::newRow("very wide limits")
-            << QVector<int>{0, kPixels / 2, 32767, kPixels / 2} << 255 << 0 << QVector<int>{0, 127, 32767, 255};
+        QTest::newRow("very wide limits") << V{0, kPixels / 2, 32767, kPixels / 2} << 255 << 0 << V{0, 127, 32767, 255};
     }
     void stretch()
     {
@@ -170,15 +168,16 @@ private slots:
 
     void colouring_data()
     {
+        using V = QVector<int>;
         QTest::addColumn<int>("palette");
         QTest::addColumn<int>("grey");
         QTest::addColumn<QVector<int>>("rgb");
-        QTest::newRow("iron black end") << 1 << 0 << QVector<int>{0, 20, 24};                                 // 0x00A3
-        QTest::newRow("red hot white, low bits not replicated") << 4 << 128 << QVector<int>{248, 252, 248};   // 0xFFFF
-        QTest::newRow("white hot top") << 3 << 255 << QVector<int>{240, 248, 240};                            // 0xF7DE
-        QTest::newRow("black hot: hottest is black") << 5 << 255 << QVector<int>{0, 0, 0};
-        QTest::newRow("black hot: coldest is light") << 5 << 0 << QVector<int>{240, 248, 240};
-        QTest::newRow("lava crimson") << 6 << 128 << QVector<int>{160, 32, 80};   // 0xA10A
+        QTest::newRow("iron black end") << 1 << 0 << V{0, 20, 24};                                 // 0x00A3
+        QTest::newRow("red hot white, low bits not replicated") << 4 << 128 << V{248, 252, 248};   // 0xFFFF
+        QTest::newRow("white hot top") << 3 << 255 << V{240, 248, 240};                            // 0xF7DE
+        QTest::newRow("black hot: hottest is black") << 5 << 255 << V{0, 0, 0};
+        QTest::newRow("black hot: coldest is light") << 5 << 0 << V{240, 248, 240};
+        QTest::newRow("lava crimson") << 6 << 128 << V{160, 32, 80};   // 0xA10A
     }
     void colouring()
     {
@@ -246,33 +245,29 @@ private slots:
 
     void extremes_data()
     {
+        using V = QVector<int>;
         QTest::addColumn<QVector<int>>("points");   // row, col, word on a frame of 4700
         // max row, col; min row, col; zone max row, col; zone min row, col; max, min, zone max
         QTest::addColumn<QVector<int>>("expect");
         const int t = kZoneTop, l = kZoneLeft;
-        QTest::newRow("flat frame: the first points")
-            << QVector<int>{} << QVector<int>{0, 0, 0, 0, t, l, t, l, 4700, 4700, 4700};
-        QTest::newRow("tie in one row keeps the leftmost")
-            << QVector<int>{5, 100, 6000, 5, 10, 6000, 200, 50, 4000}
-            << QVector<int>{5, 10, 200, 50, t, l, t, l, 6000, 4000, 4700};
-        QTest::newRow("tie across rows keeps the upper")
-            << QVector<int>{4, 0, 6000, 3, 150, 6000, 250, 3, 4000, 249, 190, 4000}
-            << QVector<int>{3, 150, 249, 190, t, l, t, l, 6000, 4000, 4700};
-        QTest::newRow("last point alone")
-            << QVector<int>{255, 191, 6000, 0, 0, 4000} << QVector<int>{255, 191, 0, 0, t, l, t, l, 6000, 4000, 4700};
+        QTest::newRow("flat frame: the first points") << V{} << V{0, 0, 0, 0, t, l, t, l, 4700, 4700, 4700};
+        QTest::newRow("row tie: left") << V{5, 100, 6000, 5, 10, 6000, 200, 50, 4000}
+                                       << V{5, 10, 200, 50, t, l, t, l, 6000, 4000, 4700};
+        QTest::newRow("tie: upper") << V{4, 0, 6000, 3, 150, 6000, 250, 3, 4000, 249, 190, 4000}
+                                    << V{3, 150, 249, 190, t, l, t, l, 6000, 4000, 4700};
+        QTest::newRow("last") << V{255, 191, 6000, 0, 0, 4000} << V{255, 191, 0, 0, t, l, t, l, 6000, 4000, 4700};
         // The zone is rows 64..159, columns 56..135; its own warm point is 5000.
-        QTest::newRow("zone top-left corner") << QVector<int>{64, 56, 9000, 100, 100, 5000}
-                                              << QVector<int>{64, 56, 0, 0, 64, 56, 64, 57, 9000, 4700, 9000};
-        QTest::newRow("zone bottom-right corner") << QVector<int>{159, 135, 9000, 100, 100, 5000}
-                                                  << QVector<int>{159, 135, 0, 0, 159, 135, t, l, 9000, 4700, 9000};
-        QTest::newRow("just above") << QVector<int>{63, 100, 9000, 100, 100, 5000}
-                                    << QVector<int>{63, 100, 0, 0, 100, 100, t, l, 9000, 4700, 5000};
-        QTest::newRow("just below") << QVector<int>{160, 100, 9000, 100, 100, 5000}
-                                    << QVector<int>{160, 100, 0, 0, 100, 100, t, l, 9000, 4700, 5000};
-        QTest::newRow("just left") << QVector<int>{100, 55, 9000, 101, 100, 5000}
-                                   << QVector<int>{100, 55, 0, 0, 101, 100, t, l, 9000, 4700, 5000};
-        QTest::newRow("just right") << QVector<int>{100, 136, 9000, 101, 100, 5000}
-                                    << QVector<int>{100, 136, 0, 0, 101, 100, t, l, 9000, 4700, 5000};
+        QTest::newRow("zone TL") << V{64, 56, 9000, 100, 100, 5000}
+                                 << V{64, 56, 0, 0, 64, 56, 64, 57, 9000, 4700, 9000};
+        QTest::newRow("zone BR") << V{159, 135, 9000, 100, 100, 5000}
+                                 << V{159, 135, 0, 0, 159, 135, t, l, 9000, 4700, 9000};
+        QTest::newRow("above") << V{63, 100, 9000, 100, 100, 5000}
+                               << V{63, 100, 0, 0, 100, 100, t, l, 9000, 4700, 5000};
+        QTest::newRow("below") << V{160, 100, 9000, 100, 100, 5000}
+                               << V{160, 100, 0, 0, 100, 100, t, l, 9000, 4700, 5000};
+        QTest::newRow("left") << V{100, 55, 9000, 101, 100, 5000} << V{100, 55, 0, 0, 101, 100, t, l, 9000, 4700, 5000};
+        QTest::newRow("right") << V{100, 136, 9000, 101, 100, 5000}
+                               << V{100, 136, 0, 0, 101, 100, t, l, 9000, 4700, 5000};
     }
     void extremes()
     {

@@ -130,14 +130,15 @@ private slots:
 
     void flashKeepsTheTables_data()
     {
+        using B = QVector<bool>;
         QTest::addColumn<int>("restoreIn");        // gain whose defaults are restored, -1 none
         QTest::addColumn<QByteArray>("damage");    // what becomes of the flash file before power-up
         QTest::addColumn<QVector<bool>>("kept");   // low gain's, high gain's
-        QTest::newRow("both ranges survive a power cycle") << -1 << QByteArray() << QVector<bool>{true, true};
-        QTest::newRow("restoring the high range keeps the low one") << 1 << QByteArray() << QVector<bool>{true, false};
-        QTest::newRow("restoring the low range keeps the high one") << 0 << QByteArray() << QVector<bool>{false, true};
-        QTest::newRow("a cut flash gives the factory tables") << -1 << QByteArray("cut") << QVector<bool>{false, false};
-        QTest::newRow("a foreign flash too") << -1 << QByteArray("foreign") << QVector<bool>{false, false};
+        QTest::newRow("both ranges survive a power cycle") << -1 << QByteArray() << B{true, true};
+        QTest::newRow("restoring the high range keeps the low one") << 1 << QByteArray() << B{true, false};
+        QTest::newRow("restoring the low range keeps the high one") << 0 << QByteArray() << B{false, true};
+        QTest::newRow("a cut flash gives the factory tables") << -1 << QByteArray("cut") << B{false, false};
+        QTest::newRow("a foreign flash too") << -1 << QByteArray("foreign") << B{false, false};
     }
     void flashKeepsTheTables()
     {

@@ -76,23 +76,21 @@ class TestComposition : public QObject {
 private slots:
     void blend_data()
     {
+        using V = QVector<int>;
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("trans");
         QTest::addColumn<QVector<QRgb>>("colours");   // thermal, visible
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QVector<int>>("probes");   // x, y, expected colour ...
         const QVector<QRgb> fusion{qRgb(200, 100, 7), qRgb(50, 255, 1)}, pip{qRgb(200, 100, 8), qRgb(40, 80, 120)};
-        QTest::newRow("50/50") << 2 << 50 << fusion << QSize(120, 160) << QVector<int>{119, 159, 0x7db103};
-        QTest::newRow("75/25") << 2 << 75 << fusion << QSize(120, 160) << QVector<int>{119, 159, 0xa28a05};
-        QTest::newRow("25/75") << 2 << 25 << fusion << QSize(120, 160) << QVector<int>{119, 159, 0x57d801};
-        QTest::newRow("100: thermal unmixed")
-            << 2 << 100 << fusion << QSize(192, 256) << QVector<int>{191, 255, 0xc86407};
-        QTest::newRow("0: visible crop unmixed")
-            << 2 << 0 << fusion << QSize(192, 256) << QVector<int>{191, 255, 0x32ff01};
+        QTest::newRow("50/50") << 2 << 50 << fusion << QSize(120, 160) << V{119, 159, 0x7db103};
+        QTest::newRow("75/25") << 2 << 75 << fusion << QSize(120, 160) << V{119, 159, 0xa28a05};
+        QTest::newRow("25/75") << 2 << 25 << fusion << QSize(120, 160) << V{119, 159, 0x57d801};
+        QTest::newRow("100: thermal unmixed") << 2 << 100 << fusion << QSize(192, 256) << V{191, 255, 0xc86407};
+        QTest::newRow("0: visible crop unmixed") << 2 << 0 << fusion << QSize(192, 256) << V{191, 255, 0x32ff01};
         // The window's corners mixed, just outside them the visible picture.
         QTest::newRow("pip 25") << 3 << 25 << pip << QSize(192, 256)
-                                << QVector<int>{48, 64, 0x50555c, 143, 191, 0x50555c,
-                                                47, 64, 0x285078, 144, 191, 0x285078};
+                                << V{48, 64, 0x50555c, 143, 191, 0x50555c, 47, 64, 0x285078, 144, 191, 0x285078};
     }
     void blend()
     {
@@ -202,10 +200,8 @@ private slots:
                 for (bool extremes : {false, true})
                     QTest::addRow("%s %s %s", p.name, formatNames[f], extremes ? "extremes" : "random")
                         << p.from << p.to << formats[f] << extremes << 0;
-        QTest::newRow("thermal RGB888 padded rows")
-            << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB888 << false << 5;
-        QTest::newRow("thermal RGB32 padded rows")
-            << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB32 << false << 12;
+        QTest::newRow("RGB888 padded") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB888 << false << 5;
+        QTest::newRow("RGB32 padded") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB32 << false << 12;
     }
     void enlargerMatchesTheEarlierOne()
     {
