@@ -231,15 +231,12 @@ private slots:
 
     void cancelWritesNothing()
     {
+        // UP to cancel, BACK, and a cancel while the card is full.
         Camera c;
-        Norvik7 &w = *c.w;
         c.trigger();
-        c.press(keycode::Up);   // to cancel
-        QCOMPARE(w.imageVideoSaveMenu->focusWidget(), w.imageVideoSaveMenu->pushButton);
+        c.press(keycode::Up);
         c.trigger();
-        QVERIFY(!c.frozen() && viewState.saveImageDone.load());
-        QVERIFY(!w.imageVideoSaveMenu->isVisible());
-        // Back cancels too, and a frozen picture can be cancelled while the card is full.
+        QVERIFY(!c.frozen() && viewState.saveImageDone.load() && !c.w->imageVideoSaveMenu->isVisible());
         c.trigger();
         c.press(keycode::Back);
         QVERIFY(!c.frozen());
@@ -247,8 +244,7 @@ private slots:
         emit c.w->deviceInformationSubMenu->availableDiskIsSmall(true);
         c.press(keycode::Up);
         c.trigger();
-        QVERIFY(!c.frozen());
-        QVERIFY(c.files().isEmpty() && c.board.commands().isEmpty());
+        QVERIFY(!c.frozen() && c.files().isEmpty() && c.board.commands().isEmpty());
         QCOMPARE(c.counter(), 0);
     }
 
