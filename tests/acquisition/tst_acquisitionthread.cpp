@@ -81,19 +81,14 @@ private slots:
     void startUp()
     {
         QFETCH(int, stored);
-        const QStringList calls{"vdcmd_set_polling_wait_time(10000)",
-                                "vdcmd_init()",
-                                "get_prop_image_params(0)",
-                                "get_prop_image_params(1)",
-                                "get_prop_image_params(2)",
-                                QStringLiteral("set_prop_tpd_params(5,%1)").arg(stored),
-                                "get_prop_tpd_params(5)",
-                                QStringLiteral("set_prop_image_params(2,%1)").arg(stored ? 2 : 0),
-                                "spi_config_save(12)",
-                                "pause 500",
-                                "get_prop_image_params(2)",
-                                "set_prop_tpd_params(3,120)",
-                                "get_prop_tpd_params(3)"};
+        const QString calls =
+            QStringLiteral("vdcmd_set_polling_wait_time(10000);vdcmd_init();get_prop_image_params(0);"
+                           "get_prop_image_params(1);get_prop_image_params(2);set_prop_tpd_params(5,%1);"
+                           "get_prop_tpd_params(5);set_prop_image_params(2,%2);spi_config_save(12);"
+                           "pause 500;get_prop_image_params(2);set_prop_tpd_params(3,120);"
+                           "get_prop_tpd_params(3)")
+                .arg(stored)
+                .arg(stored ? 2 : 0);
         acqState.temperature_scale.store(static_cast<uint8_t>(stored));
         acqState.pendingModuleCommand.store(kShutterCorrection);   // cleared by the start
         acq::LogCapture log;
@@ -104,7 +99,7 @@ private slots:
         QStringList made;
         for (const std::string &c : irsim::calls())
             made << QString::fromStdString(c);
-        QCOMPARE(made.mid(0, calls.size()), calls);
+        QCOMPARE(made.mid(0, 13).join(';'), calls);
         QVERIFY(!made.contains("ooc_b_update(0)"));
         QCOMPARE(static_cast<int>(acqState.currentGain.load()), stored);
         QCOMPARE(static_cast<int>(acqState.currentDDELevel.load()), stored ? 2 : 0);
