@@ -1,8 +1,8 @@
 // Capture, the gallery and video playback as a person uses them: the trigger
 // key freezes and a second press (or auto save) writes the image and its
 // JPEG, exact, every refusal leaving the card as it was; the grid, the viewer
-// and deleting; videos made here by OpenCV's writer played and sought, and
-// files that are no video.
+// and deleting; videos made here by OpenCV's writer played, sought, deleted,
+// and files that are no video.
 #include "common/livedevice.h"
 #include "core/config.h"
 #include "liveview/menus/measurementsetmenu.h"
@@ -508,6 +508,29 @@ private slots:
         player->nextFrame();   // a tick without a video does nothing
         QCOMPARE(d.w->imageListViewer->isVisible(), kind != "removed");
         QVERIFY(QFileInfo::exists(path));
+    }
+
+    void deleteWhilePlaying()
+    {
+        LiveDevice d;
+        d.boot();
+        d.putImages(1);
+        putVideo(d.board, "Qel_0002", 400);
+        Norvik7 &w = *d.w;
+        d.press(keycode::Gallery);
+        d.press(keycode::Ok);
+        d.press(keycode::Up);   // the video's action bar, paused
+        QCOMPARE(playerState.play_flags, 0);
+        d.press(keycode::Right);   // "Delete"
+        d.press(keycode::Ok);
+        QVERIFY(w.deleteImageMenu->isVisible());
+        d.press(keycode::Up);   // "Yes"
+        d.press(keycode::Ok);
+        QVERIFY(!d.onCard("Qel_0002.avi") && !d.onCard("Qel_0002.bmp"));   // its cover too
+        QVERIFY(d.onCard("IMG_0001.bmp"));
+        QVERIFY(!w.videoWidget->isVisible() && !w.videoPlayerMenu->isVisible());
+        QVERIFY(!w.videoWidget->hasCapture());
+        QCOMPARE(w.imageListViewer->ImageList->count(), 1);
     }
 };
 
