@@ -257,28 +257,26 @@ private slots:
         QTest::addColumn<QString>("failing");   // a call and its result, or "absent": the module unplugged
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("log");   // all of it when opened, its end when not
+        using D = std::vector<DevCfg_t>;
         const QString formats = "width:256 height: 192\nwidth:256 height: 384\n";
+        const QString other = "can not get this device! just try other pid\n";
         const auto webcam = dev(0x0BDA, 0x1111, "webcam");
-        QTest::newRow("the module alone")
-            << std::vector<DevCfg_t>{dev(0x0BDA, 0x5840, "core")} << "" << 0 << "name=core\ncur_index=0\n" + formats;
-        QTest::newRow("the older product id is found on the second scan")
-            << std::vector<DevCfg_t>{dev(0x1234, 0x5840, "other maker"), webcam, dev(0x0BDA, 0x5830, "older core")}
-            << "" << 0 << "can not get this device! just try other pid\nname=older core\ncur_index=2\n" + formats;
-        QTest::newRow("two modules: the lower index wins")
-            << std::vector<DevCfg_t>{webcam, webcam, webcam, dev(0x0BDA, 0x5840, "first"),
-                                     dev(0x0BDA, 0x5840, "second")}
-            << "" << 0 << "name=first\ncur_index=3\n" + formats;
-        QTest::newRow("the newer product id wins over a lower older one")
-            << std::vector<DevCfg_t>{dev(0x0BDA, 0x5830, "older"), dev(0x0BDA, 0x5840, "newer")} << "" << 0
-            << "name=newer\ncur_index=1\n" + formats;
-        QTest::newRow("no module") << std::vector<DevCfg_t>{dev(0x1234, 0x5678, "mouse")} << "" << -1
-                                   << "can not get this device! just try other pid\ncan not get this device!\n";
-        QTest::newRow("unplugged") << std::vector<DevCfg_t>{} << "absent" << -1 << "can not get this device!\n";
-        QTest::newRow("init fails") << std::vector<DevCfg_t>{} << "uvc_camera_init" << -3 << "uvc_camera_init:-3\n";
-        QTest::newRow("list fails") << std::vector<DevCfg_t>{} << "uvc_camera_list" << -4 << "uvc_camera_list:-4\n";
-        QTest::newRow("info fails") << std::vector<DevCfg_t>{} << "uvc_camera_info_get" << -5
-                                    << "uvc_camera_info_get:-5\n";
-        QTest::newRow("open fails") << std::vector<DevCfg_t>{} << "uvc_camera_open" << -6 << "uvc_camera_open:-6\n";
+        QTest::newRow("alone") << D{dev(0x0BDA, 0x5840, "core")} << "" << 0 << "name=core\ncur_index=0\n" + formats;
+        QTest::newRow("older id, second scan")
+            << D{dev(0x1234, 0x5840, "other maker"), webcam, dev(0x0BDA, 0x5830, "older core")} << "" << 0
+            << other + "name=older core\ncur_index=2\n" + formats;
+        QTest::newRow("lower index wins")
+            << D{webcam, webcam, webcam, dev(0x0BDA, 0x5840, "first"), dev(0x0BDA, 0x5840, "second")} << "" << 0
+            << "name=first\ncur_index=3\n" + formats;
+        QTest::newRow("newer id wins") << D{dev(0x0BDA, 0x5830, "older"), dev(0x0BDA, 0x5840, "newer")} << "" << 0
+                                       << "name=newer\ncur_index=1\n" + formats;
+        QTest::newRow("no module") << D{dev(0x1234, 0x5678, "mouse")} << "" << -1
+                                   << other + "can not get this device!\n";
+        QTest::newRow("unplugged") << D{} << "absent" << -1 << "can not get this device!\n";
+        QTest::newRow("init fails") << D{} << "uvc_camera_init" << -3 << "uvc_camera_init:-3\n";
+        QTest::newRow("list fails") << D{} << "uvc_camera_list" << -4 << "uvc_camera_list:-4\n";
+        QTest::newRow("info fails") << D{} << "uvc_camera_info_get" << -5 << "uvc_camera_info_get:-5\n";
+        QTest::newRow("open fails") << D{} << "uvc_camera_open" << -6 << "uvc_camera_open:-6\n";
     }
     void opening()
     {
