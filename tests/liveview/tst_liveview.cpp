@@ -36,7 +36,6 @@
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QXmlStreamReader>
-#include <functional>
 
 namespace {
 
@@ -109,13 +108,14 @@ bool chinese(const QString &s)
     return false;
 }
 
-// Calls `each(context, source, type, translation)` for every message of a .ts file.
-bool forEachMessage(const QString &path,
-                    const std::function<void(const QString &, const QString &, const QString &, const QString &)> &each)
+// Every message of a .ts file (context: "source") with what is wrong with its
+// translation: "" when it is finished, else its type or "empty".
+QList<std::pair<QString, QString>> messages(const QString &path)
 {
+    QList<std::pair<QString, QString>> out;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return false;
+        return out;
     QXmlStreamReader xml(&f);
     QString context, source;
     while (!xml.atEnd()) {
@@ -127,10 +127,11 @@ bool forEachMessage(const QString &path,
             source = xml.readElementText();
         else if (xml.name() == u"translation") {
             const QString type = xml.attributes().value("type").toString();
-            each(context, source, type, xml.readElementText());
+            const bool empty = xml.readElementText().isEmpty();
+            out.append({context + ": \"" + source + '"', type.isEmpty() && empty ? QStringLiteral("empty") : type});
         }
     }
-    return !xml.hasError();
+    return xml.hasError() ? QList<std::pair<QString, QString>>() : out;
 }
 }   // namespace
 
@@ -612,39 +613,31 @@ private slots:
         const QString src = QStringLiteral(NORVIK7_SOURCE_DIR);
         QTemporaryDir tmp;
         const QString extracted = tmp.filePath(QStringLiteral("extracted.ts"));
-        QStringList args;
+        QStringList args{"-silent", "-locations", "none"};
         for (const char *dir :
              {"app", "acquisition", "board", "calibration", "connectivity", "liveview", "media", "settings", "ui"})
-            args << src + QLatin1Char('/') + QLatin1String(dir);
-        args << QStringLiteral("-silent") << QStringLiteral("-locations") << QStringLiteral("none")
-             << QStringLiteral("-ts") << extracted;
+            args << src + '/' + QLatin1String(dir);
         QProcess lupdate;
-        lupdate.start(QStringLiteral(NORVIK7_LUPDATE), args);
+        lupdate.start(QStringLiteral(NORVIK7_LUPDATE), args << "-ts" << extracted);
         QVERIFY(lupdate.waitForFinished(60000));
         QCOMPARE(lupdate.exitCode(), 0);
 
         QStringList problems;
         QSet<QString> finished;
-        const QFileInfoList shipped = QDir(src + QStringLiteral("/resources/translations"))
-                                          .entryInfoList({QStringLiteral("ChineseSimplified*.ts")});
+        const QFileInfoList shipped = QDir(src + "/resources/translations").entryInfoList({"ChineseSimplified*.ts"});
         QVERIFY(!shipped.isEmpty());
         for (const QFileInfo &ts : shipped)
-            QVERIFY(forEachMessage(
-                ts.filePath(),
-                [&](const QString &context, const QString &source, const QString &type, const QString &text) {
-                    if (type.isEmpty() && !text.isEmpty())
-                        finished.insert(context + QLatin1Char('|') + source);
-                    else
-                        problems << ts.fileName() + QStringLiteral(": ") + context + QStringLiteral(": \"") + source +
-                                QStringLiteral("\" ") + (type.isEmpty() ? QStringLiteral("empty") : type);
-                }));
-        QVERIFY(forEachMessage(extracted,
-                               [&](const QString &context, const QString &source, const QString &, const QString &) {
-                                   if (!finished.contains(context + QLatin1Char('|') + source))
-                                       problems << QStringLiteral("no translation: ") + context +
-                                               QStringLiteral(": \"") + source + QLatin1Char('"');
-                               }));
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+            for (const auto &[message, problem] : messages(ts.filePath()))
+                if (problem.isEmpty())
+                    finished.insert(message);
+                else
+                    problems << ts.fileName() + ": " + message + ' ' + problem;
+        const auto wanted = messages(extracted);
+        QVERIFY(!wanted.isEmpty() && !finished.isEmpty());
+        for (const auto &m : wanted)
+            if (!finished.contains(m.first))
+                problems << "no translation: " + m.first;
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     }
 };
 
