@@ -1,10 +1,15 @@
-// The per-frame work on module frames: contrast stretch, colouring, the turn
-// to portrait and the statistics, the tuned steps against their plain versions.
+// The per-frame work on module frames (contrast stretch, colouring, the turn
+// to portrait, the statistics) and on the visible camera's picture
+// (conversion, turn, enlargement): the tuned steps against their plain versions.
 #include "acquisition/framepath.h"
+#include "acquisition/palettes.h"
+#include "acquisition/thermalcamerathread.h"
+#include "acquisition/yuv.h"
 #include "referencesteps.h"
 
 #include <QtTest>
 
+#include <cstring>
 #include <vector>
 
 using namespace framepath;
@@ -58,6 +63,30 @@ Halves frame(const QString &kind, uint32_t seed, int n = kPixels)
     return f;
 }
 
+// YUYV of `width` x `height` pixels of one kind.
+std::vector<uint8_t> yuyvOf(const QString &kind, int width, int height, uint32_t seed)
+{
+    std::vector<uint8_t> out(2 * width * height);
+    for (size_t i = 0; i < out.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const int p = static_cast<int>(i / 4), px = static_cast<int>(i / 2) % width,
+                  py = static_cast<int>(i / 2) / width;
+        const bool luma = i % 2 == 0;
+        uint8_t &v = out[i];
+        if (kind == "noise")
+            v = static_cast<uint8_t>(seed >> 24);
+        else if (kind == "chroma")   // every chroma pair, luma all over
+            v = static_cast<uint8_t>(i % 4 == 0 ? p * 7 : i % 4 == 1 ? p : i % 4 == 2 ? 255 - p * 13 : p >> 8);
+        else if (kind == "white")
+            v = luma ? 255 : 128;
+        else if (kind == "extremes")
+            v = (seed >> 28) & 1 ? 255 : 0;
+        else   // bright borders: the bands' first and last columns
+            v = luma ? (px == 0 || py == 0 || px == width - 1 || py == height - 1 ? 255 : 16)
+                     : static_cast<uint8_t>(i % 4 == 1 ? px : 255 - py);
+    }
+    return out;
+}
 }   // namespace
 
 class TestFramePath : public QObject {
@@ -65,27 +94,25 @@ class TestFramePath : public QObject {
 private slots:
     void stretch_data()
     {
+        using V = QVector<int>;
         QTest::addColumn<QVector<int>>("words");   // value, count, value, count ...
         QTest::addColumn<int>("span");
         QTest::addColumn<int>("offset");
         QTest::addColumn<QVector<int>>("lut");   // word, expected grey ...
         // Every word equal: span 2, offset 101, 15 * 2 / 15 + 101.
-        QTest::newRow("flat frame") << QVector<int>{5000, kPixels} << 2 << 101 << QVector<int>{5000, 103};
-        QTest::newRow("two neighbouring levels")
-            << QVector<int>{1000, kPixels / 2, 1001, kPixels / 2} << 4 << 100 << QVector<int>{1000, 102, 1001, 104};
+        QTest::newRow("flat frame") << V{5000, kPixels} << 2 << 101 << V{5000, 103};
+        QTest::newRow("2 levels") << V{1000, kPixels / 2, 1001, kPixels / 2} << 4 << 100 << V{1000, 102, 1001, 104};
         QVector<int> narrow{2000, 985}, ramp;   // 50 levels over 100 greys from (255 - 100) * 0.4
         for (int v = 2001; v <= 2049; ++v)
             narrow << v << 983;
-        QTest::newRow("narrow range") << narrow << 100 << 62 << QVector<int>{2000, 64, 2024, 112, 2049, 162};
+        QTest::newRow("narrow range") << narrow << 100 << 62 << V{2000, 64, 2024, 112, 2049, 162};
         for (int v = 0; v < 16384; ++v)
             ramp << v << 3;
-        QTest::newRow("full 14-bit ramp") << ramp << 255 << 0 << QVector<int>{0, 0, 8191, 127, 16383, 255};
+        QTest::newRow("full 14-bit ramp") << ramp << 255 << 0 << V{0, 0, 8191, 127, 16383, 255};
         // 19 cold outliers do not move the low limit, but the table still starts at them.
-        QTest::newRow("outliers below the low limit")
-            << QVector<int>{100, 19, 5000, kPixels - 19} << 2 << 101 << QVector<int>{100, 102, 5000, 103};
+        QTest::newRow("low outliers") << V{100, 19, 5000, kPixels - 19} << 2 << 101 << V{100, 102, 5000, 103};
         // Limits 32768 levels apart: the span is capped at 255, not wrapped to 0.
-        QTest::newRow("very wide limits")
-            << QVector<int>{0, kPixels / 2, 32767, kPixels / 2} << 255 << 0 << QVector<int>{0, 127, 32767, 255};
+        QTest::newRow("very wide limits") << V{0, kPixels / 2, 32767, kPixels / 2} << 255 << 0 << V{0, 127, 32767, 255};
     }
     void stretch()
     {
@@ -141,15 +168,16 @@ private slots:
 
     void colouring_data()
     {
+        using V = QVector<int>;
         QTest::addColumn<int>("palette");
         QTest::addColumn<int>("grey");
         QTest::addColumn<QVector<int>>("rgb");
-        QTest::newRow("iron black end") << 1 << 0 << QVector<int>{0, 20, 24};                                 // 0x00A3
-        QTest::newRow("red hot white, low bits not replicated") << 4 << 128 << QVector<int>{248, 252, 248};   // 0xFFFF
-        QTest::newRow("white hot top") << 3 << 255 << QVector<int>{240, 248, 240};                            // 0xF7DE
-        QTest::newRow("black hot: hottest is black") << 5 << 255 << QVector<int>{0, 0, 0};
-        QTest::newRow("black hot: coldest is light") << 5 << 0 << QVector<int>{240, 248, 240};
-        QTest::newRow("lava crimson") << 6 << 128 << QVector<int>{160, 32, 80};   // 0xA10A
+        QTest::newRow("iron black end") << 1 << 0 << V{0, 20, 24};                                 // 0x00A3
+        QTest::newRow("red hot white, low bits not replicated") << 4 << 128 << V{248, 252, 248};   // 0xFFFF
+        QTest::newRow("white hot top") << 3 << 255 << V{240, 248, 240};                            // 0xF7DE
+        QTest::newRow("black hot: hottest is black") << 5 << 255 << V{0, 0, 0};
+        QTest::newRow("black hot: coldest is light") << 5 << 0 << V{240, 248, 240};
+        QTest::newRow("lava crimson") << 6 << 128 << V{160, 32, 80};   // 0xA10A
     }
     void colouring()
     {
@@ -161,6 +189,34 @@ private slots:
         uint8_t out[6] = {};
         colour(in, 2, 1, expand(*p->table, p->inverted), out, 6);
         QTEST(QVector<int>({out[3], out[4], out[5]}), "rgb");
+    }
+
+    void paletteTables_data()
+    {
+        // Every colour of every slot, as the live view shows it and saved pictures keep it.
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QByteArray>("sha1");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("Iron") << 1 << QByteArray("183ae317432d") << QByteArray("Iron");
+        QTest::newRow("Rainbow") << 2 << QByteArray("3d3fc8a584f2") << QByteArray("Rainbow");
+        QTest::newRow("White Hot") << 3 << QByteArray("4b06dde10f0f") << QByteArray("WhiteHot");
+        QTest::newRow("Red Hot") << 4 << QByteArray("84799adb852a") << QByteArray("RedHot");
+        QTest::newRow("Black Hot") << 5 << QByteArray("a3eb0423d486") << QByteArray("BlackHot");
+        QTest::newRow("Lava") << 6 << QByteArray("d62c03e4c033") << QByteArray("Lava");
+        QTest::newRow("Rainbow HC") << 7 << QByteArray("6ce6b1ba46b0") << QByteArray("RainbowHC");
+        QTest::newRow("unknown stored value is Iron") << 1 << QByteArray("183ae317432d") << QByteArray("Sepia");
+    }
+    void paletteTables()
+    {
+        QFETCH(int, number);
+        QFETCH(QByteArray, stored);
+        const Palette &p = palettes::byStoredValue(stored.constData());
+        QCOMPARE(p.number, number);
+        QCOMPARE(palettes::byNumber(number), &p);
+        const Rgb888Table t = expand(*p.table, p.inverted);
+        const QByteArray bytes(reinterpret_cast<const char *>(t.rgb), sizeof t.rgb);
+        QTEST(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(12), "sha1");
+        QVERIFY(!palettes::byNumber(0) && !palettes::byNumber(8) && palettes::byStoredValue(nullptr).number == 1);
     }
 
     void colouringStaysInsideThePicture()
@@ -189,33 +245,29 @@ private slots:
 
     void extremes_data()
     {
+        using V = QVector<int>;
         QTest::addColumn<QVector<int>>("points");   // row, col, word on a frame of 4700
         // max row, col; min row, col; zone max row, col; zone min row, col; max, min, zone max
         QTest::addColumn<QVector<int>>("expect");
         const int t = kZoneTop, l = kZoneLeft;
-        QTest::newRow("flat frame: the first points")
-            << QVector<int>{} << QVector<int>{0, 0, 0, 0, t, l, t, l, 4700, 4700, 4700};
-        QTest::newRow("tie in one row keeps the leftmost")
-            << QVector<int>{5, 100, 6000, 5, 10, 6000, 200, 50, 4000}
-            << QVector<int>{5, 10, 200, 50, t, l, t, l, 6000, 4000, 4700};
-        QTest::newRow("tie across rows keeps the upper")
-            << QVector<int>{4, 0, 6000, 3, 150, 6000, 250, 3, 4000, 249, 190, 4000}
-            << QVector<int>{3, 150, 249, 190, t, l, t, l, 6000, 4000, 4700};
-        QTest::newRow("last point alone")
-            << QVector<int>{255, 191, 6000, 0, 0, 4000} << QVector<int>{255, 191, 0, 0, t, l, t, l, 6000, 4000, 4700};
+        QTest::newRow("flat frame: the first points") << V{} << V{0, 0, 0, 0, t, l, t, l, 4700, 4700, 4700};
+        QTest::newRow("row tie: left") << V{5, 100, 6000, 5, 10, 6000, 200, 50, 4000}
+                                       << V{5, 10, 200, 50, t, l, t, l, 6000, 4000, 4700};
+        QTest::newRow("tie: upper") << V{4, 0, 6000, 3, 150, 6000, 250, 3, 4000, 249, 190, 4000}
+                                    << V{3, 150, 249, 190, t, l, t, l, 6000, 4000, 4700};
+        QTest::newRow("last") << V{255, 191, 6000, 0, 0, 4000} << V{255, 191, 0, 0, t, l, t, l, 6000, 4000, 4700};
         // The zone is rows 64..159, columns 56..135; its own warm point is 5000.
-        QTest::newRow("zone top-left corner") << QVector<int>{64, 56, 9000, 100, 100, 5000}
-                                              << QVector<int>{64, 56, 0, 0, 64, 56, 64, 57, 9000, 4700, 9000};
-        QTest::newRow("zone bottom-right corner") << QVector<int>{159, 135, 9000, 100, 100, 5000}
-                                                  << QVector<int>{159, 135, 0, 0, 159, 135, t, l, 9000, 4700, 9000};
-        QTest::newRow("just above") << QVector<int>{63, 100, 9000, 100, 100, 5000}
-                                    << QVector<int>{63, 100, 0, 0, 100, 100, t, l, 9000, 4700, 5000};
-        QTest::newRow("just below") << QVector<int>{160, 100, 9000, 100, 100, 5000}
-                                    << QVector<int>{160, 100, 0, 0, 100, 100, t, l, 9000, 4700, 5000};
-        QTest::newRow("just left") << QVector<int>{100, 55, 9000, 101, 100, 5000}
-                                   << QVector<int>{100, 55, 0, 0, 101, 100, t, l, 9000, 4700, 5000};
-        QTest::newRow("just right") << QVector<int>{100, 136, 9000, 101, 100, 5000}
-                                    << QVector<int>{100, 136, 0, 0, 101, 100, t, l, 9000, 4700, 5000};
+        QTest::newRow("zone TL") << V{64, 56, 9000, 100, 100, 5000}
+                                 << V{64, 56, 0, 0, 64, 56, 64, 57, 9000, 4700, 9000};
+        QTest::newRow("zone BR") << V{159, 135, 9000, 100, 100, 5000}
+                                 << V{159, 135, 0, 0, 159, 135, t, l, 9000, 4700, 9000};
+        QTest::newRow("above") << V{63, 100, 9000, 100, 100, 5000}
+                               << V{63, 100, 0, 0, 100, 100, t, l, 9000, 4700, 5000};
+        QTest::newRow("below") << V{160, 100, 9000, 100, 100, 5000}
+                               << V{160, 100, 0, 0, 100, 100, t, l, 9000, 4700, 5000};
+        QTest::newRow("left") << V{100, 55, 9000, 101, 100, 5000} << V{100, 55, 0, 0, 101, 100, t, l, 9000, 4700, 5000};
+        QTest::newRow("right") << V{100, 136, 9000, 101, 100, 5000}
+                               << V{100, 136, 0, 0, 101, 100, t, l, 9000, 4700, 5000};
     }
     void extremes()
     {
@@ -266,6 +318,72 @@ private slots:
             QVERIFY(std::equal(rgb.begin() + r * stride, rgb.begin() + (r * stride + kCols * 3),
                                rgbBefore.begin() + r * stride));
         QCOMPARE(all(s), all(reference::statistics(matrixBefore.data())));
+    }
+
+    void pixelAndPairs()
+    {
+        QCOMPARE(ThermalCameraThread::convert_yuv_to_rgb_pixel(128, 128, 128), 0x808080);
+        QCOMPARE(ThermalCameraThread::convert_yuv_to_rgb_pixel(255, 128, 255), 0xFFA7FF);   // clamped above
+        QCOMPARE(ThermalCameraThread::convert_yuv_to_rgb_pixel(0, 0, 0), 0x008500);         // and below
+        // Y0 U Y1 V: both pixels of a pair take the pair's U and V.
+        unsigned char yuyv[8] = {100, 128, 200, 128, 50, 255, 60, 0}, rgb[12] = {};
+        ThermalCameraThread::convert_yuv_to_rgb_buffer(yuyv, rgb, 4, 1);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(rgb), 12), QByteArray::fromHex("646464c8c8c80062ff006cff"));
+    }
+
+    void convertedAsBefore_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("noise, the sensor's size") << "noise" << yuv::kWidth << yuv::kHeight;
+        QTest::newRow("every chroma pair, luma all over") << "chroma" << 512 << 256;
+        QTest::newRow("luma and chroma at both ends") << "extremes" << 64 << 2;
+        QTest::newRow("noise, 5 pairs") << "noise" << 10 << 1;
+    }
+    void convertedAsBefore()
+    {
+        // Every pixel as the four tables make it, up to the picture's last byte and not beyond.
+        QFETCH(QString, kind);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        const std::vector<uint8_t> yuyv = yuyvOf(kind, width, height, 3);
+        std::vector<uint8_t> got(3 * width * height + 8, 0xA5), expected(got);
+        yuv::toRgb(yuyv.data(), got.data(), static_cast<unsigned>(width), static_cast<unsigned>(height));
+        reference::toRgb(yuyv.data(), expected.data(), static_cast<unsigned>(width), static_cast<unsigned>(height));
+        QVERIFY(got == expected);
+    }
+
+    void enlargedAsBefore_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("stride");
+        const int rows = yuv::kOutWidth * 3;
+        QTest::newRow("noise") << "noise" << rows;
+        QTest::newRow("white, every sum at its largest") << "white" << rows;
+        QTest::newRow("luma and chroma at both ends") << "extremes" << rows;
+        QTest::newRow("bright borders, the bands' first and last columns") << "edges" << rows;
+        QTest::newRow("noise into wider rows") << "noise" << rows + 13;
+    }
+    void enlargedAsBefore()
+    {
+        // From converted pixels, and converting band by band inside the
+        // enlargement: both the picture of a whole conversion followed by the
+        // plain turn, exchange and enlargement, twice over one object.
+        QFETCH(QString, kind);
+        QFETCH(int, stride);
+        yuv::Enlarger tuned;
+        std::vector<uint8_t> rgb(yuv::kWidth * yuv::kHeight * 3);
+        for (uint32_t seed : {1u, 2u}) {
+            const std::vector<uint8_t> yuyv = yuyvOf(kind, yuv::kWidth, yuv::kHeight, seed);
+            std::vector<uint8_t> expected(stride * yuv::kOutHeight, 0xA5), got(expected), fromYuyv(expected);
+            reference::toRgb(yuyv.data(), rgb.data(), yuv::kWidth, yuv::kHeight);
+            reference::Enlarger().run(rgb.data(), expected.data(), stride);
+            tuned.run(rgb.data(), got.data(), stride);
+            tuned.runYuyv(yuyv.data(), fromYuyv.data(), stride);
+            QVERIFY(got == expected);
+            QVERIFY(fromYuyv == expected);
+        }
     }
 };
 

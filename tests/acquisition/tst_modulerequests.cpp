@@ -87,10 +87,10 @@ private slots:
     {
         QTest::addColumn<QVector<double>>("values");   // a first and a second
         QTest::addColumn<QString>("sent");             // the first, the second sent, and what the first logs
-        QTest::newRow("emissivity, the default included")
-            << QVector<double>{0.95, 0.5} << "set_prop_tpd_params(3,120);set_prop_tpd_params(3,61);TPD_PROP_EMS = 120";
-        QTest::newRow("tu: reflected temperature")
-            << QVector<double>{25, -10} << "set_prop_tpd_params(1,298);set_prop_tpd_params(1,263);TPD_PROP_TU = 298";
+        QTest::newRow("emissivity") << QVector<double>{0.95, 0.5}
+                                    << "set_prop_tpd_params(3,120);set_prop_tpd_params(3,61);TPD_PROP_EMS = 120";
+        QTest::newRow("tu") << QVector<double>{25, -10}
+                            << "set_prop_tpd_params(1,298);set_prop_tpd_params(1,263);TPD_PROP_TU = 298";
         QTest::newRow("distance") << QVector<double>{0.25, 1}
                                   << "set_prop_tpd_params(0,32);set_prop_tpd_params(0,128);";
     }
@@ -116,17 +116,17 @@ private slots:
 
     void gainAndShutterRequests_data()
     {
+        using V = QVector<int>;
         QTest::addColumn<QString>("request");
         QTest::addColumn<QVector<int>>("result");   // gain before; then command, gain, stored gain (5: untouched)
-        QTest::newRow("gain 0 asks for low gain") << "settingTempGain 0" << QVector<int>{1, 19, 0, 5};
-        QTest::newRow("gain 1 asks for high gain") << "settingTempGain 1" << QVector<int>{0, 20, 1, 5};
-        QTest::newRow("any other gain is high") << "settingTempGain 7" << QVector<int>{0, 20, 7, 5};
-        QTest::newRow("switch from high") << "switchTempGain" << QVector<int>{1, 19, 0, 0};
-        QTest::newRow("switch from low") << "switchTempGain" << QVector<int>{0, 20, 1, 1};
-        QTest::newRow("shutter") << "settingTempShutter 0" << QVector<int>{1, 1, 1, 5};
-        QTest::newRow("background shutter") << "settingTempShutter 1" << QVector<int>{1, 2, 1, 5};
-        QTest::newRow("a shutter keeps a waiting switch")
-            << "switchTempGain;settingTempShutter 0" << QVector<int>{1, 19, 0, 0};
+        QTest::newRow("gain 0 asks for low gain") << "settingTempGain 0" << V{1, 19, 0, 5};
+        QTest::newRow("gain 1 asks for high gain") << "settingTempGain 1" << V{0, 20, 1, 5};
+        QTest::newRow("any other gain is high") << "settingTempGain 7" << V{0, 20, 7, 5};
+        QTest::newRow("switch from high") << "switchTempGain" << V{1, 19, 0, 0};
+        QTest::newRow("switch from low") << "switchTempGain" << V{0, 20, 1, 1};
+        QTest::newRow("shutter") << "settingTempShutter 0" << V{1, 1, 1, 5};
+        QTest::newRow("background shutter") << "settingTempShutter 1" << V{1, 2, 1, 5};
+        QTest::newRow("a shutter keeps a waiting switch") << "switchTempGain;settingTempShutter 0" << V{1, 19, 0, 0};
     }
     void gainAndShutterRequests()
     {
@@ -224,17 +224,14 @@ private slots:
         QTest::newRow("middle point") << "calMiddleTempPoint" << V{3, 6} << 1 << -1 << point;
         // The calibration steps come first and are reported at once; then the
         // pending command runs, in the same frame.
-        QTest::newRow("high point precedes a pending gain command")
-            << "calHighTempPoint" << V{4, 7} << 1 << 19 << point + ";" + kLowGain;
+        QTest::newRow("high point, then gain") << "calHighTempPoint" << V{4, 7} << 1 << 19 << point + ";" + kLowGain;
         // The reset saves the tables of its gain; a pending command runs after it.
-        QTest::newRow("reset in high gain, then the pending gain command")
+        QTest::newRow("reset high, gain")
             << "calTempReset" << V{8, 9} << 1 << 20 << reset + "29;pause 100;finished;" + kHighGain;
-        QTest::newRow("reset in low gain, then the pending shutter")
+        QTest::newRow("reset low, shutter")
             << "calTempReset" << V{8, 9} << 0 << 1 << reset + "30;pause 100;finished;ooc_b_update(0)";
-        QTest::newRow("new recalibration, high gain")
-            << "newRecal" << V{} << 1 << -1 << "table command 31;pause 100;finished";
-        QTest::newRow("new recalibration, low gain")
-            << "newRecal" << V{} << 0 << -1 << "table command 32;pause 100;finished";
+        QTest::newRow("recal high") << "newRecal" << V{} << 1 << -1 << "table command 31;pause 100;finished";
+        QTest::newRow("recal low") << "newRecal" << V{} << 0 << -1 << "table command 32;pause 100;finished";
     }
     void calibrationModes()
     {
@@ -267,18 +264,19 @@ private slots:
 
     void pacingAndVisibleGrab_data()
     {
+        using V = QVector<int>;
         // Image mode, calibration menu open, a USB video client; the pause
         // between frames; a visible grab every frame (or on multiples of 5 only).
         QTest::addColumn<QVector<int>>("state");
         QTest::addColumn<int>("ms");
         QTest::addColumn<bool>("everyFrame");
-        QTest::newRow("thermal") << QVector<int>{0, 0, 0} << 20 << false;
-        QTest::newRow("visible") << QVector<int>{1, 0, 0} << 20 << true;
-        QTest::newRow("fusion") << QVector<int>{2, 0, 0} << 40 << true;
-        QTest::newRow("picture in picture") << QVector<int>{3, 0, 0} << 40 << true;
-        QTest::newRow("alignment") << QVector<int>{4, 0, 0} << 40 << true;
-        QTest::newRow("thermal, calibration menu open") << QVector<int>{0, 1, 0} << 40 << false;
-        QTest::newRow("visible, USB video client") << QVector<int>{1, 0, 1} << 40 << true;
+        QTest::newRow("thermal") << V{0, 0, 0} << 20 << false;
+        QTest::newRow("visible") << V{1, 0, 0} << 20 << true;
+        QTest::newRow("fusion") << V{2, 0, 0} << 40 << true;
+        QTest::newRow("picture in picture") << V{3, 0, 0} << 40 << true;
+        QTest::newRow("alignment") << V{4, 0, 0} << 40 << true;
+        QTest::newRow("thermal, calibration menu open") << V{0, 1, 0} << 40 << false;
+        QTest::newRow("visible, USB video client") << V{1, 0, 1} << 40 << true;
     }
     void pacingAndVisibleGrab()
     {

@@ -16,16 +16,17 @@ private slots:
     void paths_data()
     {
         QTest::addColumn<QStringList>("boardPathAndUnderRoot");
-        QTest::newRow("absolute") << QStringList{"/root/x.ini", "/root/x.ini"};
-        QTest::newRow("relative is from /root") << QStringList{"Wenquanyiweimihei.ttf", "/root/Wenquanyiweimihei.ttf"};
-        QTest::newRow("dot dot folded") << QStringList{"/etc/../root/a", "/root/a"};
-        QTest::newRow("cannot climb above the root") << QStringList{"/../../../etc/passwd", "/etc/passwd"};
-        QTest::newRow("relative cannot climb either") << QStringList{"../../../../x", "/x"};
-        QTest::newRow("double slashes") << QStringList{"//sys//bus/x", "/sys/bus/x"};
+        using L = QStringList;
+        QTest::newRow("absolute") << L{"/root/x.ini", "/root/x.ini"};
+        QTest::newRow("relative is from /root") << L{"Wenquanyiweimihei.ttf", "/root/Wenquanyiweimihei.ttf"};
+        QTest::newRow("dot dot folded") << L{"/etc/../root/a", "/root/a"};
+        QTest::newRow("cannot climb above the root") << L{"/../../../etc/passwd", "/etc/passwd"};
+        QTest::newRow("relative cannot climb either") << L{"../../../../x", "/x"};
+        QTest::newRow("double slashes") << L{"//sys//bus/x", "/sys/bus/x"};
         // The card is FAT: either spelling finds the one folder; elsewhere names are exact.
         QTest::newRow("card names ignore case")
-            << QStringList{"/media/mmcblk0p1/systembackup/x.ini", "/media/mmcblk0p1/SystemBackup/x.ini"};
-        QTest::newRow("other names do not") << QStringList{"/etc/abc", "/etc/abc"};
+            << L{"/media/mmcblk0p1/systembackup/x.ini", "/media/mmcblk0p1/SystemBackup/x.ini"};
+        QTest::newRow("other names do not") << L{"/etc/abc", "/etc/abc"};
     }
     void paths()
     {
@@ -59,45 +60,38 @@ private slots:
 
     void simulatedCommands_data()
     {
+        using L = QStringList;
         QTest::addColumn<QStringList>("setup");   // files written first: "path=content"
         QTest::addColumn<QString>("command");
         QTest::addColumn<QStringList>("expect");   // "path=content", "path/" a folder, "path!" absent
-        QTest::newRow("cp file") << QStringList{"/root/a.ini=A"} << "cp /root/a.ini /etc/a.ini"
-                                 << QStringList{"/etc/a.ini=A", "/root/a.ini=A"};
-        QTest::newRow("cp overwrites") << QStringList{"/root/a.ini=new", "/etc/a.ini=old"}
-                                       << "cp /root/a.ini /etc/a.ini" << QStringList{"/etc/a.ini=new"};
-        QTest::newRow("cp into folder") << QStringList{"/root/a.ini=A"} << "cp /root/a.ini /etc"
-                                        << QStringList{"/etc/a.ini=A"};
+        QTest::newRow("cp file") << L{"/root/a.ini=A"} << "cp /root/a.ini /etc/a.ini"
+                                 << L{"/etc/a.ini=A", "/root/a.ini=A"};
+        QTest::newRow("cp overwrites") << L{"/root/a.ini=new", "/etc/a.ini=old"} << "cp /root/a.ini /etc/a.ini"
+                                       << L{"/etc/a.ini=new"};
+        QTest::newRow("cp into folder") << L{"/root/a.ini=A"} << "cp /root/a.ini /etc" << L{"/etc/a.ini=A"};
         QTest::newRow("cp of a missing file does nothing")
-            << QStringList{"/etc/a.ini=old"} << "cp /root/none.ini /etc/a.ini" << QStringList{"/etc/a.ini=old"};
-        QTest::newRow("cp -r folder") << QStringList{"/root/d/x=1", "/root/d/e/y=2"} << "cp -r /root/d /etc/d2"
-                                      << QStringList{"/etc/d2/x=1", "/etc/d2/e/y=2"};
-        QTest::newRow("rm -rf folder") << QStringList{"/media/mmcblk0p1/SystemBackup/a.ini=1"}
-                                       << "rm -rf /media/mmcblk0p1/SystemBackup"
-                                       << QStringList{"/media/mmcblk0p1/SystemBackup!"};
+            << L{"/etc/a.ini=old"} << "cp /root/none.ini /etc/a.ini" << L{"/etc/a.ini=old"};
+        QTest::newRow("cp -r folder") << L{"/root/d/x=1", "/root/d/e/y=2"} << "cp -r /root/d /etc/d2"
+                                      << L{"/etc/d2/x=1", "/etc/d2/e/y=2"};
+        QTest::newRow("rm -rf folder") << L{"/media/mmcblk0p1/SystemBackup/a.ini=1"}
+                                       << "rm -rf /media/mmcblk0p1/SystemBackup" << L{"/media/mmcblk0p1/SystemBackup!"};
         QTest::newRow("rm -rf other case on the card")
-            << QStringList{"/media/mmcblk0p1/SystemBackUp/a.ini=1"} << "rm -rf /media/mmcblk0p1/SystemBackup"
-            << QStringList{"/media/mmcblk0p1/SystemBackUp!"};
-        QTest::newRow("mkdir -p") << QStringList{} << "mkdir -p /media/mmcblk0p1/DCIM_100/x"
-                                  << QStringList{"/media/mmcblk0p1/DCIM_100/x/"};
-        QTest::newRow("echo append") << QStringList{"/root/l=a\n"} << "echo b >> /root/l"
-                                     << QStringList{"/root/l=a\nb\n"};
+            << L{"/media/mmcblk0p1/SystemBackUp/a.ini=1"} << "rm -rf /media/mmcblk0p1/SystemBackup"
+            << L{"/media/mmcblk0p1/SystemBackUp!"};
+        QTest::newRow("mkdir -p") << L{} << "mkdir -p /media/mmcblk0p1/DCIM_100/x" << L{"/media/mmcblk0p1/DCIM_100/x/"};
+        QTest::newRow("echo append") << L{"/root/l=a\n"} << "echo b >> /root/l" << L{"/root/l=a\nb\n"};
         QTest::newRow("echo into a kernel file")
-            << QStringList{} << " echo 3 > /proc/sys/vm/drop_caches" << QStringList{"/proc/sys/vm/drop_caches=3\n"};
-        QTest::newRow("quoted words") << QStringList{"/root/my file=Q"} << "cp '/root/my file' \"/etc/b c\""
-                                      << QStringList{"/etc/b c=Q"};
+            << L{} << " echo 3 > /proc/sys/vm/drop_caches" << L{"/proc/sys/vm/drop_caches=3\n"};
+        QTest::newRow("quoted words") << L{"/root/my file=Q"} << "cp '/root/my file' \"/etc/b c\"" << L{"/etc/b c=Q"};
         QTest::newRow("chained commands are only logged")
-            << QStringList{"/root/a=1"} << "rm /root/a; rm /root/a" << QStringList{"/root/a=1"};
-        QTest::newRow("pipes are only logged")
-            << QStringList{"/root/a=1"} << "cat /root/a | rm /root/a" << QStringList{"/root/a=1"};
-        QTest::newRow("substitution is only logged")
-            << QStringList{"/root/a=1"} << "rm $(echo /root/a)" << QStringList{"/root/a=1"};
-        QTest::newRow("commands without a simulation are only logged")
-            << QStringList{} << "hwclock -w" << QStringList{};
+            << L{"/root/a=1"} << "rm /root/a; rm /root/a" << L{"/root/a=1"};
+        QTest::newRow("pipes are only logged") << L{"/root/a=1"} << "cat /root/a | rm /root/a" << L{"/root/a=1"};
+        QTest::newRow("substitution is only logged") << L{"/root/a=1"} << "rm $(echo /root/a)" << L{"/root/a=1"};
+        QTest::newRow("commands without a simulation are only logged") << L{} << "hwclock -w" << L{};
         // Formatting empties the card, and only the card.
-        QTest::newRow("mkfs.vfat") << QStringList{"/media/mmcblk0p1/DCIM_100/IMG_0001.bmp=x", "/root/keep=k"}
+        QTest::newRow("mkfs.vfat") << L{"/media/mmcblk0p1/DCIM_100/IMG_0001.bmp=x", "/root/keep=k"}
                                    << "mkfs.vfat -F 32 /dev/mmcblk0p1"
-                                   << QStringList{"/media/mmcblk0p1/DCIM_100!", "/media/mmcblk0p1/", "/root/keep=k"};
+                                   << L{"/media/mmcblk0p1/DCIM_100!", "/media/mmcblk0p1/", "/root/keep=k"};
     }
     void simulatedCommands()
     {

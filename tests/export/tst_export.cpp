@@ -48,17 +48,9 @@ struct Capture {
     }
 };
 
-double degrees(uint16_t word, const QString &unit)
-{
-    const double c = word * 0.0625 - 273.15;
-    return unit == "F" ? c * 9 / 5 + 32 : unit == "K" ? c + 273.15 : c;
-}
-
-double fromDisplay(double v, bool fahrenheit, const QString &unit)
-{
-    const double c = fahrenheit ? (v - 32) * 5 / 9 : v;
-    return unit == "F" ? c * 9 / 5 + 32 : unit == "K" ? c + 273.15 : c;
-}
+// A temperature in degrees Celsius in `unit`.
+double inUnit(double c, const QString &unit) { return unit == "F" ? c * 9 / 5 + 32 : unit == "K" ? c + 273.15 : c; }
+double degrees(uint16_t word, const QString &unit) { return inUnit(word * 0.0625 - 273.15, unit); }
 
 // The ImageDescription tag of a little-endian TIFF's first directory.
 QByteArray tiffDescription(const QByteArray &t)
@@ -263,9 +255,10 @@ void TestExport::formats()
     QCOMPARE(j["palette"].toString(), c.palette);
     QCOMPARE(j["emissivity"].toDouble(), 0.95);
     QCOMPARE(j["display_unit"].toString(), c.fahrenheit ? "F" : "C");
-    QVERIFY(std::abs(j["max"].toDouble() - fromDisplay(c.max, c.fahrenheit, unit)) <= shownTolerance);
-    QVERIFY(std::abs(j["min"].toDouble() - fromDisplay(c.min, c.fahrenheit, unit)) <= shownTolerance);
-    QVERIFY(std::abs(j["center"].toDouble() - fromDisplay(c.centre, c.fahrenheit, unit)) <= shownTolerance);
+    for (const auto &[key, shown] : {std::pair{"max", c.max}, {"min", c.min}, {"center", c.centre}})
+        QVERIFY2(std::abs(j[key].toDouble() - inUnit(c.fahrenheit ? (shown - 32) * 5 / 9 : shown, unit)) <=
+                     shownTolerance,
+                 key);
     const QJsonObject markers = j["markers"].toObject();
     QCOMPARE(QPoint(markers["max"]["x"].toInt(), markers["max"]["y"].toInt()), c.maxMark);
     QCOMPARE(QPoint(markers["min"]["x"].toInt(), markers["min"]["y"].toInt()), c.minMark);

@@ -1,12 +1,18 @@
 // The live picture of each image mode, checked on flat pictures whose blend
-// is known to the pixel; the enlarger against smooth scaling and against its
-// earlier, plainer version.
+// is known to the pixel; the enlarger against its earlier, plainer version;
+// overlays drawn from a picture of themselves against overlays drawn directly.
+#include "common/imagediff.h"
 #include "liveview/composition.h"
+#include "liveview/overlaylayer.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
 
 #include <QtTest>
 
 #include "referenceenlarger.h"
 
+#include <functional>
 #include <random>
 
 using namespace composition;
@@ -47,6 +53,22 @@ Source source(QSize size, QImage::Format format, bool extremes, int padding)
     return s;
 }
 
+// A black window of 120 x 60 with one label on it, as on the live view.
+struct Scene {
+    QWidget window;
+    QLabel *label;
+    explicit Scene(const QString &style, const QString &text)
+    {
+        window.setStyleSheet(QStringLiteral("background-color: rgb(20, 60, 100);"));
+        window.resize(120, 60);
+        label = new QLabel(&window);
+        label->setGeometry(10, 10, 90, 32);
+        label->setStyleSheet(style);
+        label->setText(text);
+    }
+    QImage shot() { return window.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+};
+
 }   // namespace
 
 class TestComposition : public QObject {
@@ -54,23 +76,21 @@ class TestComposition : public QObject {
 private slots:
     void blend_data()
     {
+        using V = QVector<int>;
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("trans");
         QTest::addColumn<QVector<QRgb>>("colours");   // thermal, visible
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QVector<int>>("probes");   // x, y, expected colour ...
         const QVector<QRgb> fusion{qRgb(200, 100, 7), qRgb(50, 255, 1)}, pip{qRgb(200, 100, 8), qRgb(40, 80, 120)};
-        QTest::newRow("50/50") << 2 << 50 << fusion << QSize(120, 160) << QVector<int>{119, 159, 0x7db103};
-        QTest::newRow("75/25") << 2 << 75 << fusion << QSize(120, 160) << QVector<int>{119, 159, 0xa28a05};
-        QTest::newRow("25/75") << 2 << 25 << fusion << QSize(120, 160) << QVector<int>{119, 159, 0x57d801};
-        QTest::newRow("100: thermal unmixed")
-            << 2 << 100 << fusion << QSize(192, 256) << QVector<int>{191, 255, 0xc86407};
-        QTest::newRow("0: visible crop unmixed")
-            << 2 << 0 << fusion << QSize(192, 256) << QVector<int>{191, 255, 0x32ff01};
+        QTest::newRow("50/50") << 2 << 50 << fusion << QSize(120, 160) << V{119, 159, 0x7db103};
+        QTest::newRow("75/25") << 2 << 75 << fusion << QSize(120, 160) << V{119, 159, 0xa28a05};
+        QTest::newRow("25/75") << 2 << 25 << fusion << QSize(120, 160) << V{119, 159, 0x57d801};
+        QTest::newRow("100: thermal unmixed") << 2 << 100 << fusion << QSize(192, 256) << V{191, 255, 0xc86407};
+        QTest::newRow("0: visible crop unmixed") << 2 << 0 << fusion << QSize(192, 256) << V{191, 255, 0x32ff01};
         // The window's corners mixed, just outside them the visible picture.
         QTest::newRow("pip 25") << 3 << 25 << pip << QSize(192, 256)
-                                << QVector<int>{48, 64, 0x50555c, 143, 191, 0x50555c,
-                                                47, 64, 0x285078, 144, 191, 0x285078};
+                                << V{48, 64, 0x50555c, 143, 191, 0x50555c, 47, 64, 0x285078, 144, 191, 0x285078};
     }
     void blend()
     {
@@ -180,10 +200,8 @@ private slots:
                 for (bool extremes : {false, true})
                     QTest::addRow("%s %s %s", p.name, formatNames[f], extremes ? "extremes" : "random")
                         << p.from << p.to << formats[f] << extremes << 0;
-        QTest::newRow("thermal RGB888 padded rows")
-            << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB888 << false << 5;
-        QTest::newRow("thermal RGB32 padded rows")
-            << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB32 << false << 12;
+        QTest::newRow("RGB888 padded") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB888 << false << 5;
+        QTest::newRow("RGB32 padded") << QSize(192, 256) << QSize(240, 320) << QImage::Format_RGB32 << false << 12;
     }
     void enlargerMatchesTheEarlierOne()
     {
@@ -226,6 +244,69 @@ private slots:
         out.back() ^= 0x12345678u;
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(out.data()), 4 * (pixels + 1)),
                  QByteArray(reinterpret_cast<const char *>(expect.constBits()), 4 * pixels) + QByteArray(4, 0));
+    }
+
+    void looksAsDrawnDirectly_data()
+    {
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qreal>("opacity");
+        const QString readout = QStringLiteral("color: rgb(255, 255, 255);\nfont: bold 18pt \"DejaVu Sans\";");
+        QTest::newRow("readout at 0.8") << readout << QStringLiteral("38.2\u2103") << 0.8;
+        QTest::newRow("marker picture") << QStringLiteral("border-image: url(:/images/focus_high_32px.png);")
+                                        << QString() << 1.0;
+    }
+    void looksAsDrawnDirectly()
+    {
+        QFETCH(QString, style);
+        QFETCH(QString, text);
+        QFETCH(qreal, opacity);
+        Scene direct(style, text);
+        if (opacity < 1.0) {
+            auto *e = new QGraphicsOpacityEffect(direct.label);
+            e->setOpacity(opacity);
+            direct.label->setGraphicsEffect(e);
+        }
+        Scene layered(style, text);
+        new OverlayLayer(layered.label, opacity);
+        const QImage a = direct.shot(), b = layered.shot();
+        QVERIFY2(largestChannelDifference(a, b) <= 2, qPrintable(QString::number(largestChannelDifference(a, b))));
+        // Something was drawn at all: many pixels differ from the window's own.
+        int drawn = 0;
+        for (int y = 0; y < b.height(); ++y)
+            for (int x = 0; x < b.width(); ++x)
+                drawn += b.pixel(x, y) != b.pixel(115, 55);
+        QVERIFY2(drawn > 40, qPrintable(QString::number(drawn)));
+    }
+
+    void pictureMadeOnlyWhenTheLookChanges()
+    {
+        Scene s(QStringLiteral("color: rgb(255, 255, 255);"), QStringLiteral("25.0"));
+        auto *layer = new OverlayLayer(s.label);
+        s.shot();
+        QCOMPARE(layer->pictureCount(), 1);
+        s.shot();
+        s.label->move(30, 20);   // markers move on every refresh: the picture stays
+        s.label->setText(QStringLiteral("25.0"));
+        const QImage same = s.shot();
+        QCOMPARE(layer->pictureCount(), 1);
+
+        s.label->setText(QStringLiteral("26.0"));
+        QVERIFY(s.shot() != same);
+        QCOMPARE(layer->pictureCount(), 2);
+        // Every other change of look makes it again, once.
+        const std::function<void()> changes[] = {
+            [&] { s.label->setStyleSheet(QStringLiteral("color: rgb(0, 255, 0);")); },
+            [&] { s.label->resize(40, 20); },
+            [&] { s.label->setPixmap(QPixmap(8, 8)); },
+            [&] { s.label->setEnabled(false); },
+        };
+        int pictures = 2;
+        for (const auto &change : changes) {
+            change();
+            s.shot();
+            QCOMPARE(layer->pictureCount(), ++pictures);
+        }
     }
 };
 

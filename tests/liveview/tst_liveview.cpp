@@ -1,6 +1,11 @@
-// The live view as a person sees it: frames in, readouts, markers, cursors
-// and the picture of each image mode out; keys through the key device.
-// The infrared module is absent, so the frames are only those the test sends.
+// The live view and its pop-ups and settings screens as a person uses them:
+// frames in, readouts, markers, cursors, alerts and the picture of each mode
+// out; palettes, image modes, measurement settings, the gain page, the
+// language and its translations; keys through the key device.
+#include "acquisition/acquisitionstate.h"
+#include "acquisition/framepath.h"
+#include "acquisition/palettes.h"
+#include "app/menus/mainmenu.h"
 #include "calibration/menus/caltempsubmenu.h"
 #include "common/imagediff.h"
 #include "common/livedevice.h"
@@ -10,16 +15,27 @@
 #include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/cursorsubmenu.h"
 #include "liveview/menus/hiloalertsetmenu.h"
+#include "liveview/menus/imagemodesubmenu.h"
+#include "liveview/menus/measurementsetmenu.h"
 #include "liveview/menus/tempsubmenu.h"
 #include "liveview/overlaylayer.h"
+#include "settings/menus/factoryresetsetmenu.h"
+#include "settings/menus/languagesetsubmenu.h"
 #include "settings/menus/temperatureunitsetmenu.h"
 #include "settings/menus/upgradesubmenu.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
+#include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QSplashScreen>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -77,6 +93,46 @@ struct Device : LiveDevice {
     }
 };
 
+// From the live view: OK, then RIGHT `times` to a button of the menu bar, OK.
+void openPopup(LiveDevice &d, int times)
+{
+    d.press(keycode::Ok);
+    d.press(keycode::Right, times);
+    d.press(keycode::Ok);
+}
+bool chinese(const QString &s)
+{
+    for (QChar c : s)
+        if (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF)
+            return true;
+    return false;
+}
+
+// Every message of a .ts file (context: "source") with what is wrong with its
+// translation: "" when it is finished, else its type or "empty".
+QList<std::pair<QString, QString>> messages(const QString &path)
+{
+    QList<std::pair<QString, QString>> out;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return out;
+    QXmlStreamReader xml(&f);
+    QString context, source;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"name")
+            context = xml.readElementText();
+        else if (xml.name() == u"source")
+            source = xml.readElementText();
+        else if (xml.name() == u"translation") {
+            const QString type = xml.attributes().value("type").toString();
+            const bool empty = xml.readElementText().isEmpty();
+            out.append({context + ": \"" + source + '"', type.isEmpty() && empty ? QStringLiteral("empty") : type});
+        }
+    }
+    return xml.hasError() ? QList<std::pair<QString, QString>>() : out;
+}
 }   // namespace
 
 class TestLiveView : public QObject {
@@ -152,36 +208,32 @@ private slots:
     void measurementOptions()
     {
         QFETCH(QStringList, clicksTickedShown);
-        const QString ticked = clicksTickedShown[1], shown = clicksTickedShown[2];
         Device d;
         Norvik7 &w = *d.w;
         QCheckBox *boxes[] = {w.tempSubMenu->checkBox, w.tempSubMenu->checkBox_2, w.tempSubMenu->checkBox_3};
-        const QString letters = QStringLiteral("chz");
+        const QWidget *marks[] = {w.FocusLabel, w.HighTempLabel, w.Zone};
+        const QLabel *values[] = {w.TempLabel, w.MaxTempValueLabel, w.ZoneHighTempValueLabel};
+        const QLabel *pictures[] = {w.CenterTempPicLabel, w.MaxTempPicLabel, w.ZoneHighTempPicLabel};
+        const QStringList letters{"c", "h", "z"}, names{"centre", "max", "zone"};
         for (QCheckBox *b : boxes)   // all off to start with
             d.tick(b, false);
         for (const QString &c : clicksTickedShown[0].split(' ', Qt::SkipEmptyParts))
             d.tick(boxes[letters.indexOf(c)]);
-        QStringList got, readouts;
-        for (int i = 0; i < 3; ++i)
-            if (boxes[i]->isChecked())
-                got << letters.mid(i, 1);
-        QCOMPARE(got.join(' '), ticked);
-        QCOMPARE((QVector<bool>{w.FocusLabel->isVisible(), w.HighTempLabel->isVisible(), w.Zone->isVisible()}),
-                 (QVector<bool>{ticked.contains('c'), ticked.contains('h'), ticked.contains('z')}));
-        QCOMPARE(d.key("zone") + d.key("center_focus"),
-                 QString(ticked.contains('z') ? "Yes" : "No") + (ticked.contains('c') ? "Yes" : "No"));
-        QVERIFY(d.board.commands().contains(QStringLiteral("sync")));
         d.frame(5, 25.0, 40.0, 10.0, 33.0);
-        const QLabel *values[] = {w.TempLabel, w.MaxTempValueLabel, w.ZoneHighTempValueLabel};
-        const QLabel *pictures[] = {w.CenterTempPicLabel, w.MaxTempPicLabel, w.ZoneHighTempPicLabel};
-        const char *names[] = {"centre", "max", "zone"};
+        QStringList ticked, shown;
         for (int i = 0; i < 3; ++i) {
+            QCOMPARE(marks[i]->isVisible(), boxes[i]->isChecked());
             QCOMPARE(pictures[i]->isVisible(), values[i]->isVisible());
-            if (values[i]->isVisible())
-                readouts << names[i];
+            ticked << (boxes[i]->isChecked() ? letters[i] : QString());
+            shown << (values[i]->isVisible() ? names[i] : QString());
         }
-        QCOMPARE(readouts.join(' '), shown);
-        if (shown == QLatin1String("zone")) {
+        ticked.removeAll(QString());
+        shown.removeAll(QString());
+        QCOMPARE((QStringList{ticked.join(' '), shown.join(' ')}), clicksTickedShown.mid(1));
+        QCOMPARE(d.key("zone") + d.key("center_focus"),
+                 QString(ticked.contains("z") ? "Yes" : "No") + (ticked.contains("c") ? "Yes" : "No"));
+        QVERIFY(d.board.commands().contains(QStringLiteral("sync")));
+        if (shown == QStringList{"zone"}) {
             QCOMPARE(w.ZoneHighTempValueLabel->text(), QStringLiteral("33.0\u2103 "));
             QCOMPARE(w.ZoneHighTempLabel->geometry(), QRect(109, 114, 22, 22));   // on the zone's hottest point
         }
@@ -269,32 +321,6 @@ private slots:
         delete blue;
     }
 
-    void cursorsByKeys()
-    {
-        Device d;
-        Norvik7 &w = *d.w;
-        std::fill(std::begin(viewState.irThermalRaw), std::end(viewState.irThermalRaw), raw(100.0));
-        viewState.irThermalRaw[128 * 192 + 96] = raw(21.3);   // a spot of 21.3 degrees under the centre
-        w.cursorSubMenu->checkBox_3->click();                 // cursor 1
-        w.cursorSubMenu->checkBox_5->click();                 // then cursor 3: it is the active one
-        QVERIFY(w.MoveCursorOneLabel->isVisible() && w.MoveCursorThreeLabel->isVisible());
-        QVERIFY(w.MoveCursorThreeLabel->styleSheet().contains("rgb(0, 255, 0)"));
-        QCOMPARE(d.key("move_cursor_3"), QStringLiteral("Yes"));
-        QCOMPARE(w.MoveCursorThreeTextLabel->text(), QStringLiteral("21.3"));
-        d.press(keycode::Right);
-        QCOMPARE(w.MoveCursorThreeLabel->pos(), QPoint(105, 144));
-        QCOMPARE(w.MoveCursorOneLabel->pos(), QPoint(104, 144));
-        QCOMPARE(w.MoveCursorThreeTextLabel->text(), QStringLiteral("21.3"));   // still over frame column 96
-        d.press(keycode::Right);
-        QCOMPARE(w.MoveCursorThreeTextLabel->text(), QStringLiteral("100.0"));
-        d.record(keycode::Right, 1);   // held: ten pixels a repeat, and never past the right edge
-        for (int i = 0; i < 14; ++i)
-            d.record(keycode::Right, 2);
-        d.record(keycode::Right, 0);
-        QCOMPARE(w.MoveCursorThreeLabel->pos(), QPoint(223, 144));
-        QCOMPARE(w.MoveCursorThreeTextLabel->pos(), QPoint(183, 166));
-    }
-
     void transparencyKeys_data()
     {
         QTest::addColumn<int>("mode");
@@ -357,59 +383,265 @@ private slots:
         QCOMPARE(w.calTempSubMenu->BBTempLabel->text(), QStringLiteral("Temp:36.5\u2103 "));
     }
 
-    void combinationsLeaveTheFocusOfTheScreenTheyOpen_data()
+    void thresholdsReadBackWithinTheBand()
     {
-        QTest::addColumn<int>("held");
-        QTest::newRow("LEFT with RIGHT: upgrade") << int(keycode::Right);
-        QTest::newRow("UP with DOWN: temperature calibration") << int(keycode::Down);
-    }
-    void combinationsLeaveTheFocusOfTheScreenTheyOpen()
-    {
-        QFETCH(int, held);
-        Device d;
-        Norvik7 &w = *d.w;
-        d.hold(held);
-        d.repeat(held);
-        d.press(held == keycode::Right ? keycode::Left : keycode::Up);
-        d.release(held);
-        MenuWindow *opened = held == keycode::Right ? static_cast<MenuWindow *>(w.upgradeSubMenu) : w.calTempSubMenu;
-        QVERIFY(opened->isVisible());
-        QCOMPARE(opened->focusWidget(),
-                 held == keycode::Right ? w.upgradeSubMenu->buttons().value(0)
-                                        : static_cast<QWidget *>(w.calTempSubMenu->pushButton_5));
+        // A hand-edited file: out of band, not a number, missing.
+        LiveDevice d([](TestBoard &) {
+            config::write(config::Main, "high_temp_c", "9000");
+            config::write(config::Main, "low_temp_c", "cold");
+            config::write(config::Main, "high_temp_f", "");
+        });
+        d.boot();
+        d.openSetting(3);
+        QCOMPARE(d.w->hiloAlertSetMenu->label_3->text() + ' ' + d.w->hiloAlertSetMenu->label_4->text(),
+                 QStringLiteral("550 20"));
+        // Missing keys of a fresh board are written with the factory thresholds.
+        QCOMPARE(d.key("high_temp_k") + ' ' + d.key("low_temp_f"), QStringLiteral("403 68"));
     }
 
-    void eachModeOnScreen_data()
+    void alertsOnTheScreen_data()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("withVisible");
-        QTest::newRow("thermal") << 0 << true;
-        QTest::newRow("digital") << 1 << true;
-        QTest::newRow("digital without a visible picture") << 1 << false;
+        QTest::addColumn<bool>("fahrenheit");
+        QTest::addColumn<float>("max");
+        QTest::addColumn<float>("min");
+        QTest::addColumn<bool>("zone");
+        QTest::addColumn<QString>("shown");   // high, low
+        QTest::newRow("C high exactly at the threshold") << false << 130.0f << 25.0f << false << "high";
+        QTest::newRow("C high just below") << false << 129.9f << 25.0f << false << "";
+        QTest::newRow("F high exactly at the threshold") << true << 130.0f << 25.0f << false << "high";
+        QTest::newRow("C low at the threshold") << false << 25.0f << 20.0f << false << "low";
+        QTest::newRow("C low above") << false << 25.0f << 20.1f << false << "";
+        QTest::newRow("C low below while the zone is ticked") << false << 25.0f << -5.0f << true << "";
+        QTest::newRow("F low: a Celsius comparison, above") << true << 25.0f << 21.0f << false << "";
     }
-    void eachModeOnScreen()
+    void alertsOnTheScreen()
     {
-        QFETCH(int, mode);
-        QFETCH(bool, withVisible);
-        Device d;
+        // The high alert blinks with the output, frame by frame; the low one is steady and leaves it low.
+        QFETCH(bool, fahrenheit);
+        QFETCH(float, max);
+        QFETCH(float, min);
+        QFETCH(bool, zone);
+        QFETCH(QString, shown);
+        LiveDevice d([](TestBoard &) {
+            for (const char *key : {"high_alert", "low_alert"})
+                config::write(config::Main, key, "On");
+            config::write(config::Main, "high_temp_c", "130");
+            config::write(config::Main, "low_temp_c", "20");
+            config::write(config::Main, "low_temp_f", "68");
+        });
+        d.boot();
         Norvik7 &w = *d.w;
-        acqState.image_mode.store(mode);
-        viewState.trans = viewState.pipTrans = 50;
-        d.tick(w.tempSubMenu->checkBox_2);
-        QImage vis(264, 352, QImage::Format_RGB888);   // a checkerboard
-        for (int y = 0; y < 352; ++y)
-            for (int x = 0; x < 264; ++x)
-                vis.setPixel(x, y, ((x / 22 + y / 22) % 2) ? rgb(230, 230, 230) : rgb(30, 90, 160));
-        d.frame(5, 24.6, 38.2, 12.9, 30.0, {150, 40}, {20, 230}, withVisible ? vis : QImage());
-        const QImage shown = w.DisplayLabel->pixmap().toImage();
-        QCOMPARE(shown.size(), QSize(240, 320));
-        // The thermal gradient's green rises downwards.
-        const QRgb mid = shown.pixel(120, 160) & 0xffffff;
-        if (mode == 0 || !withVisible)
-            QVERIFY(qAbs(qRed(mid) - 136) <= 2 && qAbs(qGreen(mid) - 127) <= 2);
-        else if (mode == 1)
-            QVERIFY(mid == rgb(230, 230, 230) || mid == rgb(30, 90, 160));
-        QVERIFY(saveScreenshot("liveview_" + QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'), {&w}));
+        w.tempSubMenu->checkBox_3->setChecked(zone);
+        if (fahrenheit)
+            w.temperatureUnitSetMenu->radioButton_2->click();
+        HiLoAlertSetMenu::led_on = 0;
+        d.board.write("/sim/gpio/1", "0");
+        for (int frame = 0; frame < 4; ++frame) {
+            w.evaluateAlerts(max, min);
+            const bool high = shown == "high" && frame % 2 == 0, low = shown == "low";
+            QCOMPARE((QVector<bool>{w.HighAlertLabel->isVisible(), w.HighAlertTextLabel->isVisible(),
+                                    w.LowAlertLabel->isVisible(), w.LowAlertTextLabel->isVisible()}),
+                     (QVector<bool>{high, high, low, low}));
+            QCOMPARE(d.board.read("/sim/gpio/1").trimmed(), high ? QByteArray("1") : QByteArray("0"));
+            if ((high || low) && frame == 0 && !fahrenheit)
+                QVERIFY(saveScreenshot(high ? "liveview_high_alert" : "liveview_low_alert", {&w}));
+        }
+        // Switched off in the menu during an alarm: everything goes dark.
+        w.hiloAlertSetMenu->radioButton_2->click();
+        w.evaluateAlerts(max, min);
+        QVERIFY(!w.HighAlertLabel->isVisible());
+        QCOMPARE(d.board.read("/sim/gpio/1").trimmed(), QByteArray("0"));
+    }
+
+    void factoryReset()
+    {
+        LiveDevice d([](TestBoard &) {
+            for (auto [key, value] : {std::pair{"high_alert", "On"},
+                                      {"low_alert", "On"},
+                                      {"temp_unit", "F"},
+                                      {"emissivity", "0.50"},
+                                      {"ref_temprature_c", "40"},
+                                      {"meas_distance", "3.00"},
+                                      {"center_focus", "Yes"},
+                                      {"zone", "Yes"},
+                                      {"hilo_focus", "No"}})
+                config::write(config::Main, key, value);
+        });
+        d.boot();
+        Norvik7 &w = *d.w;
+        HiLoAlertSetMenu &a = *w.hiloAlertSetMenu;
+        MeasurementSetMenu &m = *w.measurementSetMenu;
+        TempSubMenu &pop = *w.tempSubMenu;
+        QSignalSpy e(&m, &MeasurementSetMenu::updateEmissivityForThermalCamera);
+        QSignalSpy t(&m, &MeasurementSetMenu::updateTempForThermalCamera);
+        QSignalSpy s(&m, &MeasurementSetMenu::updateDistanceForThermalCamera);
+        emit w.factoryResetSetMenu->factoryResetForSystem();
+        QVERIFY(a.radioButton_2->isChecked() && !a.radioButton->isChecked());
+        QVERIFY(a.radioButton_4->isChecked() && !a.radioButton_3->isChecked());
+        QCOMPARE((QStringList{a.label_3->text(), a.label_4->text(), a.label_6->text(), d.key("high_alert"),
+                              d.key("low_alert")}),
+                 (QStringList{"130", "20", "℃ ", "Off", "Off"}));
+        QVERIFY(!pop.checkBox->isChecked() && pop.checkBox_2->isChecked() && !pop.checkBox_3->isChecked());
+        // The camera gets the factory parameters one after another, a second apart.
+        QTRY_COMPARE_WITH_TIMEOUT(s.count(), 1, 5000);
+        QCOMPARE(e.count() + t.count(), 2);
+        QCOMPARE((QVector<double>{e.at(0).at(0).toFloat(), t.at(0).at(0).toDouble(), s.at(0).at(0).toFloat()}),
+                 (QVector<double>{0.95f, 25, 0.25f}));
+        QCOMPARE(m.label_temp->text() + d.key("ref_temprature_f"), QStringLiteral("25℃ 77"));
+    }
+
+    void valuesReadBackAreClamped_data()
+    {
+        QTest::addColumn<QStringList>("stored");   // emissivity, ambient, distance
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("far out of range") << QStringList{"7", "900", "-3"} << QStringList{"1.00", "50℃ ", "0.25 m"};
+
+        QTest::newRow("not numbers keep the defaults")
+            << QStringList{"high", "warm", "far"} << QStringList{"0.95", "25℃ ", "0.25 m"};
+    }
+    void valuesReadBackAreClamped()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, shown);
+        LiveDevice d([&](TestBoard &) {
+            config::write(config::Main, "emissivity", stored[0]);
+            config::write(config::Main, "ref_temprature_c", stored[1]);
+            config::write(config::Main, "meas_distance", stored[2]);
+        });
+        MeasurementSetMenu &m = *d.w->measurementSetMenu;
+        QCOMPARE((QStringList{m.label_emissivity->text(), m.label_temp->text(), m.label_distance->text()}), shown);
+        // What the camera gets is the clamped value too.
+        QSignalSpy e(&m, &MeasurementSetMenu::updateEmissivityForThermalCamera);
+        QSignalSpy s(&m, &MeasurementSetMenu::updateDistanceForThermalCamera);
+        m.initMeasurementsOfEmissivity();
+        m.initMeasurementsOfDistance();
+        QCOMPARE(QString::number(e.at(0).at(0).toDouble(), 'f', 2), shown[0]);
+        QCOMPARE(QString::number(s.at(0).at(0).toDouble(), 'f', 2) + " m", shown[2]);
+    }
+
+    void palettePreviewFallsBackOnClosingAndIsKeptWithOk()
+    {
+        LiveDevice d;
+        d.boot();
+        ColorSubMenu &c = *d.w->colorSubMenu;
+        openPopup(d, 1);
+        QCOMPARE(c.focusWidget(), c.radioButton);   // Iron, the ticked one
+        d.press(keycode::Down, 5);                  // Lava, previewed
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 6, 1000);
+        d.press(keycode::Back);
+#ifdef NORVIK7_UNDER_EMULATION
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 1, 500);   // a processor emulated is slower
+#else
+        QTRY_COMPARE_WITH_TIMEOUT(acqState.paletteNumber.load(), 1, 260);
+#endif
+        QCOMPARE(d.key("color"), QStringLiteral("Iron"));
+        // Opened again, moved and confirmed: kept after the preview time too.
+        d.press(keycode::Ok);
+        d.press(keycode::Down, 6);   // Rainbow HC
+        d.press(keycode::Ok);
+        QVERIFY(!c.isVisible() && c.radioButton_7->isChecked());
+        QCOMPARE(d.key("color"), QStringLiteral("RainbowHC"));
+        QTest::qWait(2 * ColorSubMenu::kPreviewMs);
+        QCOMPARE(acqState.paletteNumber.load(), 7);
+        d.w->updateMaxMinTempColorMap();
+        QVERIFY(d.w->ColorStatusLabel->styleSheet().contains(":/images/colormap_RainBowHC.png"));
+    }
+
+    void colourBarPicturesAreThePaletteTables_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("picture");
+        const char *files[] = {"Iron", "RainBow", "grayscale", "chamo", "blackhot", "Lava", "RainBowHC"};
+        for (int n = 1; n <= 7; ++n)
+            QTest::newRow(palettes::byNumber(n)->label)
+                << n << QStringLiteral(":/images/colormap_%1.png").arg(QLatin1String(files[n - 1]));
+    }
+    void colourBarPicturesAreThePaletteTables()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, picture);
+        const QImage bar = QImage(picture).convertToFormat(QImage::Format_RGB888);
+        QVERIFY(!bar.isNull());
+        QCOMPARE(bar.height(), 256);
+        const Palette *p = palettes::byNumber(number);
+        const framepath::Rgb888Table t = framepath::expand(*p->table, p->inverted);
+        // Hottest at the top, every entry of the live picture's table on its row.
+        for (int y = 0; y < 256; ++y) {
+            const QColor got = bar.pixelColor(bar.width() / 2, y);
+            const uint8_t *want = t.rgb[255 - y];
+            QVERIFY2(got.red() == want[0] && got.green() == want[1] && got.blue() == want[2],
+                     qPrintable(QStringLiteral("row %1").arg(y)));
+        }
+    }
+
+    void storedLanguageAtStart_data()
+    {
+        QTest::addColumn<QString>("stored");   // empty: a fresh board
+        QTest::addColumn<bool>("inChinese");
+        QTest::newRow("fresh board") << "" << true;
+        QTest::newRow("English") << "English" << false;
+        QTest::newRow("unknown text") << "Klingon" << true;
+    }
+    void storedLanguageAtStart()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, inChinese);
+        LiveDevice d([&](TestBoard &b) {
+            b.remove("/root/Norvik7_config.ini");   // as the product finds a fresh board
+            if (!stored.isEmpty())
+                config::write(config::Main, "language", stored);
+        });
+        Norvik7 &w = *d.w;
+        QCOMPARE(translator != nullptr, inChinese);
+        QCOMPARE(chinese(w.measurementSetMenu->titleLabel->text()), inChinese);
+        QCOMPARE(d.key("language"), inChinese ? QStringLiteral("Chinese") : QStringLiteral("English"));
+        QCOMPARE(w.languageSetSubMenu->radioButton_2->isChecked(), inChinese);
+        if (!stored.isEmpty())
+            return;
+        // Switched by keys and back: one translator at a time, none left behind.
+        d.boot();
+        d.openSetting(0);
+        for (bool english : {true, false, true}) {
+            d.press(english ? keycode::Up : keycode::Down);
+            d.press(keycode::Ok);
+            QCOMPARE(d.key("language") + (translator ? "+" : "-"), english ? "English-" : "Chinese+");
+            QCOMPARE(chinese(w.measurementSetMenu->label_distance->text()), !english);
+        }
+    }
+
+    // Every text the sources and forms give to tr() (what lupdate extracts) has
+    // a finished Chinese translation, and the shipped files hold no unfinished,
+    // empty or obsolete one.
+    void everyShownTextIsTranslated()
+    {
+        const QString src = QStringLiteral(NORVIK7_SOURCE_DIR);
+        QTemporaryDir tmp;
+        const QString extracted = tmp.filePath(QStringLiteral("extracted.ts"));
+        QStringList args{"-silent", "-locations", "none"};
+        for (const char *dir :
+             {"app", "acquisition", "board", "calibration", "connectivity", "liveview", "media", "settings", "ui"})
+            args << src + '/' + QLatin1String(dir);
+        QProcess lupdate;
+        lupdate.start(QStringLiteral(NORVIK7_LUPDATE), args << "-ts" << extracted);
+        QVERIFY(lupdate.waitForFinished(60000));
+        QCOMPARE(lupdate.exitCode(), 0);
+
+        QStringList problems;
+        QSet<QString> finished;
+        const QFileInfoList shipped = QDir(src + "/resources/translations").entryInfoList({"ChineseSimplified*.ts"});
+        QVERIFY(!shipped.isEmpty());
+        for (const QFileInfo &ts : shipped)
+            for (const auto &[message, problem] : messages(ts.filePath()))
+                if (problem.isEmpty())
+                    finished.insert(message);
+                else
+                    problems << ts.fileName() + ": " + message + ' ' + problem;
+        const auto wanted = messages(extracted);
+        QVERIFY(!wanted.isEmpty() && !finished.isEmpty());
+        for (const auto &m : wanted)
+            if (!finished.contains(m.first))
+                problems << "no translation: " + m.first;
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     }
 };
 
