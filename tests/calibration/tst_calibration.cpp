@@ -472,7 +472,7 @@ void TestCalibration::resetSavesTheTablesOfItsGain()
         QVERIFY(d.focusByKeys("pushButton_6"));
         d.press(keycode::Ok);
     }
-    QVERIFY(done.wait(15000));
+    QTRY_VERIFY_WITH_TIMEOUT(!done.isEmpty(), 15000);
     QVERIFY(!QFile::exists(d.board.file("/root/kt_L.bin")));
     if (!failing.isEmpty()) {
         QVERIFY(!QFile::exists(d.board.file("/root/kt_H.bin")) && !QFile::exists(d.board.file("/root/bt_H.bin")));
