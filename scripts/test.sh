@@ -52,8 +52,8 @@ step "build" "$here/scripts/build.sh" "$werror" && step "suite" suite "$normal"
 if [ "${NORVIK7_SANITIZERS:-1}" != 0 ]; then
   step "build-asan" sanitized "$here/build-asan" NORVIK7_ASAN "$werror" && step "suite-asan" suite "$here/build-asan"
 
-  # The threaded suites: every suite of acquisition and live view, and the TCP server's.
-  threaded=(tst_tcpserver)
+  # The threaded suites: every suite of acquisition and live view, and connectivity's (the TCP server).
+  threaded=(tst_connectivity)
   for f in "$here"/tests/acquisition/tst_*.cpp "$here"/tests/liveview/tst_*.cpp; do
     threaded+=("$(basename "$f" .cpp)")
   done
