@@ -57,65 +57,34 @@ class TestAcquisitionThread : public QObject {
 private slots:
     void init()
     {
+        m_board.reset();   // one simulated board at a time
         m_board = std::make_unique<TestBoard>();
         acqtest::resetAll(0);
         acqtest::recordPauses(1);
     }
-    void cleanup()
-    {
-        qunsetenv("NORVIK7_SCENE");
-        acq::setPause(nullptr);
-        m_board.reset();
-    }
 
-    void startUpAndCounter_data()
+    void startUpAndReplay_data()
     {
         QTest::addColumn<int>("stored");
         QTest::newRow("stored high gain") << 1;
         QTest::newRow("stored low gain") << 0;
     }
-    void startUpAndCounter()
+    void startUpAndReplay()
     {
+        // The start in the stored gain; the counter and the signals' order. The
+        // temperature half in the module's landscape order: source (x, y)
+        // lands on row x, column 191 - y of the portrait matrix. The loop's
+        // visible picture, read from the sensor's own buffer, is the buffer
+        // converted whole and then turned and enlarged.
         QFETCH(int, stored);
         const QString calls =
             QStringLiteral("vdcmd_set_polling_wait_time(10000);vdcmd_init();get_prop_image_params(0);"
                            "get_prop_image_params(1);get_prop_image_params(2);set_prop_tpd_params(5,%1);"
                            "get_prop_tpd_params(5);set_prop_image_params(2,%2);spi_config_save(12);"
                            "pause 500;get_prop_image_params(2);set_prop_tpd_params(3,120);"
-                           "get_prop_tpd_params(3)")
+                           "get_prop_tpd_params(3);")
                 .arg(stored)
                 .arg(stored ? 2 : 0);
-        acqState.temperature_scale.store(static_cast<uint8_t>(stored));
-        acqState.pendingModuleCommand.store(kShutterCorrection);   // cleared by the start
-        acq::LogCapture log;
-        ThermalCameraThread t;
-        Receiver r(&t);
-        r.holding = false;
-        t.start();
-        QTRY_VERIFY_WITH_TIMEOUT(r.events.size() >= 3 * 105, 20000);
-        stop(t);
-        QStringList made;
-        for (const std::string &c : irsim::calls())
-            made << QString::fromStdString(c);
-        QCOMPARE(made.mid(0, 13).join(';'), calls);
-        QVERIFY(!made.contains("ooc_b_update(0)"));
-        QCOMPARE(QVector<int>({acqState.currentGain.load(), acqState.currentDDELevel.load()}),
-                 QVector<int>({stored, stored ? 2 : 0}));
-        const QString text = QString::fromStdString(log.text());
-        QVERIFY(text.contains("IMAGE_PROP_LEVEL_DDE 1\nIMAGE_PROP_LEVEL_TNR 2\n"));
-        QVERIFY(text.contains(QStringLiteral("set_prop_tpd_params to %1\n").arg(stored ? "high" : "low")));
-        for (size_t e = 0; e < 3 * 105; ++e) {   // counters 1..100, then 1 again
-            QCOMPARE(char(r.events[e][0]), "mzi"[e % 3]);
-            QCOMPARE(r.events[e][1], e / 3 < 100 ? int(e / 3) + 1 : int(e / 3) - 99);
-        }
-    }
-
-    void replayedRecording()
-    {
-        // The temperature half in the module's landscape order: source (x, y)
-        // lands on row x, column 191 - y of the portrait matrix. The loop's
-        // visible picture, read from the sensor's own buffer, is the buffer
-        // converted whole and then turned and enlarged.
         Words frame(2 * kN);
         for (int i = 0; i < kN; ++i) {
             frame[i] = static_cast<uint16_t>(2000 + (i % 256) * 40 + (i / 256) * 7);   // grey: the camera's luma
@@ -128,11 +97,29 @@ private slots:
         put(100, 121, 4 * 7000);      // hottest of the zone (row 100, column 70)
         play({frame}, true);
         acqState.image_mode.store(1);   // a visible picture with every frame
+        acqState.temperature_scale.store(static_cast<uint8_t>(stored));
+        acqState.pendingModuleCommand.store(kShutterCorrection);   // cleared by the start
+        acq::LogCapture log;
         ThermalCameraThread t;
         Receiver r(&t);
         t.start();
         QTRY_VERIFY(r.held.size() >= 3);
+        r.holding = false;
+        QTRY_VERIFY_WITH_TIMEOUT(r.events.size() >= 3 * 105, 20000);
         stop(t);
+        QString made;
+        for (const std::string &c : irsim::calls())
+            made += QString::fromStdString(c) + ';';
+        QVERIFY2(made.startsWith(calls) && !made.contains("ooc_b_update(0)"), qPrintable(made));
+        QCOMPARE(QVector<int>({acqState.currentGain.load(), acqState.currentDDELevel.load()}),
+                 QVector<int>({stored, stored ? 2 : 0}));
+        const QString text = QString::fromStdString(log.text());
+        QVERIFY(text.contains("IMAGE_PROP_LEVEL_DDE 1\nIMAGE_PROP_LEVEL_TNR 2\n"));
+        QVERIFY(text.contains(QStringLiteral("set_prop_tpd_params to %1\n").arg(stored ? "high" : "low")));
+        for (size_t e = 0; e < 3 * 105; ++e) {   // counters 1..100, then 1 again
+            QCOMPARE(char(r.events[e][0]), "mzi"[e % 3]);
+            QCOMPARE(r.events[e][1], e / 3 < 100 ? int(e / 3) + 1 : int(e / 3) - 99);
+        }
         const auto &m = r.events[3], &z = r.events[4], &i = r.events[5];
         // Centre, maximum, minimum and zone maximum; the extremes' places.
         QCOMPARE(QVector<int>({i[2], i[3], i[4], i[5]}), QVector<int>({6000, 9000, 1000, 7000}));

@@ -16,21 +16,11 @@
 
 #include <QtTest>
 
-#include <cstdio>
 #include <cstdlib>
 
 Q_DECLARE_METATYPE(std::vector<DevCfg_t>)
 
 namespace {
-
-DevCfg_t dev(uint16_t vid, uint16_t pid, const char *name)
-{
-    DevCfg_t d{};
-    d.vid = vid;
-    d.pid = pid;
-    std::snprintf(d.name, sizeof d.name, "%s", name);
-    return d;
-}
 
 // The module's calls since the last clear, ';' between them.
 QString calls(std::initializer_list<const char *> skip = {})
@@ -110,17 +100,16 @@ private slots:
         using D = std::vector<DevCfg_t>;
         const QString formats = "width:256 height: 192\nwidth:256 height: 384\n";
         const QString other = "can not get this device! just try other pid\n";
-        const auto webcam = dev(0x0BDA, 0x1111, "webcam");
+        const DevCfg_t webcam{0x0BDA, 0x1111, "webcam"};
         QTest::newRow("older id, second scan")
-            << D{dev(0x1234, 0x5840, "other maker"), webcam, dev(0x0BDA, 0x5830, "older core")} << "" << 0
+            << D{{0x1234, 0x5840, "other maker"}, webcam, {0x0BDA, 0x5830, "older core"}} << "" << 0
             << other + "name=older core\ncur_index=2\n" + formats;
         QTest::newRow("lower index wins")
-            << D{webcam, webcam, webcam, dev(0x0BDA, 0x5840, "first"), dev(0x0BDA, 0x5840, "second")} << "" << 0
+            << D{webcam, webcam, webcam, {0x0BDA, 0x5840, "first"}, {0x0BDA, 0x5840, "second"}} << "" << 0
             << "name=first\ncur_index=3\n" + formats;
-        QTest::newRow("newer id wins") << D{dev(0x0BDA, 0x5830, "older"), dev(0x0BDA, 0x5840, "newer")} << "" << 0
+        QTest::newRow("newer id wins") << D{{0x0BDA, 0x5830, "older"}, {0x0BDA, 0x5840, "newer"}} << "" << 0
                                        << "name=newer\ncur_index=1\n" + formats;
-        QTest::newRow("no module") << D{dev(0x1234, 0x5678, "mouse")} << "" << -1
-                                   << other + "can not get this device!\n";
+        QTest::newRow("no module") << D{{0x1234, 0x5678, "mouse"}} << "" << -1 << other + "can not get this device!\n";
         QTest::newRow("unplugged") << D{} << "absent" << -1 << "can not get this device!\n";
         QTest::newRow("init fails") << D{} << "uvc_camera_init" << -3 << "uvc_camera_init:-3\n";
         QTest::newRow("list fails") << D{} << "uvc_camera_list" << -4 << "uvc_camera_list:-4\n";
@@ -316,30 +305,18 @@ private slots:
         QVERIFY(irsim::calls().empty());
     }
 
-    void pacingAndVisibleGrab_data()
-    {
-        using V = QVector<int>;
-        // Image mode, calibration menu open, a USB video client; the pause
-        // between frames; a visible grab every frame (or on multiples of 5 only).
-        QTest::addColumn<QVector<int>>("state");
-        QTest::addColumn<int>("ms");
-        QTest::addColumn<bool>("everyFrame");
-        QTest::newRow("thermal") << V{0, 0, 0} << 20 << false;
-        QTest::newRow("visible") << V{1, 0, 0} << 20 << true;
-        QTest::newRow("fusion") << V{2, 0, 0} << 40 << true;
-        QTest::newRow("picture in picture") << V{3, 0, 0} << 40 << true;
-        QTest::newRow("alignment") << V{4, 0, 0} << 40 << true;
-        QTest::newRow("thermal, calibration menu open") << V{0, 1, 0} << 40 << false;
-        QTest::newRow("visible, USB video client") << V{1, 0, 1} << 40 << true;
-    }
     void pacingAndVisibleGrab()
     {
-        QFETCH(QVector<int>, state);
-        QFETCH(bool, everyFrame);
-        QTEST(acq::framePauseMs(state[0], state[1], state[2]), "ms");
-        QCOMPARE(QVector<bool>({acq::visibleWanted(state[0], 1), acq::visibleWanted(state[0], 4),
-                                acq::visibleWanted(state[0], 5), acq::visibleWanted(state[0], 100)}),
-                 QVector<bool>({everyFrame, everyFrame, true, true}));
+        // Image mode, calibration menu open, a USB video client; the pause
+        // between frames; a visible grab every frame (1, or on multiples of 5 only).
+        const int rows[][5] = {{0, 0, 0, 20, 0}, {1, 0, 0, 20, 1}, {2, 0, 0, 40, 1}, {3, 0, 0, 40, 1},
+                               {4, 0, 0, 40, 1}, {0, 1, 0, 40, 0}, {1, 0, 1, 40, 1}};
+        for (const auto &r : rows) {
+            QCOMPARE(acq::framePauseMs(r[0], r[1], r[2]), r[3]);
+            QCOMPARE(QVector<bool>({acq::visibleWanted(r[0], 1), acq::visibleWanted(r[0], 4),
+                                    acq::visibleWanted(r[0], 5), acq::visibleWanted(r[0], 100)}),
+                     QVector<bool>({bool(r[4]), bool(r[4]), true, true}));
+        }
     }
 
 private:
