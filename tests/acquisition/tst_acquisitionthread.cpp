@@ -14,6 +14,7 @@
 #include "acquisition/menus/temperaturescalesetmenu.h"
 #include "app/norvik7.h"
 #include "core/config.h"
+#include "liveview/menus/colorsubmenu.h"
 #include "liveview/menus/measurementsetmenu.h"
 
 #include <QtTest>
@@ -199,12 +200,17 @@ private slots:
         // picture once the boot frames are counted, and hands the menus' choices to it.
         acqtest::resetAll(2000);   // 500 frames a second, the loop's own pauses short
         config::write(config::Main, QStringLiteral("temperature_scale"), QStringLiteral("low_gain"));
+        config::write(config::Main, QStringLiteral("color"), QStringLiteral("Lava"));
         Norvik7 w;
+        QCOMPARE(acqState.paletteNumber.load(), 6);   // the stored palette in use from the start
         QSignalSpy bootOk(&w, &Norvik7::bootOkForThermalCamera);
         QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 20000);
         QCOMPARE(QVector<int>({int(bootOk.count()), acqState.currentGain.load()}), QVector<int>({1, 0}));
         const QImage first = w.DisplayLabel->pixmap().toImage();
         QTRY_VERIFY(w.DisplayLabel->pixmap().toImage() != first);
+        w.colorSubMenu->radioButton_2->click();   // the palette and the colour bar follow the choice
+        QCOMPARE(acqState.paletteNumber.load(), 2);
+        QTRY_VERIFY(w.ColorStatusLabel->styleSheet().contains(":/images/colormap_RainBow.png"));
         emit w.temperatureScaleSetMenu->updateTempScale(1);
         QTRY_COMPARE(static_cast<int>(acqState.currentDDELevel.load()), 2);   // the loop ran the high-gain command
         irsim::clearCalls();
