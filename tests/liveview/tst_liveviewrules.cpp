@@ -106,6 +106,7 @@ private slots:
         QTest::newRow("cursor past the left") << "cursor" << V{-25, 144} << V{-15, 144, 0, 128};
         QTest::newRow("cursor past the right") << "cursor" << V{233, 144} << V{223, 144, 191, 128};
         QTest::newRow("cursor at the right edge stays") << "cursor" << V{224, 144} << V{223, 144, 191, 128};
+        QTest::newRow("cursor past the top") << "cursor" << V{104, -20} << V{104, -16, 96, 0};
         QTest::newRow("cursor past the bottom") << "cursor" << V{104, 304} << V{104, 303, 96, 255};
         QTest::newRow("cursor on the last row before the bound") << "cursor" << V{104, 303} << V{104, 303, 96, 255};
     }
