@@ -23,23 +23,15 @@ constexpr int kTile = 16;
 inline void toRgb(const uint8_t *yuyv, uint8_t *rgb, unsigned width, unsigned height)
 {
     const yuv::Tables &t = yuv::tables();
-    // Clamping by table: luma plus any table entry lies within -256..511.
-    static const struct Clamp {
-        uint8_t v[1024];
-        Clamp()
-        {
-            for (int i = 0; i < 1024; ++i)
-                v[i] = static_cast<uint8_t>(std::clamp(i - 384, 0, 255));
-        }
-    } clamp;
+    auto sat = [](int v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); };
     for (unsigned i = 0; i < width * height / 2; ++i) {
         const uint8_t *in = yuyv + 4 * i;
         const int rv = t.redV[in[3]], guv = t.greenU[in[1]] + t.greenV[in[3]], bu = t.blueU[in[1]];
         for (int k = 0; k < 2; ++k) {
             uint8_t *out = rgb + 6 * i + 3 * k;
-            out[0] = clamp.v[in[2 * k] + rv + 384];
-            out[1] = clamp.v[in[2 * k] + guv + 384];
-            out[2] = clamp.v[in[2 * k] + bu + 384];
+            out[0] = sat(in[2 * k] + rv);
+            out[1] = sat(in[2 * k] + guv);
+            out[2] = sat(in[2 * k] + bu);
         }
     }
 }

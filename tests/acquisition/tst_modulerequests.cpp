@@ -1,16 +1,24 @@
-// What the acquisition side sends to the module: parameter codes and their
-// "sent once" rule, gain and shutter requests, module commands with their
-// follow-ups, calibration modes, and the loop's pacing.
+// The module: finding and opening it, the visible camera's picture of the
+// same scene, and what the acquisition side sends it: parameter codes and
+// their "sent once" rule, gain and shutter requests, module commands with
+// their follow-ups, calibration modes, and the loop's pacing.
 #include "common/acqtestsupport.h"
 
 #include "acquisition/acqlog.h"
 #include "acquisition/acquisitionstate.h"
+#include "acquisition/irmodule.h"
+#include "acquisition/moduleconnection.h"
 #include "acquisition/modulerequests.h"
 #include "acquisition/sdk/simcontrol.h"
 #include "acquisition/thermalcamerathread.h"
+#include "acquisition/yuv.h"
 #include "common/testboard.h"
 
 #include <QtTest>
+
+#include <cstdlib>
+
+Q_DECLARE_METATYPE(std::vector<DevCfg_t>)
 
 namespace {
 
@@ -51,55 +59,123 @@ private slots:
     void initTestCase() { m_board = std::make_unique<TestBoard>(); }
     void init()
     {
+        m_board->remove(QStringLiteral("/sim/scene"));
         acqtest::resetAll();
         acqtest::recordPauses();
         QVERIFY(acqtest::openModule());
         irsim::clearCalls();
     }
 
-    void parameterCodes_data()
+    void visibleCameraSeesTheSameScene()
     {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("code");
-        QTest::newRow("emissivity 1.00") << 1.00 << 128;
-        QTest::newRow("emissivity 0.90 is just below 0.9 as a float") << 0.90 << 113;
-        QTest::newRow("emissivity 0.05") << 0.05 << 4;
-        QTest::newRow("emissivity 0.04") << 0.04 << 3;
-        QTest::newRow("emissivity 0") << 0.0 << 3;
-        QTest::newRow("reflected 0") << 0.0 << 273;
-        QTest::newRow("distance 0.6") << 0.6 << 77;
-        QTest::newRow("distance 10") << 10.0 << 1280;
+        // Turned, exchanged and enlarged the way the loop does it, the visible
+        // picture's crop at (36, 48) lines up with the infrared view: the
+        // blackbody's dark emitter inside its light housing, the wall around.
+        acqtest::resetAll();
+        qputenv("NORVIK7_SCENE", "blackbody:40");
+        QVERIFY(acqtest::openModule());
+        std::vector<uint16_t> frame(2 * 256 * 192);
+        ir::uvc_frame_get(frame.data());
+        std::vector<uint8_t> yuyv(320 * 240 * 2), rgb(320 * 240 * 3), out(264 * 352 * 3);
+        irsim::renderVisible(yuyv.data());
+        yuv::toRgb(yuyv.data(), rgb.data(), 320, 240);
+        yuv::Enlarger().run(rgb.data(), out.data(), 264 * 3);
+        auto at = [&](int px, int py) {
+            const uint8_t *p = &out[((py + 48) * 264 + (px + 36)) * 3];
+            return QColor(p[0], p[1], p[2]);
+        };
+        QVERIFY(at(96, 112).value() < 50);                                     // emitter
+        QVERIFY(at(46, 112).value() > 130 && at(46, 112).saturation() < 40);   // housing, grey
+        QVERIFY2(at(20, 30).red() > at(20, 30).blue() + 15,
+                 qPrintable(at(20, 30).name()));   // beige wall: red and blue in place
+        QVERIFY(at(-30, 112).value() > 150);       // the visible camera sees beyond the infrared view
     }
-    void parameterCodes()
+
+    void opening_data()
     {
-        QFETCH(double, value);
-        const QByteArray parameter = QByteArray(QTest::currentDataTag()).split(' ')[0];
-        const float v = static_cast<float>(value);
-        if (parameter == "emissivity")
-            QTEST(acq::emissivityCode(v), "code");
-        else if (parameter == "reflected")
-            QTEST(static_cast<int>(acq::reflectedCode(acq::reflectedKelvin(static_cast<int>(value)))), "code");
-        else
-            QTEST(static_cast<int>(acq::distanceCode(v)), "code");
+        QTest::addColumn<std::vector<DevCfg_t>>("devices");
+        QTest::addColumn<QString>("failing");   // a call and its result, or "absent": the module unplugged
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("log");   // all of it when opened, its end when not
+        using D = std::vector<DevCfg_t>;
+        const QString formats = "width:256 height: 192\nwidth:256 height: 384\n";
+        const QString other = "can not get this device! just try other pid\n";
+        const DevCfg_t webcam{0x0BDA, 0x1111, "webcam"};
+        QTest::newRow("older id, second scan")
+            << D{{0x1234, 0x5840, "other maker"}, webcam, {0x0BDA, 0x5830, "older core"}} << "" << 0
+            << other + "name=older core\ncur_index=2\n" + formats;
+        QTest::newRow("lower index wins")
+            << D{webcam, webcam, webcam, {0x0BDA, 0x5840, "first"}, {0x0BDA, 0x5840, "second"}} << "" << 0
+            << "name=first\ncur_index=3\n" + formats;
+        QTest::newRow("newer id wins") << D{{0x0BDA, 0x5830, "older"}, {0x0BDA, 0x5840, "newer"}} << "" << 0
+                                       << "name=newer\ncur_index=1\n" + formats;
+        QTest::newRow("no module") << D{{0x1234, 0x5678, "mouse"}} << "" << -1 << other + "can not get this device!\n";
+        QTest::newRow("unplugged") << D{} << "absent" << -1 << "can not get this device!\n";
+        QTest::newRow("init fails") << D{} << "uvc_camera_init" << -3 << "uvc_camera_init:-3\n";
+        QTest::newRow("list fails") << D{} << "uvc_camera_list" << -4 << "uvc_camera_list:-4\n";
+        QTest::newRow("info fails") << D{} << "uvc_camera_info_get" << -5 << "uvc_camera_info_get:-5\n";
+        QTest::newRow("open fails") << D{} << "uvc_camera_open" << -6 << "uvc_camera_open:-6\n";
+    }
+    void opening()
+    {
+        QFETCH(std::vector<DevCfg_t>, devices);
+        QFETCH(QString, failing);
+        QFETCH(int, result);
+        QFETCH(QString, log);
+        acqtest::resetAll();
+        if (!devices.empty())   // else the simulated board's module, if plugged in
+            irsim::setDevices(devices);
+        if (failing == "absent")
+            m_board->write(QStringLiteral("/sim/ir_module"), "absent\n");
+        else if (!failing.isEmpty())
+            irsim::setCallResult(failing.toStdString(), result);
+        acq::LogCapture capture;
+        CameraParam_t p{};
+        QCOMPARE(ir_camera_openm(&p), result);
+        const QString text = QString::fromStdString(capture.text());
+        m_board->remove(QStringLiteral("/sim/ir_module"));
+        if (result != 0) {
+            QVERIFY2(text.endsWith(log) && !text.contains("width:"), qPrintable(text));
+            return;
+        }
+        QCOMPARE(text, log);
+        // The grey image over the temperature words.
+        QCOMPARE(QVector<int>({int(p.width), int(p.height), int(p.frame_size)}),
+                 QVector<int>({256, 384, 256 * 384 * 2}));
+        const int index = log.section("cur_index=", 1).section('\n', 0, 0).toInt();
+        QCOMPARE(QString::fromLatin1(p.dev_cfg.name), QString::fromLatin1(devices[index].name));
+        // Streaming sets up the frame's buffers once and keeps them.
+        StreamFrameInfo_t info{};
+        info.camera_param = p;
+        load_stream_frame_info(&info);
+        uint8_t *raw = info.raw_frame, *image = info.image_frame;
+        QVERIFY(raw && image && info.temp_frame);
+        load_stream_frame_info(&info);
+        const bool kept = info.raw_frame == raw && info.image_frame == image;
+        std::free(info.image_frame);   // the halves are the caller's (the module keeps the raw buffer)
+        std::free(info.temp_frame);
+        QVERIFY(kept);
     }
 
     void parametersAreSentOnce_data()
     {
         QTest::addColumn<QVector<double>>("values");   // a first and a second
         QTest::addColumn<QString>("sent");             // the first, the second sent, and what the first logs
-        QTest::newRow("emissivity") << QVector<double>{0.95, 0.5}
-                                    << "set_prop_tpd_params(3,120);set_prop_tpd_params(3,61);TPD_PROP_EMS = 120";
-        QTest::newRow("tu") << QVector<double>{25, -10}
-                            << "set_prop_tpd_params(1,298);set_prop_tpd_params(1,263);TPD_PROP_TU = 298";
-        QTest::newRow("distance") << QVector<double>{0.25, 1}
-                                  << "set_prop_tpd_params(0,32);set_prop_tpd_params(0,128);";
+        QTest::newRow("emissivity") << QVector<double>{0.90, 0.0}   // just below 0.9 as a float; the least code
+                                    << "set_prop_tpd_params(3,113);set_prop_tpd_params(3,3);TPD_PROP_EMS = 113";
+        QTest::newRow("emissivity, low") << QVector<double>{0.05, 0.04}
+                                         << "set_prop_tpd_params(3,4);set_prop_tpd_params(3,3);TPD_PROP_EMS = 4";
+        QTest::newRow("tu") << QVector<double>{0, -10}
+                            << "set_prop_tpd_params(1,273);set_prop_tpd_params(1,263);TPD_PROP_TU = 273";
+        QTest::newRow("distance") << QVector<double>{0.6, 10}
+                                  << "set_prop_tpd_params(0,77);set_prop_tpd_params(0,1280);";
     }
     void parametersAreSentOnce()
     {
         QFETCH(QVector<double>, values);
         QFETCH(QString, sent);
         const QStringList s = sent.split(';');
-        const QByteArray slot = QByteArray(QTest::currentDataTag()).split(',')[0].split(':')[0];
+        const QByteArray slot = QByteArray(QTest::currentDataTag()).split(',')[0];
         ThermalCameraThread t;
         acq::LogCapture log;
         for (double v : {values[0], values[0], values[1], values[1], values[0]}) {
@@ -151,44 +227,6 @@ private slots:
         QVERIFY(irsim::calls().empty());   // nothing reaches the module before the loop runs it
     }
 
-    void commandsAndFollowUps_data()
-    {
-        QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("calls");
-        QTest::addColumn<QString>("log");
-        QTest::addColumn<int>("dde");
-        QTest::newRow("low gain") << 19 << kLowGain
-                                  << "set_prop_tpd_params to low\ntest lowgain dde\nIMAGE_PROP_LEVEL_DDE 0\n"
-                                  << 0;
-        QTest::newRow("high gain") << 20 << kHighGain
-                                   << "set_prop_tpd_params to high\ntest highgain dde\nIMAGE_PROP_LEVEL_DDE 2\n"
-                                   << 2;
-        QTest::newRow("shutter") << 1 << "ooc_b_update(0)" << QString() << 77;
-        QTest::newRow("background shutter") << 2
-                                            << "shutter_sta_set(0);shutter_manual_switch(0);ooc_b_update(0);"
-                                               "shutter_sta_set(1)"
-                                            << "shutter background\n"
-                                            << 77;
-        QTest::newRow("calibration tables go to their handler") << 29 << "table command 29" << QString() << 77;
-    }
-    void commandsAndFollowUps()
-    {
-        QFETCH(int, command);
-        acq::setTableCommandHandler(recordTableCommand);
-        acqState.currentDDELevel.store(77);
-        std::atomic<uint8_t> mode{acq::kCalibrationIdle};
-        acqState.pendingModuleCommand.store(command);
-        acq::LogCapture log;
-        QVERIFY(!acq::carryOutRequests(mode));
-        QTEST(calls(), "calls");
-        QCOMPARE(acqState.pendingModuleCommand.load(), static_cast<int>(kNoCommand));
-        QTEST(QString::fromStdString(log.text()), "log");
-        QTEST(static_cast<int>(acqState.currentDDELevel.load()), "dde");
-        irsim::clearCalls();   // nothing pending: nothing happens
-        QVERIFY(!acq::carryOutRequests(mode));
-        QVERIFY(irsim::calls().empty());
-    }
-
     void requestsPostedMeanwhileSurvive()
     {
         acq::setPause(pausePostingRequests);
@@ -232,6 +270,11 @@ private slots:
             << "calTempReset" << V{8, 9} << 0 << 1 << reset + "30;pause 100;finished;ooc_b_update(0)";
         QTest::newRow("recal high") << "newRecal" << V{} << 1 << -1 << "table command 31;pause 100;finished";
         QTest::newRow("recal low") << "newRecal" << V{} << 0 << -1 << "table command 32;pause 100;finished";
+        // A module command alone, in the frame it is found.
+        QTest::newRow("background shutter") << "" << V{} << 1 << 2
+                                            << "shutter_sta_set(0);shutter_manual_switch(0);ooc_b_update(0);"
+                                               "shutter_sta_set(1)";
+        QTest::newRow("calibration tables to their handler") << "" << V{} << 1 << 29 << "table command 29";
     }
     void calibrationModes()
     {
@@ -252,8 +295,8 @@ private slots:
         QVERIFY(irsim::calls().empty());
         acqState.currentGain.store(static_cast<uint8_t>(gain));
         acqState.pendingModuleCommand.store(pendingBefore);
-        QVERIFY(QMetaObject::invokeMethod(&t, slot.toLatin1().constData()));
-        QVERIFY(acq::carryOutRequests(t.calibrationMode, noteFinished));
+        QVERIFY(slot.isEmpty() || QMetaObject::invokeMethod(&t, slot.toLatin1().constData()));
+        QCOMPARE(acq::carryOutRequests(t.calibrationMode, noteFinished), !slot.isEmpty());
         QTEST(calls(), "calls");
         QCOMPARE(static_cast<int>(t.calibrationMode.load()), 0xFF);
         QCOMPARE(acqState.pendingModuleCommand.load(), static_cast<int>(kNoCommand));
@@ -262,30 +305,18 @@ private slots:
         QVERIFY(irsim::calls().empty());
     }
 
-    void pacingAndVisibleGrab_data()
-    {
-        using V = QVector<int>;
-        // Image mode, calibration menu open, a USB video client; the pause
-        // between frames; a visible grab every frame (or on multiples of 5 only).
-        QTest::addColumn<QVector<int>>("state");
-        QTest::addColumn<int>("ms");
-        QTest::addColumn<bool>("everyFrame");
-        QTest::newRow("thermal") << V{0, 0, 0} << 20 << false;
-        QTest::newRow("visible") << V{1, 0, 0} << 20 << true;
-        QTest::newRow("fusion") << V{2, 0, 0} << 40 << true;
-        QTest::newRow("picture in picture") << V{3, 0, 0} << 40 << true;
-        QTest::newRow("alignment") << V{4, 0, 0} << 40 << true;
-        QTest::newRow("thermal, calibration menu open") << V{0, 1, 0} << 40 << false;
-        QTest::newRow("visible, USB video client") << V{1, 0, 1} << 40 << true;
-    }
     void pacingAndVisibleGrab()
     {
-        QFETCH(QVector<int>, state);
-        QFETCH(bool, everyFrame);
-        QTEST(acq::framePauseMs(state[0], state[1], state[2]), "ms");
-        QCOMPARE(QVector<bool>({acq::visibleWanted(state[0], 1), acq::visibleWanted(state[0], 4),
-                                acq::visibleWanted(state[0], 5), acq::visibleWanted(state[0], 100)}),
-                 QVector<bool>({everyFrame, everyFrame, true, true}));
+        // Image mode, calibration menu open, a USB video client; the pause
+        // between frames; a visible grab every frame (1, or on multiples of 5 only).
+        const int rows[][5] = {{0, 0, 0, 20, 0}, {1, 0, 0, 20, 1}, {2, 0, 0, 40, 1}, {3, 0, 0, 40, 1},
+                               {4, 0, 0, 40, 1}, {0, 1, 0, 40, 0}, {1, 0, 1, 40, 1}};
+        for (const auto &r : rows) {
+            QCOMPARE(acq::framePauseMs(r[0], r[1], r[2]), r[3]);
+            QCOMPARE(QVector<bool>({acq::visibleWanted(r[0], 1), acq::visibleWanted(r[0], 4),
+                                    acq::visibleWanted(r[0], 5), acq::visibleWanted(r[0], 100)}),
+                     QVector<bool>({bool(r[4]), bool(r[4]), true, true}));
+        }
     }
 
 private:

@@ -81,11 +81,9 @@ public:
             m_dstH = dst.height();
             fill(m_x, m_srcW, m_dstW);
             fill(m_y, m_srcH, m_dstH);
-            for (auto &row : m_rows)
-                row.assign(static_cast<size_t>(m_dstW), 0);
-            m_left.assign(static_cast<size_t>(m_dstW), 0);
+            for (auto *row : {&m_rows[0], &m_rows[1], &m_left, &m_right})
+                row->assign(static_cast<size_t>(m_dstW), 0);
             m_srcRow.assign(static_cast<size_t>(m_srcW), 0);
-            m_right.assign(static_cast<size_t>(m_dstW), 0);
             m_channelWeight.resize(static_cast<size_t>(m_dstW) * 4);
             for (size_t i = 0; i < m_channelWeight.size(); ++i)
                 m_channelWeight[i] = static_cast<uint16_t>(m_x.weight[i / 4]);
@@ -122,24 +120,17 @@ private:
     };
     static void fill(Axis &axis, int srcSize, int dstSize)
     {
-        axis.index.resize(static_cast<size_t>(dstSize));
-        axis.weight.resize(static_cast<size_t>(dstSize));
+        axis.index.assign(static_cast<size_t>(dstSize), 0);
+        axis.weight.assign(static_cast<size_t>(dstSize), 0);
         for (int d = 0; d < dstSize; ++d) {
             const long pos = ((2L * d + 1) * srcSize * 256) / (2L * dstSize) - 128;
-            int i = 0;
-            uint32_t w = 0;
-            if (srcSize < 2 || pos <= 0) {
-                i = 0;
-                w = 0;
-            } else if (pos >= (srcSize - 1) * 256L) {
-                i = srcSize - 2;
-                w = 256;
-            } else {
-                i = static_cast<int>(pos >> 8);
-                w = static_cast<uint32_t>(pos & 255);
+            if (srcSize >= 2 && pos >= (srcSize - 1) * 256L) {
+                axis.index[static_cast<size_t>(d)] = srcSize - 2;
+                axis.weight[static_cast<size_t>(d)] = 256;
+            } else if (srcSize >= 2 && pos > 0) {
+                axis.index[static_cast<size_t>(d)] = static_cast<int>(pos >> 8);
+                axis.weight[static_cast<size_t>(d)] = static_cast<uint32_t>(pos & 255);
             }
-            axis.index[static_cast<size_t>(d)] = i;
-            axis.weight[static_cast<size_t>(d)] = w;
         }
     }
     void resampleRow(const uint8_t *src, int bytesPerPixel, uint32_t *out)
