@@ -21,11 +21,6 @@
 #include "settings/menus/deviceinformationsubmenu.h"
 #include "settings/menus/temperatureunitsetmenu.h"
 
-#include <QLabel>
-#include <QListWidget>
-#include <QRadioButton>
-
-#include <opencv2/core.hpp>
 #include <opencv2/videoio.hpp>
 
 namespace {
@@ -81,8 +76,7 @@ private slots:
         c.trigger();
         QVERIFY(!c.frozen() && viewState.saveImageDone.load() && c.files().isEmpty());
         c.trigger();   // frozen: the readouts, marks and snapshots stay as they are now set
-        QVERIFY(c.frozen());
-        QCOMPARE(w.imageVideoSaveMenu->focusWidget(), w.imageVideoSaveMenu->pushButton_2);
+        QVERIFY(c.frozen() && w.imageVideoSaveMenu->focusWidget() == w.imageVideoSaveMenu->pushButton_2);
         w.temperatureUnitSetMenu->radioButton_2->setChecked(true);   // Fahrenheit
         viewState.max_temp = QStringLiteral("98.6");
         viewState.min_temp = QStringLiteral("32.0");
@@ -96,8 +90,7 @@ private slots:
         w.vlcImage = QImage();   // the visible sensor gave nothing: saved without the JPEG
         c.trigger();             // the panel's focused button: save
         QVERIFY(!w.imageVideoSaveMenu->isVisible() && c.frozen());
-        QCOMPARE(c.files(), QStringList{"IMG_0001.bmp"});
-        QCOMPARE(c.counter(), 2);
+        QVERIFY(c.files() == QStringList{"IMG_0001.bmp"} && c.counter() == 2);
         const QString kBacklight = "echo %1 > /sys/devices/soc0/backlight.11/backlight/backlight.11/brightness";
         QCOMPARE(c.board.commands(),
                  (QStringList{kBacklight.arg(0), kBacklight.arg(6), kBacklight.arg(6), "sync", "sync"}));
@@ -131,7 +124,6 @@ private slots:
         c.press(keycode::Back);
         const QStringList shots = QDir(c.board.file("/media/mmcblk0p1/Images")).entryList(QDir::Files);
         QVERIFY(shots.size() == 1 && QRegularExpression("^Velkar4SNAPSHOT\\d{14}\\.bmp$").match(shots[0]).hasMatch());
-        QCOMPARE(QImage(c.board.file("/media/mmcblk0p1/Images/" + shots[0])).size(), QSize(240, 320));
         QCOMPARE(c.counter(), 3);
     }
 
@@ -141,43 +133,20 @@ private slots:
         QTest::addColumn<QString>("stored");    // image_count before ("" = no key)
         QTest::addColumn<QString>("written");   // "" = refused
         QTest::addColumn<QString>("tip");
-        QTest::newRow("9999") << ""
-                              << "9999"
-                              << "IMG_9999"
-                              << "";
-        QTest::newRow("10000 reads as 1") << ""
-                                          << "10000"
-                                          << "IMG_0001"
-                                          << "";
-        QTest::newRow("missing folder numbers from 1") << "nofolder"
-                                                       << "57"
-                                                       << "IMG_0001"
-                                                       << "";
-        // Saves cut short by a power cut or a pulled card: their part files are taken by the next save.
-        QTest::newRow("part files left go") << "parts"
-                                            << ""
-                                            << "IMG_0001"
-                                            << "";
-        QTest::newRow("no card") << "nocard"
-                                 << "42"
-                                 << ""
-                                 << "No SD card!";
-        QTest::newRow("1 MB free, read by capture") << "space"
-                                                    << "42"
-                                                    << ""
-                                                    << "SD card is full!";
-        QTest::newRow("reported by the device information page") << "report"
-                                                                 << "42"
-                                                                 << ""
-                                                                 << "SD card is full!";
-        QTest::newRow("every number taken") << "numbers"
-                                            << "42"
-                                            << ""
-                                            << "SD card is full!";
-        QTest::newRow("folder name taken by a file") << "folder"
-                                                     << "42"
-                                                     << ""
-                                                     << "";
+        const char *const rows[][5] = {
+            {"9999", "", "9999", "IMG_9999", ""},
+            {"10000 reads as 1", "", "10000", "IMG_0001", ""},
+            {"missing folder numbers from 1", "nofolder", "57", "IMG_0001", ""},
+            // Saves cut short by a power cut or a pulled card: their part files are taken by the next save.
+            {"part files left go", "parts", "", "IMG_0001", ""},
+            {"no card", "nocard", "42", "", "No SD card!"},
+            {"1 MB free, read by capture", "space", "42", "", "SD card is full!"},
+            {"reported by the device information page", "report", "42", "", "SD card is full!"},
+            {"every number taken", "numbers", "42", "", "SD card is full!"},
+            {"folder name taken by a file", "folder", "42", "", ""},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r[0]) << r[1] << r[2] << r[3] << r[4];
     }
 
     // Every refusal leaves the card and the counter as they were, and capture alive.
@@ -211,15 +180,14 @@ private slots:
         if (freezes)
             c.trigger();
         if (!written.isEmpty()) {
-            QVERIFY2(QFileInfo(c.folder() + written + ".bmp").size() == 406096, qPrintable(c.files().join(' ')));
-            QVERIFY(QFileInfo::exists(c.folder() + written + ".jpg"));
+            QCOMPARE(c.files().filter(written), (QStringList{written + ".bmp", written + ".jpg"}));
+            QCOMPARE(QFileInfo(c.folder() + written + ".bmp").size(), 406096);
             QCOMPARE(c.counter(), written.mid(4).toInt() + 1);
             QVERIFY(c.board.read(kFolder + ".bmp.part").isEmpty() && c.board.read(kFolder + ".jpg.part").isEmpty());
             return;
         }
         QCOMPARE(splashMessages(), tip.isEmpty() ? QStringList() : QStringList{tip});
-        QVERIFY(!c.frozen() && viewState.saveImageDone.load());
-        QCOMPARE(c.counter(), 42);
+        QVERIFY(!c.frozen() && viewState.saveImageDone.load() && c.counter() == 42);
         QCOMPARE(c.files().size(), card == "numbers" ? 9999 : 0);
         QCOMPARE(c.board.read(kFolder.chopped(1)), card == "folder" ? "not a folder" : "");
         QVERIFY(!c.board.commands().contains("sync"));
@@ -260,9 +228,11 @@ private slots:
         d.press(keycode::Ok);   // the newest in the viewer
         const QString name = stems(deleted, deleted)[0], after = stems(shownAfter, shownAfter)[0];
         d.press(keycode::Left, steps);
-        QCOMPARE(w.imageViewer->currentImageName, name + ".bmp");
-        QCOMPARE(w.imageListViewer->ImageList->currentItem()->text(), name);   // the grid follows the viewer
-        d.press(keycode::Ok, 2);   // the action bar on "Delete", then the question on "No"
+        const auto shownName = [&] {
+            return w.imageListViewer->ImageList->currentItem()->text() + ' ' + w.imageViewer->currentImageName;
+        };
+        QCOMPARE(shownName(), name + ' ' + name + ".bmp");   // the grid follows the viewer
+        d.press(keycode::Ok, 2);                             // the action bar on "Delete", then the question on "No"
         QCOMPARE(w.imageViewerSubMenu->tipsLabel->text(), QStringLiteral("Delete"));
         QCOMPARE(w.deleteImageMenu->label->text(), "Delete " + name + ".bmp?");
         d.press(keycode::Ok);   // "No": nothing goes
@@ -278,8 +248,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(d.visibleMenus(), QStringList(), 3000);
             return;
         }
-        QCOMPARE(w.imageViewer->currentImageName, after + ".bmp");
-        QCOMPARE(w.imageListViewer->ImageList->currentItem()->text(), after);
+        QCOMPARE(shownName(), after + ' ' + after + ".bmp");
         const QImage shown = w.imageViewer->ShowImageLabel->pixmap().toImage();   // that file's picture
         QCOMPARE(QColor(shown.pixel(shown.width() / 2, shown.height() / 2)).red(), shownAfter * 20);
     }

@@ -6,12 +6,9 @@
 #include "media/mediatexts.h"
 #include "media/savedimage.h"
 
-#include <QFile>
-#include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cstring>
 #include <vector>
 
 using namespace savedimage;
@@ -99,19 +96,12 @@ QString rule(const QString &name, QStringList a)
         clampRaw(&v, 1, static_cast<int16_t>(a[0].toInt()), static_cast<int16_t>(a[1].toInt()));
         return QString::number(v);
     }
-    if (name == "card") {
-        board::DiskSpace s;
-        s.ok = a[0] == "read";
-        s.totalMb = 4000;
-        s.freeMb = a[1].toInt();
-        return cardspace::isLow(s) ? "low" : "room";
-    }
+    if (name == "card")
+        return cardspace::isLow(board::DiskSpace{a[0] == "read", 4000, a[1].toULongLong()}) ? "low" : "room";
     if (name == "details") {
         Contents c;
         c.header = c.hasExif = true;
-        c.fields.centerTemp = static_cast<int16_t>(a[0].toInt());
-        c.fields.emissivity = static_cast<uint8_t>(a[1].toInt());
-        c.fields.unitFlag = static_cast<uint8_t>(a[2].toInt());
+        c.fields = {static_cast<uint8_t>(a[2].toInt()), 0, 0, a[0].toShort(), static_cast<uint8_t>(a[1].toInt())};
         const mediatexts::ImageDetails d = mediatexts::imageDetails(c);
         return d.emissivity.value_or("-") + ' ' + d.centre.value_or("-");
     }
@@ -131,30 +121,22 @@ private slots:
         QTest::addColumn<int>("offset");
         QTest::addColumn<QByteArray>("hex");
         const int p = 230454;
-        const struct {
-            const char *what;
-            int offset;
-            const char *hex;
-        } rows[] = {
-            {"BM, file size = block offset, reserved, pixel offset", 0, "424d36840300000000003600000028000000"},
-            {"width, height, planes, 24 bits, uncompressed", 18, "f000000040010000010018000000000000840300"},
-            {"colours used and important", 46, "0000000000000000"},
-            {"gray picture first bytes", p, "00070e15"},
-            {"gray picture last bytes", p + 76798, "f2f9"},
-            {"Lava 0", p + 76800, "0000"},
-            {"Lava 64", p + 76800 + 128, "d203"},
-            {"Lava 72, halves rounded away from zero", p + 76800 + 144, "511b"},
-            {"Lava 128", p + 76800 + 256, "0aa1"},
-            {"Lava 192", p + 76800 + 384, "00fb"},
-            {"Lava 255", p + 76800 + 510, "ffff"},
-            {"unit, maximum 370, minimum -52, 255 then 0, centre 215", p + 77312, "017201ccffff00d700"},
-            {"emissivity 95, machine ID", p + 77321, "5f06000000"},
-            {"minimum marker 16, 336, maximum 200, 40, centre 120, 160", p + 77326, "10005001c80028007800a000"},
-            {"raw first word 4000", p + 77338, "a00f"},
-            {"raw last word 5151", 406094, "1f14"},
-        };
-        for (const auto &r : rows)
-            QTest::newRow(r.what) << r.offset << QByteArray(r.hex);
+        QTest::newRow("BM, size, 0, pixels at") << 0 << QByteArray("424d36840300000000003600000028000000");
+        QTest::newRow("240 x 320, 24 bits, plain") << 18 << QByteArray("f000000040010000010018000000000000840300");
+        QTest::newRow("colours used and important") << 46 << QByteArray("0000000000000000");
+        QTest::newRow("gray picture first bytes") << p << QByteArray("00070e15");
+        QTest::newRow("gray picture last bytes") << p + 76798 << QByteArray("f2f9");
+        QTest::newRow("Lava 0") << p + 76800 << QByteArray("0000");
+        QTest::newRow("Lava 64") << p + 76800 + 128 << QByteArray("d203");
+        QTest::newRow("Lava 72, halves away from 0") << p + 76800 + 144 << QByteArray("511b");
+        QTest::newRow("Lava 128") << p + 76800 + 256 << QByteArray("0aa1");
+        QTest::newRow("Lava 192") << p + 76800 + 384 << QByteArray("00fb");
+        QTest::newRow("Lava 255") << p + 76800 + 510 << QByteArray("ffff");
+        QTest::newRow("unit, 370, -52, 255 0, 215") << p + 77312 << QByteArray("017201ccffff00d700");
+        QTest::newRow("emissivity 95, machine ID") << p + 77321 << QByteArray("5f06000000");
+        QTest::newRow("markers: min, max, centre") << p + 77326 << QByteArray("10005001c80028007800a000");
+        QTest::newRow("raw first word 4000") << p + 77338 << QByteArray("a00f");
+        QTest::newRow("raw last word 5151") << 406094 << QByteArray("1f14");
     }
 
     void bytesAtTheirOffsets()
@@ -250,35 +232,33 @@ private slots:
                     QFAIL(qPrintable(QString("pixel %1,%2").arg(x).arg(y)));
     }
 
-    void badFiles_data()
+    void badFiles()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("found");   // header, block, raw
         const QByteArray good = sampleFile();
         QByteArray hugeField = good, notBmp = good;
         hugeField.replace(2, 4, "\xff\xff\xff\x7f");
         notBmp[0] = 'G';
-        QTest::newRow("complete") << good << "111";
-        QTest::newRow("zero length") << QByteArray() << "000";
-        QTest::newRow("header cut") << good.left(25) << "000";
-        QTest::newRow("no blocks (abandoned save)") << good.left(230454) << "100";
-        QTest::newRow("block cut by one byte") << good.left(230454 + 77337) << "100";
-        QTest::newRow("block without raw") << good.left(230454 + 77338) << "110";
-        QTest::newRow("raw cut") << good.left(406095) << "110";
-        QTest::newRow("huge size field") << hugeField << "100";
-        QTest::newRow("not a BMP") << notBmp << "000";
-    }
-
-    void badFiles()
-    {
-        QFETCH(QByteArray, bytes);
+        // What is found (header, block, raw) in a complete file; zero length; the header cut; no blocks (an
+        // abandoned save); the block cut by one byte; a block without raw; the raw cut; a huge size field; no BMP.
+        const QList<QByteArray> files = {good,
+                                         {},
+                                         good.left(25),
+                                         good.left(230454),
+                                         good.left(230454 + 77337),
+                                         good.left(230454 + 77338),
+                                         good.left(406095),
+                                         hugeField,
+                                         notBmp};
+        QStringList found;
         QTemporaryDir dir;
-        const QString path = writeFile(dir, bytes);
-        const Contents c = readFile(path), m = parse(bytes.constData(), bytes.size());
-        QTEST(QString("%1%2%3").arg(c.header).arg(c.hasExif).arg(c.hasRaw), "found");
-        QVERIFY(m.header == c.header && m.hasExif == c.hasExif);
-        QCOMPARE(readGray(path).isEmpty(), !c.hasExif);
-        QCOMPARE(readRaw(path).isEmpty(), !c.hasRaw);
+        for (const QByteArray &bytes : files) {
+            const QString path = writeFile(dir, bytes);
+            const Contents c = readFile(path), m = parse(bytes.constData(), bytes.size());
+            found << QString("%1%2%3").arg(c.header).arg(c.hasExif).arg(c.hasRaw);
+            QVERIFY(m.header == c.header && m.hasExif == c.hasExif);
+            QVERIFY(readGray(path).isEmpty() == !c.hasExif && readRaw(path).isEmpty() == !c.hasRaw);
+        }
+        QCOMPARE(found.join(' '), QString("111 000 000 100 100 110 110 100 000"));
         bool opened = true;
         readFile(dir.filePath("missing.bmp"), &opened);
         QVERIFY(!opened);
