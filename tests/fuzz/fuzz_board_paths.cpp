@@ -4,25 +4,20 @@
 #include "fuzztarget.h"
 #include "board/sim_internal.h"
 
-#include <QFile>
-
 namespace {
+// A board without the program's font (copying megabytes of it around would make each copy command slow), beside
+// a canary file in the scratch folder.
 struct Board {
     QTemporaryDir outer{fuzzScratchTemplate()};
-    QString root;
+    QString root = outer.path() + "/board";
     Board()
     {
-        root = outer.path() + "/board";
         qputenv("NORVIK7_ROOT", root.toLocal8Bit());
         board::reloadEnvironment();
         seed();
         board::setHaltHandler([] {});
-        QFile canary(outer.path() + "/canary");
-        if (canary.open(QIODevice::WriteOnly))
-            canary.write("x");
+        writeFile(outer.path() + "/canary", "x", 1);
     }
-    // A board without the program's font: copying megabytes of it around
-    // would make each copy command slow.
     void seed()
     {
         board::seedIfNeeded();
@@ -40,19 +35,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     board::sim::splitWords(text);
     // Only commands that act on files; never the card formatter, so the
     // board stays usable between inputs.
-    if (!text.contains(QChar(0)) &&
-        (text.startsWith("cp ") || text.startsWith("rm ") || text.startsWith("mkdir ") || text.startsWith("echo "))) {
-        board::sim::carryOut(text);
-        const QStringList outside =
-            QDir(b.outer.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-        check(outside.contains("canary") && outside.size() == 2,
-              qPrintable("a command wrote outside the root: " + text));
-        // A copy may double the board (a folder into another): a fresh board
-        // after each, or a long run fills the disk and slows to a crawl.
-        if (text.startsWith("cp ")) {
-            QDir(b.root).removeRecursively();
-            b.seed();
-        }
+    const QString verb = text.left(text.indexOf(' '));
+    if (text.contains(QChar(0)) || !text.contains(' ') || !QStringList{"cp", "rm", "mkdir", "echo"}.contains(verb))
+        return 0;
+    board::sim::carryOut(text);
+    const QStringList outside = QDir(b.outer.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    check(outside.contains("canary") && outside.size() == 2, qPrintable("a command wrote outside the root: " + text));
+    // A copy may double the board (a folder into another): a fresh board
+    // after each, or a long run fills the disk and slows to a crawl.
+    if (text.startsWith("cp ")) {
+        QDir(b.root).removeRecursively();
+        b.seed();
     }
     return 0;
 }

@@ -1,16 +1,16 @@
 #pragma once
 // What every fuzz target shares: the entry libFuzzer (or driver.cpp) calls,
-// the built-in seeds of a target whose typical inputs are too big for its corpus, a check that ends the run with a message, and
+// the built-in seeds of a target whose typical inputs are too big for its corpus, a check that ends the run with a message,
 // a scratch folder on a RAM disk where there is one (the targets that go
 // through files write one per input, and the configuration store syncs every
-// file it writes), with a simulated board rooted in it where a target needs one.
+// file it writes), with a simulated board rooted in it where a target needs one,
+// and the input written whole to a file there.
 #include "board/board.h"
 
 #include <QDir>
-#include <QString>
+#include <QFile>
 #include <QTemporaryDir>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,8 +31,15 @@ inline void check(bool ok, const char *what)
 
 inline QString fuzzScratchTemplate()
 {
-    const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return base + QStringLiteral("/norvik7-fuzz-XXXXXX");
+    return (QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath()) +
+        QStringLiteral("/norvik7-fuzz-XXXXXX");
+}
+
+inline void writeFile(const QString &path, const void *data, size_t size)
+{
+    QFile f(path);
+    check(f.open(QIODevice::WriteOnly) && f.write(static_cast<const char *>(data), qint64(size)) == qint64(size),
+          "cannot write the file");
 }
 
 // A fresh simulated board in a scratch folder, made once per run.
