@@ -3,20 +3,16 @@
 // of deterministic mutations of them (count from argv[1]).
 #include "fuzztarget.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 int main(int argc, char **argv)
 {
     std::vector<std::string> corpus = fuzzSeeds ? fuzzSeeds() : std::vector<std::string>();
     const size_t seeds = corpus.size();
-    const long rounds = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 1000;
     for (int a = 2; a < argc; ++a)
-        for (const auto &entry : std::filesystem::directory_iterator(argv[a])) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            corpus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        for (const QFileInfo &file : QDir(QString::fromLocal8Bit(argv[a])).entryInfoList(QDir::Files | QDir::Hidden)) {
+            QFile in(file.filePath());
+            corpus.push_back(in.open(QIODevice::ReadOnly) ? in.readAll().toStdString() : std::string());
         }
     const size_t files = corpus.size() - seeds;
     corpus.emplace_back();
@@ -24,15 +20,16 @@ int main(int argc, char **argv)
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(s.data()), s.size());
     };
     std::for_each(corpus.begin(), corpus.end(), run);
-    // Each mutation: one to eight inserted, erased or changed bytes, or a piece of another input added.
+    // Each mutation: one to eight bytes inserted, erased or changed, or a piece of another input added.
     std::mt19937 rng(12345);
+    const long rounds = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 1000;
     for (long i = 0; i < rounds; ++i) {
         std::string s = corpus[rng() % corpus.size()];
         for (int e = 1 + static_cast<int>(rng() % 8); e > 0; --e) {
             const unsigned op = rng() % 4;
             const size_t at = s.empty() ? 0 : rng() % (s.size() + 1);
             if (op == 0 || s.empty())
-                s.insert(s.begin() + static_cast<long>(at), static_cast<char>(rng() & 0xff));
+                s.insert(at, 1, static_cast<char>(rng() & 0xff));
             else if (op == 1 && at < s.size())
                 s.erase(at, 1 + rng() % 4);
             else if (op == 2 && at < s.size())

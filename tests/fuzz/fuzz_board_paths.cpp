@@ -5,20 +5,16 @@
 #include "board/sim_internal.h"
 
 namespace {
-// A board without the program's font (copying megabytes of it around would make each copy command slow), beside
-// a canary file in the scratch folder.
-struct Board {
-    QTemporaryDir outer{fuzzScratchTemplate()};
-    QString root = outer.path() + "/board";
-    Board()
+// The board one folder down, beside a canary file, and without the program's font: copying megabytes of it
+// around would make each copy command slow.
+struct Board : FuzzBoard {
+    Board() : FuzzBoard("/board")
     {
-        qputenv("NORVIK7_ROOT", root.toLocal8Bit());
-        board::reloadEnvironment();
-        seed();
         board::setHaltHandler([] {});
-        writeFile(outer.path() + "/canary", "x", 1);
+        writeFile(dir.path() + "/canary", "x", 1);
+        seed();
     }
-    void seed()
+    void seed() const
     {
         board::seedIfNeeded();
         QFile::remove(root + "/root/Wenquanyiweimihei.ttf");
@@ -39,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (text.contains(QChar(0)) || !text.contains(' ') || !QStringList{"cp", "rm", "mkdir", "echo"}.contains(verb))
         return 0;
     board::sim::carryOut(text);
-    const QStringList outside = QDir(b.outer.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    const QStringList outside = QDir(b.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     check(outside.contains("canary") && outside.size() == 2, qPrintable("a command wrote outside the root: " + text));
     // A copy may double the board (a folder into another): a fresh board
     // after each, or a long run fills the disk and slows to a crawl.

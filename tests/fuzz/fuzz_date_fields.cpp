@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     uint64_t seconds = 0;
     std::memcpy(&seconds, data, 5);   // little-endian
     const time_t clock = static_cast<time_t>(seconds % (static_cast<uint64_t>(348) * 365 * 86400));
-    std::tm now{};
-    gmtime_r(&clock, &now);
+    const std::tm now = *std::gmtime(&clock);
     Fields f = fromTime(now, data[5] & 1);
     check(f.minute == now.tm_min && hourOfDay(f) == now.tm_hour, "the clock's time of day is not what is shown");
 

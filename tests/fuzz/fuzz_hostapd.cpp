@@ -25,8 +25,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     check(r.text == lines.join('\n') && replaced == r.replaced && (!replaced || r.ssid == ssidLine.mid(5)),
           "not the model's");
-    // Nothing but the SSID lines changes: as many lines, or one more newline.
-    const int newlines = r.text.count(QLatin1Char('\n'));
-    check(newlines == conf.count(QLatin1Char('\n')) || newlines == conf.count(QLatin1Char('\n')) + 1, "lines added");
     return 0;
 }

@@ -13,13 +13,13 @@ static constexpr size_t kFrameBytes = 256 * 384 * 2;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir dir{fuzzScratchTemplate()};
+    static FuzzBoard b;
     if (size == 0)
         return 0;
     // The file: the input after its first byte, then zeros up to none, one or two frames more.
     const std::string head(reinterpret_cast<const char *>(data) + 1, size - 1);
     const size_t fileSize = head.size() + (data[0] % 3) * kFrameBytes;
-    const QString path = dir.filePath(QStringLiteral("r.raw"));
+    const QString path = b.root + "/r.raw";
     writeFile(path, head.data(), head.size());
     check(QFile::resize(path, qint64(fileSize)), "cannot write the file");
     const auto fileByte = [&](size_t i) { return i < head.size() ? static_cast<uint8_t>(head[i]) : uint8_t{0}; };

@@ -9,20 +9,16 @@
 
 using namespace savedimage;
 
-namespace {
-std::string header(uint32_t sizeField, int32_t w, int32_t h)
-{
-    std::string s = "BM" + std::string(52, '\0');
-    std::memcpy(&s[2], &sizeField, 4);
-    std::memcpy(&s[18], &w, 4);
-    std::memcpy(&s[22], &h, 4);
-    return s;
-}
-}   // namespace
-
 // A whole file, cut ones, headers with sizes that lie, and no bitmap.
 std::vector<std::string> fuzzSeeds()
 {
+    const auto header = [](uint32_t sizeField, int32_t w, int32_t h) {
+        std::string s = "BM" + std::string(52, '\0');
+        std::memcpy(&s[2], &sizeField, 4);
+        std::memcpy(&s[18], &w, 4);
+        std::memcpy(&s[22], &h, 4);
+        return s;
+    };
     QImage screen(240, 320, QImage::Format_RGB888);
     screen.fill(Qt::darkCyan);
     const std::vector<uint8_t> gray(240 * 320, 7);
@@ -41,8 +37,8 @@ std::vector<std::string> fuzzSeeds()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir dir{fuzzScratchTemplate()};
-    static const QString path = dir.path() + "/IMG_0001.bmp";
+    static FuzzBoard scratch;
+    static const QString path = scratch.root + "/IMG_0001.bmp";
     const auto *bytes = reinterpret_cast<const char *>(data);
     const Contents a = parse(bytes, static_cast<qint64>(size));
     check(!a.hasExif || (a.header && quint64(a.blockOffset) + kExifSize <= size),

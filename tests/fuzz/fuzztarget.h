@@ -7,8 +7,6 @@
 // and the input written whole to a file there.
 #include "board/board.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -29,12 +27,6 @@ inline void check(bool ok, const char *what)
     }
 }
 
-inline QString fuzzScratchTemplate()
-{
-    return (QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath()) +
-        QStringLiteral("/norvik7-fuzz-XXXXXX");
-}
-
 inline void writeFile(const QString &path, const void *data, size_t size)
 {
     QFile f(path);
@@ -42,12 +34,14 @@ inline void writeFile(const QString &path, const void *data, size_t size)
           "cannot write the file");
 }
 
-// A fresh simulated board in a scratch folder, made once per run.
+// A fresh simulated board in a scratch folder (or a folder `below` it), made once per run.
 struct FuzzBoard {
-    QTemporaryDir dir{fuzzScratchTemplate()};
-    FuzzBoard()
+    QTemporaryDir dir{(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath()) +
+                      QStringLiteral("/norvik7-fuzz-XXXXXX")};
+    QString root;
+    explicit FuzzBoard(const char *below = "") : root(dir.path() + below)
     {
-        qputenv("NORVIK7_ROOT", dir.path().toLocal8Bit());
+        qputenv("NORVIK7_ROOT", root.toLocal8Bit());
         board::reloadEnvironment();
         board::seedIfNeeded();
     }
