@@ -41,10 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(field >= TimeFormat && field <= Minute && (field != AmPm || f.twelveHour), "a field that is not shown");
         // Once every number field was stepped, each is within its stepping range.
         const int all = 1 << Year | 1 << Month | 1 << Day | 1 << Hour | 1 << Minute;
-        const bool hourOk = f.twelveHour ? f.hour >= 1 && f.hour <= 12 : f.hour >= 0 && f.hour <= 23;
         check((stepped & all) != all ||
                   (f.year >= kFirstYear && f.year <= kLastYear && f.month >= 1 && f.month <= 12 && f.day >= 1 &&
-                   f.day <= 31 && hourOk && f.minute >= 0 && f.minute <= 59),
+                   f.day <= 31 && f.hour >= (f.twelveHour ? 1 : 0) && f.hour <= (f.twelveHour ? 12 : 23) &&
+                   f.minute >= 0 && f.minute <= 59),
               "a stepped field outside its range");
     }
 

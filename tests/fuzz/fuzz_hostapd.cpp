@@ -25,5 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     check(r.text == lines.join('\n') && replaced == r.replaced && (!replaced || r.ssid == ssidLine.mid(5)),
           "not the model's");
+    // Nothing but the SSID lines changes, each one line: as many lines, or one more newline.
+    const int added = r.text.count(QLatin1Char('\n')) - conf.count(QLatin1Char('\n'));
+    check(added == 0 || added == 1, "lines added");
     return 0;
 }

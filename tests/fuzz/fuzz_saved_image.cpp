@@ -3,36 +3,16 @@
 // buffer and the same bytes as a file alike, and finds the blocks only where
 // they wholly fit.
 #include "fuzztarget.h"
+#include "common/livedevice.h"
 #include "media/savedimage.h"
-
-#include <QImage>
 
 using namespace savedimage;
 
-// A whole file, cut ones, headers with sizes that lie, and no bitmap.
+// A whole file and two cut ones (the headers that lie and the files that are no bitmap are corpus files).
 std::vector<std::string> fuzzSeeds()
 {
-    const auto header = [](uint32_t sizeField, int32_t w, int32_t h) {
-        std::string s = "BM" + std::string(52, '\0');
-        std::memcpy(&s[2], &sizeField, 4);
-        std::memcpy(&s[18], &w, 4);
-        std::memcpy(&s[22], &h, 4);
-        return s;
-    };
-    QImage screen(240, 320, QImage::Format_RGB888);
-    screen.fill(Qt::darkCyan);
-    const std::vector<uint8_t> gray(240 * 320, 7);
-    const std::vector<uint16_t> raw(256 * 192, 4600);
-    const std::string full =
-        buildFile(screen, exifBlock(gray.data(), colourTableFor(0), ExifFields{0, 365}), raw.data()).toStdString();
-    return {full,
-            full.substr(0, kBmpSize),
-            full.substr(0, kBmpSize + kExifSize - 1),
-            header(54, 240, 320) + std::string(kExifSize, 'x'),
-            header(0xFFFFFFFFu, 240, 320),
-            header(0x80000000u, -1, -320),
-            "BM",
-            "GIF89a not a bitmap"};
+    const std::string full = imageFile(7, ExifFields{0, 365}).toStdString();
+    return {full, full.substr(0, kBmpSize), full.substr(0, kBmpSize + kExifSize - 1)};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -9,22 +9,18 @@
 
 #include <QTemporaryDir>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 // Built-in seeds beside the corpus files, where a target has them.
 __attribute__((weak)) std::vector<std::string> fuzzSeeds();
 
+// Ends the run with `what` (qFatal aborts whatever message handler a target installed).
 inline void check(bool ok, const char *what)
 {
-    if (!ok) {
-        std::fprintf(stderr, "%s\n", what);
-        std::abort();
-    }
+    if (!ok)
+        qFatal("%s", what);
 }
 
 inline void writeFile(const QString &path, const void *data, size_t size)
