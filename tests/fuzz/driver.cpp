@@ -3,36 +3,28 @@
 // of deterministic mutations of them (count from argv[1]).
 #include "fuzztarget.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 int main(int argc, char **argv)
 {
     std::vector<std::string> corpus = fuzzSeeds ? fuzzSeeds() : std::vector<std::string>();
-    const size_t seeds = corpus.size();
-    const long rounds = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 1000;
-    size_t files = 0;
-    for (int a = 2; a < argc; ++a) {
-        for (const auto &entry : std::filesystem::directory_iterator(argv[a])) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            corpus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-            ++files;
+    for (int a = 2; a < argc; ++a)
+        for (const QFileInfo &file : QDir(QString::fromLocal8Bit(argv[a])).entryInfoList(QDir::Files | QDir::Hidden)) {
+            QFile in(file.filePath());
+            corpus.push_back(in.open(QIODevice::ReadOnly) ? in.readAll().toStdString() : std::string());
         }
-    }
     corpus.emplace_back();
-    for (const std::string &s : corpus)
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(s.data()), s.size());
+    // Every input as it is, then mutations: one to eight bytes inserted, erased or changed, or a piece of another
+    // input added.
     std::mt19937 rng(12345);
-    for (long i = 0; i < rounds; ++i) {
-        std::string s = corpus[rng() % corpus.size()];
-        const int edits = 1 + static_cast<int>(rng() % 8);
-        for (int e = 0; e < edits; ++e) {
+    const long inputs = static_cast<long>(corpus.size()), rounds = argc > 1 ? QByteArray(argv[1]).toLong() : 1000;
+    for (long i = 0; i < inputs + rounds; ++i) {
+        std::string s = corpus[i < inputs ? static_cast<size_t>(i) : rng() % corpus.size()];
+        for (int e = i < inputs ? 0 : 1 + static_cast<int>(rng() % 8); e > 0; --e) {
             const unsigned op = rng() % 4;
             const size_t at = s.empty() ? 0 : rng() % (s.size() + 1);
             if (op == 0 || s.empty())
-                s.insert(s.begin() + static_cast<long>(at), static_cast<char>(rng() & 0xff));
+                s.insert(at, 1, static_cast<char>(rng() & 0xff));
             else if (op == 1 && at < s.size())
                 s.erase(at, 1 + rng() % 4);
             else if (op == 2 && at < s.size())
@@ -41,9 +33,9 @@ int main(int argc, char **argv)
                 s += corpus[rng() % corpus.size()].substr(0, 16);
         }
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(s.data()), s.size());
-        if (s.size() < 4096 && corpus.size() < 256 && (rng() % 16) == 0)
+        if (i >= inputs && s.size() < 4096 && corpus.size() < 256 && (rng() % 16) == 0)
             corpus.push_back(s);
     }
-    std::printf("%ld inputs (%zu corpus files), no fault\n", rounds + static_cast<long>(seeds + files) + 1, files);
+    qInfo("%ld inputs, no fault", inputs + rounds);
     return 0;
 }

@@ -6,16 +6,7 @@
 #include "fuzztarget.h"
 #include "settings/datetimefields.h"
 
-namespace {
 using namespace datetime;
-
-bool inRange(const Fields &f)
-{
-    const bool hourOk = f.twelveHour ? f.hour >= 1 && f.hour <= 12 : f.hour >= 0 && f.hour <= 23;
-    return f.year >= kFirstYear && f.year <= kLastYear && f.month >= 1 && f.month <= 12 && f.day >= 1 && f.day <= 31 &&
-        hourOk && f.minute >= 0 && f.minute <= 59;
-}
-}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -23,40 +14,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     // Any clock from 1970 to about 2318, as the board's clock reads it.
     uint64_t seconds = 0;
-    for (int i = 0; i < 5; ++i)
-        seconds |= static_cast<uint64_t>(data[i]) << (8 * i);
+    std::memcpy(&seconds, data, 5);   // little-endian
     const time_t clock = static_cast<time_t>(seconds % (static_cast<uint64_t>(348) * 365 * 86400));
-    std::tm now{};
-    gmtime_r(&clock, &now);
+    const std::tm now = *std::gmtime(&clock);
     Fields f = fromTime(now, data[5] & 1);
     check(f.minute == now.tm_min && hourOfDay(f) == now.tm_hour, "the clock's time of day is not what is shown");
 
-    int field = TimeFormat;
-    bool stepped[8] = {};
+    // Then two bytes a key: which (right, left, the 12/24-hour switch, AM/PM, or a step) and the step.
+    int field = TimeFormat, stepped = 0;
     for (size_t at = 6; at + 1 < size; at += 2) {
-        const int key = data[at] % 5;
-        const int delta = static_cast<int8_t>(data[at + 1]);
+        const int key = data[at] % 5, before = field, hour = hourOfDay(f);
         if (key == 0) {
             field = nextField(field, f.twelveHour);
         } else if (key == 1) {
-            const int before = field;
             field = previousField(field, f.twelveHour);
             check(nextField(field, f.twelveHour) == before, "left then right does not return to the field");
         } else if (key == 2 && field == TimeFormat) {
-            const int hour = hourOfDay(f);
             setTwelveHour(f, !f.twelveHour);
             check(hourOfDay(f) == hour, "the 12/24-hour switch changed the time of day");
         } else if (key == 3 && field == AmPm) {
             f.pm = !f.pm;
         } else {
-            step(f, field, delta);
-            if (field >= Year && field <= Minute)
-                stepped[field] = true;
+            step(f, field, static_cast<int8_t>(data[at + 1]));
+            stepped |= field >= Year && field <= Minute ? 1 << field : 0;
         }
         check(field >= TimeFormat && field <= Minute && (field != AmPm || f.twelveHour), "a field that is not shown");
         // Once every number field was stepped, each is within its stepping range.
-        if (stepped[Year] && stepped[Month] && stepped[Day] && stepped[Hour] && stepped[Minute])
-            check(inRange(f), "a stepped field outside its range");
+        const int all = 1 << Year | 1 << Month | 1 << Day | 1 << Hour | 1 << Minute;
+        check((stepped & all) != all ||
+                  (f.year >= kFirstYear && f.year <= kLastYear && f.month >= 1 && f.month <= 12 && f.day >= 1 &&
+                   f.day <= 31 && f.hour >= (f.twelveHour ? 1 : 0) && f.hour <= (f.twelveHour ? 12 : 23) &&
+                   f.minute >= 0 && f.minute <= 59),
+              "a stepped field outside its range");
     }
 
     const std::tm t = toTm(f);

@@ -13,14 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const size_t chunk = size ? 1 + data[0] % 40 : 1;
     size_t taken = 0;
     for (size_t at = 0; at < size; at += chunk) {
-        const size_t n = std::min(chunk, size - at);
-        s.append(reinterpret_cast<const char *>(data + at), static_cast<int>(n));
-        while (s.hasRecord()) {
+        s.append(reinterpret_cast<const char *>(data + at), static_cast<int>(std::min(chunk, size - at)));
+        for (; s.hasRecord(); ++taken) {
             const keys::KeyRecord r = s.take();
             struct input_event ev;
             std::memcpy(&ev, data + taken * rec, sizeof ev);
             check(r.code == ev.code && r.value == ev.value && r.type == ev.type, "a record that is not the stream's");
-            ++taken;
         }
     }
     check(taken == size / rec && static_cast<size_t>(s.pending()) == size % rec, "records lost or pending");

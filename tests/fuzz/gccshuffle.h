@@ -8,10 +8,9 @@ inline V norvik7Shuffle(V a, V b, M mask)
 {
     constexpr int n = sizeof(V) / sizeof(a[0]);
     V r{};
-    for (int i = 0; i < n; ++i) {
-        const int k = static_cast<int>(mask[i]) & (2 * n - 1);
-        r[i] = k < n ? a[k] : b[k - n];
-    }
+    for (int i = 0; i < n; ++i)
+        r[i] =
+            (static_cast<int>(mask[i]) & (2 * n - 1)) < n ? a[mask[i] & (2 * n - 1)] : b[(mask[i] & (2 * n - 1)) - n];
     return r;
 }
 template <typename V, typename M>
