@@ -34,10 +34,7 @@ TestBoard::~TestBoard()
 {
     board::setHaltHandler(nullptr);
     QDir::setCurrent(m_oldCwd);
-    if (m_hadRoot)
-        qputenv("NORVIK7_ROOT", m_oldRoot);
-    else
-        qunsetenv("NORVIK7_ROOT");
+    m_hadRoot ? void(qputenv("NORVIK7_ROOT", m_oldRoot)) : void(qunsetenv("NORVIK7_ROOT"));
     board::reloadEnvironment();
 }
 
@@ -47,40 +44,28 @@ QString TestBoard::file(const QString &boardPath) const { return board::path(boa
 
 void TestBoard::write(const QString &boardPath, const QByteArray &data) const
 {
-    const QString p = file(boardPath);
-    QDir().mkpath(QFileInfo(p).absolutePath());
-    QFile f(p);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(data);
+    QDir().mkpath(QFileInfo(file(boardPath)).absolutePath());
+    board::writeFile(boardPath, data);
 }
 
-QByteArray TestBoard::read(const QString &boardPath) const
-{
-    QFile f(file(boardPath));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+QByteArray TestBoard::read(const QString &boardPath) const { return board::readFile(boardPath); }
 
 void TestBoard::remove(const QString &boardPath) const
 {
-    const QString p = file(boardPath);
-    if (QFileInfo(p).isDir())
-        QDir(p).removeRecursively();
-    else
-        QFile::remove(p);
+    QFileInfo(file(boardPath)).isDir() ? void(QDir(file(boardPath)).removeRecursively())
+                                       : void(QFile::remove(file(boardPath)));
 }
 
 QStringList TestBoard::commands() const
 {
-    const QString log = QString::fromLocal8Bit(read(QStringLiteral("/sim/commands.log")));
-    return log.split('\n', Qt::SkipEmptyParts);
+    return QString::fromLocal8Bit(read(QStringLiteral("/sim/commands.log"))).split('\n', Qt::SkipEmptyParts);
 }
 
 void TestBoard::clearCommands() const { write(QStringLiteral("/sim/commands.log"), QByteArray()); }
 
 void TestBoard::sendKeyEvent(int type, int code, int value) const
 {
-    const QByteArray fifo = QFile::encodeName(file(QStringLiteral("/dev/input/event_key")));
-    const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+    const int fd = ::open(QFile::encodeName(file("/dev/input/event_key")).constData(), O_WRONLY | O_NONBLOCK);
     if (fd < 0)
         return;
     struct input_event ev {};
@@ -88,8 +73,7 @@ void TestBoard::sendKeyEvent(int type, int code, int value) const
     ev.type = static_cast<__u16>(type);
     ev.code = static_cast<__u16>(code);
     ev.value = value;
-    const ssize_t n = ::write(fd, &ev, sizeof ev);
-    (void)n;
+    [[maybe_unused]] const ssize_t n = ::write(fd, &ev, sizeof ev);
     ::close(fd);
 }
 
@@ -101,12 +85,10 @@ void TestBoard::sendKey(int code, int value) const
 
 void TestBoard::waitUntilKeysRead(int fd)
 {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0, pending = 1; i < 500 && pending; ++i) {
         QCoreApplication::processEvents();
-        int pending = 0;
-        if (::ioctl(fd, FIONREAD, &pending) == 0 && pending == 0)
-            break;
-        QTest::qWait(2);
+        if (::ioctl(fd, FIONREAD, &pending) != 0 || pending)
+            QTest::qWait(2);
     }
     QCoreApplication::processEvents();
 }
