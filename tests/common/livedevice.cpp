@@ -29,11 +29,13 @@ QStringList splashMessages()
     return m;
 }
 
-LiveDevice::LiveDevice(const std::function<void(TestBoard &)> &before)
+LiveDevice::LiveDevice(const std::function<void(TestBoard &)> &before, bool booted)
 {
     if (before)
         before(board);
     build();
+    if (booted)
+        boot();
 }
 
 LiveDevice::LiveDevice(double blackbodyC)
@@ -44,18 +46,6 @@ LiveDevice::LiveDevice(double blackbodyC)
 {
     boot();
     QVERIFY(waitFrames(3));
-}
-
-LiveDevice::LiveDevice(Start s)
-{
-    if (s == English)
-        start();
-}
-
-void LiveDevice::start()
-{
-    build();
-    boot();
 }
 
 LiveDevice::~LiveDevice()
@@ -101,9 +91,8 @@ void LiveDevice::restart()
 
 void LiveDevice::openSetting(int index) const
 {
-    press(keycode::Ok);
-    press(keycode::Left);   // round from the first button to "Settings"
-    press(keycode::Ok);
+    for (int key : {keycode::Ok, keycode::Left, keycode::Ok})   // LEFT: round from the first button to "Settings"
+        press(key);
     press(keycode::Down, index);
     press(keycode::Ok);
 }

@@ -28,15 +28,11 @@ struct LiveDevice {
     TestBoard board;
     std::unique_ptr<Norvik7> w;
 
-    // `before` runs on the fresh board before the window is built (stored settings).
-    explicit LiveDevice(const std::function<void(TestBoard &)> &before = {});
+    // `before` runs on the fresh board before the window is built (stored
+    // settings); `booted`: then shown in the live view as after start-up.
+    explicit LiveDevice(const std::function<void(TestBoard &)> &before = {}, bool booted = false);
     // Booted into the live view looking at a blackbody of `blackbodyC`, frames delivered.
     explicit LiveDevice(double blackbodyC);
-    // English: built and booted (screens are checked by their English texts);
-    // Later: nothing built until start() builds and boots it.
-    enum Start { English, Later };
-    explicit LiveDevice(Start s);
-    void start();
     ~LiveDevice();
     // The live view after start-up.
     void boot();

@@ -17,8 +17,8 @@
 
 TestBoard::TestBoard(bool seed, bool english) : m_dir(std::make_unique<QTemporaryDir>())
 {
-    m_hadRoot = qEnvironmentVariableIsSet("NORVIK7_ROOT");
-    m_oldRoot = qgetenv("NORVIK7_ROOT");
+    if (qEnvironmentVariableIsSet("NORVIK7_ROOT"))
+        m_oldRoot = qgetenv("NORVIK7_ROOT");
     m_oldCwd = QDir::currentPath();
     qputenv("NORVIK7_ROOT", m_dir->path().toLocal8Bit());
     board::reloadEnvironment();
@@ -34,7 +34,7 @@ TestBoard::~TestBoard()
 {
     board::setHaltHandler(nullptr);
     QDir::setCurrent(m_oldCwd);
-    m_hadRoot ? void(qputenv("NORVIK7_ROOT", m_oldRoot)) : void(qunsetenv("NORVIK7_ROOT"));
+    m_oldRoot ? void(qputenv("NORVIK7_ROOT", *m_oldRoot)) : void(qunsetenv("NORVIK7_ROOT"));
     board::reloadEnvironment();
 }
 

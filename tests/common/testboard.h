@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 class TestBoard {
 public:
@@ -40,8 +41,7 @@ public:
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
-    QByteArray m_oldRoot;
-    bool m_hadRoot = false;
+    std::optional<QByteArray> m_oldRoot;   // none: NORVIK7_ROOT was not set
     QString m_oldCwd;
     int m_halts = 0;
 };

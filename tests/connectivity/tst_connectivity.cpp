@@ -250,7 +250,7 @@ private slots:
     // renamed over, keeping mode and owner; through a link, the file it leads to.
     void hostapdReplacedWhole()
     {
-        LiveDevice k(LiveDevice::Later);
+        LiveDevice k;   // then restarted on the file written here
         k.board.write(kConf, "interface=wlan0\nssid=Norvik7_000000\nchannel=6");
         const QByteArray conf = QFile::encodeName(k.board.file(kConf));
         const bool root = ::geteuid() == 0;
@@ -258,7 +258,7 @@ private slots:
         struct stat st {};
         QVERIFY(::stat(conf.constData(), &st) == 0);
         const ino_t before = st.st_ino;
-        k.start();
+        k.restart();
         QCOMPARE(k.board.read(kConf), QByteArray("interface=wlan0\nssid=Norvik7_DDEEFF\nchannel=6"));
         QVERIFY(::stat(conf.constData(), &st) == 0 && st.st_ino != before && (st.st_mode & 07777) == 0640);
         QVERIFY(!root || (st.st_uid == 1234 && st.st_gid == 4321));
@@ -266,8 +266,7 @@ private slots:
                  QStringList{QStringLiteral("hostapd.conf")});
         k.board.write(QStringLiteral("/data/hostapd.conf"), "interface=wlan0\nssid=Old\n");
         QVERIFY(QFile::remove(k.board.file(kConf)) && ::symlink("/data/hostapd.conf", conf.constData()) == 0);
-        k.w.reset();
-        k.start();
+        k.restart();
         QVERIFY(QFileInfo(k.board.file(kConf)).isSymLink());
         QCOMPARE(k.board.read(QStringLiteral("/data/hostapd.conf")),
                  QByteArray("interface=wlan0\nssid=Norvik7_DDEEFF\n"));
@@ -277,7 +276,7 @@ private slots:
     // (the services stopped in order, the radio unpowered); the stored switch stays.
     void switchByKeys()
     {
-        LiveDevice k(LiveDevice::English);
+        LiveDevice k({}, true);
         k.board.clearCommands();
         k.openSystemEntry(4);
         config::write(config::Main, QStringLiteral("wifi_switch"), QStringLiteral("Off"));
@@ -296,7 +295,7 @@ private slots:
     // c camera, d disk, f factory reset: a script runs only on a real change.
     void usbMode()
     {
-        LiveDevice k(LiveDevice::English);
+        LiveDevice k({}, true);
         UsbConnectModeSubMenu *m = k.w->usbConnectModeSubMenu;
         k.board.clearCommands();
         for (QChar s : QStringLiteral("cddcdcdf"))

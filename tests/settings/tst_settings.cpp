@@ -185,15 +185,13 @@ private slots:
         QFETCH(int, movedMinutes);
         if (sizeof(std::time_t) < 8 && startYear > 2037)
             QSKIP("this C library's time_t ends in January 2038");
-        LiveDevice k(LiveDevice::Later);
-        auto setClock = [&](std::time_t t) {
-            k.board.write("/sim/clock_offset", QByteArray::number(qint64(t) - qint64(std::time(nullptr))));
+        auto setClock = [](const TestBoard &b, std::time_t t) {
+            b.write("/sim/clock_offset", QByteArray::number(qint64(t) - qint64(std::time(nullptr))));
         };
-        setClock(localSeconds(startYear, 10, 30));
-        k.start();
+        LiveDevice k([&](TestBoard &b) { setClock(b, localSeconds(startYear, 10, 30)); }, true);
         k.openSetting(1);
         DateTimeSetMenu *m = k.w->dateTimeSetMenu;
-        setClock(localSeconds(startYear, 10, 35, 40));
+        setClock(k.board, localSeconds(startYear, 10, 35, 40));
         k.board.clearCommands();
         const std::time_t expected = localSeconds(year, 10, 35 + movedMinutes, 40);
         const int codes[] = {keycode::Right, keycode::Left, keycode::Ok, keycode::Up, keycode::Down, keycode::Back};
@@ -238,14 +236,15 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, stored);
         QFETCH(QStringList, shown);
-        LiveDevice k(LiveDevice::Later);
-        k.board.write(QStringLiteral("/sim/sd_total_mb"), QByteArray::number(totalMb));
-        k.board.write(QStringLiteral("/sim/sd_free_mb"), QByteArray::number(freeMb));
-        if (!totalMb)
-            k.board.remove(kCardNode);
-        if (!stored.isEmpty())
-            config::write(config::Sn, QStringLiteral("sn"), stored);
-        k.start();
+        LiveDevice k([&](TestBoard &b) {
+            b.write(QStringLiteral("/sim/sd_total_mb"), QByteArray::number(totalMb));
+            b.write(QStringLiteral("/sim/sd_free_mb"), QByteArray::number(freeMb));
+            if (!totalMb)
+                b.remove(kCardNode);
+            if (!stored.isEmpty())
+                config::write(config::Sn, QStringLiteral("sn"), stored);
+        });
+        k.boot();
         DeviceInformationSubMenu *m = k.w->deviceInformationSubMenu;
         QSignalSpy present(m, &DeviceInformationSubMenu::updateSdcardStatus);
         QSignalSpy full(m, &DeviceInformationSubMenu::availableDiskIsSmall);
@@ -277,7 +276,7 @@ private slots:
     {
         QFETCH(int, entry);
         QFETCH(bool, card);
-        LiveDevice k(LiveDevice::English);
+        LiveDevice k({}, true);
         FactoryResetSetMenu *r = k.w->factoryResetSetMenu;
         FormatSdcardSetMenu *f = k.w->formatSdcardSetMenu;
         QRadioButton *no = entry == 1 ? r->radioButton_2 : f->radioButton_2;
@@ -349,7 +348,7 @@ private slots:
         QFETCH(bool, app);
         QFETCH(QStringList, files);
         QFETCH(QString, result);
-        LiveDevice k(LiveDevice::English);
+        LiveDevice k({}, true);
         config::write(config::System, QStringLiteral("nuc_set"), QStringLiteral("Yes"));
         config::write(config::CalTemp, QStringLiteral("cal1"), 1.5);
         config::write(config::Image, QStringLiteral("image_count"), 7);
