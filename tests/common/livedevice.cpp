@@ -39,11 +39,10 @@ LiveDevice::LiveDevice(const std::function<void(TestBoard &)> &before, bool boot
 }
 
 LiveDevice::LiveDevice(double blackbodyC)
-    : LiveDevice([blackbodyC](TestBoard &b) {
-          acqtest::resetAll(40000);
-          b.write(QStringLiteral("/sim/scene"), "blackbody:" + QByteArray::number(blackbodyC));
-      })
 {
+    acqtest::resetAll(40000);
+    board.write(QStringLiteral("/sim/scene"), "blackbody:" + QByteArray::number(blackbodyC));
+    build();
     boot();
     QVERIFY(waitFrames(3));
 }

@@ -2,8 +2,6 @@
 // A fresh simulated board for one test: a temporary root, NORVIK7_ROOT set,
 // seeded, the working directory inside it, and "halt" recorded instead of
 // ending the test process.
-#include <QByteArray>
-#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
