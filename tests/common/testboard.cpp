@@ -2,7 +2,6 @@
 
 #include "board/board.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
