@@ -9,6 +9,7 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 
 namespace acqtest {
@@ -29,19 +30,18 @@ void resetAll(int framePeriodUs)
     irsim::setFramePeriodUs(framePeriodUs);
     qunsetenv("NORVIK7_SCENE");
     acqState.pendingModuleCommand.store(kNoCommand);
+    for (std::atomic<int> *a :
+         {&acqState.calTempSubMenuFlag, &acqState.uvcStartFlag, &acqState.paletteNumber, &acqState.image_mode})
+        a->store(0);
     acqState.currentGain.store(0);
     acqState.temperature_scale.store(1);
     acqState.currentDDELevel.store(0);
-    acqState.calTempSubMenuFlag.store(0);
-    acqState.uvcStartFlag.store(0);
+    for (std::atomic<float> *a :
+         {&acqState.sentEmissivity, &acqState.sentReflectedTemperatureK, &acqState.sentDistanceMetres})
+        a->store(0.0f);
     acqState.requestedEmissivity.store(0.95f);
-    acqState.sentEmissivity.store(0.0f);
     acqState.reflectedTemperatureK.store(293.0f);
-    acqState.sentReflectedTemperatureK.store(0.0f);
     acqState.distanceMetres.store(0.6f);
-    acqState.sentDistanceMetres.store(0.0f);
-    acqState.paletteNumber.store(0);
-    acqState.image_mode.store(0);
     liveframe::clear();
     acq::setTableCommandHandler(nullptr);
     acq::setPause(nullptr);
@@ -62,32 +62,22 @@ bool openModule()
 std::vector<std::string> callsWithout(std::initializer_list<const char *> skip)
 {
     std::vector<std::string> out;
-    for (const std::string &c : irsim::calls()) {
-        bool drop = false;
-        for (const char *s : skip)
-            drop = drop || c.rfind(s, 0) == 0;
-        if (!drop)
+    for (const std::string &c : irsim::calls())
+        if (std::none_of(skip.begin(), skip.end(), [&](const char *s) { return c.rfind(s, 0) == 0; }))
             out.push_back(c);
-    }
     return out;
 }
 
 QByteArray recording(const std::vector<std::vector<uint16_t>> &frames, bool header)
 {
     QByteArray out;
-    auto word = [&out](uint16_t w) {
-        out.append(static_cast<char>(w & 0xFF));
-        out.append(static_cast<char>(w >> 8));
+    auto words = [&out](const std::vector<uint16_t> &ws) {
+        for (uint16_t w : ws)
+            out.append(static_cast<char>(w & 0xFF)).append(static_cast<char>(w >> 8));
     };
-    if (header) {
-        word(384);
-        word(256);
-        word(2);
-        word(1);
-    }
+    words(header ? std::vector<uint16_t>{384, 256, 2, 1} : std::vector<uint16_t>{});
     for (const auto &f : frames)
-        for (uint16_t w : f)
-            word(w);
+        words(f);
     return out;
 }
 

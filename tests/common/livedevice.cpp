@@ -1,17 +1,14 @@
 #include "livedevice.h"
 
 #include "common/acqtestsupport.h"
-#include "connectivity/loopbackclient.h"
 #include "common/queuedspy.h"
+#include "connectivity/loopbackclient.h"
 
 #include "acquisition/thermalcamerathread.h"
 #include "calibration/menus/caltempsubmenu.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QSplashScreen>
-
-#include <vector>
 
 QByteArray imageFile(int shade, const savedimage::ExifFields &fields)
 {
@@ -32,11 +29,13 @@ QStringList splashMessages()
     return m;
 }
 
-LiveDevice::LiveDevice(const std::function<void(TestBoard &)> &before)
+LiveDevice::LiveDevice(const std::function<void(TestBoard &)> &before, bool booted)
 {
     if (before)
         before(board);
     build();
+    if (booted)
+        boot();
 }
 
 LiveDevice::LiveDevice(double blackbodyC)
@@ -46,19 +45,6 @@ LiveDevice::LiveDevice(double blackbodyC)
     build();
     boot();
     QVERIFY(waitFrames(3));
-}
-
-LiveDevice::LiveDevice(Start s)
-{
-    if (s == English)
-        start();
-}
-
-void LiveDevice::start()
-{
-    config::write(config::Main, QStringLiteral("language"), QStringLiteral("English"));
-    build();
-    boot();
 }
 
 LiveDevice::~LiveDevice()
@@ -104,18 +90,10 @@ void LiveDevice::restart()
 
 void LiveDevice::openSetting(int index) const
 {
-    press(keycode::Ok);
-    press(keycode::Left);   // round from the first button to "Settings"
-    press(keycode::Ok);
+    for (int key : {keycode::Ok, keycode::Left, keycode::Ok})   // LEFT: round from the first button to "Settings"
+        press(key);
     press(keycode::Down, index);
     press(keycode::Ok);
-}
-
-void LiveDevice::showMode(int mode) const
-{
-    const int button = mode >= 0 && mode <= 3 ? mode : 0;
-    w->imageModeSubMenu->buttons()[button]->setChecked(true);
-    acqState.image_mode.store(mode);
 }
 
 QStringList LiveDevice::visibleMenus() const
@@ -132,27 +110,23 @@ void LiveDevice::putImages(int count, int from) const
 {
     QDir().mkpath(board.file(kFolder));
     for (int i = from; i < from + count; ++i) {
-        const QString stem = QStringLiteral("IMG_%1").arg(i, 4, 10, QLatin1Char('0'));
-        board.write(kFolder + stem + ".bmp", imageFile(i * 20));
-        board.write(kFolder + stem + ".jpg", "jpeg");
+        const QString stem = kFolder + QStringLiteral("IMG_%1").arg(i, 4, 10, QLatin1Char('0'));
+        board.write(stem + ".bmp", imageFile(i * 20));
+        board.write(stem + ".jpg", "jpeg");
     }
 }
 
 void LiveDevice::withDownRepeating(int key) const
 {
-    board.sendKey(keycode::Down, keyvalue::Press);
-    board.sendKey(keycode::Down, keyvalue::Repeat);
-    board.sendKey(key, keyvalue::Press);
-    board.sendKey(key, keyvalue::Release);
-    board.sendKey(keycode::Down, keyvalue::Release);
-    settle();
+    for (const auto &[code, value] : {std::pair{keycode::Down, 1}, {keycode::Down, 2}, {key, 1}, {key, 0}})
+        board.sendKey(code, value);
+    record(keycode::Down, 0);
 }
 
 bool LiveDevice::focusByKeys(const char *objectName) const
 {
     for (int i = 0; i < 9; ++i) {
-        QWidget *f = w->calTempSubMenu->focusWidget();
-        if (f && f->objectName() == QLatin1String(objectName))
+        if (QWidget *f = w->calTempSubMenu->focusWidget(); f && f->objectName() == QLatin1String(objectName))
             return true;
         press(keycode::Down);
     }
@@ -183,8 +157,8 @@ void LiveDevice::pointAt(double celsius) const
 
 double LiveDevice::centreReading(int frames) const
 {
-    const QList<QList<QVariant>> got = framesFor(frames);
     double sum = 0;
+    const QList<QList<QVariant>> got = framesFor(frames);
     for (const QList<QVariant> &f : got)
         sum += f.at(2).value<unsigned short>() * 0.0625 - 273.15;
     return got.isEmpty() ? -1000 : sum / got.size();

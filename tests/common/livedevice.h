@@ -28,15 +28,11 @@ struct LiveDevice {
     TestBoard board;
     std::unique_ptr<Norvik7> w;
 
-    // `before` runs on the fresh board before the window is built (stored settings).
-    explicit LiveDevice(const std::function<void(TestBoard &)> &before = {});
+    // `before` runs on the fresh board before the window is built (stored
+    // settings); `booted`: then shown in the live view as after start-up.
+    explicit LiveDevice(const std::function<void(TestBoard &)> &before = {}, bool booted = false);
     // Booted into the live view looking at a blackbody of `blackbodyC`, frames delivered.
     explicit LiveDevice(double blackbodyC);
-    // English: built with English texts and booted (screens are checked by
-    // their texts); Later: nothing built until start() does so.
-    enum Start { English, Later };
-    explicit LiveDevice(Start s);
-    void start();
     ~LiveDevice();
     // The live view after start-up.
     void boot();
@@ -50,25 +46,20 @@ struct LiveDevice {
         board.sendKey(code, value);
         settle();
     }
-    // A press and its release.
+    // Presses and their releases.
     void press(int code, int times = 1) const
     {
         for (int i = 0; i < times; ++i) {
             board.sendKey(code, 1);
-            board.sendKey(code, 0);
-            settle();
+            record(code, 0);
         }
     }
-    void hold(int code) const { record(code, 1); }
-    void repeat(int code) const { record(code, 2); }
-    void release(int code) const { record(code, 0); }
     // A held key: pressed, one auto-repeat, released.
     void holdOnce(int code) const
     {
         board.sendKey(code, 1);
         board.sendKey(code, 2);
-        board.sendKey(code, 0);
-        settle();
+        record(code, 0);
     }
     // From the live view into the settings list, its entry `index` opened.
     void openSetting(int index) const;
@@ -79,13 +70,9 @@ struct LiveDevice {
         press(keycode::Down, index);
         press(keycode::Ok);
     }
-    // The live view in image mode `mode` as the image-mode pop-up chose it
-    // (its preview timer keeps the mode of the ticked button).
-    void showMode(int mode) const;
     QString key(const char *k) const { return config::readString(config::Main, QString::fromLatin1(k)); }
     // Object names of the visible menu windows, sorted.
     QStringList visibleMenus() const;
-    QWidget *focusIn(QWidget *menu) const { return menu->focusWidget(); }
 
     // The card's image folder on the host, and whether `name` is in it.
     QString folder() const { return board.file(kFolder) + QLatin1Char('/'); }

@@ -2,7 +2,6 @@
 
 #include "board/board.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,13 +11,12 @@
 #include <fcntl.h>
 #include <linux/input.h>
 #include <sys/ioctl.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 TestBoard::TestBoard(bool seed, bool english) : m_dir(std::make_unique<QTemporaryDir>())
 {
-    m_hadRoot = qEnvironmentVariableIsSet("NORVIK7_ROOT");
-    m_oldRoot = qgetenv("NORVIK7_ROOT");
+    if (qEnvironmentVariableIsSet("NORVIK7_ROOT"))
+        m_oldRoot = qgetenv("NORVIK7_ROOT");
     m_oldCwd = QDir::currentPath();
     qputenv("NORVIK7_ROOT", m_dir->path().toLocal8Bit());
     board::reloadEnvironment();
@@ -34,10 +32,7 @@ TestBoard::~TestBoard()
 {
     board::setHaltHandler(nullptr);
     QDir::setCurrent(m_oldCwd);
-    if (m_hadRoot)
-        qputenv("NORVIK7_ROOT", m_oldRoot);
-    else
-        qunsetenv("NORVIK7_ROOT");
+    m_oldRoot ? void(qputenv("NORVIK7_ROOT", *m_oldRoot)) : void(qunsetenv("NORVIK7_ROOT"));
     board::reloadEnvironment();
 }
 
@@ -47,49 +42,34 @@ QString TestBoard::file(const QString &boardPath) const { return board::path(boa
 
 void TestBoard::write(const QString &boardPath, const QByteArray &data) const
 {
-    const QString p = file(boardPath);
-    QDir().mkpath(QFileInfo(p).absolutePath());
-    QFile f(p);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(data);
+    QDir().mkpath(QFileInfo(file(boardPath)).absolutePath());
+    board::writeFile(boardPath, data);
 }
 
-QByteArray TestBoard::read(const QString &boardPath) const
-{
-    QFile f(file(boardPath));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+QByteArray TestBoard::read(const QString &boardPath) const { return board::readFile(boardPath); }
 
 void TestBoard::remove(const QString &boardPath) const
 {
-    const QString p = file(boardPath);
-    if (QFileInfo(p).isDir())
-        QDir(p).removeRecursively();
-    else
-        QFile::remove(p);
+    QFileInfo(file(boardPath)).isDir() ? void(QDir(file(boardPath)).removeRecursively())
+                                       : void(QFile::remove(file(boardPath)));
 }
 
 QStringList TestBoard::commands() const
 {
-    const QString log = QString::fromLocal8Bit(read(QStringLiteral("/sim/commands.log")));
-    return log.split('\n', Qt::SkipEmptyParts);
+    return QString::fromLocal8Bit(read(QStringLiteral("/sim/commands.log"))).split('\n', Qt::SkipEmptyParts);
 }
 
 void TestBoard::clearCommands() const { write(QStringLiteral("/sim/commands.log"), QByteArray()); }
 
 void TestBoard::sendKeyEvent(int type, int code, int value) const
 {
-    const QByteArray fifo = QFile::encodeName(file(QStringLiteral("/dev/input/event_key")));
-    const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
-    if (fd < 0)
-        return;
+    const int fd = ::open(QFile::encodeName(file("/dev/input/event_key")).constData(), O_WRONLY | O_NONBLOCK);
     struct input_event ev {};
     gettimeofday(&ev.time, nullptr);
     ev.type = static_cast<__u16>(type);
     ev.code = static_cast<__u16>(code);
     ev.value = value;
-    const ssize_t n = ::write(fd, &ev, sizeof ev);
-    (void)n;
+    [[maybe_unused]] const ssize_t n = ::write(fd, &ev, sizeof ev);
     ::close(fd);
 }
 
@@ -101,12 +81,10 @@ void TestBoard::sendKey(int code, int value) const
 
 void TestBoard::waitUntilKeysRead(int fd)
 {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0, pending = 1; i < 500 && pending; ++i) {
         QCoreApplication::processEvents();
-        int pending = 0;
-        if (::ioctl(fd, FIONREAD, &pending) == 0 && pending == 0)
-            break;
-        QTest::qWait(2);
+        if (::ioctl(fd, FIONREAD, &pending) != 0 || pending)
+            QTest::qWait(2);
     }
     QCoreApplication::processEvents();
 }

@@ -2,12 +2,11 @@
 // A fresh simulated board for one test: a temporary root, NORVIK7_ROOT set,
 // seeded, the working directory inside it, and "halt" recorded instead of
 // ending the test process.
-#include <QByteArray>
-#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 class TestBoard {
 public:
@@ -40,8 +39,7 @@ public:
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
-    QByteArray m_oldRoot;
-    bool m_hadRoot = false;
+    std::optional<QByteArray> m_oldRoot;   // none: NORVIK7_ROOT was not set
     QString m_oldCwd;
     int m_halts = 0;
 };

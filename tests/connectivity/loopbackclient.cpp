@@ -11,20 +11,25 @@
 
 namespace loopback {
 
-int connectTo(int port)
+namespace {
+sockaddr_in address(int port)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = htons(static_cast<uint16_t>(port));
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) < 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return addr;
+}
+}   // namespace
+
+int connectTo(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr = address(port);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0)
+        return fd;
+    closeFd(fd);
+    return -1;
 }
 
 QByteArray readBytes(int fd, int n, int timeoutMs)
@@ -34,10 +39,8 @@ QByteArray readBytes(int fd, int n, int timeoutMs)
     clock.start();
     while (out.size() < n) {
         const int left = timeoutMs - static_cast<int>(clock.elapsed());
-        if (left <= 0)
-            break;
         pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, left) <= 0)
+        if (left <= 0 || ::poll(&p, 1, left) <= 0)
             break;
         char buf[64];
         const ssize_t r = ::recv(fd, buf, std::min<int>(sizeof buf, n - out.size()), 0);
@@ -73,21 +76,10 @@ void resetFd(int fd)
     ::close(fd);
 }
 
-std::array<std::uint16_t, 3> words(const QByteArray &six)
-{
-    auto w = [&](int i) {
-        return static_cast<std::uint16_t>(static_cast<unsigned char>(six.at(i)) |
-                                          (static_cast<unsigned char>(six.at(i + 1)) << 8));
-    };
-    return {w(0), w(2), w(4)};
-}
-
 int freePort()
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in addr = address(0);
     ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
     socklen_t len = sizeof addr;
     ::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len);

@@ -2,9 +2,6 @@
 // A plain client of the temperature server on 127.0.0.1, with bounded waits.
 #include <QByteArray>
 
-#include <array>
-#include <cstdint>
-
 namespace loopback {
 
 // Connects to 127.0.0.1:port; -1 on failure.
@@ -15,8 +12,6 @@ bool sendAll(int fd, const QByteArray &data);
 void closeFd(int fd);
 // Closes with a reset instead of an orderly end.
 void resetFd(int fd);
-// The three words of a reading received on fd.
-std::array<std::uint16_t, 3> words(const QByteArray &six);
 // A port nobody listens on at the moment.
 int freePort();
 
